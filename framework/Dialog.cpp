@@ -1,0 +1,67 @@
+#include "Dialog.h"
+
+#include "ModuleState.h"
+
+namespace {
+
+// Every message reaches the dialog's C++ object through its window procedure,
+// so the dialog procedure that the system calls from the default one has
+// nothing left to do.
+INT_PTR CALLBACK afxDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+} // namespace
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
+
+BOOL CDialog::Create(UINT templateId, CWnd* parent)
+{
+    m_templateId = templateId;
+    m_parent = parent;
+    m_modal = false;
+    AfxHookWindowCreate(this);
+    HWND hwnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(templateId),
+                                     parent ? parent->GetSafeHwnd() : nullptr, afxDialogProc, 0);
+    AfxUnhookWindowCreate();
+    return hwnd != nullptr;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    m_modal = true;
+    AfxHookWindowCreate(this);
+    INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_templateId),
+                                       m_parent ? m_parent->GetSafeHwnd() : nullptr,
+                                       afxDialogProc, 0);
+    AfxUnhookWindowCreate();
+    m_modal = false;
+    return result;
+}
+
+void CDialog::EndDialog(int result)
+{
+    if (m_modal)
+        ::EndDialog(m_hWnd, result);
+    else
+        ShowWindow(SW_HIDE);
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND:
+        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
+            if (LOWORD(wParam) == IDOK) {
+                OnOK();
+                return 0;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                OnCancel();
+                return 0;
+            }
+        }
+        break;
+    }
+    return CWnd::WindowProc(msg, wParam, lParam);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+class CWinApp;
+class COccManager;
+
+// What the framework needs to know about the module whose code is running:
+// where its resources are and which application object it belongs to.
+struct AFX_MODULE_STATE {
+    HINSTANCE m_hCurrentInstanceHandle = nullptr;
+    HINSTANCE m_hCurrentResourceHandle = nullptr;
+    CWinApp* m_pCurrentWinApp = nullptr;
+    COccManager* m_pOccManager = nullptr;
+};
+
+// The state of the module this code is linked into (the DLL when built into it).
+AFX_MODULE_STATE* AfxGetStaticModuleState();
+// The state current on this thread: the process's executable unless a guard switched it.
+AFX_MODULE_STATE* AfxGetModuleState();
+HINSTANCE AfxGetResourceHandle();
+HINSTANCE AfxGetInstanceHandle();
+
+// Makes a module state current for its lifetime and restores the previous one
+// on every way out, exceptions included.
+class AFX_MAINTAIN_STATE2 {
+public:
+    explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state);
+    ~AFX_MAINTAIN_STATE2();
+    AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
+    AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
+
+private:
+    AFX_MODULE_STATE* m_previous;
+};
+
+#define AFX_MANAGE_STATE(state) AFX_MAINTAIN_STATE2 afxModuleStateGuard_(state)

@@ -1,0 +1,164 @@
+#include "Wnd.h"
+
+#include "ModuleState.h"
+#include "WinApp.h"
+
+namespace {
+
+const wchar_t objectProperty[] = L"Tarvisk.CWnd";
+
+thread_local CWnd* windowBeingCreated = nullptr;
+thread_local HHOOK creationHook = nullptr;
+
+} // namespace
+
+LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
+    if (!wnd)
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT result = wnd->WindowProc(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        wnd->detach();
+        wnd->PostNcDestroy();
+    }
+    return result;
+}
+
+LRESULT CALLBACK afxCreationHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && windowBeingCreated) {
+        CWnd* wnd = windowBeingCreated;
+        windowBeingCreated = nullptr;
+        wnd->attach(reinterpret_cast<HWND>(wParam));
+    }
+    return ::CallNextHookEx(creationHook, code, wParam, lParam);
+}
+
+void AfxHookWindowCreate(CWnd* wnd)
+{
+    windowBeingCreated = wnd;
+    if (!creationHook)
+        creationHook = ::SetWindowsHookExW(WH_CBT, afxCreationHook, nullptr, ::GetCurrentThreadId());
+}
+
+void AfxUnhookWindowCreate()
+{
+    windowBeingCreated = nullptr;
+    if (creationHook) {
+        ::UnhookWindowsHookEx(creationHook);
+        creationHook = nullptr;
+    }
+}
+
+CWnd::~CWnd()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+    if (m_hWnd)
+        detach();
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hwnd)
+{
+    return hwnd ? static_cast<CWnd*>(::GetPropW(hwnd, objectProperty)) : nullptr;
+}
+
+void CWnd::attach(HWND hwnd)
+{
+    m_hWnd = hwnd;
+    ::SetPropW(hwnd, objectProperty, this);
+    m_originalProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));
+}
+
+void CWnd::detach()
+{
+    if (::IsWindow(m_hWnd)) {
+        if (m_originalProc)
+            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_originalProc));
+        ::RemovePropW(m_hWnd, objectProperty);
+    }
+    m_originalProc = nullptr;
+    m_hWnd = nullptr;
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
+                    const RECT& rect, CWnd* parent, UINT id)
+{
+    AfxHookWindowCreate(this);
+    HWND hwnd = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top,
+                                  parent ? parent->GetSafeHwnd() : nullptr,
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                                  AfxGetInstanceHandle(), nullptr);
+    AfxUnhookWindowCreate();
+    return hwnd != nullptr;
+}
+
+BOOL CWnd::SubclassWindow(HWND hwnd)
+{
+    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd))
+        return FALSE;
+    attach(hwnd);
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    return SubclassWindow(::GetDlgItem(parent->GetSafeHwnd(), static_cast<int>(id)));
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hwnd = m_hWnd;
+    detach();
+    return hwnd;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+void CWnd::CenterWindow(CWnd* alternateOwner)
+{
+    HWND reference = alternateOwner ? alternateOwner->GetSafeHwnd() : ::GetWindow(m_hWnd, GW_OWNER);
+    RECT area;
+    if (reference && ::IsWindowVisible(reference))
+        ::GetWindowRect(reference, &area);
+    else
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT own;
+    ::GetWindowRect(m_hWnd, &own);
+    int width = own.right - own.left;
+    int height = own.bottom - own.top;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND && OnCommand(wParam, lParam))
+        return 0;
+    return DefWindowProc(msg, wParam, lParam);
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == 0) {
+        CWinApp* app = AfxGetApp();
+        return app && app->OnCmdMsg(LOWORD(wParam));
+    }
+    return FALSE;
+}
+
+LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_originalProc)
+        return ::CallWindowProcW(m_originalProc, m_hWnd, msg, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+// Resource identifiers of the component. Each subsystem keeps its block.
+
+// Host shell
+#define IDD_ABOUTBOX 100
+#define IDD_TARVISK_DIALOG 102
+#define IDR_MAINFRAME 100
+#define IDS_ABOUT 101
+#define IDS_ERROR_LOADING_SKIN 103
+
+// Widgets and progress dialog
+
+// Import
+
+// Stream view and playback
