@@ -17,6 +17,8 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
     if (!wnd)
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    // The window's messages run in the module that made it, whoever pumps them.
+    AFX_MANAGE_STATE(wnd->m_moduleState);
     LRESULT result = wnd->WindowProc(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         wnd->detach();
@@ -67,6 +69,7 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd)
 void CWnd::attach(HWND hwnd)
 {
     m_hWnd = hwnd;
+    m_moduleState = AfxGetModuleState();
     ::SetPropW(hwnd, objectProperty, this);
     m_originalProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc)));

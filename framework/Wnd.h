@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CString.h"
+#include "ModuleState.h"
 
 // A C++ object bound to a real window. Every window of the component reaches
 // C++ the same way: its window procedure is replaced by the framework's, which
@@ -59,6 +60,7 @@ private:
     void attach(HWND hwnd);
     void detach();
     WNDPROC m_originalProc = nullptr;
+    AFX_MODULE_STATE* m_moduleState = nullptr;
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK afxCreationHook(int, WPARAM, LPARAM);

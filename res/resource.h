@@ -8,6 +8,8 @@
 #define IDR_MAINFRAME 100
 #define IDS_ABOUT 101
 #define IDS_ERROR_LOADING_SKIN 103
+// The framework's help command.
+#define ID_HELP 0xE146
 
 // Widgets and progress dialog
 

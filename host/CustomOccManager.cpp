@@ -1,0 +1,8 @@
+#include "host/CustomOccManager.h"
+
+#include "host/CustomControlSite.h"
+
+COleControlSite* CCustomOccManager::CreateSite(COleControlContainer* container)
+{
+    return new CCustomControlSite(container);
+}

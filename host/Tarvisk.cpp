@@ -1,0 +1,65 @@
+#include "Tarvisk.h"
+
+#include "host/TarviskApp.h"
+
+// Every operation runs in the component's module state, restored on every
+// way out, so its resources and windows are found whoever calls.
+#define TARVISK_ENTRY AFX_MANAGE_STATE(AfxGetStaticModuleState())
+
+CTarvisk CTarvisk::m_instance;
+
+CTarvisk::CTarvisk() {}
+
+CTarvisk::~CTarvisk() {}
+
+CTarvisk& CTarvisk::operator=(const CTarvisk&)
+{
+    return *this;
+}
+
+CTarvisk* CTarvisk::getInstance()
+{
+    return &m_instance;
+}
+
+bool CTarvisk::init(const TVSKInitInfo& info, Tarvisk::IAudioCutterServiceProvider* serviceProvider)
+{
+    TARVISK_ENTRY;
+    return GetTarviskApp().init(info, serviceProvider);
+}
+
+bool CTarvisk::openFile(const CString& file, const CString& wavFile)
+{
+    TARVISK_ENTRY;
+    return GetTarviskApp().openFile(file, wavFile);
+}
+
+bool CTarvisk::switchSkin(ISkinParser& parser)
+{
+    TARVISK_ENTRY;
+    return GetTarviskApp().switchSkin(parser);
+}
+
+int CTarvisk::destroy()
+{
+    TARVISK_ENTRY;
+    return GetTarviskApp().destroy();
+}
+
+BOOL CTarvisk::PreTranslateMessage(MSG* msg)
+{
+    TARVISK_ENTRY;
+    return GetTarviskApp().PreTranslateMessage(msg);
+}
+
+void CTarvisk::OnSorvenneFullScreenMode(bool on)
+{
+    TARVISK_ENTRY;
+    GetTarviskApp().OnSorvenneFullScreenMode(on);
+}
+
+HWND CTarvisk::getMainWindow()
+{
+    TARVISK_ENTRY;
+    return GetTarviskApp().getMainWindow();
+}

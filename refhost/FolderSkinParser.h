@@ -1,0 +1,48 @@
+#pragma once
+
+#include "SkinParser.h"
+
+#include <vector>
+
+// Skin source reading a skin folder: "skin.ini" holds the sections and keys;
+// bitmaps (.bmp), regions (a .bmp whose magenta pixels lie outside) and
+// cursors (.cur) are files of the folder named by their keys.
+//
+// Value forms: int "12"; colour "#RRGGBB" or "r,g,b"; rectangle "l,t,r,b";
+// position "x,y" or "x,y,anchorX%,anchorY%"; size and point "w,h"; font
+// "height,weight,face"; alignment left|center|right, top|center|bottom;
+// bool 1|0|true|false|yes|no; anchor four integers.
+class CFolderSkinParser : public ISkinParser {
+public:
+    explicit CFolderSkinParser(const CString& folder);
+
+    bool selectSection(CString section) override;
+    bool getInt(CString key, int& value) override;
+    bool getColor(CString key, COLORREF& value) override;
+    bool getRect(CString key, RECT& value) override;
+    bool getPosition(CString key, POINT& offset, POINT& anchorPercent) override;
+    bool getSize(CString key, SIZE& value) override;
+    bool getPoint(CString key, POINT& value) override;
+    bool getFont(CString key, CFont& value) override;
+    bool getBitmap(CString key, CDynBitmap& value) override;
+    bool getRegion(CString key, CDynRgn& value) override;
+    bool getDouble(CString key, double& value) override;
+    bool getText(CString key, CString& value) override;
+    bool getBool(CString key, bool& value) override;
+    bool getCursor(CString key, HCURSOR& value) override;
+    bool getFilePath(const CString& key, CString& value) override;
+    bool getHorizontalAlignment(const CString& key, UINT& flags) override;
+    bool getVerticalAlignment(const CString& key, UINT& flags) override;
+    bool getAnchor(const CString& key, int& a, int& b, int& c, int& d) override;
+
+    virtual ~CFolderSkinParser();
+
+private:
+    bool read(const CString& key, CString& value) const;
+    bool readInts(const CString& key, int* values, int minCount, int maxCount) const;
+
+    CString m_folder;
+    CString m_iniPath;
+    CString m_section;
+    std::vector<HCURSOR> m_cursors; // the component borrows them
+};

@@ -1,0 +1,55 @@
+#include "TempDir.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+#include <iterator>
+
+TempDir::TempDir()
+{
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static LONG counter = 0;
+    m_path.Format(L"%stvsk_%X_%X_%X", base, GetCurrentProcessId(), GetTickCount(),
+                  InterlockedIncrement(&counter));
+    CreateDirectoryW(m_path, nullptr);
+}
+
+TempDir::~TempDir()
+{
+    // SHFileOperation wants a double-terminated list.
+    std::wstring from = m_path.str();
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+
+CString TempDir::file(const wchar_t* name) const
+{
+    return m_path + L"\\" + name;
+}
+
+std::string ReadFileBytes(const wchar_t* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::wstring ReadUtf16File(const wchar_t* path)
+{
+    const std::string bytes = ReadFileBytes(path);
+    if (bytes.size() < 2)
+        return {};
+    std::wstring text((bytes.size() - 2) / 2, L'\0');
+    memcpy(text.data(), bytes.data() + 2, text.size() * 2);
+    return text;
+}
+
+void WriteFileBytes(const wchar_t* path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "CString.h"
+
+// A fresh folder under the system temporary folder, removed with everything
+// in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The folder, without a trailing backslash.
+    const CString& path() const { return m_path; }
+    // path() joined with a relative name.
+    CString file(const wchar_t* name) const;
+
+private:
+    CString m_path;
+};
+
+// Whole file as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const wchar_t* path);
+// A UTF-16 file with byte-order mark as text (without the mark).
+std::wstring ReadUtf16File(const wchar_t* path);
+void WriteFileBytes(const wchar_t* path, const std::string& bytes);

@@ -1,0 +1,63 @@
+# Sourced by the tools: a Wine prefix in the build tree, an X display and a
+# PulseAudio null sink. Starts only what is missing; tarvisk_env_stop ends
+# only what this shell started.
+TARVISK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+TARVISK_BUILD="${TARVISK_BUILD:-$TARVISK_ROOT/build}"
+export WINEPREFIX="${WINEPREFIX:-$TARVISK_BUILD/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+TARVISK_STARTED_PIDS=()
+
+tarvisk_display_works() {
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
+tarvisk_start_display() {
+  if [ -n "${DISPLAY:-}" ] && { ! command -v xdpyinfo >/dev/null || tarvisk_display_works; }; then
+    return
+  fi
+  local n
+  for n in $(seq 77 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    TARVISK_STARTED_PIDS+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return; sleep 0.1; done
+  done
+  echo "env: could not start Xvfb" >&2
+  return 1
+}
+
+tarvisk_start_sound() {
+  pactl info >/dev/null 2>&1 && return
+  pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
+    -L "module-null-sink sink_name=null" -L module-native-protocol-unix >/dev/null 2>&1 || true
+  for _ in $(seq 50); do
+    if pactl info >/dev/null 2>&1; then
+      TARVISK_STARTED_PULSE=1
+      return
+    fi
+    sleep 0.1
+  done
+  echo "env: PulseAudio did not start; playback tests will fail" >&2
+}
+
+tarvisk_start_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+tarvisk_env_start() {
+  tarvisk_start_display
+  tarvisk_start_sound
+  tarvisk_start_wine
+}
+
+tarvisk_env_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  local pid
+  for pid in "${TARVISK_STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  [ -n "${TARVISK_STARTED_PULSE:-}" ] && pulseaudio --kill >/dev/null 2>&1 || true
+}
