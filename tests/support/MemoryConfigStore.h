@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ConfigStore.h"
+
+#include <deque>
+#include <map>
+
+struct VLConfigSection {
+    CString name;
+};
+
+struct VLConfigKey {
+    const VLConfigSection* section;
+    CString name;
+    CString value;
+};
+
+// A configuration store in memory, with the text conversions a host makes.
+// Keys declared before the component runs can be preset with preset().
+class MemoryConfigStore : public IConfigStore {
+public:
+    VLConfigSection* AddSection(int kind, const CString& name) override;
+    VLConfigKey* AddKey(VLConfigSection* section, const CString& name,
+                        const CString& defaultValue) override;
+    CString GetString(VLConfigKey* key) override { return key->value; }
+    int GetInt(VLConfigKey* key) override;
+    double GetDouble(VLConfigKey* key) override;
+    bool GetBool(VLConfigKey* key) override;
+    void SetString(VLConfigKey* key, const CString& value) override { key->value = value; }
+    void SetInt(VLConfigKey* key, int value) override;
+    bool IsPortable() override { return portable; }
+
+    // A value that wins over the default when the key is declared.
+    void preset(const CString& section, const CString& key, const CString& value);
+    // The value of a declared key, or null when it was never declared.
+    const CString* value(const CString& section, const CString& key) const;
+    // Names of a section's keys in declaration order.
+    std::deque<CString> keyNames(const CString& section) const;
+
+    bool portable = false;
+
+private:
+    std::deque<VLConfigSection> m_sections;
+    std::deque<VLConfigKey> m_keys;
+    std::map<std::pair<CString, CString>, CString> m_presets;
+};
+
+class FixedHostInfo : public IHostInfo {
+public:
+    explicit FixedHostInfo(const CString& edition = L"Test") : m_edition(edition) {}
+    CString GetEdition() override { return m_edition; }
+
+private:
+    CString m_edition;
+};
