@@ -1,0 +1,42 @@
+#pragma once
+
+#include "CString.h"
+
+#include <mmsystem.h>
+
+// Reads the samples of a RIFF WAVE file sequentially from its data chunk.
+// Opening happens in the constructor; a file that cannot be opened or parsed
+// throws CKestraException with the reason.
+class CWavReader {
+public:
+    explicit CWavReader(const wchar_t* fileName);
+    ~CWavReader() { close(); }
+    CWavReader(const CWavReader&) = delete;
+    CWavReader& operator=(const CWavReader&) = delete;
+
+    bool isOpen() const { return m_handle != nullptr; }
+    const WAVEFORMATEX* getFormat() const { return isOpen() ? &m_format : nullptr; }
+    DWORD getDataSize() const { return m_dataSize; }
+    int getDurationMs() const { return m_durationMs; }
+    // Bytes read, 0 at the end, (UINT)-1 when no file is open.
+    UINT read(void* buffer, int length);
+    // New absolute file position, or -1.
+    int seek(unsigned long long milliseconds);
+    void close();
+
+private:
+    bool open();
+    bool parseHeader();
+
+    CString m_fileName;
+    WAVEFORMATEX m_format{};
+    HMMIO m_handle = nullptr;
+    CString m_errorText;
+    DWORD m_dataOffset = 0;
+    DWORD m_dataSize = 0;
+    int m_durationMs = 0;
+    int m_frameCount = 0;
+};
+
+// True when the format names a sample layout every division can rely on.
+bool HasUsableLayout(const WAVEFORMATEX& format);

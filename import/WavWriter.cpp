@@ -1,0 +1,84 @@
+#include "import/WavWriter.h"
+
+#include "infra/Logger.h"
+#include "infra/TraceChannel.h"
+
+namespace {
+
+// The header carries the format up to wBitsPerSample; cbSize stays out.
+constexpr LONG kFormatChunkSize = 16;
+
+} // namespace
+
+bool CWavWriter::create(const wchar_t* fileName, const WAVEFORMATEX* format)
+{
+    m_fileName = fileName;
+    m_format = *format;
+    m_riffChunk = MMCKINFO{};
+    m_dataChunk = MMCKINFO{};
+
+    m_handle = mmioOpenW(const_cast<wchar_t*>(fileName), nullptr, MMIO_CREATE | MMIO_WRITE);
+    if (!m_handle) {
+        m_lastSystemError = GetLastError();
+        m_errorText = L"failed to open file for writing";
+        TraceFormat(LOG_ERROR, L"CWavWriter::create: %s (%d)", m_errorText.GetString(),
+                    static_cast<int>(m_lastSystemError));
+        return false;
+    }
+
+    const wchar_t* failure = nullptr;
+    m_riffChunk.fccType = mmioStringToFOURCCW(L"WAVE", 0);
+    MMCKINFO formatChunk{};
+    formatChunk.ckid = mmioStringToFOURCCW(L"fmt ", 0);
+    formatChunk.cksize = kFormatChunkSize;
+    m_dataChunk.ckid = mmioStringToFOURCCW(L"data", 0);
+    if (mmioCreateChunk(m_handle, &m_riffChunk, MMIO_CREATERIFF) != MMSYSERR_NOERROR)
+        failure = L"could not create the RIFF chunk";
+    else if (mmioCreateChunk(m_handle, &formatChunk, 0) != MMSYSERR_NOERROR)
+        failure = L"could not create the fmt chunk";
+    else if (mmioWrite(m_handle, reinterpret_cast<const char*>(&m_format), kFormatChunkSize) !=
+             kFormatChunkSize)
+        failure = L"could not write format";
+    else if (mmioCreateChunk(m_handle, &m_dataChunk, 0) != MMSYSERR_NOERROR)
+        failure = L"could not create the data chunk";
+    // Ascending at once leaves the file at the first sample byte.
+    else if (mmioAscend(m_handle, &m_dataChunk, 0) != MMSYSERR_NOERROR)
+        failure = L"could not ascend the data chunk";
+    if (failure) {
+        m_errorText = failure;
+        TraceFormat(LOG_ERROR, L"CWavWriter::create: %s", failure);
+        mmioClose(m_handle, 0);
+        m_handle = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool CWavWriter::write(const void* data, int length)
+{
+    const LONG written = mmioWrite(m_handle, static_cast<const char*>(data), length);
+    if (written == length)
+        return true;
+    // A short write (a full disk) loses samples just as a failed one does.
+    m_lastSystemError = GetLastError();
+    if (m_lastSystemError == 0)
+        m_lastSystemError = ERROR_DISK_FULL;
+    TraceFormat(LOG_ERROR, L"CWavWriter::write: error writing to wav file (%d)",
+                static_cast<int>(m_lastSystemError));
+    return false;
+}
+
+bool CWavWriter::close()
+{
+    if (!m_handle)
+        return true;
+    // The data chunk was left at once in create; its size is now the bytes since then.
+    m_dataChunk.dwFlags |= MMIO_DIRTY;
+    if (mmioAscend(m_handle, &m_dataChunk, 0) != MMSYSERR_NOERROR)
+        TraceFormat(LOG_ERROR, L"CWavWriter::close: could not ascend out of the data chunk");
+    if (mmioAscend(m_handle, &m_riffChunk, 0) != MMSYSERR_NOERROR)
+        TraceFormat(LOG_ERROR, L"CWavWriter::close: could not ascend out of the main chunk");
+    mmioClose(m_handle, 0);
+    m_handle = nullptr;
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "CString.h"
+
+#include <mmsystem.h>
+
+// Writes a PCM WAV file: the 44-byte header, then the sample bytes as given.
+// The size fields get their final values on close.
+class CWavWriter {
+public:
+    CWavWriter() = default;
+    ~CWavWriter() { close(); }
+    CWavWriter(const CWavWriter&) = delete;
+    CWavWriter& operator=(const CWavWriter&) = delete;
+
+    bool create(const wchar_t* fileName, const WAVEFORMATEX* format);
+    bool write(const void* data, int length);
+    bool close();
+
+    const CString& errorText() const { return m_errorText; }
+    DWORD lastSystemError() const { return m_lastSystemError; }
+
+private:
+    WAVEFORMATEX m_format{};
+    CString m_fileName;
+    MMCKINFO m_riffChunk{};
+    MMCKINFO m_dataChunk{};
+    HMMIO m_handle = nullptr;
+    CString m_errorText;
+    DWORD m_lastSystemError = 0;
+};

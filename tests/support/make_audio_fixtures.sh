@@ -1,0 +1,33 @@
+#!/bin/bash
+# Makes the audio files the import tests read, with independent encoders and
+# decoders: sox, lame, oggenc/oggdec and ffmpeg. Usage: make_audio_fixtures.sh OUTDIR
+set -euo pipefail
+out="$1"
+mkdir -p "$out"
+cd "$out"
+quiet() { "$@" >/dev/null 2>&1; }
+
+# WAV input of each width, and sox's own 16-bit rendering of the 8-bit file.
+quiet sox -n -r 8000 -c 1 -b 8 -e unsigned-integer pcm8.wav synth 0.5 sine 440 gain -3
+quiet sox pcm8.wav -b 16 -e signed-integer pcm8_sox16.wav
+quiet sox -n -r 44100 -c 2 -b 16 pcm16.wav synth 3 sine 440 sine 660 gain -6
+quiet sox -n -r 44100 -c 2 -b 24 pcm24.wav synth 0.5 sine 440
+quiet sox -n -r 44100 -c 1 -b 16 mono16.wav synth 2 sine 330 gain -6
+
+# MP3: stereo and mono, no tags, so the tests add their own ID3v2 header.
+quiet lame --quiet -b 128 --noreplaygain -t pcm16.wav tone.mp3
+quiet lame --quiet -b 64 -m m --noreplaygain -t mono16.wav mono.mp3
+
+# Ogg Vorbis: mono 22,050 Hz with oggdec's decoding beside it, and a chain
+# of two logical bitstreams.
+quiet sox -n -r 22050 -c 1 -b 16 mono22k.wav synth 1.5 sine 500 gain -6
+quiet oggenc -Q -q 3 -o mono22k.ogg mono22k.wav
+quiet oggdec -Q -o mono22k_oggdec.wav mono22k.ogg
+quiet oggenc -Q -q 3 -o stereo.ogg pcm16.wav
+cat mono22k.ogg stereo.ogg > chained.ogg
+
+# Windows Media: audio only, and video with audio.
+quiet ffmpeg -nostdin -y -i pcm16.wav -c:a wmav2 -b:a 128k tone.wma
+quiet ffmpeg -nostdin -y -f lavfi -i testsrc=size=160x120:rate=10 -i mono16.wav \
+    -t 2 -c:v wmv2 -c:a wmav2 -b:a 64k clip.wmv
+touch stamp
