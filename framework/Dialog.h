@@ -14,8 +14,16 @@ public:
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    virtual BOOL OnInitDialog() { return TRUE; }
-    virtual void OnOK() { EndDialog(IDOK); }
+    virtual BOOL OnInitDialog()
+    {
+        UpdateData(FALSE);
+        return TRUE;
+    }
+    virtual void OnOK()
+    {
+        UpdateData(TRUE);
+        EndDialog(IDOK);
+    }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
     UINT m_templateId;

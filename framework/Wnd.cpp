@@ -1,7 +1,12 @@
 #include "Wnd.h"
 
+#include "DataExchange.h"
 #include "ModuleState.h"
+#include "SkinObjects.h"
+#include "ToolTipCtrl.h"
 #include "WinApp.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -9,6 +14,20 @@ const wchar_t objectProperty[] = L"Tarvisk.CWnd";
 
 thread_local CWnd* windowBeingCreated = nullptr;
 thread_local HHOOK creationHook = nullptr;
+
+// The tool the thread's tooltip control describes at the moment.
+struct ShownTool {
+    HWND hwnd = nullptr;
+    INT_PTR id = -1;
+};
+thread_local ShownTool shownTool;
+
+bool isToolTipMouseMessage(UINT msg)
+{
+    return msg == WM_MOUSEMOVE || msg == WM_NCMOUSEMOVE ||
+           (msg >= WM_LBUTTONDOWN && msg <= WM_MBUTTONDBLCLK) ||
+           (msg >= WM_NCLBUTTONDOWN && msg <= WM_NCMBUTTONDBLCLK);
+}
 
 } // namespace
 
@@ -104,6 +123,7 @@ BOOL CWnd::SubclassWindow(HWND hwnd)
     if (!hwnd || m_hWnd || FromHandlePermanent(hwnd))
         return FALSE;
     attach(hwnd);
+    PreSubclassWindow();
     return TRUE;
 }
 
@@ -124,7 +144,80 @@ BOOL CWnd::DestroyWindow()
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
 }
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG* msg)
+{
+    if (m_toolTipsEnabled)
+        FilterToolTipMessage(msg);
+    return FALSE;
+}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add)
+{
+    const DWORD style = GetStyle();
+    const DWORD changed = (style & ~remove) | add;
+    if (changed == style)
+        return FALSE;
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, changed);
+    return TRUE;
+}
+
+void CWnd::SetFont(const CFont* font, BOOL redraw)
+{
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->GetSafeHandle() : nullptr), redraw);
+}
+
+CString AfxGetWindowText(HWND hwnd)
+{
+    const int length = ::GetWindowTextLengthW(hwnd);
+    CString text;
+    const int copied = ::GetWindowTextW(hwnd, text.GetBuffer(length + 1), length + 1);
+    text.ReleaseBuffer(copied);
+    return text;
+}
+
+BOOL CWnd::UpdateData(BOOL saveAndValidate)
+{
+    CDataExchange exchange(this, saveAndValidate);
+    DoDataExchange(&exchange);
+    return TRUE;
+}
+
+BOOL CWnd::EnableToolTips(BOOL enable)
+{
+    const BOOL previous = m_toolTipsEnabled;
+    m_toolTipsEnabled = enable;
+    return previous;
+}
+
+INT_PTR CWnd::OnToolHitTest(CPoint, TOOLINFOW*) const { return -1; }
+
+void CWnd::FilterToolTipMessage(MSG* msg)
+{
+    if (!isToolTipMouseMessage(msg->message))
+        return;
+    CToolTipCtrl* toolTip = AfxGetThreadToolTip();
+    if (!toolTip)
+        return;
+    CPoint point = msg->pt;
+    ScreenToClient(&point);
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    const INT_PTR hit = OnToolHitTest(point, &info);
+    const HWND hitWindow = hit == -1 ? nullptr : info.hwnd;
+    if (hit != shownTool.id || hitWindow != shownTool.hwnd) {
+        if (shownTool.hwnd)
+            toolTip->DelTool(shownTool.hwnd, static_cast<UINT_PTR>(shownTool.id));
+        // The control keeps its own copy of the text.
+        if (hitWindow)
+            toolTip->AddTool(&info);
+        shownTool = ShownTool{hitWindow, hitWindow ? hit : -1};
+    }
+    if (info.lpszText != LPSTR_TEXTCALLBACKW)
+        std::free(info.lpszText);
+    toolTip->RelayEvent(msg);
+}
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
 void CWnd::CenterWindow(CWnd* alternateOwner)
 {
@@ -145,6 +238,15 @@ void CWnd::CenterWindow(CWnd* alternateOwner)
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    const bool fromChild = (msg == WM_COMMAND && lParam != 0) ||
+                           (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC);
+    if (fromChild) {
+        // Controls such as the skinned edit answer their own notifications.
+        CWnd* child = FromHandlePermanent(reinterpret_cast<HWND>(lParam));
+        LRESULT result = 0;
+        if (child && child->OnChildNotify(msg, wParam, lParam, &result))
+            return result;
+    }
     if (msg == WM_COMMAND && OnCommand(wParam, lParam))
         return 0;
     return DefWindowProc(msg, wParam, lParam);

@@ -45,11 +45,20 @@ public:
     {
         return m_hObject ? ::GetObjectW(m_hObject, sizeof(BITMAP), info) : 0;
     }
+    BOOL CreateCompatibleBitmap(HDC dc, int width, int height)
+    {
+        return Attach(::CreateCompatibleBitmap(dc, width, height));
+    }
+    BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
+    {
+        return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
+    }
 };
 
 class CRgn : public CGdiObject {
 public:
     operator HRGN() const { return static_cast<HRGN>(m_hObject); }
+    int OffsetRgn(int dx, int dy) { return ::OffsetRgn(*this, dx, dy); }
 };
 
 class CFont : public CGdiObject {

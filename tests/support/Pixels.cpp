@@ -1,0 +1,157 @@
+#include "Pixels.h"
+
+#include "TempDir.h"
+
+namespace {
+
+BITMAPINFO topDownFormat(int width, int height)
+{
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    return format;
+}
+
+Picture readPixels(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    std::vector<RGBQUAD> raw(static_cast<size_t>(width) * height);
+    BITMAPINFO format = topDownFormat(width, height);
+    GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), raw.data(), &format, DIB_RGB_COLORS);
+    picture.pixels.reserve(raw.size());
+    for (const RGBQUAD& pixel : raw)
+        picture.pixels.push_back(RGB(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue));
+    return picture;
+}
+
+Picture captureScreenArea(const RECT& area)
+{
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, previous);
+    Picture picture = readPixels(memory, bitmap, width, height);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+void finishPainting(HWND window)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages();
+    GdiFlush();
+}
+
+} // namespace
+
+int Picture::count(COLORREF colour, const RECT& area) const
+{
+    int found = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            found += at(x, y) == colour;
+    return found;
+}
+
+Picture ReadBitmap(HBITMAP bitmap)
+{
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    HDC screen = GetDC(nullptr);
+    Picture picture = readPixels(screen, bitmap, info.bmWidth, info.bmHeight);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+Picture CaptureClientArea(HWND window)
+{
+    finishPainting(window);
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return captureScreenArea(client);
+}
+
+Picture CaptureWindow(HWND window)
+{
+    finishPainting(window);
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    return captureScreenArea(bounds);
+}
+
+HBITMAP CreatePatternBitmap(int width, int height,
+                            const std::function<COLORREF(int x, int y)>& colourAt)
+{
+    std::vector<RGBQUAD> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const COLORREF colour = colourAt(x, y);
+            pixels.push_back(RGBQUAD{GetBValue(colour), GetGValue(colour), GetRValue(colour), 0});
+        }
+    BITMAPINFO format = topDownFormat(width, height);
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+CString SaveScreenshot(const Picture& picture, const wchar_t* name)
+{
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    CString folder = exe;
+    folder = folder.Left(folder.ReverseFind(L'\\')) + L"\\screenshots";
+    CreateDirectoryW(folder, nullptr);
+    const CString path = folder + L"\\" + name + L".bmp";
+
+    const int rowBytes = (picture.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biSizeImage = static_cast<DWORD>(rowBytes * picture.height);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+    for (int y = picture.height - 1; y >= 0; --y) {
+        std::string row(static_cast<size_t>(rowBytes), '\0');
+        for (int x = 0; x < picture.width; ++x) {
+            const COLORREF pixel = picture.at(x, y);
+            row[x * 3] = static_cast<char>(GetBValue(pixel));
+            row[x * 3 + 1] = static_cast<char>(GetGValue(pixel));
+            row[x * 3 + 2] = static_cast<char>(GetRValue(pixel));
+        }
+        bytes += row;
+    }
+    WriteFileBytes(path, bytes);
+    return path;
+}

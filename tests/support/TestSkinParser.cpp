@@ -1,0 +1,46 @@
+#include "TestSkinParser.h"
+
+#include "Pixels.h"
+
+bool TestSkinParser::selectSection(CString section)
+{
+    const auto found = m_sections.find(section);
+    m_current = found == m_sections.end() ? nullptr : &found->second;
+    return m_current != nullptr;
+}
+
+bool TestSkinParser::getPosition(CString key, POINT& offset, POINT& anchorPercent)
+{
+    Position position{};
+    if (!read(&Section::positions, key, position))
+        return false;
+    offset = position.offset;
+    anchorPercent = position.anchorPercent;
+    return true;
+}
+
+bool TestSkinParser::getFont(CString key, CFont& value)
+{
+    LOGFONTW description{};
+    return read(&Section::fonts, key, description) && value.CreateFontIndirect(&description);
+}
+
+bool TestSkinParser::getBitmap(CString key, CDynBitmap& value)
+{
+    SolidBitmap bitmap{};
+    return read(&Section::bitmaps, key, bitmap) &&
+           value.Attach(CreatePatternBitmap(bitmap.size.cx, bitmap.size.cy,
+                                                  [&](int, int) { return bitmap.colour; }));
+}
+
+bool TestSkinParser::getAnchor(const CString& key, int& a, int& b, int& c, int& d)
+{
+    std::array<int, 4> values{};
+    if (!read(&Section::anchors, key, values))
+        return false;
+    a = values[0];
+    b = values[1];
+    c = values[2];
+    d = values[3];
+    return true;
+}

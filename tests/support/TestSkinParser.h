@@ -1,0 +1,90 @@
+#pragma once
+
+#include "SkinParser.h"
+
+#include <array>
+#include <map>
+#include <optional>
+#include <vector>
+
+// A skin source written by the test: sections of typed values, bitmaps as
+// solid colours made fresh for every read. Keys not given are not found.
+class TestSkinParser : public ISkinParser {
+public:
+    struct Position {
+        POINT offset;
+        POINT anchorPercent;
+    };
+    struct SolidBitmap {
+        COLORREF colour;
+        SIZE size;
+    };
+    struct Section {
+        std::map<CString, int> ints;
+        std::map<CString, COLORREF> colours;
+        std::map<CString, RECT> rects;
+        std::map<CString, Position> positions;
+        std::map<CString, SIZE> sizes;
+        std::map<CString, LOGFONTW> fonts;
+        std::map<CString, SolidBitmap> bitmaps;
+        std::map<CString, CString> texts;
+        std::map<CString, bool> bools;
+        std::map<CString, HCURSOR> cursors;
+        std::map<CString, UINT> horizontalAlignments;
+        std::map<CString, UINT> verticalAlignments;
+        std::map<CString, std::array<int, 4>> anchors;
+    };
+
+    // The section of that name (with brackets), made when missing.
+    Section& section(const CString& name) { return m_sections[name]; }
+
+    bool selectSection(CString section) override;
+    bool getInt(CString key, int& value) override { return read(&Section::ints, key, value); }
+    bool getColor(CString key, COLORREF& value) override
+    {
+        return read(&Section::colours, key, value);
+    }
+    bool getRect(CString key, RECT& value) override { return read(&Section::rects, key, value); }
+    bool getPosition(CString key, POINT& offset, POINT& anchorPercent) override;
+    bool getSize(CString key, SIZE& value) override { return read(&Section::sizes, key, value); }
+    bool getPoint(CString, POINT&) override { return false; }
+    bool getFont(CString key, CFont& value) override;
+    bool getBitmap(CString key, CDynBitmap& value) override;
+    bool getRegion(CString, CDynRgn&) override { return false; }
+    bool getDouble(CString, double&) override { return false; }
+    bool getText(CString key, CString& value) override { return read(&Section::texts, key, value); }
+    bool getBool(CString key, bool& value) override { return read(&Section::bools, key, value); }
+    bool getCursor(CString key, HCURSOR& value) override
+    {
+        return read(&Section::cursors, key, value);
+    }
+    bool getFilePath(const CString&, CString&) override { return false; }
+    bool getHorizontalAlignment(const CString& key, UINT& flags) override
+    {
+        return read(&Section::horizontalAlignments, key, flags);
+    }
+    bool getVerticalAlignment(const CString& key, UINT& flags) override
+    {
+        return read(&Section::verticalAlignments, key, flags);
+    }
+    bool getAnchor(const CString& key, int& a, int& b, int& c, int& d) override;
+
+    virtual ~TestSkinParser() = default;
+
+private:
+    template <typename T>
+    bool read(std::map<CString, T> Section::*values, const CString& key, T& value) const
+    {
+        if (!m_current)
+            return false;
+        const auto& map = m_current->*values;
+        const auto found = map.find(key);
+        if (found == map.end())
+            return false;
+        value = found->second;
+        return true;
+    }
+
+    std::map<CString, Section> m_sections;
+    const Section* m_current = nullptr;
+};

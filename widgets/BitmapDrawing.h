@@ -1,0 +1,31 @@
+#pragma once
+
+// Opaque, stretched and transparent bitmap blits shared by the skinned widgets.
+
+#include "DC.h"
+
+// The colour that skin bitmaps use for "no pixel here".
+constexpr COLORREF kSkinTransparentColour = RGB(255, 0, 255);
+
+// (0, 0) when the bitmap's record cannot be read.
+CSize GetBitmapSize(const CBitmap& bitmap);
+
+// Copies the source part of the bitmap (all of it when null) to the
+// destination (the source rectangle when null); stretches when the sizes
+// differ. False without a bitmap.
+bool DrawBitmap(CDC* dc, CBitmap* bitmap, const CRect* destination = nullptr,
+                const CRect* source = nullptr);
+
+// Copies the bitmap part at (sourceX, sourceY) to the destination, leaving the
+// destination unchanged where the bitmap has the transparent colour. The
+// bitmap is modified during the call and restored before it returns.
+void DrawTransparentBitmap(CDC* dc, CBitmap* bitmap, const CRect& destination,
+                           COLORREF transparent, int sourceX = 0, int sourceY = 0);
+
+// The same picture for the bitmap's top-left part of the rectangle's size, by
+// exclusive-or blits that leave the bitmap untouched.
+void DrawMaskedBitmap(CDC* dc, const CRect& rect, CBitmap* bitmap, COLORREF transparent);
+
+// The rectangle narrowed to the size and centred on each axis that has room;
+// unchanged when the size is not at least 1 by 1.
+CRect CenterSizeInRect(const CRect& rect, CSize size);
