@@ -1,10 +1,21 @@
 #pragma once
 
-#ifdef AXIS_BUILDING_DLL
-#define AXIS_API __declspec(dllexport)
-#else
-#define AXIS_API __declspec(dllimport)
-#endif
+// The time-axis library (AxisU.dll): a time scale painted with plain GDI.
 
-// Selects how the axis library works; mode 0 is the standard time axis.
+#include "axis/AxisApi.h"
+#include "axis/BaseAxis.h"
+#include "axis/QTime.h"
+#include "axis/TimeAxis.h"
+
+// How the time axis labels its marks.
+enum AxisMode : int {
+    // The clock time of each mark, hours wrapping at 24.
+    AXIS_MODE_CLOCK = 0,
+    // The time elapsed since the left border.
+    AXIS_MODE_ELAPSED = 1,
+};
+
+// Selects the labelling of every time axis of the process; unknown modes are
+// ignored.
 extern "C" AXIS_API void Axis_SetMode(int mode);
+extern "C" AXIS_API int Axis_GetMode();

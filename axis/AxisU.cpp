@@ -1,7 +1,16 @@
-#include "Axis.h"
+#include "axis/Axis.h"
 
 namespace {
-int currentMode = 0;
+int currentMode = AXIS_MODE_CLOCK;
 }
 
-void Axis_SetMode(int mode) { currentMode = mode; }
+void Axis_SetMode(int mode)
+{
+    if (mode == AXIS_MODE_CLOCK || mode == AXIS_MODE_ELAPSED)
+        currentMode = mode;
+}
+
+int Axis_GetMode()
+{
+    return currentMode;
+}
