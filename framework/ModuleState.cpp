@@ -4,13 +4,6 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
-AFX_MODULE_STATE& processState()
-{
-    static AFX_MODULE_STATE state{::GetModuleHandleW(nullptr), ::GetModuleHandleW(nullptr), nullptr,
-                                  nullptr};
-    return state;
-}
-
 thread_local AFX_MODULE_STATE* currentState = nullptr;
 
 } // namespace
@@ -22,7 +15,9 @@ AFX_MODULE_STATE* AfxGetStaticModuleState()
     return &state;
 }
 
-AFX_MODULE_STATE* AfxGetModuleState() { return currentState ? currentState : &processState(); }
+// The framework is linked into each module, so without a switch the code
+// runs in the module it belongs to.
+AFX_MODULE_STATE* AfxGetModuleState() { return currentState ? currentState : AfxGetStaticModuleState(); }
 
 HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
 

@@ -16,7 +16,7 @@ struct AFX_MODULE_STATE {
 
 // The state of the module this code is linked into (the DLL when built into it).
 AFX_MODULE_STATE* AfxGetStaticModuleState();
-// The state current on this thread: the process's executable unless a guard switched it.
+// The state current on this thread: this module's own unless a guard switched it.
 AFX_MODULE_STATE* AfxGetModuleState();
 HINSTANCE AfxGetResourceHandle();
 HINSTANCE AfxGetInstanceHandle();

@@ -74,6 +74,9 @@ bool CTarviskApp::init(const CTarvisk::TVSKInitInfo& info,
 
 int CTarviskApp::destroy()
 {
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    if (state->m_pOccManager == m_occManager)
+        state->m_pOccManager = nullptr;
     delete m_occManager;
     m_occManager = nullptr;
     delete m_dispatch;

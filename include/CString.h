@@ -67,6 +67,11 @@ public:
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator!=(const CString& a, const wchar_t* b) { return !(a == b); }
     friend bool operator<(const CString& a, const CString& b) { return a.m_text < b.m_text; }
+#if __cplusplus >= 202002L
+    // Without this, C++20 ordering would fall back to comparing the pointers
+    // the strings convert to.
+    friend auto operator<=>(const CString& a, const CString& b) { return a.m_text <=> b.m_text; }
+#endif
 
 private:
     std::wstring m_text;

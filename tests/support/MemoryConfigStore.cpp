@@ -15,6 +15,10 @@ VLConfigSection* MemoryConfigStore::AddSection(int, const CString& name)
 VLConfigKey* MemoryConfigStore::AddKey(VLConfigSection* section, const CString& name,
                                        const CString& defaultValue)
 {
+    for (auto& key : m_keys) {
+        if (key.section == section && key.name == name)
+            return &key;
+    }
     const auto preset = m_presets.find({section->name, name});
     m_keys.push_back({section, name, preset != m_presets.end() ? preset->second : defaultValue});
     return &m_keys.back();
@@ -43,6 +47,14 @@ void MemoryConfigStore::SetInt(VLConfigKey* key, int value)
 void MemoryConfigStore::preset(const CString& section, const CString& key, const CString& value)
 {
     m_presets[{section, key}] = value;
+}
+
+void MemoryConfigStore::set(const CString& section, const CString& key, const CString& value)
+{
+    for (auto& record : m_keys) {
+        if (record.section->name == section && record.name == key)
+            record.value = value;
+    }
 }
 
 const CString* MemoryConfigStore::value(const CString& section, const CString& key) const

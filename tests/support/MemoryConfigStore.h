@@ -32,6 +32,8 @@ public:
 
     // A value that wins over the default when the key is declared.
     void preset(const CString& section, const CString& key, const CString& value);
+    // Changes the value of a declared key, as the user editing the store would.
+    void set(const CString& section, const CString& key, const CString& value);
     // The value of a declared key, or null when it was never declared.
     const CString* value(const CString& section, const CString& key) const;
     // Names of a section's keys in declaration order.

@@ -1,0 +1,184 @@
+#include "Afx.h"
+#include "res/resource.h"
+#include "support/TestText.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+AFX_MODULE_STATE otherModule{};
+
+// Records the module state its messages run under.
+class StateProbe : public CWnd {
+public:
+    static constexpr UINT kProbe = WM_APP + 1;
+    AFX_MODULE_STATE* seen = nullptr;
+    int probes = 0;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == kProbe) {
+            seen = AfxGetModuleState();
+            ++probes;
+            return 42;
+        }
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+};
+
+class ProbeDialog : public CDialog {
+public:
+    ProbeDialog() : CDialog(IDD_TARVISK_DIALOG) {}
+    bool initialised = false;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        initialised = true;
+        return TRUE;
+    }
+};
+
+} // namespace
+
+TEST(CStringFormat, WideStringsAndSixtyFourBitIntegers)
+{
+    CString text;
+    text.Format(L"%s|%I64d|%I64u|%d|%X|%02d", L"wide", -9000000000LL, 18000000000ULL, -7, 0xBEEFu, 5);
+    EXPECT_EQ(text, CString(L"wide|-9000000000|18000000000|-7|BEEF|05"));
+    text.AppendFormat(L"+%s", CString(L"more").GetString());
+    EXPECT_EQ(text.Right(5), CString(L"+more"));
+    CString big;
+    big.Format(L"%s", std::wstring(5000, L'x').c_str());
+    EXPECT_EQ(big.GetLength(), 5000);
+}
+
+TEST(CStringText, TrimFindAndSlices)
+{
+    CString text = L"line\r\n\n";
+    text.TrimRight(L"\n");
+    EXPECT_EQ(text, CString(L"line\r"));
+    CString path = L"C:\\a\\b.txt";
+    EXPECT_EQ(path.ReverseFind(L'\\'), 4);
+    EXPECT_EQ(path.Mid(5), CString(L"b.txt"));
+    EXPECT_EQ(path.Left(2), CString(L"C:"));
+    EXPECT_EQ(path.Right(3), CString(L"txt"));
+    EXPECT_EQ(path.Mid(50), CString());
+    EXPECT_EQ(CString(L"ABC").CompareNoCase(L"abc"), 0);
+}
+
+TEST(CStringText, LoadStringReadsTheCurrentModulesTable)
+{
+    CString text;
+    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
+    EXPECT_EQ(text, CString(L"Error loading skin"));
+    EXPECT_FALSE(text.LoadString(64000));
+    EXPECT_TRUE(text.IsEmpty());
+}
+
+TEST(ModuleState, GuardRestoresThePreviousStateOnEveryWayOut)
+{
+    AFX_MODULE_STATE* const outer = AfxGetModuleState();
+    {
+        AFX_MANAGE_STATE(&otherModule);
+        EXPECT_EQ(AfxGetModuleState(), &otherModule);
+        {
+            AFX_MANAGE_STATE(AfxGetStaticModuleState());
+            EXPECT_EQ(AfxGetModuleState(), AfxGetStaticModuleState());
+        }
+        EXPECT_EQ(AfxGetModuleState(), &otherModule);
+    }
+    EXPECT_EQ(AfxGetModuleState(), outer);
+
+    EXPECT_THROW(
+        {
+            AFX_MANAGE_STATE(&otherModule);
+            throw std::runtime_error("way out");
+        },
+        std::runtime_error);
+    EXPECT_EQ(AfxGetModuleState(), outer);
+}
+
+TEST(WindowDispatch, MessagesRunInTheModuleThatMadeTheWindow)
+{
+    StateProbe probe;
+    {
+        AFX_MANAGE_STATE(&otherModule);
+        otherModule.m_hCurrentInstanceHandle = GetModuleHandleW(nullptr);
+        ASSERT_TRUE(probe.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    }
+    EXPECT_EQ(CWnd::FromHandlePermanent(probe.m_hWnd), &probe);
+    EXPECT_EQ(probe.SendMessage(StateProbe::kProbe), 42);
+    EXPECT_EQ(probe.seen, &otherModule);
+    EXPECT_NE(AfxGetModuleState(), &otherModule);
+}
+
+TEST(WindowDispatch, SubclassedWindowKeepsItsOwnBehaviour)
+{
+    HWND edit = CreateWindowExW(0, L"EDIT", L"text", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    StateProbe probe;
+    ASSERT_TRUE(probe.SubclassWindow(edit));
+    EXPECT_FALSE(probe.SubclassWindow(edit));
+    EXPECT_EQ(probe.SendMessage(StateProbe::kProbe), 42);
+    wchar_t buffer[16] = {};
+    EXPECT_EQ(probe.SendMessage(WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buffer)), 4);
+    EXPECT_STREQ(buffer, L"text");
+    EXPECT_EQ(probe.UnsubclassWindow(), edit);
+    EXPECT_EQ(CWnd::FromHandlePermanent(edit), nullptr);
+    EXPECT_EQ(SendMessageW(edit, StateProbe::kProbe, 0, 0), 0);
+    EXPECT_EQ(probe.probes, 1);
+    DestroyWindow(edit);
+}
+
+TEST(WindowDispatch, DeletingTheObjectDestroysItsWindow)
+{
+    HWND hwnd = nullptr;
+    {
+        StateProbe probe;
+        ASSERT_TRUE(probe.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+        hwnd = probe.m_hWnd;
+        EXPECT_TRUE(IsWindow(hwnd));
+    }
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(Dialogs, ModelessDialogComesFromItsTemplateHidden)
+{
+    ProbeDialog dialog;
+    ASSERT_TRUE(dialog.Create(IDD_TARVISK_DIALOG));
+    EXPECT_TRUE(dialog.initialised);
+    EXPECT_TRUE(IsWindow(dialog.m_hWnd));
+    EXPECT_FALSE(dialog.IsWindowVisible());
+    wchar_t className[32] = {};
+    GetClassNameW(dialog.m_hWnd, className, 32);
+    EXPECT_STREQ(className, L"#32770");
+}
+
+TEST(Locks, SingleLockReleasesOnScopeExit)
+{
+    CCriticalSection section;
+    {
+        CSingleLock lock(&section, TRUE);
+        EXPECT_TRUE(lock.IsLocked());
+    }
+    // Another thread can take it now.
+    bool taken = false;
+    std::pair<CCriticalSection*, bool*> args(&section, &taken);
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* arg) -> DWORD {
+            auto* args = static_cast<std::pair<CCriticalSection*, bool*>*>(arg);
+            CSingleLock lock(args->first, TRUE);
+            *args->second = true;
+            return 0;
+        },
+        &args, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_TRUE(taken);
+}

@@ -1,0 +1,218 @@
+// The component as a host sees it: Tarvisk.dll loaded at run time and
+// driven through its exported facade.
+#include "TarviskLoader.h"
+
+#include "support/MemoryConfigStore.h"
+#include "support/TempDir.h"
+#include "support/TestText.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace {
+
+class NoSkin : public ISkinParser {
+public:
+    bool selectSection(CString) override { return false; }
+    bool getInt(CString, int&) override { return false; }
+    bool getColor(CString, COLORREF&) override { return false; }
+    bool getRect(CString, RECT&) override { return false; }
+    bool getPosition(CString, POINT&, POINT&) override { return false; }
+    bool getSize(CString, SIZE&) override { return false; }
+    bool getPoint(CString, POINT&) override { return false; }
+    bool getFont(CString, CFont&) override { return false; }
+    bool getBitmap(CString, CDynBitmap&) override { return false; }
+    bool getRegion(CString, CDynRgn&) override { return false; }
+    bool getDouble(CString, double&) override { return false; }
+    bool getText(CString, CString&) override { return false; }
+    bool getBool(CString, bool&) override { return false; }
+    bool getCursor(CString, HCURSOR&) override { return false; }
+    bool getFilePath(const CString&, CString&) override { return false; }
+    bool getHorizontalAlignment(const CString&, UINT&) override { return false; }
+    bool getVerticalAlignment(const CString&, UINT&) override { return false; }
+    bool getAnchor(const CString&, int&, int&, int&, int&) override { return false; }
+};
+
+class NoSaves : public Tarvisk::IAudioCutterServiceProvider {
+public:
+    bool saveCut(const std::wstring&, const std::wstring&, int64_t, int64_t, int32_t,
+                 int32_t) override
+    {
+        return false;
+    }
+};
+
+std::vector<HWND> threadWindows()
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM out) {
+            reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+class Facade : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tarvisk.load()) << "Tarvisk.dll beside the test";
+        edition.Format(L"FacadeTest%X", GetCurrentProcessId());
+        host = FixedHostInfo(edition);
+        // Process ids come round again; the log of an earlier run stays
+        // behind because a log file is released only with its process.
+        removeTree(dataRoot());
+        store.preset(L"Common", L"TempFolder", temp.path());
+        store.preset(L"Common", L"TraceLevel", L"Info");
+        info.skinParser = &skin;
+        info.configStore = &store;
+        info.hostInfo = &host;
+        info.helpLink = L"help.chm";
+    }
+
+    void TearDown() override
+    {
+        tarvisk.destroy();
+        tarvisk.unload();
+        removeTree(dataRoot());
+    }
+
+    CString dataRoot() const
+    {
+        wchar_t local[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+        return CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
+    }
+
+    // Text of this process's log file.
+    CString logText() const
+    {
+        CString pattern;
+        pattern.Format(L"%s\\Log\\Melvora\\Log_*_%X.txt", dataRoot().GetString(),
+                       GetCurrentProcessId());
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(pattern, &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return CString();
+        FindClose(search);
+        return ReadUtf16File(dataRoot() + L"\\Log\\Melvora\\" + found.cFileName).c_str();
+    }
+
+    static void removeTree(const CString& folder)
+    {
+        std::wstring from = folder.str();
+        from.push_back(L'\0');
+        SHFILEOPSTRUCTW op{};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NO_UI;
+        SHFileOperationW(&op);
+    }
+
+    CTarviskLibrary tarvisk;
+    TempDir temp;
+    MemoryConfigStore store;
+    CString edition;
+    FixedHostInfo host;
+    NoSkin skin;
+    NoSaves saves;
+    CTarvisk::TVSKInitInfo info;
+};
+
+} // namespace
+
+TEST_F(Facade, BeforeInitNothingIsShownOrMade)
+{
+    EXPECT_FALSE(tarvisk.openFile(L"C:\\song.mp3"));
+    EXPECT_TRUE(tarvisk.switchSkin(skin));
+    EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
+    tarvisk.OnSorvenneFullScreenMode(true);
+    MSG msg{nullptr, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
+    EXPECT_FALSE(tarvisk.PreTranslateMessage(&msg));
+    EXPECT_TRUE(threadWindows().empty());
+}
+
+TEST_F(Facade, InitCreatesTheHiddenDialogOnceAndTheWorkFolder)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND dialog = tarvisk.getMainWindow();
+    ASSERT_TRUE(IsWindow(dialog));
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    const auto windows = threadWindows();
+
+    EXPECT_TRUE(tarvisk.init(info, &saves));
+    EXPECT_EQ(tarvisk.getMainWindow(), dialog);
+    EXPECT_EQ(threadWindows(), windows);
+
+    const DWORD work = GetFileAttributesW(temp.file(L"Tarvisk"));
+    ASSERT_NE(work, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(work & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(Facade, InitAfterDestroyMakesANewDialog)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND first = tarvisk.getMainWindow();
+    EXPECT_EQ(tarvisk.destroy(), 0);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
+
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND second = tarvisk.getMainWindow();
+    EXPECT_TRUE(IsWindow(second));
+    EXPECT_NE(second, first);
+}
+
+TEST_F(Facade, OpenFileShowsTheEditorAndReportsNothing)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    MSG msg{tarvisk.getMainWindow(), WM_KEYDOWN, VK_SPACE, 0, 0, {}};
+    EXPECT_FALSE(tarvisk.PreTranslateMessage(&msg));
+    EXPECT_FALSE(tarvisk.openFile(temp.file(L"missing.mp3")));
+    EXPECT_TRUE(IsWindowVisible(tarvisk.getMainWindow()));
+}
+
+TEST_F(Facade, FullScreenModeKeepsTheEditorOnTop)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND dialog = tarvisk.getMainWindow();
+    tarvisk.OnSorvenneFullScreenMode(true);
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    tarvisk.OnSorvenneFullScreenMode(false);
+    EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+// The log file stays open for the life of the process, so this case needs a
+// process of its own, as ctest gives every case.
+TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    EXPECT_EQ(tarvisk.destroy(), 0);
+    // Not initialised any more: destroy still says goodbye.
+    EXPECT_EQ(tarvisk.destroy(), 0);
+
+    const CString text = logText();
+    ASSERT_FALSE(text.IsEmpty());
+    const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
+    ASSERT_NE(firstLineEnd, -1);
+    EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";
+    EXPECT_NE(text.Find(L"\r\nOS: Windows "), -1);
+    EXPECT_NE(text.Find(L"\r\nComputer name: "), -1);
+    EXPECT_NE(text.Find(L"   User: "), -1);
+    EXPECT_NE(text.Find(L"\r\nBuild time: "), -1);
+
+    const int goodbye = text.Find(L" INF: Tarvisk ended\r\n");
+    ASSERT_NE(goodbye, -1);
+    EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", goodbye + 1), -1);
+}
+
+TEST_F(Facade, DestroyWithoutInitReturnsZero)
+{
+    EXPECT_EQ(tarvisk.destroy(), 0);
+    EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
+}

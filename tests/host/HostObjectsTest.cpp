@@ -1,0 +1,157 @@
+// The component's application object and control container, linked in.
+#include "host/CustomControlSite.h"
+#include "host/CustomOccManager.h"
+#include "host/ImpIDispatch.h"
+#include "host/TarviskApp.h"
+#include "infra/SystemInfo.h"
+#include "res/resource.h"
+#include "support/TestText.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class CommandRecorder : public CWnd {
+public:
+    std::vector<WPARAM> commands;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_COMMAND)
+            commands.push_back(wParam);
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+};
+
+DISPID idOf(CImpIDispatch& dispatch, const wchar_t* name, HRESULT* result = nullptr)
+{
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    const HRESULT hr = dispatch.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (result)
+        *result = hr;
+    return id;
+}
+
+} // namespace
+
+TEST(ExternalDispatch, KnowsOnlyTheNameStartingLikeXxyyzz)
+{
+    CImpIDispatch dispatch;
+    HRESULT result = E_FAIL;
+    EXPECT_EQ(idOf(dispatch, L"xxyyzz", &result), 12345);
+    EXPECT_EQ(result, S_OK);
+    EXPECT_EQ(idOf(dispatch, L"xxyANYTHING", &result), 12345);
+    EXPECT_EQ(result, S_OK);
+    EXPECT_EQ(idOf(dispatch, L"xxz", &result), DISPID_UNKNOWN);
+    EXPECT_EQ(result, DISP_E_UNKNOWNNAME);
+
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"abc"), const_cast<LPOLESTR>(L"xxy")};
+    DISPID ids[2] = {};
+    EXPECT_EQ(dispatch.GetIDsOfNames(IID_NULL, names, 2, LOCALE_USER_DEFAULT, ids),
+              DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(ids[0], DISPID_UNKNOWN);
+    EXPECT_EQ(ids[1], 12345);
+}
+
+TEST(ExternalDispatch, PropertyGetAnswersWibble)
+{
+    CImpIDispatch dispatch;
+    VARIANT result;
+    VariantInit(&result);
+    DISPPARAMS none{};
+    EXPECT_EQ(dispatch.Invoke(12345, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                              nullptr),
+              S_OK);
+    ASSERT_EQ(result.vt, VT_BSTR);
+    EXPECT_STREQ(result.bstrVal, L"Wibble");
+    VariantClear(&result);
+
+    EXPECT_EQ(dispatch.Invoke(12345, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result.vt, VT_EMPTY);
+    EXPECT_EQ(dispatch.Invoke(7, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result.vt, VT_EMPTY);
+}
+
+TEST(ExternalDispatch, CountsReferencesButIsFreedOnlyByItsOwner)
+{
+    CImpIDispatch dispatch;
+    void* object = nullptr;
+    EXPECT_EQ(dispatch.QueryInterface(IID_IDispatch, &object), S_OK);
+    EXPECT_EQ(object, static_cast<IDispatch*>(&dispatch));
+    EXPECT_EQ(dispatch.QueryInterface(IID_IUnknown, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(dispatch.Release(), 0u);
+    EXPECT_EQ(dispatch.Release(), static_cast<ULONG>(-1)) << "nothing is freed at zero";
+    UINT count = 0;
+    EXPECT_EQ(dispatch.GetTypeInfoCount(&count), E_NOTIMPL);
+}
+
+TEST(ControlSite, ManagerMakesSitesThatHostHtmlPlainly)
+{
+    CCustomOccManager manager;
+    COleControlSite* site = manager.CreateSite(nullptr);
+    auto* custom = dynamic_cast<CCustomControlSite*>(site);
+    ASSERT_NE(custom, nullptr);
+
+    IDocHostUIHandler* handler = nullptr;
+    ASSERT_EQ(custom->ExternalQueryInterface(IID_IDocHostUIHandler, reinterpret_cast<void**>(&handler)),
+              S_OK);
+    DOCHOSTUIINFO info{};
+    info.cbSize = sizeof info;
+    info.dwDoubleClick = 99;
+    EXPECT_EQ(handler->GetHostInfo(&info), S_OK);
+    EXPECT_EQ(info.dwFlags, 12u);
+    EXPECT_EQ(info.dwDoubleClick, 0u);
+    EXPECT_EQ(handler->ShowContextMenu(0, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(handler->TranslateAccelerator(nullptr, nullptr, 0), S_FALSE);
+    EXPECT_EQ(handler->EnableModeless(TRUE), E_NOTIMPL);
+    EXPECT_EQ(handler->GetDropTarget(nullptr, nullptr), E_NOTIMPL);
+
+    IDispatch* external = nullptr;
+    EXPECT_EQ(handler->GetExternal(&external), S_OK);
+    EXPECT_EQ(external, &custom->m_dispatch);
+    EXPECT_EQ(external->AddRef(), 2u) << "GetExternal added the first reference";
+
+    handler->Release();
+    site->ExternalRelease();
+}
+
+TEST(Application, HelpCommandReachesTheMainWindowAsButton1004)
+{
+    CommandRecorder window;
+    ASSERT_TRUE(window.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    CTarviskApp& app = GetTarviskApp();
+    app.m_pMainWnd = &window;
+    EXPECT_TRUE(app.OnCmdMsg(ID_HELP));
+    EXPECT_FALSE(app.OnCmdMsg(ID_HELP + 1));
+    app.m_pMainWnd = nullptr;
+    ASSERT_EQ(window.commands.size(), 1u);
+    EXPECT_EQ(window.commands[0], MAKEWPARAM(1004, 0));
+}
+
+TEST(Application, UnhandledCommandsWithoutControlGoToTheApplication)
+{
+    CommandRecorder window;
+    ASSERT_TRUE(window.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    CTarviskApp& app = GetTarviskApp();
+    app.m_pMainWnd = &window;
+    // The framework's help command arriving at any window of the component.
+    CommandRecorder other;
+    ASSERT_TRUE(other.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+    other.SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+    app.m_pMainWnd = nullptr;
+    ASSERT_EQ(window.commands.size(), 1u);
+    EXPECT_EQ(window.commands[0], MAKEWPARAM(1004, 0));
+}
+
+TEST(HostVersion, ReadFromTheExecutablesVersionResource)
+{
+    EXPECT_EQ(GetHostVersion(), CString(L"2.3.4.5"));
+    EXPECT_EQ(GetHostProductName(), CString(L"Facade Test Host"));
+}

@@ -1,0 +1,178 @@
+#include "infra/Settings.h"
+
+#include "infra/Paths.h"
+#include "support/MemoryConfigStore.h"
+#include "support/TempDir.h"
+#include "support/TestText.h"
+#include "view/CutRegion.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsStore : public testing::Test {
+protected:
+    void declare()
+    {
+        CommonKeys(&store, &host);
+        MVSettingsKeys(&store);
+    }
+
+    CCutRegion cutFromText(const wchar_t* text)
+    {
+        declare();
+        store.set(L"MV_Settings", L"Cut", text);
+        CCutRegion cut;
+        GetMVSettings().GetCut(cut);
+        return cut;
+    }
+
+    MemoryConfigStore store;
+    FixedHostInfo host;
+};
+
+CCutRegion makeCut(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut)
+{
+    CCutRegion cut;
+    cut.valid = true;
+    cut.begin = begin;
+    cut.end = end;
+    cut.fadeIn = fadeIn;
+    cut.fadeOut = fadeOut;
+    return cut;
+}
+
+} // namespace
+
+TEST_F(SettingsStore, KeysAreDeclaredInTheirFixedOrder)
+{
+    declare();
+    const std::deque<CString> common = {
+        L"OutputFolder", L"TempFolder", L"ImportExportFolder", L"Language", L"TraceLevel",
+        L"HTTPProxy", L"AutoStart", L"AppWidth", L"AppHeight", L"AppPositionX", L"AppPositionY",
+        L"AppGuiMOVisible", L"AppGuiTab", L"AppGuiMPFolded", L"AppGuiTabFolded",
+        L"CurrentSkinName", L"CloseButtonAction", L"DontUseMO", L"AutomatedRestartInProgress",
+        L"AutomaticUpdates"};
+    EXPECT_EQ(store.keyNames(L"Common"), common);
+    const std::deque<CString> own = {
+        L"TraceAKRip", L"ActiveSkin", L"LogarithmicView", L"LogViewParam_X0", L"LogViewParam_X1",
+        L"LogViewParam_S", L"MinZoomSec", L"BitRate", L"UploadUrl", L"HomePageUrl", L"SupportUrl",
+        L"WavFileName", L"InputFileName", L"InputName", L"InputType", L"InputParam", L"InputTitle",
+        L"Proxy", L"Cut", L"NormalizationPercent", L"WaveOutDevice", L"AskWantCDRip"};
+    EXPECT_EQ(store.keyNames(L"MV_Settings"), own);
+
+    EXPECT_EQ(*store.value(L"Common", L"TraceLevel"), CString(L"None"));
+    EXPECT_EQ(*store.value(L"Common", L"CurrentSkinName"), CString(L"Standard"));
+    const CString output = *store.value(L"Common", L"OutputFolder");
+    ASSERT_FALSE(output.IsEmpty());
+    EXPECT_EQ(output.Right(1), CString(L"\\"));
+    EXPECT_EQ(GetMVSettings().GetNormalizationPercent(), 89.0);
+    EXPECT_EQ(GetMVSettings().GetMinZoomSec(), 6);
+}
+
+TEST_F(SettingsStore, EmptyLanguageReadsAsEnglish)
+{
+    store.preset(L"Common", L"Language", L"");
+    declare();
+    EXPECT_EQ(GetLanguage(), CString(L"en"));
+}
+
+TEST_F(SettingsStore, CutTextRestoresTheStoredCut)
+{
+    EXPECT_EQ(cutFromText(L"15000,75000,2000,3000"), makeCut(15000, 75000, 2000, 3000));
+}
+
+TEST_F(SettingsStore, CutWithOverlappingFadesKeepsTheLastFadeSet)
+{
+    EXPECT_EQ(cutFromText(L"1000,900000,500000,500000"), makeCut(1000, 900000, 399000, 500000));
+}
+
+TEST_F(SettingsStore, CutTextsThatDoNotParseOrAreTooShortGiveAnEmptyCut)
+{
+    for (const wchar_t* text : {L"0,500,0,0", L"1000,5000,0", L"1000,5000,0,0,0", L"1000,,0,0",
+                                L"-1000,5000,0,0", L"1000, 5000,0,0", L"", L"1000,5000,0,0,",
+                                L"4294967295,5000,0,0", L"9000,5000,0,0"}) {
+        SCOPED_TRACE(testing::Message() << "cut text " << Narrow(text));
+        EXPECT_EQ(cutFromText(text), CCutRegion());
+    }
+}
+
+TEST_F(SettingsStore, SetCutWritesTheFourFields)
+{
+    declare();
+    GetMVSettings().SetCut(makeCut(6000000000LL, 6000004000LL, 100, 200));
+    EXPECT_EQ(*store.value(L"MV_Settings", L"Cut"), CString(L"6000000000,6000004000,100,200"));
+}
+
+TEST_F(SettingsStore, MinZoomBelowOneIsRepairedInTheStore)
+{
+    store.preset(L"MV_Settings", L"MinZoomSec", L"0");
+    declare();
+    EXPECT_EQ(GetMVSettings().GetMinZoomSec(), 6);
+    EXPECT_EQ(*store.value(L"MV_Settings", L"MinZoomSec"), CString(L"6"));
+}
+
+TEST_F(SettingsStore, NormalizationOutsideTenToHundredIsOff)
+{
+    const std::pair<const wchar_t*, double> cases[] = {
+        {L"9.5", 0.0}, {L"10", 10.0}, {L"100", 100.0}, {L"100.5", 0.0}, {L"55.5", 55.5}};
+    for (const auto& [text, expected] : cases) {
+        MemoryConfigStore fresh;
+        fresh.preset(L"MV_Settings", L"NormalizationPercent", text);
+        CommonKeys(&fresh, &host);
+        MVSettingsKeys(&fresh);
+        EXPECT_EQ(GetMVSettings().GetNormalizationPercent(), expected) << Narrow(text);
+        EXPECT_EQ(*fresh.value(L"MV_Settings", L"NormalizationPercent"), CString(text));
+    }
+}
+
+TEST_F(SettingsStore, MissingTempFolderIsReplacedAndCreated)
+{
+    CString deleted;
+    {
+        TempDir gone;
+        deleted = gone.path();
+    }
+    ASSERT_EQ(GetFileAttributesW(deleted), INVALID_FILE_ATTRIBUTES);
+    store.preset(L"Common", L"TempFolder", deleted);
+    declare();
+    const CString expected = BuildPath(GetDefaultTempMusicDir(), L"Verlanis", nullptr);
+    EXPECT_EQ(GetTempFolder(), expected);
+    const DWORD attributes = GetFileAttributesW(expected);
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(SettingsStore, ExistingTempFolderIsKept)
+{
+    TempDir temp;
+    store.preset(L"Common", L"TempFolder", temp.path());
+    declare();
+    EXPECT_EQ(GetTempFolder(), temp.path());
+}
+
+TEST_F(SettingsStore, InputStateRoundTripsThroughTheStore)
+{
+    declare();
+    CMVSettings& settings = GetMVSettings();
+    settings.SetInputType(3, L"param");
+    settings.SetInputTitle(L"Title");
+    CString param;
+    EXPECT_EQ(settings.GetInputType(param), 3);
+    EXPECT_EQ(param, CString(L"param"));
+    EXPECT_EQ(*store.value(L"MV_Settings", L"InputType"), CString(L"3"));
+    EXPECT_EQ(settings.GetInputTitle(), CString(L"Title"));
+}
+
+TEST(ParseUIntList, ExactlyCountDecimalFields)
+{
+    unsigned values[3] = {};
+    EXPECT_TRUE(ParseUIntList(L"1,22,333", L',', values, 3));
+    EXPECT_EQ(values[0], 1u);
+    EXPECT_EQ(values[1], 22u);
+    EXPECT_EQ(values[2], 333u);
+    EXPECT_TRUE(ParseUIntList(L"7;8;9", L';', values, 3));
+    EXPECT_EQ(values[2], 9u);
+    for (const wchar_t* text : {L"1,2", L"1,2,3,4", L",1,2", L"1,2,", L"1,,2", L"", L"1,2,x"})
+        EXPECT_FALSE(ParseUIntList(text, L',', values, 3)) << Narrow(text);
+}
