@@ -1,0 +1,96 @@
+#include "import/DatFileBuild.h"
+
+#include "import/OpProgress.h"
+#include "import/WavConversion.h"
+#include "import/WavReader.h"
+#include "infra/KestraException.h"
+#include "infra/Logger.h"
+#include "res/resource.h"
+#include "waveform/DatFileEncoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <optional>
+
+namespace {
+
+constexpr int kReadBlock = 100000;
+
+int sampleAt(const BYTE* samples, size_t index)
+{
+    return static_cast<int16_t>(samples[2 * index] | (samples[2 * index + 1] << 8));
+}
+
+} // namespace
+
+int computePeak(const BYTE* samples, UINT byteCount, const WAVEFORMATEX& format)
+{
+    if (format.wBitsPerSample != 16 || format.nChannels == 0)
+        return 0;
+    const size_t frames = static_cast<size_t>(byteCount * 8.0 / format.nChannels / 16);
+    int peak = 0;
+    for (size_t frame = 0; frame < frames; ++frame) {
+        const size_t first = frame * format.nChannels;
+        peak = std::max(peak, std::abs(sampleAt(samples, first)));
+        if (format.nChannels == 2)
+            peak = std::max(peak, std::abs(sampleAt(samples, first + 1)));
+    }
+    return peak;
+}
+
+int createDatFile(CWavReader* reader, const wchar_t* baseName, IOpProgress* progress, int& peak,
+                  CString& errorText)
+{
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kReadBlock]);
+    if (!buffer)
+        return StepFailed;
+    std::optional<int> result;
+    DWORD systemError = 0;
+    peak = 0;
+
+    progress->setTextId(IDS_CREATING_DAT);
+    progress->setRange(reader->getDataSize());
+    progress->show(true);
+
+    const WAVEFORMATEX format = *reader->getFormat();
+    try {
+        CDatFileEncoder encoder(baseName, &format);
+        try {
+            UINT done = 0;
+            while (!result) {
+                if (progress->isCancelled()) {
+                    LogFormat(LOG_DEBUG, L"createDatFile canceled");
+                    result = StepCancelled;
+                    break;
+                }
+                const UINT count = reader->read(buffer.get(), kReadBlock);
+                if (count == 0)
+                    break;
+                if (count == static_cast<UINT>(-1)) {
+                    result = StepFailed;
+                    break;
+                }
+                encoder.encode(buffer.get(), count);
+                peak = std::max(peak, computePeak(buffer.get(), count, format));
+                done += count;
+                progress->setPos(done);
+            }
+        } catch (const CKestraEncoderException&) {
+            systemError = encoder.lastSystemError();
+            throw;
+        }
+    } catch (const CKestraException& e) {
+        LogFormat(LOG_ERROR, L"error creating dat file: %s", e.message().GetString());
+        if (!result)
+            result = StepFailed;
+    }
+    if (result) {
+        if (systemError != 0)
+            errorText = SystemErrorText(systemError);
+        DeleteFileW(CString(baseName) + L".dat");
+        return *result;
+    }
+    return StepDone;
+}

@@ -1,0 +1,90 @@
+#include "waveform/DatFileEncoder.h"
+
+#include "infra/KestraException.h"
+#include "infra/Logger.h"
+#include "infra/TraceChannel.h"
+
+#include <vector>
+
+CDatFileEncoder::CDatFileEncoder(const wchar_t* baseName, const WAVEFORMATEX* format)
+{
+    if (!format)
+        throw CKestraEncoderException(L"DAT: NULL waveformatex as parameter", 0);
+    m_format = *format;
+    m_step = m_format.nSamplesPerSec / 100;
+    // Without frames or a step the sampling loop would never advance.
+    if (m_format.nChannels == 0 || m_step == 0)
+        throw CKestraEncoderException(L"DAT: unsupported sample layout", 0);
+    open(baseName);
+}
+
+CDatFileEncoder::~CDatFileEncoder()
+{
+    close();
+}
+
+signed char CDatFileEncoder::frameValue(const BYTE* frame, WORD channels)
+{
+    const int left = static_cast<signed char>(frame[1]);
+    if (channels != 2)
+        return static_cast<signed char>(left);
+    const int right = static_cast<signed char>(frame[3]);
+    return static_cast<signed char>((left + right) >> 1);
+}
+
+void CDatFileEncoder::encode(const BYTE* data, UINT length)
+{
+    if (m_handle == INVALID_HANDLE_VALUE)
+        throw CKestraEncoderException(L"invalid DAT file state", 0);
+    const UINT frameSize = m_format.nChannels * 2u;
+    const UINT frames = length / frameSize;
+    std::vector<signed char> output(frames / m_step + 1);
+    DWORD count = 0;
+    for (; m_position < frames; m_position += m_step)
+        output[count++] = frameValue(data + static_cast<size_t>(m_position) * frameSize,
+                                     m_format.nChannels);
+    m_position -= frames;
+
+    DWORD written = 0;
+    if (!WriteFile(m_handle, output.data(), count, &written, nullptr) || written != count) {
+        m_lastSystemError = GetLastError();
+        if (m_lastSystemError == 0)
+            m_lastSystemError = ERROR_DISK_FULL;
+        TraceFormat(LOG_ERROR, L"Error writing to file: %s",
+                    SystemErrorText(m_lastSystemError).GetString());
+        CString message;
+        message.Format(L"Error writing %lu bytes to file", count);
+        throw CKestraEncoderException(message, 0);
+    }
+}
+
+void CDatFileEncoder::restart(const wchar_t* baseName)
+{
+    if (m_handle == INVALID_HANDLE_VALUE)
+        throw CKestraEncoderException(L"invalid DAT file state", 0);
+    close();
+    open(baseName);
+}
+
+void CDatFileEncoder::open(const wchar_t* baseName)
+{
+    if (!baseName)
+        throw CKestraEncoderException(L"NULL DAT file name as parameter", 0);
+    m_fileName = CString(baseName) + L".dat";
+    m_handle = CreateFileW(m_fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_handle == INVALID_HANDLE_VALUE) {
+        m_lastSystemError = GetLastError();
+        TraceFormat(LOG_ERROR, L"Error creating DAT file %s, error: %s", m_fileName.GetString(),
+                    SystemErrorText(m_lastSystemError).GetString());
+        throw CKestraEncoderException(L"error creating DAT file \"" + m_fileName + L"\"", 0);
+    }
+}
+
+void CDatFileEncoder::close()
+{
+    if (m_handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+}
