@@ -29,11 +29,11 @@ void CSelFont::Select(const LOGFONTW& description)
     m_font.Attach(font.Detach());
 }
 
-void CSelFont::Select(const CFont* font)
+void CSelFont::Select(HFONT font)
 {
-    if (!font || !font->GetSafeHandle())
+    if (!font)
         return;
-    remember(SelectGdiObject(*m_dc, font));
+    remember(m_dc->SelectObject(font));
     m_font.DeleteObject();
 }
 

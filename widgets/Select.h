@@ -30,13 +30,13 @@ class CSelFont : public CSelect {
 public:
     explicit CSelFont(CDC* dc) : CSelect(dc) {}
     CSelFont(CDC* dc, const LOGFONTW& description) : CSelect(dc) { Select(description); }
-    CSelFont(CDC* dc, const CFont* font) : CSelect(dc) { Select(font); }
+    CSelFont(CDC* dc, HFONT font) : CSelect(dc) { Select(font); }
     ~CSelFont();
 
     // A font made from the description, owned by the guard.
     void Select(const LOGFONTW& description);
     // An existing font; null leaves the current one.
-    void Select(const CFont* font);
+    void Select(HFONT font);
 
 private:
     void remember(HGDIOBJ displaced);
