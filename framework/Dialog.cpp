@@ -9,6 +9,13 @@ namespace {
 // nothing left to do.
 INT_PTR CALLBACK afxDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+const DLGTEMPLATE* dialogTemplate(UINT templateId)
+{
+    HRSRC found = AfxFindResource(MAKEINTRESOURCEW(templateId), RT_DIALOG);
+    HGLOBAL data = found ? ::LoadResource(AfxGetResourceHandle(), found) : nullptr;
+    return data ? static_cast<const DLGTEMPLATE*>(::LockResource(data)) : nullptr;
+}
+
 } // namespace
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
@@ -18,20 +25,27 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     m_templateId = templateId;
     m_parent = parent;
     m_modal = false;
+    const DLGTEMPLATE* resource = dialogTemplate(templateId);
+    if (!resource)
+        return FALSE;
     AfxHookWindowCreate(this);
-    HWND hwnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(templateId),
-                                     parent ? parent->GetSafeHwnd() : nullptr, afxDialogProc, 0);
+    HWND hwnd = ::CreateDialogIndirectParamW(AfxGetResourceHandle(), resource,
+                                             parent ? parent->GetSafeHwnd() : nullptr,
+                                             afxDialogProc, 0);
     AfxUnhookWindowCreate();
     return hwnd != nullptr;
 }
 
 INT_PTR CDialog::DoModal()
 {
+    const DLGTEMPLATE* resource = dialogTemplate(m_templateId);
+    if (!resource)
+        return -1;
     m_modal = true;
     AfxHookWindowCreate(this);
-    INT_PTR result = ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_templateId),
-                                       m_parent ? m_parent->GetSafeHwnd() : nullptr,
-                                       afxDialogProc, 0);
+    INT_PTR result = ::DialogBoxIndirectParamW(AfxGetResourceHandle(), resource,
+                                               m_parent ? m_parent->GetSafeHwnd() : nullptr,
+                                               afxDialogProc, 0);
     AfxUnhookWindowCreate();
     m_modal = false;
     return result;

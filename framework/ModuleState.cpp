@@ -23,6 +23,16 @@ HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourc
 
 HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
 
+LANGID AfxGetResourceLanguage() { return AfxGetModuleState()->m_resourceLanguage; }
+
+HRSRC AfxFindResource(const wchar_t* name, const wchar_t* type)
+{
+    HINSTANCE module = AfxGetResourceHandle();
+    const LANGID language = AfxGetResourceLanguage();
+    HRSRC found = language ? ::FindResourceExW(module, type, name, language) : nullptr;
+    return found ? found : ::FindResourceW(module, name, type);
+}
+
 AFX_MAINTAIN_STATE2::AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state) : m_previous(currentState)
 {
     currentState = state;

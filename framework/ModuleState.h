@@ -12,6 +12,9 @@ struct AFX_MODULE_STATE {
     HINSTANCE m_hCurrentResourceHandle = nullptr;
     CWinApp* m_pCurrentWinApp = nullptr;
     COccManager* m_pOccManager = nullptr;
+    // Strings and dialogs are taken in this language where the module has
+    // them; 0 leaves the choice to the system.
+    LANGID m_resourceLanguage = 0;
 };
 
 // The state of the module this code is linked into (the DLL when built into it).
@@ -20,6 +23,9 @@ AFX_MODULE_STATE* AfxGetStaticModuleState();
 AFX_MODULE_STATE* AfxGetModuleState();
 HINSTANCE AfxGetResourceHandle();
 HINSTANCE AfxGetInstanceHandle();
+LANGID AfxGetResourceLanguage();
+// The resource of the current module in its resource language, else in any.
+HRSRC AfxFindResource(const wchar_t* name, const wchar_t* type);
 
 // Makes a module state current for its lifetime and restores the previous one
 // on every way out, exceptions included.

@@ -25,6 +25,21 @@ CTarviskApp theApp;
 
 } // namespace
 
+LANGID ResourceLanguage(const CString& language)
+{
+    static const struct {
+        const wchar_t* code;
+        LANGID id;
+    } languages[] = {{L"de", MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)},
+                     {L"fr", MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)},
+                     {L"ja", MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}};
+    for (const auto& entry : languages) {
+        if (language.CompareNoCase(entry.code) == 0)
+            return entry.id;
+    }
+    return MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+}
+
 CTarviskApp& GetTarviskApp()
 {
     return theApp;
@@ -51,7 +66,8 @@ bool CTarviskApp::init(const CTarvisk::TVSKInitInfo& info,
 
     CMVSettings& settings = GetMVSettings();
     settings.SetHelpLink(info.helpLink);
-    settings.SetLanguage(GetLanguage(), true);
+    AfxGetModuleState()->m_resourceLanguage =
+        ResourceLanguage(settings.SetLanguage(GetLanguage(), true));
 
     CoInitialize(nullptr);
     m_occManager = new CCustomOccManager;

@@ -44,3 +44,5 @@ private:
 };
 
 CTarviskApp& GetTarviskApp();
+// The language of the component's texts for a Language setting ("en", "de", ...).
+LANGID ResourceLanguage(const CString& language);

@@ -13,7 +13,9 @@
 #include <cwctype>
 #include <string>
 
-// Where LoadString finds its strings: the current module's resources.
+// Where LoadString finds its strings: the current module's resources, in
+// its resource language.
+HRSRC AfxFindResource(const wchar_t* name, const wchar_t* type);
 HINSTANCE AfxGetResourceHandle();
 
 // Wide string with the framework's interface. Format uses the Microsoft
@@ -114,14 +116,17 @@ inline void CString::AppendFormat(const wchar_t* format, ...)
 
 inline BOOL CString::LoadString(UINT id)
 {
-    const wchar_t* resource = nullptr;
-    int length = ::LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&resource), 0);
-    if (length <= 0 || !resource) {
-        m_text.clear();
+    // Strings are stored sixteen to a block, each with its length first.
+    m_text.clear();
+    HRSRC block = AfxFindResource(MAKEINTRESOURCEW((id >> 4) + 1), RT_STRING);
+    HGLOBAL data = block ? ::LoadResource(AfxGetResourceHandle(), block) : nullptr;
+    auto* p = data ? static_cast<const WCHAR*>(::LockResource(data)) : nullptr;
+    if (!p)
         return FALSE;
-    }
-    m_text.assign(resource, static_cast<size_t>(length));
-    return TRUE;
+    for (UINT index = 0; index < (id & 15); ++index)
+        p += 1 + *p;
+    m_text.assign(p + 1, *p);
+    return !m_text.empty();
 }
 
 inline wchar_t* CString::GetBuffer(int minLength)

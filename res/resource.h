@@ -5,9 +5,41 @@
 // Host shell
 #define IDD_ABOUTBOX 100
 #define IDD_TARVISK_DIALOG 102
+#define IDD_TRACK_NAME 145
 #define IDR_MAINFRAME 100
+#define IDR_EDITOR_ACCELERATORS 133
 #define IDS_ABOUT 101
 #define IDS_ERROR_LOADING_SKIN 103
+#define IDS_TIP_ZOOM_IN 140
+#define IDS_TIP_ZOOM_OUT 141
+#define IDS_TIP_PLAY 143
+#define IDS_TIP_PLAY_CUT 144
+#define IDS_TIP_STOP 145
+#define IDS_TIP_CUT_BEGIN 146
+#define IDS_TIP_CUT_END 147
+#define IDS_TIP_FADING_BEGIN 148
+#define IDS_TIP_FADING_END 149
+#define IDS_TIP_FADING_REMOVE 150
+#define IDS_TIP_SAVE 151
+#define IDS_TIP_MINIMIZE 152
+#define IDS_TIP_EXIT 153
+#define IDS_TIP_ABOUT 154
+#define IDS_TIP_SCROLL_LEFT 156
+#define IDS_TIP_SCROLL_RIGHT 157
+#define IDS_EDITOR_TITLE 158
+#define IDS_TIP_HELP 160
+#define IDC_EXIT_BUTTON 1000
+#define IDC_ABOUT_BUTTON 1001
+#define IDC_MINIMIZE_BUTTON 1002
+#define IDC_HELP_BUTTON 1004
+#define IDC_TITLE_LABEL 1005
+#define IDC_TRACK_NAME 1044
+#define IDC_ABOUT_PRODUCT 1167
+// System menu entry of the About box.
+#define IDM_ABOUTBOX 16
+// Accelerator commands: playback at unity gain, at the normalisation gain.
+#define ID_PLAY_UNITY_GAIN 32771
+#define ID_PLAY_NORMALIZED 32772
 // The framework's help command.
 #define ID_HELP 0xE146
 
@@ -36,3 +68,27 @@
 #define IDS_SAMPLE_RATE_TOO_LOW 240
 
 // Stream view and playback
+#define IDS_CURRENT_POSITION 106
+#define IDS_ERROR_STARTING_PLAYING 179
+#define IDS_TRACK_LENGTH 196
+#define IDS_RINGTONE_TOO_LARGE 197
+#define IDS_RINGTONE_TOO_SMALL 198
+#define IDC_CURSOR_STREAM_DRAG 153
+#define IDC_CURSOR_STREAM_OVER 154
+#define IDC_CURSOR_CUT_DRAG 172
+#define IDC_CURSOR_CUT_OVER 173
+#define IDC_CURSOR_CUT_RESIZE 250
+#define IDC_CURSOR_SLIDER_SET 258
+// View commands, forwarded by the editor control.
+#define ID_VIEW_ZOOM_IN 11
+#define ID_VIEW_ZOOM_OUT 12
+#define ID_VIEW_PLAY_CUT 21
+#define ID_VIEW_PLAY 23
+#define ID_VIEW_STOP 24
+#define ID_VIEW_CUT_BEGIN 31
+#define ID_VIEW_CUT_END 32
+#define ID_VIEW_FADE_IN 41
+#define ID_VIEW_FADE_OUT 42
+#define ID_VIEW_FADES_REMOVE 43
+#define ID_VIEW_SCROLL_LEFT 51
+#define ID_VIEW_SCROLL_RIGHT 52

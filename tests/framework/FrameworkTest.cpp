@@ -182,3 +182,31 @@ TEST(Locks, SingleLockReleasesOnScopeExit)
     CloseHandle(thread);
     EXPECT_TRUE(taken);
 }
+
+TEST(Resources, TextsComeInTheModulesResourceLanguage)
+{
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    CString text;
+    state->m_resourceLanguage = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
+    EXPECT_EQ(text, CString(L"Fehler beim Laden des Skins"));
+    state->m_resourceLanguage = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
+    EXPECT_EQ(text, CString(L"スキンを読み込めませんでした"));
+
+    // A language the module lacks falls back to what it has.
+    state->m_resourceLanguage = MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN);
+    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
+    EXPECT_FALSE(text.IsEmpty());
+
+    state->m_resourceLanguage = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
+    CDialog about(IDD_ABOUTBOX);
+    ASSERT_TRUE(about.Create(IDD_ABOUTBOX));
+    wchar_t caption[32] = {};
+    GetWindowTextW(about.m_hWnd, caption, 32);
+    EXPECT_STREQ(caption, L"À propos");
+    // Neutral templates serve every language.
+    ProbeDialog main;
+    EXPECT_TRUE(main.Create(IDD_TARVISK_DIALOG));
+    state->m_resourceLanguage = 0;
+}
