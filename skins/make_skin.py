@@ -1,0 +1,784 @@
+#!/usr/bin/env python3
+"""Draws the default skin and the stream view's cursors.
+
+Writes skins/default/ (skin.ini, bitmaps, regions) and res/cursors/*.cur.
+The layout below is the one source of every position in skin.ini and every
+picture, so moving a button moves its artwork with it. Only the standard
+library is used, except for the one line of text inside a picture, which
+ImageMagick's `convert` rasterises. Running it again writes the same bytes.
+
+    python3 skins/make_skin.py
+"""
+
+import math
+import os
+import struct
+import subprocess
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SKIN_DIR = os.path.join(ROOT, "skins", "default")
+CURSOR_DIR = os.path.join(ROOT, "res", "cursors")
+
+# Palette: a dark, low-contrast face with one blue accent.
+TITLE_BAR = (21, 24, 30)
+BODY_TOP = (31, 35, 43)
+BODY_BOTTOM = (26, 29, 36)
+FRAME = (58, 64, 76)
+WELL = (42, 47, 56)
+TEXT = (220, 226, 234)
+TEXT_STEP = (201, 209, 220)
+TEXT_GROUP = (139, 148, 163)
+TEXT_DISABLED = (90, 98, 112)
+ACCENT = (79, 163, 255)
+ACCENT_PRESSED = (37, 99, 168)
+DANGER = (229, 72, 77)
+WHITE = (255, 255, 255)
+BLACK = (0, 0, 0)
+MAGENTA = (255, 0, 255)
+
+# Stream view bands, from the top: position texts, cut band (waveform
+# inside), time axis.
+VIEW_TEXT_BAND = (23, 26, 32)
+VIEW_OUTSIDE = (13, 15, 19)
+VIEW_STREAM = (18, 22, 28)
+VIEW_ZERO_LINE = (35, 42, 52)
+VIEW_SEPARATOR = (38, 43, 52)
+VIEW_CUT = (24, 50, 77)
+VIEW_CUT_ZERO_LINE = (43, 74, 107)
+VIEW_CUT_AXIS = (27, 37, 51)
+PLAYHEAD = (255, 176, 32)
+
+FONT_FACE = "Tahoma"
+
+# Geometry. Every child is placed from its parent's top-left corner:
+# children take their places while their parent still has its template
+# size, so an anchor in percent would measure the wrong parent.
+MAIN_SIZE = (800, 320)
+TITLE_HEIGHT = 40
+CTRL_ORIGIN = (0, TITLE_HEIGHT)
+CTRL_SIZE = (MAIN_SIZE[0], MAIN_SIZE[1] - TITLE_HEIGHT)
+WINDOW_RADIUS = 12
+TRACK_NAME_SIZE = (380, 124)
+
+VIEW_RECT = (44, 34, 756, 198)
+VIEW_HEIGHT = VIEW_RECT[3] - VIEW_RECT[1]
+MARK_TOP, MARK_BOTTOM = 22, 126
+WAVE_TOP, WAVE_BOTTOM = 28, 120
+AXIS_LINE = 130
+TILE_WIDTH = 8
+CURSOR_WIDTH = 11
+
+BUTTON = (36, 36)
+BUTTON_ROW_Y = 228
+LABEL_ROW_Y = 210
+LABEL_HEIGHT = 16
+
+
+def clamp(value, low, high):
+    return low if value < low else high if value > high else value
+
+
+# --- Signed distance shapes: negative inside, in pixels. -------------------
+
+class Shape:
+    """A distance function with the box (x0, y0, x1, y1) it can be < 1 in."""
+
+    def __init__(self, dist, box):
+        self.dist = dist
+        self.box = box
+
+
+def box_union(a, b):
+    return (min(a[0], b[0]), min(a[1], b[1]), max(a[2], b[2]), max(a[3], b[3]))
+
+
+def rounded_rect(x0, y0, x1, y1, radius):
+    cx, cy = (x0 + x1) / 2, (y0 + y1) / 2
+    hx, hy = (x1 - x0) / 2 - radius, (y1 - y0) / 2 - radius
+
+    def dist(x, y):
+        qx, qy = abs(x - cx) - hx, abs(y - cy) - hy
+        outside = math.hypot(max(qx, 0.0), max(qy, 0.0))
+        return outside + min(max(qx, qy), 0.0) - radius
+
+    return Shape(dist, (x0, y0, x1, y1))
+
+
+def circle(cx, cy, radius):
+    return Shape(lambda x, y: math.hypot(x - cx, y - cy) - radius,
+                 (cx - radius, cy - radius, cx + radius, cy + radius))
+
+
+def segment(ax, ay, bx, by, radius):
+    dx, dy = bx - ax, by - ay
+    length2 = dx * dx + dy * dy or 1e-9
+
+    def dist(x, y):
+        t = clamp(((x - ax) * dx + (y - ay) * dy) / length2, 0.0, 1.0)
+        return math.hypot(x - ax - t * dx, y - ay - t * dy) - radius
+
+    return Shape(dist, (min(ax, bx) - radius, min(ay, by) - radius,
+                        max(ax, bx) + radius, max(ay, by) + radius))
+
+
+def polyline(points, radius):
+    return union(*[segment(*a, *b, radius) for a, b in zip(points, points[1:])])
+
+
+def polygon(points, rounding=0.0):
+    """A filled polygon; rounding grows it and rounds its corners."""
+    edges = list(zip(points, points[1:] + points[:1]))
+
+    def dist(x, y):
+        nearest = float("inf")
+        inside = False
+        for (ax, ay), (bx, by) in edges:
+            dx, dy = bx - ax, by - ay
+            t = clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0)
+            nearest = min(nearest, math.hypot(x - ax - t * dx, y - ay - t * dy))
+            if (ay > y) != (by > y) and x < ax + (y - ay) * dx / (by - ay):
+                inside = not inside
+        return (-nearest if inside else nearest) - rounding
+
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+    return Shape(dist, (min(xs) - rounding, min(ys) - rounding,
+                        max(xs) + rounding, max(ys) + rounding))
+
+
+def union(*shapes):
+    box = shapes[0].box
+    for shape in shapes[1:]:
+        box = box_union(box, shape.box)
+    return Shape(lambda x, y: min(s.dist(x, y) for s in shapes), box)
+
+
+def outline(shape, width):
+    half = width / 2
+    x0, y0, x1, y1 = shape.box
+    return Shape(lambda x, y: abs(shape.dist(x, y)) - half,
+                 (x0 - half, y0 - half, x1 + half, y1 + half))
+
+
+def grown(shape, amount):
+    x0, y0, x1, y1 = shape.box
+    return Shape(lambda x, y: shape.dist(x, y) - amount,
+                 (x0 - amount, y0 - amount, x1 + amount, y1 + amount))
+
+
+def mirrored(shape, width):
+    """The shape flipped left to right inside a picture of the given width."""
+    x0, y0, x1, y1 = shape.box
+    return Shape(lambda x, y: shape.dist(width - x, y), (width - x1, y0, width - x0, y1))
+
+
+def moved(shape, dx, dy):
+    x0, y0, x1, y1 = shape.box
+    return Shape(lambda x, y: shape.dist(x - dx, y - dy), (x0 + dx, y0 + dy, x1 + dx, y1 + dy))
+
+
+# --- Pictures. --------------------------------------------------------------
+
+class Canvas:
+    """RGBA pixels with straight alpha, drawn on with shapes."""
+
+    def __init__(self, width, height, colour=BLACK, alpha=1.0):
+        self.width, self.height = width, height
+        self.pixels = [[float(colour[0]), float(colour[1]), float(colour[2]), alpha]
+                       for _ in range(width * height)]
+
+    def blend(self, x, y, colour, coverage):
+        if coverage <= 0.0:
+            return
+        pixel = self.pixels[y * self.width + x]
+        alpha = coverage + pixel[3] * (1.0 - coverage)
+        for c in range(3):
+            pixel[c] = (colour[c] * coverage + pixel[c] * pixel[3] * (1.0 - coverage)) / alpha
+        pixel[3] = alpha
+
+    def fill(self, shape, colour, opacity=1.0, antialias=True):
+        x0, y0, x1, y1 = shape.box
+        for y in range(max(0, int(y0) - 1), min(self.height, int(math.ceil(y1)) + 1)):
+            for x in range(max(0, int(x0) - 1), min(self.width, int(math.ceil(x1)) + 1)):
+                d = shape.dist(x + 0.5, y + 0.5)
+                coverage = clamp(0.5 - d, 0.0, 1.0) if antialias else float(d <= 0.0)
+                self.blend(x, y, colour, coverage * opacity)
+
+    def fill_rect(self, x0, y0, x1, y1, colour):
+        for y in range(max(0, y0), min(self.height, y1)):
+            for x in range(max(0, x0), min(self.width, x1)):
+                self.pixels[y * self.width + x] = [float(colour[0]), float(colour[1]),
+                                                   float(colour[2]), 1.0]
+
+    def vertical_gradient(self, y0, y1, top, bottom):
+        for y in range(y0, y1):
+            t = (y - y0) / max(1, y1 - y0 - 1)
+            self.fill_rect(0, y, self.width, y + 1, mix(top, bottom, t))
+
+    def crop(self, x, y, width, height):
+        part = Canvas(width, height)
+        for row in range(height):
+            start = (y + row) * self.width + x
+            part.pixels[row * width:(row + 1) * width] = [
+                list(p) for p in self.pixels[start:start + width]]
+        return part
+
+    def draw_mask(self, mask, x, y, colour):
+        width, height, values = mask
+        for row in range(height):
+            for column in range(width):
+                if 0 <= x + column < self.width and 0 <= y + row < self.height:
+                    self.blend(x + column, y + row, colour, values[row * width + column] / 255.0)
+
+    def rgb_bytes(self, bottom_up, order):
+        rows = range(self.height - 1, -1, -1) if bottom_up else range(self.height)
+        out = bytearray()
+        for y in rows:
+            for pixel in self.pixels[y * self.width:(y + 1) * self.width]:
+                rgba = [int(clamp(v, 0.0, 255.0) + 0.5) for v in pixel[:3]]
+                rgba.append(int(clamp(pixel[3], 0.0, 1.0) * 255 + 0.5))
+                out += bytes(rgba[i] for i in order)
+            if len(order) == 3:
+                out += bytes((-(self.width * 3)) % 4)
+        return bytes(out)
+
+
+def mix(a, b, t):
+    return tuple(a[i] + (b[i] - a[i]) * t for i in range(3))
+
+
+def text_mask(text, pixel_height, bold=False):
+    """Grey coverage of a line of text: (width, height, bytes)."""
+    font = "DejaVu-Sans-Bold" if bold else "DejaVu-Sans"
+    pgm = subprocess.run(
+        ["convert", "-background", "black", "-fill", "white", "-font", font,
+         "-pointsize", str(pixel_height), "label:" + text, "-depth", "8", "pgm:-"],
+        check=True, capture_output=True).stdout
+    fields = pgm.split(maxsplit=3)
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, pgm[-width * height:]
+
+
+def write_bmp(path, canvas):
+    pixels = canvas.rgb_bytes(bottom_up=True, order=(2, 1, 0))
+    header = struct.pack("<IiiHHIIiiII", 40, canvas.width, canvas.height, 1, 24, 0,
+                         len(pixels), 2835, 2835, 0, 0)
+    with open(path, "wb") as out:
+        out.write(struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(pixels), 0, 0,
+                              14 + len(header)))
+        out.write(header + pixels)
+
+
+def write_cur(path, canvas, hotspot):
+    """A 32-bit cursor with alpha and the matching AND mask."""
+    size = canvas.width
+    colour = canvas.rgb_bytes(bottom_up=True, order=(2, 1, 0, 3))
+    mask = bytearray()
+    for y in range(size - 1, -1, -1):
+        bits = 0
+        for x in range(size):
+            bits = bits << 1 | (canvas.pixels[y * size + x][3] < 0.5 / 255)
+        mask += bits.to_bytes(size // 8, "big")
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0,
+                         len(colour) + len(mask), 0, 0, 0, 0)
+    image = header + colour + bytes(mask)
+    with open(path, "wb") as out:
+        out.write(struct.pack("<HHH", 0, 2, 1))
+        out.write(struct.pack("<BBBBHHII", size, size, 0, 0, hotspot[0], hotspot[1],
+                              len(image), 22))
+        out.write(image)
+
+
+# --- Icons, drawn into a box of the given size. -----------------------------
+
+def icon_play(w, h):
+    cx, cy = w / 2, h / 2
+    return [polygon([(cx - 4, cy - 7), (cx - 4, cy + 7), (cx + 7, cy)], 0.8)]
+
+
+def icon_stop(w, h):
+    cx, cy = w / 2, h / 2
+    return [rounded_rect(cx - 6, cy - 6, cx + 6, cy + 6, 2)]
+
+
+def brackets(w, h, half_width):
+    cx, cy = w / 2, h / 2
+    left = polyline([(cx - half_width + 3, cy - 8), (cx - half_width, cy - 8),
+                     (cx - half_width, cy + 8), (cx - half_width + 3, cy + 8)], 1.0)
+    return [left, mirrored(left, w)]
+
+
+def icon_play_cut(w, h):
+    cx, cy = w / 2, h / 2
+    return brackets(w, h, 10) + [polygon([(cx - 3, cy - 5), (cx - 3, cy + 5), (cx + 5, cy)], 0.6)]
+
+
+def magnifier(w, h, plus):
+    cx, cy = w / 2 - 2, h / 2 - 2
+    shapes = [outline(circle(cx, cy, 7), 2.0), segment(cx + 5.5, cy + 5.5, cx + 10, cy + 10, 1.6),
+              segment(cx - 3.5, cy, cx + 3.5, cy, 1.0)]
+    if plus:
+        shapes.append(segment(cx, cy - 3.5, cx, cy + 3.5, 1.0))
+    return shapes
+
+
+def icon_cut_begin(w, h):
+    cx, cy = w / 2, h / 2
+    bracket = polyline([(cx - 2, cy - 9), (cx - 6, cy - 9), (cx - 6, cy + 9), (cx - 2, cy + 9)], 1.2)
+    return [bracket, polygon([(cx - 1, cy - 5), (cx - 1, cy + 5), (cx + 7, cy)], 0.6)]
+
+
+def icon_fade_in(w, h):
+    cx, cy = w / 2, h / 2
+    return [polygon([(cx - 9, cy + 8), (cx + 9, cy + 8), (cx + 9, cy - 8)], 0.6)]
+
+
+def icon_fade_remove(w, h):
+    cx, cy = w / 2, h / 2
+    return [segment(cx - 9, cy + 9, cx + 9, cy + 9, 1.0), segment(cx - 5, cy - 8, cx + 5, cy + 2, 1.3),
+            segment(cx + 5, cy - 8, cx - 5, cy + 2, 1.3)]
+
+
+def icon_chevron_left(w, h):
+    cx, cy = w / 2, h / 2
+    return [polyline([(cx + 3, cy - 8), (cx - 3, cy), (cx + 3, cy + 8)], 1.3)]
+
+
+def icon_help(w, h):
+    cx, cy = w / 2, h / 2
+    arc = [(cx + 3.5 * math.cos(a), cy - 3.5 + 3.5 * math.sin(a))
+           for a in (math.radians(d) for d in range(190, 421, 15))]
+    return [polyline(arc + [(cx, cy + 2.0)], 1.1), circle(cx, cy + 5.5, 1.3)]
+
+
+def icon_about(w, h):
+    cx, cy = w / 2, h / 2
+    return [circle(cx, cy - 5, 1.4), segment(cx, cy - 1.5, cx, cy + 6, 1.2)]
+
+
+def icon_minimize(w, h):
+    cx, cy = w / 2, h / 2
+    return [segment(cx - 5, cy + 0.5, cx + 5, cy + 0.5, 1.0)]
+
+
+def icon_exit(w, h):
+    cx, cy = w / 2, h / 2
+    return [segment(cx - 4.5, cy - 4.5, cx + 4.5, cy + 4.5, 1.0),
+            segment(cx + 4.5, cy - 4.5, cx - 4.5, cy + 4.5, 1.0)]
+
+
+def logo(w, h):
+    return waveform_bars(4, h / 2, (6, 12, 16, 9, 13), 3.5, 1.1)
+
+
+def flipped(icon):
+    return lambda w, h: [mirrored(shape, w) for shape in icon(w, h)]
+
+
+def waveform_bars(x, cy, heights, spacing, radius):
+    return [segment(x + i * spacing, cy - v / 2, x + i * spacing, cy + v / 2, radius)
+            for i, v in enumerate(heights)]
+
+
+# --- Button looks: fill, border, foreground per state. ----------------------
+
+class Look:
+    def __init__(self, fill, border, ink, radius=8):
+        self.fill, self.border, self.ink, self.radius = fill, border, ink, radius
+
+
+STATE_KEYS = ("up", "mo", "do", "da")
+
+PLAIN = {
+    "up": Look((42, 48, 58), (58, 65, 80), TEXT),
+    "mo": Look((51, 58, 70), ACCENT, WHITE),
+    "do": Look(ACCENT_PRESSED, ACCENT, WHITE),
+    "da": Look((34, 38, 46), (44, 49, 58), (78, 85, 98)),
+}
+PRIMARY = {
+    "up": Look((47, 123, 224), (75, 147, 240), WHITE),
+    "mo": Look((75, 147, 240), (120, 178, 255), WHITE),
+    "do": Look(ACCENT_PRESSED, (75, 147, 240), WHITE),
+    "da": Look((34, 38, 46), (44, 49, 58), (78, 85, 98)),
+}
+TITLE = {
+    "up": Look(None, None, (154, 163, 178), 6),
+    "mo": Look((51, 58, 70), None, WHITE, 6),
+    "do": Look((30, 35, 43), None, WHITE, 6),
+    "da": Look(None, None, (70, 76, 88), 6),
+}
+TITLE_EXIT = dict(TITLE, mo=Look(DANGER, None, WHITE, 6), do=Look((176, 48, 53), None, WHITE, 6))
+
+CAPTION_COLOURS = {"up": "font_color_up", "mo": "font_color_mo", "do": "font_color_do",
+                   "da": "font_color_da"}
+
+
+def button_face(background, look, icon, pressed):
+    face = background.crop(0, 0, background.width, background.height)
+    if look.fill:
+        face.fill(rounded_rect(0, 0, face.width, face.height, look.radius), look.fill)
+    if look.border:
+        face.fill(outline(rounded_rect(0.5, 0.5, face.width - 0.5, face.height - 0.5,
+                                       look.radius - 0.5), 1.0), look.border)
+    if icon:
+        shift = 1 if pressed else 0
+        for shape in icon(face.width, face.height):
+            face.fill(moved(shape, 0, shift), look.ink)
+    return face
+
+
+# --- The skin. --------------------------------------------------------------
+
+class Element:
+    """One skinned button or label: its section, place and looks."""
+
+    def __init__(self, section, parent, pos, size, looks=None, icon=None, caption=None,
+                 font=None, align="center", margins=None, ink=TEXT_GROUP):
+        self.section, self.parent, self.pos, self.size = section, parent, pos, size
+        self.looks, self.icon, self.caption, self.font = looks, icon, caption, font
+        self.align, self.margins, self.ink = align, margins or {}, ink
+
+    @property
+    def name(self):
+        return self.section.strip("[]").replace("&", "_and_")
+
+
+def group_label(section, x, width, caption):
+    return Element(section, "ctrl", (x, LABEL_ROW_Y), (width, LABEL_HEIGHT), caption=caption,
+                   font="-11,700," + FONT_FACE, align="left")
+
+
+def icon_button(section, x, icon):
+    return Element(section, "ctrl", (x, BUTTON_ROW_Y), BUTTON, PLAIN, icon)
+
+
+def text_button(section, x, width, looks, caption):
+    return Element(section, "ctrl", (x, BUTTON_ROW_Y), (width, BUTTON[1]), looks,
+                   caption=caption, font="-13,700," + FONT_FACE)
+
+
+def title_button(section, x, looks, icon):
+    return Element(section, "main", (x, 8), (24, 24), looks, icon)
+
+
+CTRL_ELEMENTS = [
+    Element("[mv_lbl_step2]", "ctrl", (16, 8), (500, 20),
+            caption="Select the part to keep, then save it", font="-13,400," + FONT_FACE,
+            align="left", ink=TEXT_STEP),
+    group_label("[mv_lbl_zoom]", 16, 76, "ZOOM"),
+    icon_button("[mv_btn_zoom_in]", 56, lambda w, h: magnifier(w, h, True)),
+    icon_button("[mv_btn_zoom_out]", 16, lambda w, h: magnifier(w, h, False)),
+    group_label("[mv_lbl_play]", 112, 76, "PLAY"),
+    icon_button("[mv_btn_play]", 112, icon_play),
+    group_label("[mv_lbl_play_cut]", 208, 64, "PLAY CUT"),
+    icon_button("[mv_btn_play_cut]", 208, icon_play_cut),
+    icon_button("[mv_btn_stop]", 152, icon_stop),
+    group_label("[mv_lbl_cut]", 292, 76, "CUT"),
+    icon_button("[mv_btn_cut_begin]", 292, icon_cut_begin),
+    icon_button("[mv_btn_cut_end]", 332, flipped(icon_cut_begin)),
+    group_label("[mv_lbl_fading]", 388, 116, "FADE"),
+    icon_button("[mv_btn_fading_begin]", 388, icon_fade_in),
+    icon_button("[mv_btn_fading_end]", 428, flipped(icon_fade_in)),
+    icon_button("[mv_btn_fading_remove]", 468, icon_fade_remove),
+    Element("[mv_btn_scroll_left]", "ctrl", (16, VIEW_RECT[1]), (24, VIEW_HEIGHT), PLAIN,
+            icon_chevron_left),
+    Element("[mv_btn_scroll_right]", "ctrl", (VIEW_RECT[2] + 4, VIEW_RECT[1]), (24, VIEW_HEIGHT),
+            PLAIN, flipped(icon_chevron_left)),
+    # DrawText takes a single ampersand as a mnemonic prefix.
+    text_button("[mv_btn_save]", 560, 104, PLAIN, "Save"),
+    text_button("[mv_btn_save&exit]", 672, 112, PRIMARY, "Save && exit"),
+]
+
+MAIN_ELEMENTS = [
+    Element("[mv_lbl_title_main]", "main", (16, 10), (300, 20), icon=logo,
+            caption="Tarvisk Audio Cutter", font="-14,700," + FONT_FACE, align="left",
+            margins={"textLeftMargin": 26}, ink=TEXT),
+    title_button("[mv_btn_help]", 680, TITLE, icon_help),
+    title_button("[mv_btn_minimize]", 736, TITLE, icon_minimize),
+    title_button("[mv_btn_about]", 708, TITLE, icon_about),
+    title_button("[mv_btn_exit]", 764, TITLE_EXIT, icon_exit),
+]
+
+TRACK_NAME_ELEMENTS = [
+    Element("[mv_lbl_title_track_name]", "track_name", (16, 12), (348, 20),
+            caption="Name your track", font="-14,700," + FONT_FACE, align="left", ink=TEXT),
+    Element("[mv_btn_ok]", "track_name", (284, 50), (80, 34), PRIMARY, caption="OK",
+            font="-13,700," + FONT_FACE),
+]
+
+EDIT_RECT = (16, 52, 256, 30)
+
+def hex_colour(colour):
+    return "#%02X%02X%02X" % tuple(int(c) for c in colour)
+
+
+def window_face(size, title_height):
+    """The window body with its frame; the region follows the same outline."""
+    width, height = size
+    face = Canvas(width, height)
+    face.vertical_gradient(0, height, BODY_TOP, BODY_BOTTOM)
+    if title_height:
+        face.fill_rect(0, 0, width, title_height, TITLE_BAR)
+        face.fill_rect(0, title_height, width, title_height + 1, WELL)
+    face.fill(outline(rounded_rect(0.5, 0.5, width - 0.5, height - 0.5, WINDOW_RADIUS), 1.0), FRAME)
+    return face
+
+
+def window_region(size):
+    """White inside the rounded outline, magenta outside."""
+    width, height = size
+    region = Canvas(width, height, MAGENTA)
+    region.fill(rounded_rect(0, 0, width, height, WINDOW_RADIUS), WHITE, antialias=False)
+    return region
+
+
+def stream_tile(width, wave, zero_line, axis=VIEW_TEXT_BAND, mark=None):
+    """A full-height column strip of the stream view, band by band."""
+    tile = Canvas(width, VIEW_HEIGHT, VIEW_TEXT_BAND)
+    tile.fill_rect(0, MARK_TOP, width, MARK_BOTTOM, wave)
+    tile.fill_rect(0, MARK_BOTTOM, width, VIEW_HEIGHT, axis)
+    if zero_line:
+        centre = (WAVE_TOP + WAVE_BOTTOM) // 2
+        tile.fill_rect(0, centre, width, centre + 1, zero_line)
+    if mark:
+        tile.fill_rect(0, MARK_TOP, width, MARK_BOTTOM, mark)
+    else:
+        tile.fill_rect(0, MARK_TOP, width, MARK_TOP + 1, VIEW_SEPARATOR)
+        tile.fill_rect(0, MARK_BOTTOM, width, MARK_BOTTOM + 1, VIEW_SEPARATOR)
+    return tile
+
+
+def playhead():
+    """The position cursor; magenta is transparent, so no soft edges."""
+    head = Canvas(CURSOR_WIDTH, VIEW_HEIGHT, MAGENTA)
+    centre = CURSOR_WIDTH // 2
+    head.fill_rect(centre, MARK_TOP, centre + 1, VIEW_HEIGHT, PLAYHEAD)
+    head.fill(polygon([(0, MARK_TOP - 7), (CURSOR_WIDTH, MARK_TOP - 7), (CURSOR_WIDTH / 2, MARK_TOP)]),
+              PLAYHEAD, antialias=False)
+    return head
+
+
+def empty_description():
+    """Shown in the middle of the view until a file is open."""
+    text = text_mask("Open an audio file to see its waveform", 13)
+    picture = Canvas(text[0] + 48, 40, VIEW_OUTSIDE)
+    for bar in waveform_bars(8, 20, (6, 14, 24, 10, 18, 8), 5, 1.3):
+        picture.fill(bar, (60, 70, 86))
+    picture.draw_mask(text, 44, (40 - text[1]) // 2, (120, 130, 146))
+    return picture
+
+
+def view_section():
+    return [
+        ("position", "%d,%d,%d,%d" % VIEW_RECT),
+        ("slider_range", "0,%d,0,%d" % (MARK_BOTTOM, VIEW_HEIGHT)),
+        ("bitmap_center", "view_outside.bmp"),
+        ("bitmap_center_empty", "view_outside.bmp"),
+        ("bitmap_empty_stream_desc", "view_empty_desc.bmp"),
+        ("bitmap_stream", "view_stream.bmp"),
+        ("bitmap_cut_left", "view_cut_edge.bmp"),
+        ("bitmap_cut_right", "view_cut_edge.bmp"),
+        ("bitmap_cut_middle", "view_cut_middle.bmp"),
+        ("bitmap_curpos", "view_curpos.bmp"),
+        ("bitmap_margin", "view_outside.bmp"),
+        ("color_transparent", hex_colour(MAGENTA)),
+        ("color_axis", "#5A6372"),
+        ("font_axis", "-11,400," + FONT_FACE),
+        ("color_waveform", "#6CC6FF"),
+        ("color_mark_rect", hex_colour(ACCENT)),
+        ("y_pos_axis_line", str(AXIS_LINE)),
+        ("y_pos_axis_text", "14"),
+        ("color_font_position", hex_colour(TEXT_STEP)),
+        ("font_position", "-12,400," + FONT_FACE),
+        ("y_pos_current", "4"),
+        ("y_wave_top", str(WAVE_TOP)),
+        ("y_wave_bottom", str(WAVE_BOTTOM)),
+        ("y_preview_bmps_top", str(WAVE_TOP)),
+        ("y_preview_bmps_bottom", str(WAVE_BOTTOM)),
+        ("y_mark_rect_top", str(MARK_TOP)),
+        ("y_mark_rect_bottom", str(MARK_BOTTOM)),
+        ("axis_timemark_small", "3"),
+        ("axis_timemark_middle", "5"),
+        ("axis_timemark_big", "8"),
+    ]
+
+
+def view_pictures():
+    return {
+        "view_outside.bmp": stream_tile(TILE_WIDTH, VIEW_OUTSIDE, None),
+        "view_stream.bmp": stream_tile(TILE_WIDTH, VIEW_STREAM, VIEW_ZERO_LINE),
+        "view_cut_middle.bmp": stream_tile(TILE_WIDTH, VIEW_CUT, VIEW_CUT_ZERO_LINE, VIEW_CUT_AXIS),
+        "view_cut_edge.bmp": stream_tile(1, VIEW_CUT, None, VIEW_CUT_AXIS, mark=ACCENT),
+        "view_curpos.bmp": playhead(),
+        "view_empty_desc.bmp": empty_description(),
+    }
+
+
+def element_section(element, background, pictures):
+    """The keys of a button or label; its pictures go into `pictures`."""
+    keys = [("position", "%d,%d" % element.pos), ("size", "%d,%d" % element.size)]
+    crop = background.crop(element.pos[0], element.pos[1], *element.size)
+    if element.looks:
+        for state in STATE_KEYS:
+            file_name = "%s_%s.bmp" % (element.name, state)
+            pictures[file_name] = button_face(crop, element.looks[state], element.icon, state == "do")
+            keys.append(("bitmap_" + state, file_name))
+    else:
+        for shape in element.icon(*element.size) if element.icon else ():
+            crop.fill(shape, ACCENT)
+        pictures[element.name + ".bmp"] = crop
+        keys.append(("bitmap_bg", element.name + ".bmp"))
+    if element.caption:
+        keys.append(("caption", element.caption))
+        keys.append(("font", element.font))
+        keys.append(("textHorizontalAlignment", element.align))
+        keys.append(("textVerticalAlignment", "center"))
+        keys.extend(element.margins.items())
+        if element.looks:
+            keys.extend((CAPTION_COLOURS[s], hex_colour(element.looks[s].ink)) for s in STATE_KEYS)
+        else:
+            keys.append(("font_color_up", hex_colour(element.ink)))
+    return keys
+
+
+def edit_section():
+    field = (24, 27, 33)
+    return [
+        ("position", "%d,%d" % EDIT_RECT[:2]),
+        ("size", "%d,%d" % EDIT_RECT[2:]),
+        ("font", "-14,400," + FONT_FACE),
+        ("color_normal_text", hex_colour(TEXT)),
+        ("color_normal_bk", hex_colour(field)),
+        ("color_deact_text", hex_colour(TEXT_DISABLED)),
+        ("color_deact_bk", hex_colour(field)),
+        ("color_focus_text", hex_colour(WHITE)),
+        ("color_focus_bk", hex_colour(field)),
+        ("color_ext_top_left", hex_colour(FRAME)),
+        ("color_int_top_left", hex_colour(field)),
+        ("color_ext_bottom_right", hex_colour(FRAME)),
+        ("color_int_bottom_right", hex_colour(field)),
+        ("use_bitmap_bg", "0"),
+        ("left_margin", "6"),
+        ("right_margin", "6"),
+    ]
+
+
+def build_skin():
+    sections, pictures = [], {}
+    main_face = window_face(MAIN_SIZE, TITLE_HEIGHT)
+    x0, y0, x1, y1 = VIEW_RECT
+    dx, dy = CTRL_ORIGIN
+    main_face.fill(outline(rounded_rect(x0 + dx - 0.5, y0 + dy - 0.5, x1 + dx + 0.5, y1 + dy + 0.5, 2),
+                           1.0), WELL)
+    ctrl_face = main_face.crop(*CTRL_ORIGIN, *CTRL_SIZE)
+    main_region = window_region(MAIN_SIZE)
+    track_face = window_face(TRACK_NAME_SIZE, 0)
+    faces = {"main": main_face, "ctrl": ctrl_face, "track_name": track_face}
+
+    pictures["main.bmp"] = main_face
+    pictures["main_region.bmp"] = main_region
+    sections.append(("[mv_main]", [("vh_ctrl_position", "%d,%d" % CTRL_ORIGIN),
+                                   ("bitmap", "main.bmp"), ("region", "main_region.bmp"),
+                                   ("title", "Tarvisk")]))
+    pictures["ctrl.bmp"] = ctrl_face
+    pictures["ctrl_region.bmp"] = main_region.crop(*CTRL_ORIGIN, *CTRL_SIZE)
+    sections.append(("[mv_ctrl]", [("bitmap_bg", "ctrl.bmp"), ("region_bg", "ctrl_region.bmp")]))
+    sections.append(("[mv_stream_view]", view_section()))
+    pictures.update(view_pictures())
+    pictures["track_name.bmp"] = track_face
+    pictures["track_name_region.bmp"] = window_region(TRACK_NAME_SIZE)
+    sections.append(("[mv_track_name]", [("bitmap", "track_name.bmp"),
+                                         ("region", "track_name_region.bmp")]))
+    sections.append(("[mv_edt_track_name]", edit_section()))
+    for element in MAIN_ELEMENTS + CTRL_ELEMENTS + TRACK_NAME_ELEMENTS:
+        sections.append((element.section,
+                         element_section(element, faces[element.parent], pictures)))
+    return sections, pictures
+
+
+def write_ini(path, sections):
+    lines = ["; Default skin. Written by skins/make_skin.py: change the script, not this file.", ""]
+    for name, keys in sections:
+        lines.append(name)
+        lines.extend("%s=%s" % key for key in keys)
+        lines.append("")
+    with open(path, "w", newline="\r\n", encoding="ascii") as out:
+        out.write("\n".join(lines))
+
+
+# --- The stream view's built-in cursors. ------------------------------------
+
+CURSOR_SIZE = 32
+
+
+def cursor_picture(parts, accent=()):
+    """White shapes with a black outline; later parts overlap earlier ones."""
+    picture = Canvas(CURSOR_SIZE, CURSOR_SIZE, BLACK, alpha=0.0)
+    for shape in parts:
+        picture.fill(grown(shape, 1.2), BLACK)
+        picture.fill(shape, WHITE)
+    for shape in accent:
+        picture.fill(shape, ACCENT_PRESSED)
+    return picture
+
+
+def open_hand():
+    fingers = [segment(11.5, 8, 11.5, 17, 1.9), segment(15.5, 5, 15.5, 16, 1.9),
+               segment(19.5, 6, 19.5, 16, 1.9), segment(23, 9.5, 23, 17, 1.7)]
+    palm = union(rounded_rect(9.5, 14, 24.5, 27, 4.5), segment(10, 22, 5.5, 15.5, 1.9))
+    return fingers + [palm]
+
+
+def closed_hand():
+    knuckles = [segment(11.5, 13, 11.5, 15, 1.9), segment(15.5, 12, 15.5, 15, 1.9),
+                segment(19.5, 12, 19.5, 15, 1.9), segment(23, 13.5, 23, 16, 1.7)]
+    palm = union(rounded_rect(9.5, 14, 24.5, 27, 4.5), segment(10, 20, 8, 17, 1.9))
+    return knuckles + [palm]
+
+
+def double_arrow(y, reach, gap):
+    """Arrow heads pointing out to the left and right of the centre."""
+    cx = CURSOR_SIZE / 2
+    left = polygon([(cx - reach, y), (cx - gap, y - 5), (cx - gap, y + 5)], 0.3)
+    return [left, mirrored(left, CURSOR_SIZE)]
+
+
+def move_cut(filled):
+    box = rounded_rect(11, 10, 21, 22, 1.5)
+    accent = [rounded_rect(13, 12, 19, 20, 0.5)] if filled else []
+    return double_arrow(16, 14, 7) + [box], accent
+
+
+def resize_edge():
+    bar = rounded_rect(15, 5, 17, 27, 0.5)
+    return double_arrow(16, 13, 4) + [bar]
+
+
+def slider_set():
+    head = polygon([(11, 3), (21, 3), (16, 9)], 0.3)
+    return [rounded_rect(15.2, 6, 16.8, 29, 0.3), head]
+
+
+# Roles of the stream view, each with its hotspot.
+CURSORS = {
+    "stream_over.cur": (open_hand(), (), (16, 16)),
+    "stream_drag.cur": (closed_hand(), (), (16, 18)),
+    "cut_over.cur": (*move_cut(False), (16, 16)),
+    "cut_drag.cur": (*move_cut(True), (16, 16)),
+    "cut_resize.cur": (resize_edge(), (), (16, 16)),
+    "slider_set.cur": (slider_set(), (), (16, 16)),
+}
+
+
+def main():
+    os.makedirs(SKIN_DIR, exist_ok=True)
+    os.makedirs(CURSOR_DIR, exist_ok=True)
+    sections, pictures = build_skin()
+    write_ini(os.path.join(SKIN_DIR, "skin.ini"), sections)
+    for file_name, picture in sorted(pictures.items()):
+        write_bmp(os.path.join(SKIN_DIR, file_name), picture)
+    for file_name, (parts, accent, hotspot) in CURSORS.items():
+        write_cur(os.path.join(CURSOR_DIR, file_name), cursor_picture(parts, accent), hotspot)
+
+
+if __name__ == "__main__":
+    main()
