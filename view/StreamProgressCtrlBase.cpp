@@ -107,37 +107,7 @@ bool CStreamProgressCtrlBase::isZoomed() const
     return m_visibleStart != m_streamStart || m_visibleEnd != m_streamEnd;
 }
 
-int64_t CStreamProgressCtrlBase::scrollLeft(int percent)
-{
-    const int64_t shift = (percent * (m_visibleEnd - m_visibleStart)) / 100;
-    int64_t newStart = m_visibleStart - shift, newEnd = m_visibleEnd - shift;
-    if (newStart < m_streamStart) {
-        newEnd += m_streamStart - newStart;
-        newStart = m_streamStart;
-    }
-    CheckNegativeTimes(L"scrollLeft times", newStart, newEnd);
-    const int64_t moved = newEnd - m_visibleEnd;
-    m_visibleStart = newStart;
-    m_visibleEnd = newEnd;
-    return moved;
-}
-
-int64_t CStreamProgressCtrlBase::scrollRight(int percent)
-{
-    const int64_t shift = (percent * (m_visibleEnd - m_visibleStart)) / 100;
-    int64_t newStart = m_visibleStart + shift, newEnd = m_visibleEnd + shift;
-    if (newEnd > m_streamEnd) {
-        newStart -= newEnd - m_streamEnd;
-        newEnd = m_streamEnd;
-    }
-    CheckNegativeTimes(L"scrollRight times", m_visibleStart, m_visibleEnd);
-    const int64_t moved = newEnd - m_visibleEnd;
-    m_visibleStart = newStart;
-    m_visibleEnd = newEnd;
-    return moved;
-}
-
-int64_t CStreamProgressCtrlBase::scroll(int64_t delta)
+int64_t CStreamProgressCtrlBase::shiftWindow(int64_t delta)
 {
     int64_t newStart = m_visibleStart + delta, newEnd = m_visibleEnd + delta;
     if (newStart < m_streamStart) {
@@ -148,10 +118,30 @@ int64_t CStreamProgressCtrlBase::scroll(int64_t delta)
         newStart -= newEnd - m_streamEnd;
         newEnd = m_streamEnd;
     }
-    CheckNegativeTimes(L"scroll times", newStart, newEnd);
     const int64_t moved = newStart - m_visibleStart;
     m_visibleStart = newStart;
     m_visibleEnd = newEnd;
+    return moved;
+}
+
+int64_t CStreamProgressCtrlBase::scrollLeft(int percent)
+{
+    // The window keeps its length, so its start and end move alike.
+    const int64_t moved = shiftWindow(-(percent * (m_visibleEnd - m_visibleStart)) / 100);
+    CheckNegativeTimes(L"scrollLeft times", m_visibleStart, m_visibleEnd);
+    return moved;
+}
+
+int64_t CStreamProgressCtrlBase::scrollRight(int percent)
+{
+    CheckNegativeTimes(L"scrollRight times", m_visibleStart, m_visibleEnd);
+    return shiftWindow((percent * (m_visibleEnd - m_visibleStart)) / 100);
+}
+
+int64_t CStreamProgressCtrlBase::scroll(int64_t delta)
+{
+    const int64_t moved = shiftWindow(delta);
+    CheckNegativeTimes(L"scroll times", m_visibleStart, m_visibleEnd);
     return moved;
 }
 

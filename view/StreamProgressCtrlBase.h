@@ -48,6 +48,9 @@ public:
     int32_t minZoom() const { return m_minZoom; }
 
 private:
+    // Moves the window by delta inside the stream extent; returns the move.
+    int64_t shiftWindow(int64_t delta);
+
     int64_t m_visibleStart = 0;
     int64_t m_visibleEnd = 1;
     int64_t m_streamStart = 0;
