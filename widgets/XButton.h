@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Controls.h"
+#include "DC.h"
+#include "widgets/XActionListener.h"
+#include "widgets/XButtonCfg.h"
+
+#include <vector>
+
+// Notification codes a button sends its parent in the high word of WM_COMMAND.
+constexpr WORD XBN_CLICKED = 0;
+constexpr WORD XBN_PRESSED = 2;
+constexpr WORD XBN_RELEASED = 3;
+constexpr WORD XBN_RIGHT_PRESSED = 5;
+// Sent to the button itself with the memory device context as wParam before
+// the painted face reaches the screen, so an owner may draw over it.
+constexpr UINT WM_XBUTTON_DRAW_EXTRA = WM_USER + 1;
+
+// The skinned button and label: a static control painted from the bitmaps
+// and colours of its skin section.
+class CXButton : public CStatic {
+public:
+    BOOL create(DWORD style, const RECT& rect, CWnd* parent, UINT id, UINT tooltipId);
+    // kind: an XButtonKind. False for an unknown kind or a section that does
+    // not load; the previous look then stays.
+    bool load(ISkinParser& parser, const CString& section, int kind);
+    void setTooltip(UINT id, UINT idOn);
+    // A disabled button keeps its window enabled and ignores clicks itself.
+    void setEnabled(bool enabled);
+    bool clearMouseOver();
+    bool isOn() const { return m_cfg.on; }
+    void addListener(IXActionListener* listener) { m_listeners.push_back(listener); }
+
+    INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* info) const override;
+
+    // The longest tooltip text shown, terminator included.
+    static constexpr int kTooltipCapacity = 300;
+
+protected:
+    virtual void drawExtra(CDC* dc);
+    virtual CDynBitmap& bitmapDisabled() { return m_cfg.bitmapDisabled; }
+    virtual CDynBitmap& bitmapDown() { return m_cfg.bitmapDown; }
+    virtual CDynBitmap& bitmapMouseOver() { return m_cfg.bitmapMouseOver; }
+    virtual CDynBitmap& bitmapUp() { return m_cfg.bitmapUp; }
+    virtual CDynBitmap& bitmapOnDisabled() { return m_cfg.bitmapOnDisabled; }
+    virtual CDynBitmap& bitmapOnDown() { return m_cfg.bitmapOnDown; }
+    virtual CDynBitmap& bitmapOnMouseOver() { return m_cfg.bitmapOnMouseOver; }
+    virtual CDynBitmap& bitmapOnUp() { return m_cfg.bitmapOnUp; }
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PreSubclassWindow() override;
+
+    CXButtonCfg m_cfg;
+
+private:
+    struct Face {
+        CDynBitmap* bitmap;
+        COLORREF textColour;
+    };
+
+    bool applyConfiguration();
+    Face chooseFace();
+    void paint();
+    void onButtonDown();
+    void onButtonUp(CPoint point);
+    void onSpace(bool down);
+    void onMouseMove(WPARAM flags, LPARAM position);
+    void resetMouseState();
+    void click();
+    void notifyParent(WORD code);
+    void setSkinCursor() const;
+    void tellPointerLeft();
+
+    std::vector<IXActionListener*> m_listeners; // borrowed
+    int m_kind = XBUTTON_PUSH;
+    bool m_mouseOver = false;
+    bool m_pressed = false;
+    bool m_keyPressed = false;
+    UINT m_tooltipId = 0;
+    UINT m_tooltipIdOn = 0;
+    // Read from the skin's "anchor" and kept for owners; the button does not use it.
+    int m_anchor[4] = {-1, -1, -1, -1};
+};
