@@ -1,16 +1,194 @@
 #include "host/TarviskDlg.h"
 
+#include "SkinParser.h"
+#include "host/AboutDlg.h"
+#include "host/HtmlHelp.h"
+#include "host/TarviskApp.h"
+#include "infra/ErrorBox.h"
 #include "infra/Logger.h"
+#include "infra/Settings.h"
 #include "res/resource.h"
+#include "widgets/BitmapDrawing.h"
 
-CTarviskDlg::CTarviskDlg(CWnd* parent) : CDialog(IDD_TARVISK_DIALOG, parent) {}
-
-bool CTarviskDlg::applySkin(ISkinParser&)
+CTarviskDlg::CTarviskDlg(CWnd* parent) : CDialog(IDD_TARVISK_DIALOG, parent)
 {
+    HINSTANCE module = AfxGetResourceHandle();
+    m_bigIcon = ::LoadIconW(module, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    m_smallIcon = static_cast<HICON>(
+        ::LoadImageW(module, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, 0));
+    if (!m_smallIcon)
+        m_smallIcon = m_bigIcon;
+}
+
+CTarviskDlg::~CTarviskDlg()
+{
+    DestroyWindow();
+    if (m_smallIcon != m_bigIcon)
+        ::DestroyIcon(m_smallIcon);
+}
+
+BOOL CTarviskDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    ModifyStyle(0, WS_MINIMIZEBOX | WS_SYSMENU);
+    CString text;
+    text.LoadString(IDS_EDITOR_TITLE);
+    SetWindowText(text);
+
+    if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        CString about;
+        about.LoadString(IDS_ABOUT);
+        if (!about.IsEmpty()) {
+            ::InsertMenuW(menu, 5, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+            ::InsertMenuW(menu, 6, MF_BYPOSITION | MF_STRING, IDM_ABOUTBOX, about);
+        }
+        ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+        ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+
+    ISkinParser* skin = GetTarviskApp().getSkinParser();
+    if (!skin || !applySkin(*skin))
+        ErrorBoxRes(m_hWnd, IDS_ERROR_LOADING_SKIN);
+    return TRUE;
+}
+
+bool CTarviskDlg::applySkin(ISkinParser& parser)
+{
+    if (!loadSkin(parser))
+        return false;
+    layout();
     return true;
+}
+
+bool CTarviskDlg::loadSkin(ISkinParser& parser)
+{
+    if (!parser.selectSection(L"[mv_main]"))
+        return false;
+    m_title.Empty();
+    if (!parser.getSize(L"vh_ctrl_position", m_controlPosition))
+        return false;
+    if (!parser.getBitmap(L"bitmap", m_background))
+        return false;
+    // Optional: without one the outline read before stays.
+    parser.getRegion(L"region", m_windowRegion);
+    parser.getText(L"title", m_title);
+    return true;
+}
+
+void CTarviskDlg::layout()
+{
+    if (m_windowRegion.GetSafeHandle()) {
+        // The system owns the region it is given, so it gets a copy.
+        HRGN copy = ::CreateRectRgn(0, 0, 0, 0);
+        ::CombineRgn(copy, m_windowRegion, nullptr, RGN_COPY);
+        SetWindowRgn(copy, TRUE);
+    }
+    const SIZE size = m_background.GetSize();
+    SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 void CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
 {
     LogFormat(LOG_INFO, L"open '%s' (decoded: '%s')", file.GetString(), wavFile ? wavFile : L"");
+}
+
+LRESULT CTarviskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        onSysCommand(static_cast<UINT>(wParam & 0xFFF0), lParam);
+        return 0;
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(m_bigIcon);
+    case WM_NCHITTEST:
+        // Any uncovered part of the face drags the window.
+        return HTCAPTION;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_INITMENU: {
+        const LRESULT result = CDialog::WindowProc(msg, wParam, lParam);
+        ::EnableMenuItem(::GetSystemMenu(m_hWnd, FALSE), SC_MINIMIZE,
+                         MF_BYCOMMAND | (::IsIconic(m_hWnd) ? MF_GRAYED | MF_DISABLED : MF_ENABLED));
+        return result;
+    }
+    }
+    return CDialog::WindowProc(msg, wParam, lParam);
+}
+
+BOOL CTarviskDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDC_ABOUT_BUTTON:
+        CAboutDlg::run(this);
+        return TRUE;
+    case IDC_EXIT_BUTTON:
+        onClose();
+        return TRUE;
+    case IDC_MINIMIZE_BUTTON:
+        ShowWindow(SW_MINIMIZE);
+        return TRUE;
+    case IDC_HELP_BUTTON:
+        onHelp();
+        return TRUE;
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+void CTarviskDlg::onSysCommand(UINT command, LPARAM lParam)
+{
+    switch (command) {
+    case IDM_ABOUTBOX:
+        CAboutDlg::run(this);
+        break;
+    case SC_CLOSE:
+        onClose();
+        break;
+    case SC_MAXIMIZE:
+        if (::IsIconic(m_hWnd))
+            ShowWindow(SW_RESTORE);
+        break;
+    case SC_SIZE:
+        break;
+    default:
+        CDialog::WindowProc(WM_SYSCOMMAND, command, lParam);
+    }
+}
+
+void CTarviskDlg::onPaint()
+{
+    CPaintDC dc(this);
+    if (::IsIconic(m_hWnd)) {
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+        CRect client;
+        GetClientRect(&client);
+        const int width = ::GetSystemMetrics(SM_CXICON);
+        const int height = ::GetSystemMetrics(SM_CYICON);
+        ::DrawIcon(dc, (client.Width() - width + 1) / 2, (client.Height() - height + 1) / 2,
+                   m_bigIcon);
+        return;
+    }
+    DrawBitmap(&dc, &m_background);
+}
+
+void CTarviskDlg::onHelp()
+{
+    const CString link = GetMVSettings().GetHelpLink();
+    if (link.IsEmpty()) {
+        LogFormat(LOG_ERROR, L"CTarviskDlg::OnHelp : empty help link");
+        return;
+    }
+    if (!OpenHtmlHelp(link))
+        LogFormat(LOG_ERROR, L"CTarviskDlg::OnHelp : error opening help link '%s' : %s",
+                  link.GetString(), SystemErrorText().GetString());
+}
+
+void CTarviskDlg::onClose()
+{
+    ShowWindow(SW_HIDE);
 }

@@ -1,16 +1,42 @@
 #pragma once
 
 #include "Afx.h"
+#include "SkinObjects.h"
 
 class ISkinParser;
 
-// The editor's top-level window, from dialog template 102. It is created
+// The editor's top-level window, from dialog template 102: captionless,
+// drawn from the skin's bitmap and outlined by its region. It is created
 // hidden; openFile shows it.
 class CTarviskDlg : public CDialog {
 public:
     explicit CTarviskDlg(CWnd* parent);
+    ~CTarviskDlg() override;
 
+    // Loads the skin and, when that succeeds, lays the window out.
     bool applySkin(ISkinParser& parser);
     // wavFile, when given, is an already decoded WAV of file.
     void openFile(const CString& file, const wchar_t* wavFile);
+
+protected:
+    BOOL OnInitDialog() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnCancel() override {}
+    void OnOK() override {}
+
+private:
+    bool loadSkin(ISkinParser& parser);
+    void layout();
+    void onSysCommand(UINT command, LPARAM lParam);
+    void onPaint();
+    void onHelp();
+    void onClose();
+
+    HICON m_bigIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+    SIZE m_controlPosition{};
+    CDynBitmap m_background;
+    CDynRgn m_windowRegion;
+    CString m_title;
 };

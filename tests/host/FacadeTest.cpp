@@ -4,6 +4,7 @@
 
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
+#include "support/TestSkinParser.h"
 #include "support/TestText.h"
 
 #include <gtest/gtest.h>
@@ -12,28 +13,6 @@
 #include <vector>
 
 namespace {
-
-class NoSkin : public ISkinParser {
-public:
-    bool selectSection(CString) override { return false; }
-    bool getInt(CString, int&) override { return false; }
-    bool getColor(CString, COLORREF&) override { return false; }
-    bool getRect(CString, RECT&) override { return false; }
-    bool getPosition(CString, POINT&, POINT&) override { return false; }
-    bool getSize(CString, SIZE&) override { return false; }
-    bool getPoint(CString, POINT&) override { return false; }
-    bool getFont(CString, CFont&) override { return false; }
-    bool getBitmap(CString, CDynBitmap&) override { return false; }
-    bool getRegion(CString, CDynRgn&) override { return false; }
-    bool getDouble(CString, double&) override { return false; }
-    bool getText(CString, CString&) override { return false; }
-    bool getBool(CString, bool&) override { return false; }
-    bool getCursor(CString, HCURSOR&) override { return false; }
-    bool getFilePath(const CString&, CString&) override { return false; }
-    bool getHorizontalAlignment(const CString&, UINT&) override { return false; }
-    bool getVerticalAlignment(const CString&, UINT&) override { return false; }
-    bool getAnchor(const CString&, int&, int&, int&, int&) override { return false; }
-};
 
 class NoSaves : public Tarvisk::IAudioCutterServiceProvider {
 public:
@@ -69,6 +48,9 @@ protected:
         removeTree(dataRoot());
         store.preset(L"Common", L"TempFolder", temp.path());
         store.preset(L"Common", L"TraceLevel", L"Info");
+        TestSkinParser::Section& main = skin.section(L"[mv_main]");
+        main.sizes[L"vh_ctrl_position"] = SIZE{10, 40};
+        main.bitmaps[L"bitmap"] = {RGB(30, 60, 90), SIZE{400, 300}};
         info.skinParser = &skin;
         info.configStore = &store;
         info.hostInfo = &host;
@@ -119,7 +101,7 @@ protected:
     MemoryConfigStore store;
     CString edition;
     FixedHostInfo host;
-    NoSkin skin;
+    TestSkinParser skin;
     NoSaves saves;
     CTarvisk::TVSKInitInfo info;
 };
@@ -148,6 +130,11 @@ TEST_F(Facade, InitCreatesTheHiddenDialogOnceAndTheWorkFolder)
     EXPECT_TRUE(tarvisk.init(info, &saves));
     EXPECT_EQ(tarvisk.getMainWindow(), dialog);
     EXPECT_EQ(threadWindows(), windows);
+
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    EXPECT_EQ(rect.right - rect.left, 400) << "the skin's face sets the size";
+    EXPECT_EQ(rect.bottom - rect.top, 300);
 
     const DWORD work = GetFileAttributesW(temp.file(L"Tarvisk"));
     ASSERT_NE(work, INVALID_FILE_ATTRIBUTES);
