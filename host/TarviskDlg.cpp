@@ -48,9 +48,20 @@ BOOL CTarviskDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
 
+    m_titleLabel.SubclassDlgItem(IDC_TITLE_LABEL, this);
+    m_helpButton.SubclassDlgItem(IDC_HELP_BUTTON, this);
+    m_minimizeButton.SubclassDlgItem(IDC_MINIMIZE_BUTTON, this);
+    m_exitButton.SubclassDlgItem(IDC_EXIT_BUTTON, this);
+    m_aboutButton.SubclassDlgItem(IDC_ABOUT_BUTTON, this);
+
     ISkinParser* skin = GetTarviskApp().getSkinParser();
     if (!skin || !applySkin(*skin))
         ErrorBoxRes(m_hWnd, IDS_ERROR_LOADING_SKIN);
+
+    m_helpButton.setTooltip(IDS_TIP_HELP, 0);
+    m_minimizeButton.setTooltip(IDS_TIP_MINIMIZE, 0);
+    m_aboutButton.setTooltip(IDS_TIP_ABOUT, 0);
+    m_exitButton.setTooltip(IDS_TIP_EXIT, 0);
     return TRUE;
 }
 
@@ -64,6 +75,19 @@ bool CTarviskDlg::applySkin(ISkinParser& parser)
 
 bool CTarviskDlg::loadSkin(ISkinParser& parser)
 {
+    const struct {
+        CXButton& button;
+        const wchar_t* section;
+        int kind;
+    } parts[] = {{m_titleLabel, L"[mv_lbl_title_main]", XBUTTON_LABEL},
+                 {m_helpButton, L"[mv_btn_help]", XBUTTON_PUSH},
+                 {m_minimizeButton, L"[mv_btn_minimize]", XBUTTON_PUSH},
+                 {m_aboutButton, L"[mv_btn_about]", XBUTTON_PUSH},
+                 {m_exitButton, L"[mv_btn_exit]", XBUTTON_PUSH}};
+    for (const auto& part : parts) {
+        if (!part.button.load(parser, part.section, part.kind))
+            return false;
+    }
     if (!parser.selectSection(L"[mv_main]"))
         return false;
     m_title.Empty();
@@ -125,15 +149,19 @@ BOOL CTarviskDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
     case IDC_ABOUT_BUTTON:
+        m_aboutButton.clearMouseOver();
         CAboutDlg::run(this);
         return TRUE;
     case IDC_EXIT_BUTTON:
+        m_exitButton.clearMouseOver();
         onClose();
         return TRUE;
     case IDC_MINIMIZE_BUTTON:
+        m_minimizeButton.clearMouseOver();
         ShowWindow(SW_MINIMIZE);
         return TRUE;
     case IDC_HELP_BUTTON:
+        m_helpButton.clearMouseOver();
         onHelp();
         return TRUE;
     }

@@ -2,6 +2,7 @@
 
 #include "Afx.h"
 #include "SkinObjects.h"
+#include "widgets/XButton.h"
 
 class ISkinParser;
 
@@ -33,6 +34,11 @@ private:
     void onHelp();
     void onClose();
 
+    CXButton m_titleLabel;
+    CXButton m_helpButton;
+    CXButton m_minimizeButton;
+    CXButton m_exitButton;
+    CXButton m_aboutButton;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
     SIZE m_controlPosition{};

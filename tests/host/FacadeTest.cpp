@@ -4,7 +4,7 @@
 
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
-#include "support/TestSkinParser.h"
+#include "refhost/FolderSkinParser.h"
 #include "support/TestText.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +22,14 @@ public:
         return false;
     }
 };
+
+CString executableFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    CString folder = path;
+    return folder.Left(folder.ReverseFind(L'\\'));
+}
 
 std::vector<HWND> threadWindows()
 {
@@ -48,9 +56,6 @@ protected:
         removeTree(dataRoot());
         store.preset(L"Common", L"TempFolder", temp.path());
         store.preset(L"Common", L"TraceLevel", L"Info");
-        TestSkinParser::Section& main = skin.section(L"[mv_main]");
-        main.sizes[L"vh_ctrl_position"] = SIZE{10, 40};
-        main.bitmaps[L"bitmap"] = {RGB(30, 60, 90), SIZE{400, 300}};
         info.skinParser = &skin;
         info.configStore = &store;
         info.hostInfo = &host;
@@ -101,7 +106,7 @@ protected:
     MemoryConfigStore store;
     CString edition;
     FixedHostInfo host;
-    TestSkinParser skin;
+    CFolderSkinParser skin{executableFolder() + L"\\skin"};
     NoSaves saves;
     CTarvisk::TVSKInitInfo info;
 };
@@ -131,10 +136,15 @@ TEST_F(Facade, InitCreatesTheHiddenDialogOnceAndTheWorkFolder)
     EXPECT_EQ(tarvisk.getMainWindow(), dialog);
     EXPECT_EQ(threadWindows(), windows);
 
+    CDynBitmap face;
+    ASSERT_TRUE(skin.selectSection(L"[mv_main]") && skin.getBitmap(L"bitmap", face));
     RECT rect;
     GetWindowRect(dialog, &rect);
-    EXPECT_EQ(rect.right - rect.left, 400) << "the skin's face sets the size";
-    EXPECT_EQ(rect.bottom - rect.top, 300);
+    EXPECT_EQ(rect.right - rect.left, face.GetWidth()) << "the skin's face sets the size";
+    EXPECT_EQ(rect.bottom - rect.top, face.GetHeight());
+    wchar_t title[64] = {};
+    GetWindowTextW(dialog, title, 64);
+    EXPECT_STREQ(title, L"Tarvisk Ringtone Editor");
 
     const DWORD work = GetFileAttributesW(temp.file(L"Tarvisk"));
     ASSERT_NE(work, INVALID_FILE_ATTRIBUTES);
@@ -202,4 +212,13 @@ TEST_F(Facade, DestroyWithoutInitReturnsZero)
 {
     EXPECT_EQ(tarvisk.destroy(), 0);
     EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
+}
+
+TEST_F(Facade, GermanLanguageSettingGivesGermanTexts)
+{
+    store.preset(L"Common", L"Language", L"de");
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    wchar_t title[64] = {};
+    GetWindowTextW(tarvisk.getMainWindow(), title, 64);
+    EXPECT_STREQ(title, L"Tarvisk Klingelton-Editor");
 }
