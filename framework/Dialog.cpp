@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "ModuleState.h"
+#include "WinApp.h"
 
 namespace {
 
@@ -43,8 +44,11 @@ INT_PTR CDialog::DoModal()
         return -1;
     m_modal = true;
     AfxHookWindowCreate(this);
+    // Without a parent the application's main window owns the dialog.
+    CWinApp* app = AfxGetApp();
+    CWnd* owner = m_parent ? m_parent : app ? app->m_pMainWnd : nullptr;
     INT_PTR result = ::DialogBoxIndirectParamW(AfxGetResourceHandle(), resource,
-                                               m_parent ? m_parent->GetSafeHwnd() : nullptr,
+                                               owner ? owner->GetSafeHwnd() : nullptr,
                                                afxDialogProc, 0);
     AfxUnhookWindowCreate();
     m_modal = false;

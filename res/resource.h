@@ -40,6 +40,9 @@
 // Accelerator commands: playback at unity gain, at the normalisation gain.
 #define ID_PLAY_UNITY_GAIN 32771
 #define ID_PLAY_NORMALIZED 32772
+// Save buttons of the editor.
+#define ID_EDITOR_SAVE 101
+#define ID_EDITOR_SAVE_AND_EXIT 102
 // The framework's help command.
 #define ID_HELP 0xE146
 
