@@ -80,6 +80,18 @@ public:
         return ::TextOutW(m_hDC, x, y, text, text.GetLength());
     }
 
+    CPoint MoveTo(int x, int y)
+    {
+        POINT previous{};
+        ::MoveToEx(m_hDC, x, y, &previous);
+        return previous;
+    }
+    BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
+    BOOL Rectangle(int left, int top, int right, int bottom)
+    {
+        return ::Rectangle(m_hDC, left, top, right, bottom);
+    }
+
     void FillRect(const RECT& rect, const CBrush* brush) { ::FillRect(m_hDC, &rect, *brush); }
     void FillSolidRect(const RECT& rect, COLORREF colour);
     void Draw3dRect(const RECT& rect, COLORREF topLeft, COLORREF bottomRight);

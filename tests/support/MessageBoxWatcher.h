@@ -1,0 +1,81 @@
+#pragma once
+
+#include "CString.h"
+#include "Wnd.h"
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+// Answers every message box that this process shows while the watcher lives
+// (as if the user pressed its default button) and keeps the boxes' texts,
+// so code under test that reports to the user cannot block a test.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher() : m_thread([this] { run(); }) {}
+    ~MessageBoxWatcher()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+    std::vector<CString> texts() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_texts;
+    }
+
+private:
+    void run()
+    {
+        while (!m_stop) {
+            EnumWindows(answer, reinterpret_cast<LPARAM>(this));
+            Sleep(10);
+        }
+    }
+
+    static BOOL CALLBACK answer(HWND window, LPARAM self)
+    {
+        auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        if (process != GetCurrentProcessId() || CString(className) != L"#32770" ||
+            !IsWindowVisible(window) || watcher->m_answered.count(window))
+            return TRUE;
+        CString text;
+        EnumChildWindows(window, longestStaticText, reinterpret_cast<LPARAM>(&text));
+        {
+            std::lock_guard<std::mutex> lock(watcher->m_mutex);
+            watcher->m_texts.push_back(text);
+        }
+        watcher->m_answered.insert(window);
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        return TRUE;
+    }
+
+    // The message is the longest static text of the box.
+    static BOOL CALLBACK longestStaticText(HWND child, LPARAM found)
+    {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        if (CString(className).CompareNoCase(L"Static") != 0)
+            return TRUE;
+        const CString text = AfxGetWindowText(child);
+        CString& longest = *reinterpret_cast<CString*>(found);
+        if (text.GetLength() > longest.GetLength())
+            longest = text;
+        return TRUE;
+    }
+
+    mutable std::mutex m_mutex;
+    std::vector<CString> m_texts;
+    std::set<HWND> m_answered;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
