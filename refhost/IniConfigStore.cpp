@@ -62,3 +62,12 @@ void CIniConfigStore::SetInt(VLConfigKey* key, int value)
     text.Format(L"%d", value);
     SetString(key, text);
 }
+
+CString CIniConfigStore::value(const CString& section, const CString& key)
+{
+    for (auto& record : m_keys) {
+        if (record.section->name == section && record.name == key)
+            return GetString(&record);
+    }
+    return CString();
+}

@@ -32,6 +32,9 @@ public:
     bool IsPortable() override { return false; }
 
     const CString& path() const { return m_path; }
+    // The value of a key the component declared, with its default; empty
+    // when no such key was declared.
+    CString value(const CString& section, const CString& key);
 
 private:
     CString m_path;

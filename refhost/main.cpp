@@ -6,25 +6,46 @@
 #include "TarviskLoader.h"
 #include "refhost/FolderSkinParser.h"
 #include "refhost/IniConfigStore.h"
+#include "refhost/RingtoneWriter.h"
 
 #include <cstdio>
 
 namespace {
+
+const wchar_t kTitle[] = L"Tarvisk reference host";
 
 class CHostInfo : public IHostInfo {
 public:
     CString GetEdition() override { return L"Reference"; }
 };
 
+// Writes the saved cut as a WAV file into the output folder the user chose.
 class CServiceProvider : public Tarvisk::IAudioCutterServiceProvider {
 public:
+    explicit CServiceProvider(CIniConfigStore& store) : m_store(store) {}
+
     bool saveCut(const std::wstring& inputFile, const std::wstring& trackName, int64_t cutBegin,
                  int64_t cutEnd, int32_t fadeIn, int32_t fadeOut) override
     {
         wprintf(L"saveCut \"%s\" \"%s\" %I64d %I64d %d %d\n", inputFile.c_str(), trackName.c_str(),
                 cutBegin, cutEnd, fadeIn, fadeOut);
+        // The component leaves the decoded stream of the open file here.
+        const CString decoded = m_store.value(L"Common", L"TempFolder") + L"\\Tarvisk\\temp.in";
+        RingtoneRequest request{decoded.str(), m_store.value(L"Common", L"OutputFolder").str(),
+                                trackName, cutBegin, cutEnd, fadeIn, fadeOut};
+        std::wstring path, error;
+        if (!WriteRingtone(request, path, error)) {
+            MessageBoxW(nullptr, (L"The ringtone was not saved: " + error).c_str(), kTitle,
+                        MB_ICONERROR | MB_OK);
+            return false;
+        }
+        wprintf(L"saved \"%s\"\n", path.c_str());
+        MessageBoxW(nullptr, (L"Ringtone saved as " + path).c_str(), kTitle, MB_ICONINFORMATION | MB_OK);
         return true;
     }
+
+private:
+    CIniConfigStore& m_store;
 };
 
 CString executableFolder()
@@ -38,7 +59,7 @@ CString executableFolder()
 int fail(const wchar_t* text)
 {
     fwprintf(stderr, L"TarviskHost: %s\n", text);
-    MessageBoxW(nullptr, text, L"Tarvisk reference host", MB_ICONERROR | MB_OK);
+    MessageBoxW(nullptr, text, kTitle, MB_ICONERROR | MB_OK);
     return 1;
 }
 
@@ -68,7 +89,7 @@ int wmain(int argc, wchar_t** argv)
     CIniConfigStore store(configPath);
     CHostInfo hostInfo;
     CFolderSkinParser skin(skinFolder);
-    CServiceProvider provider;
+    CServiceProvider provider(store);
     CTarvisk::TVSKInitInfo info;
     info.skinParser = &skin;
     info.configStore = &store;

@@ -1,0 +1,182 @@
+#include "refhost/RingtoneWriter.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct PcmFormat {
+    uint16_t channels = 0;
+    uint32_t rate = 0;
+    uint16_t bits = 0;
+};
+
+class File {
+public:
+    explicit File(HANDLE handle) : m_handle(handle) {}
+    ~File()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    bool ok() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool read(void* data, DWORD size)
+    {
+        DWORD got = 0;
+        return ReadFile(m_handle, data, size, &got, nullptr) && got == size;
+    }
+    bool write(const void* data, DWORD size)
+    {
+        DWORD put = 0;
+        return WriteFile(m_handle, data, size, &put, nullptr) && put == size;
+    }
+    bool seek(int64_t offset)
+    {
+        LARGE_INTEGER to;
+        to.QuadPart = offset;
+        return SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN);
+    }
+    int64_t position()
+    {
+        LARGE_INTEGER zero{}, at{};
+        SetFilePointerEx(m_handle, zero, &at, FILE_CURRENT);
+        return at.QuadPart;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// Finds the format and the data chunk of a RIFF WAVE file.
+bool readHeader(File& file, PcmFormat& format, int64_t& dataStart, uint32_t& dataSize)
+{
+    char riff[12];
+    if (!file.read(riff, 12) || memcmp(riff, "RIFF", 4) || memcmp(riff + 8, "WAVE", 4))
+        return false;
+    bool haveFormat = false;
+    for (;;) {
+        char id[4];
+        uint32_t size = 0;
+        if (!file.read(id, 4) || !file.read(&size, 4))
+            return false;
+        if (!memcmp(id, "fmt ", 4)) {
+            uint8_t record[16];
+            if (size < 16 || !file.read(record, 16))
+                return false;
+            uint16_t tag;
+            memcpy(&tag, record, 2);
+            memcpy(&format.channels, record + 2, 2);
+            memcpy(&format.rate, record + 4, 4);
+            memcpy(&format.bits, record + 14, 2);
+            haveFormat = tag == WAVE_FORMAT_PCM && format.bits == 16 && format.channels > 0 &&
+                         format.rate > 0;
+            if (!file.seek(file.position() + (size - 16) + (size & 1)))
+                return false;
+        } else if (!memcmp(id, "data", 4)) {
+            dataStart = file.position();
+            dataSize = size;
+            return haveFormat;
+        } else if (!file.seek(file.position() + size + (size & 1))) {
+            return false;
+        }
+    }
+}
+
+double envelope(int64_t t, int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut)
+{
+    double factor = 1.0;
+    if (fadeIn > 0 && t < begin + fadeIn)
+        factor = std::min(factor, double(t - begin) / fadeIn);
+    if (fadeOut > 0 && t > end - fadeOut)
+        factor = std::min(factor, double(end - t) / fadeOut);
+    return std::clamp(factor, 0.0, 1.0);
+}
+
+} // namespace
+
+std::wstring RingtoneFileName(const std::wstring& trackName)
+{
+    std::wstring name;
+    for (wchar_t ch : trackName) {
+        if (ch < 32 || wcschr(L"\\/:*?\"<>|", ch))
+            continue;
+        name += ch;
+    }
+    const size_t first = name.find_first_not_of(L". ");
+    name = first == std::wstring::npos ? std::wstring() : name.substr(first);
+    while (!name.empty() && (name.back() == L' ' || name.back() == L'.'))
+        name.pop_back();
+    return name.empty() ? L"Ringtone" : name;
+}
+
+bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstring& error)
+{
+    File in(CreateFileW(request.decodedWav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                        OPEN_EXISTING, 0, nullptr));
+    PcmFormat format;
+    int64_t dataStart = 0;
+    uint32_t dataSize = 0;
+    if (!in.ok() || !readHeader(in, format, dataStart, dataSize)) {
+        error = L"the decoded stream '" + request.decodedWav + L"' cannot be read";
+        return false;
+    }
+    const uint32_t frameBytes = format.channels * 2u;
+    const int64_t totalFrames = dataSize / frameBytes;
+    const int64_t firstFrame = std::clamp<int64_t>(request.begin * format.rate / 1000, 0, totalFrames);
+    const int64_t endFrame = std::clamp<int64_t>(request.end * format.rate / 1000, firstFrame, totalFrames);
+    if (endFrame == firstFrame) {
+        error = L"the cut holds no audio";
+        return false;
+    }
+
+    std::wstring folder = request.outputFolder;
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    path = folder + RingtoneFileName(request.trackName) + L".wav";
+    const std::wstring partial = path + L".part";
+    bool written = false;
+    {
+        File out(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        const uint32_t bytes = static_cast<uint32_t>((endFrame - firstFrame) * frameBytes);
+        const uint32_t riffSize = 36 + bytes;
+        const uint16_t blockAlign = static_cast<uint16_t>(frameBytes);
+        const uint32_t byteRate = format.rate * frameBytes;
+        const uint16_t pcm = WAVE_FORMAT_PCM, bits = 16;
+        written = out.ok() && out.write("RIFF", 4) && out.write(&riffSize, 4) &&
+                  out.write("WAVEfmt ", 8);
+        const uint32_t fmtSize = 16;
+        written = written && out.write(&fmtSize, 4) && out.write(&pcm, 2) &&
+                  out.write(&format.channels, 2) && out.write(&format.rate, 4) &&
+                  out.write(&byteRate, 4) && out.write(&blockAlign, 2) && out.write(&bits, 2) &&
+                  out.write("data", 4) && out.write(&bytes, 4) &&
+                  in.seek(dataStart + firstFrame * frameBytes);
+
+        std::vector<int16_t> buffer(4096 * format.channels);
+        for (int64_t frame = firstFrame; written && frame < endFrame;) {
+            const int64_t count = std::min<int64_t>(4096, endFrame - frame);
+            written = in.read(buffer.data(), static_cast<DWORD>(count * frameBytes));
+            for (int64_t i = 0; written && i < count; ++i) {
+                const int64_t t = (frame + i) * 1000 / format.rate;
+                const double factor =
+                    envelope(t, request.begin, request.end, request.fadeIn, request.fadeOut);
+                for (int c = 0; c < format.channels; ++c) {
+                    int16_t& sample = buffer[i * format.channels + c];
+                    sample = static_cast<int16_t>(sample * factor);
+                }
+            }
+            written = written && out.write(buffer.data(), static_cast<DWORD>(count * frameBytes));
+            frame += count;
+        }
+    }
+    if (!written || !MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        error = L"'" + path + L"' could not be written";
+        DeleteFileW(partial.c_str());
+        return false;
+    }
+    return true;
+}

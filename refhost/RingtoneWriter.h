@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the reference host does with a saved cut: copies that stretch of the
+// component's decoded 16-bit PCM WAV into "<folder>\<name>.wav", with linear
+// fades, through a temporary file so a failure leaves nothing behind.
+struct RingtoneRequest {
+    std::wstring decodedWav;
+    std::wstring outputFolder;
+    std::wstring trackName;
+    int64_t begin;
+    int64_t end;
+    int32_t fadeIn;
+    int32_t fadeOut;
+};
+
+// The file name a track name gives: path separators, reserved characters and
+// leading dots removed, so the file stays inside the output folder;
+// "Ringtone" when nothing is left.
+std::wstring RingtoneFileName(const std::wstring& trackName);
+
+// Writes the ringtone; on failure returns false and describes why in error.
+bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstring& error);
