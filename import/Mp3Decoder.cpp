@@ -1,0 +1,206 @@
+#include "import/Mp3Decoder.h"
+
+#include "import/OpProgress.h"
+#include "infra/Logger.h"
+#include "infra/TraceChannel.h"
+
+#include <mad.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr UINT kInputCapacity = 80000;
+constexpr UINT kInputRefill = 40000;
+constexpr UINT kOutputCapacity = 4096;
+
+} // namespace
+
+UINT CMp3Decoder::id3v2TagSize(const BYTE* header, UINT count, bool skipMagic)
+{
+    if (count < 10)
+        return 0;
+    if (!skipMagic && memcmp(header, "ID3", 3) != 0)
+        return 0;
+    if (header[3] == 0xFF || header[4] == 0xFF)
+        return 0;
+    for (int i = 6; i < 10; ++i) {
+        if (header[i] >= 0x80)
+            return 0;
+    }
+    UINT size = ((header[6] << 21) | (header[7] << 14) | (header[8] << 7) | header[9]) + 10;
+    // Padding after the tag, as far as the given bytes reach.
+    while (size < count && header[size] == 0)
+        ++size;
+    return size;
+}
+
+int16_t CMp3Decoder::convertSample(int sample)
+{
+    if (sample >= MAD_F_ONE)
+        return 32767;
+    if (sample <= -MAD_F_ONE)
+        return -32767;
+    return static_cast<int16_t>(sample >> (MAD_F_FRACBITS + 1 - 16));
+}
+
+struct CMp3Decoder::Callbacks {
+    static mad_flow input(void* data, mad_stream* stream)
+    {
+        return static_cast<mad_flow>(static_cast<CMp3Decoder*>(data)->refill(stream));
+    }
+    static mad_flow output(void* data, const mad_header*, mad_pcm* pcm)
+    {
+        return static_cast<mad_flow>(static_cast<CMp3Decoder*>(data)->writeFrame(pcm));
+    }
+};
+
+DecodeResult CMp3Decoder::decodeFile(const wchar_t* input, const wchar_t* output,
+                                     IOpProgress* progress)
+{
+    m_progress = progress;
+    m_input = CreateFileW(input, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_input == INVALID_HANDLE_VALUE) {
+        m_errorCode = GetLastError();
+        m_errorText = SystemErrorText(m_errorCode);
+        TraceFormat(LOG_ERROR, L"error opening mp3 file %s", input);
+        return DecodeFailed;
+    }
+    const DWORD fileSize = SetFilePointer(m_input, 0, nullptr, FILE_END);
+    SetFilePointer(m_input, 0, nullptr, FILE_BEGIN);
+    BYTE header[10];
+    DWORD got = 0;
+    const UINT skip = ReadFile(m_input, header, sizeof(header), &got, nullptr)
+                          ? id3v2TagSize(header, got)
+                          : 0;
+    SetFilePointer(m_input, static_cast<LONG>(skip), nullptr, FILE_BEGIN);
+    progress->setRange(fileSize - skip);
+    progress->show(true);
+
+    m_outputPath = output;
+    m_inputBuffer.reset(new BYTE[kInputCapacity]);
+    m_outputBuffer.reset(new BYTE[kOutputCapacity]);
+    m_inputCount = m_outputCount = m_bytesRead = 0;
+    m_formatKnown = false;
+    m_cancelled = false;
+
+    mad_decoder decoder;
+    mad_decoder_init(&decoder, this, Callbacks::input, nullptr, nullptr, Callbacks::output,
+                     nullptr, nullptr);
+    const int run = mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);
+    mad_decoder_finish(&decoder);
+
+    m_inputBuffer.reset();
+    m_outputBuffer.reset();
+    CloseHandle(m_input);
+    m_input = INVALID_HANDLE_VALUE;
+    m_writer.close();
+
+    DecodeResult result = DecodeDone;
+    if (run != 0) {
+        TraceFormat(LOG_ERROR, L"error decoding file %s; code = %d", input, run);
+        result = DecodeFailed;
+        if (m_cancelled)
+            result = DecodeCancelled;
+        else if (m_errorCode != 0)
+            m_errorText = SystemErrorText(m_errorCode);
+    } else if (!m_formatKnown) {
+        TraceFormat(LOG_ERROR, L"no audio info found in file %s", input);
+        m_errorText = L"Invalid mp3 file!";
+        result = DecodeInvalidFile;
+    }
+    if (result != DecodeDone)
+        DeleteFileW(output);
+    return result;
+}
+
+
+int CMp3Decoder::refill(mad_stream* stream)
+{
+    if (m_progress->isCancelled()) {
+        TraceFormat(LOG_DEBUG, L"mp3 decoding canceled");
+        m_cancelled = true;
+        return MAD_FLOW_BREAK;
+    }
+    // Bytes of an incomplete frame move to the front and are offered again.
+    if (stream->next_frame) {
+        m_inputCount = static_cast<UINT>(m_inputBuffer.get() + m_inputCount - stream->next_frame);
+        memmove(m_inputBuffer.get(), stream->next_frame, m_inputCount);
+    }
+    try {
+        // A frame larger than a refill would never fit: read at least something.
+        const UINT room = m_inputCount < kInputRefill ? kInputRefill - m_inputCount
+                                                      : kInputCapacity - m_inputCount;
+        DWORD got = 0;
+        if (!ReadFile(m_input, m_inputBuffer.get() + m_inputCount, room, &got, nullptr))
+            return MAD_FLOW_BREAK;
+        if (got == 0)
+            return MAD_FLOW_STOP;
+        m_inputCount += got;
+        mad_stream_buffer(stream, m_inputBuffer.get(), m_inputCount);
+        m_bytesRead += got;
+        return MAD_FLOW_CONTINUE;
+    } catch (...) {
+        TraceFormat(LOG_DETAIL, L"Unknown decoding exception.");
+        return MAD_FLOW_BREAK;
+    }
+}
+
+int CMp3Decoder::writeFrame(const mad_pcm* pcm)
+{
+    if (m_progress->isCancelled()) {
+        TraceFormat(LOG_DEBUG, L"mp3 decoding canceled");
+        m_cancelled = true;
+        return MAD_FLOW_BREAK;
+    }
+    if (!m_formatKnown) {
+        WAVEFORMATEX format{};
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = pcm->channels;
+        format.nSamplesPerSec = pcm->samplerate;
+        format.wBitsPerSample = 16;
+        format.nBlockAlign = static_cast<WORD>(format.nChannels * 16 / 8);
+        format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
+        if (!m_writer.create(m_outputPath, &format)) {
+            m_errorCode = m_writer.lastSystemError();
+            m_errorText = SystemErrorText(m_errorCode);
+            return MAD_FLOW_BREAK;
+        }
+        m_formatKnown = true;
+        m_channels = pcm->channels;
+    }
+    // Later frames take the first frame's channel layout, so a change of
+    // mode inside the file cannot interleave mono into a stereo stream.
+    const bool sourceStereo = pcm->channels == 2;
+    for (unsigned i = 0; i < pcm->length; ++i) {
+        const int left = pcm->samples[0][i];
+        const int right = sourceStereo ? pcm->samples[1][i] : left;
+        const int16_t out[2] = {
+            convertSample(m_channels == 2 || !sourceStereo ? left : (left >> 1) + (right >> 1)),
+            convertSample(right)};
+        for (WORD c = 0; c < m_channels; ++c) {
+            m_outputBuffer[m_outputCount++] = static_cast<BYTE>(out[c] & 0xFF);
+            m_outputBuffer[m_outputCount++] = static_cast<BYTE>((out[c] >> 8) & 0xFF);
+        }
+        if (m_outputCount + 4 > kOutputCapacity && !flushOutput())
+            return MAD_FLOW_BREAK;
+    }
+    if (!flushOutput())
+        return MAD_FLOW_BREAK;
+    m_progress->setPos(m_bytesRead);
+    return MAD_FLOW_CONTINUE;
+}
+
+bool CMp3Decoder::flushOutput()
+{
+    if (m_outputCount == 0)
+        return true;
+    const bool written = m_writer.write(m_outputBuffer.get(), static_cast<int>(m_outputCount));
+    m_outputCount = 0;
+    if (!written) {
+        m_errorCode = m_writer.lastSystemError();
+        m_errorText = SystemErrorText(m_errorCode);
+    }
+    return written;
+}

@@ -1,0 +1,127 @@
+#include "import/OggDecoder.h"
+
+#include "import/OpProgress.h"
+#include "import/WavWriter.h"
+#include "infra/KestraException.h"
+#include "infra/Logger.h"
+#include "infra/TraceChannel.h"
+
+#include <vorbis/vorbisfile.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr int kReadBlock = 4096;
+
+size_t readCallback(void* buffer, size_t size, size_t count, void* file)
+{
+    return fread(buffer, size, count, static_cast<FILE*>(file));
+}
+
+int seekCallback(void* file, ogg_int64_t offset, int whence)
+{
+    return fseek(static_cast<FILE*>(file), static_cast<long>(offset), whence);
+}
+
+int closeCallback(void* file)
+{
+    return fclose(static_cast<FILE*>(file));
+}
+
+long tellCallback(void* file)
+{
+    return ftell(static_cast<FILE*>(file));
+}
+
+const ov_callbacks kFileCallbacks = {readCallback, seekCallback, closeCallback, tellCallback};
+
+} // namespace
+
+DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output,
+                                     IOpProgress* progress)
+{
+    FILE* file = _wfopen(input, L"rb");
+    if (!file) {
+        TraceFormat(LOG_ERROR, L"failed to open input file: %s; error = %s\n", input,
+                    _wcserror(errno));
+        return DecodeFailed;
+    }
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadBlock]);
+    if (!buffer) {
+        fclose(file);
+        return DecodeFailed;
+    }
+    DecodeResult result = DecodeDone;
+    OggVorbis_File vf;
+    bool opened = false;
+    CWavWriter writer;
+    try {
+        if (ov_open_callbacks(file, &vf, nullptr, 0, kFileCallbacks) < 0)
+            throw CKestraException(L"failed to open file as vorbis file", 0);
+        opened = true;
+        if (ov_streams(&vf) != 1) {
+            result = DecodeNotSupported;
+            m_errorText = L"Cannot open ogg files with multiple streams.";
+            throw CKestraException(L"cannot open ogg files with multiple streams", 0);
+        }
+        progress->setRange(static_cast<UINT>(ov_raw_total(&vf, 0)));
+        progress->show(true);
+
+        const vorbis_info* info = ov_info(&vf, 0);
+        WAVEFORMATEX format{};
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = static_cast<WORD>(info->channels);
+        format.nSamplesPerSec = static_cast<DWORD>(info->rate);
+        format.wBitsPerSample = 16;
+        format.nBlockAlign = static_cast<WORD>(format.nChannels * 16 / 8);
+        format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
+        if (!writer.create(output, &format)) {
+            m_errorCode = writer.lastSystemError();
+            m_errorText = SystemErrorText(m_errorCode);
+            throw CKestraException(L"error creating dest wav file", 0);
+        }
+        for (;;) {
+            if (progress->isCancelled()) {
+                TraceFormat(LOG_DEBUG, L"ogg decoding canceled");
+                result = DecodeCancelled;
+                break;
+            }
+            int section = 0;
+            const long count = ov_read(&vf, buffer.get(), kReadBlock, 0, 2, 1, &section);
+            if (count < 0)
+                throw CKestraException(L"error reading ogg file", 0);
+            if (count == 0)
+                break;
+            if (section != 0)
+                throw CKestraException(L"only one logical bitstream currently supported", 0);
+            if (!writer.write(buffer.get(), static_cast<int>(count))) {
+                m_errorCode = writer.lastSystemError();
+                m_errorText = SystemErrorText(m_errorCode);
+                result = DecodeFailed;
+                break;
+            }
+            progress->setPos(static_cast<UINT>(ov_raw_tell(&vf)));
+        }
+    } catch (const CKestraException& e) {
+        if (result == DecodeDone)
+            result = DecodeFailed;
+        TraceFormat(LOG_ERROR, L"COggDecoder::decodeFile failed: %s", e.message().GetString());
+    }
+    buffer.reset();
+    // Once opened, the file belongs to libvorbisfile and closes through the callback.
+    if (opened)
+        ov_clear(&vf);
+    else
+        fclose(file);
+    writer.close();
+    if (result == DecodeDone)
+        return result;
+    if (m_errorCode != 0)
+        m_errorText = SystemErrorText(m_errorCode);
+    DeleteFileW(output);
+    return result;
+}
