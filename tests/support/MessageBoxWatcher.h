@@ -46,7 +46,8 @@ private:
         wchar_t className[16] = {};
         GetClassNameW(window, className, 16);
         if (process != GetCurrentProcessId() || CString(className) != L"#32770" ||
-            !IsWindowVisible(window) || watcher->m_answered.count(window))
+            !IsWindowVisible(window) || watcher->m_answered.count(window) ||
+            !isMessageBox(window))
             return TRUE;
         CString text;
         EnumChildWindows(window, longestStaticText, reinterpret_cast<LPARAM>(&text));
@@ -58,6 +59,10 @@ private:
         PostMessageW(window, WM_COMMAND, IDOK, 0);
         return TRUE;
     }
+
+    // Other dialogs of the process (a progress window, say) are left alone:
+    // only a message box has its text in a static with this identifier.
+    static bool isMessageBox(HWND window) { return GetDlgItem(window, 0xFFFF) != nullptr; }
 
     // The message is the longest static text of the box.
     static BOOL CALLBACK longestStaticText(HWND child, LPARAM found)

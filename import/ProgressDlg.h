@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Dialog.h"
+#include "import/OpProgress.h"
+#include "widgets/ProgressCtrlX.h"
+
+// The modeless progress window of the import: a text, a bar and Cancel.
+// Every call pumps the thread's messages, so the window stays alive while
+// the worker loop runs on the same thread.
+class CProgressDlg : public CDialog, public IOpProgress {
+public:
+    explicit CProgressDlg(CWnd* owner = nullptr);
+    ~CProgressDlg() override;
+
+    bool create(UINT titleId, CWnd* parent);
+
+    void setText(const wchar_t* text) override;
+    void setTextId(UINT id) override;
+    void setSubText(const wchar_t* text) override;
+    void setSubTextId(UINT id) override;
+    void setRange(UINT maximum) override;
+    void setPos(UINT position) override;
+    void offsetPos(UINT increment) override;
+    void show(bool visible) override;
+    bool isCancelled() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    void DoDataExchange(CDataExchange* exchange) override;
+
+private:
+    static void pumpMessages();
+    void updateText();
+
+    CProgressCtrlX m_progress;
+    CString m_text;
+    CString m_subText;
+    bool m_cancelled = false;
+};

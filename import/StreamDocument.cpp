@@ -1,0 +1,382 @@
+#include "import/StreamDocument.h"
+
+#include "Wnd.h"
+#include "import/DatFileBuild.h"
+#include "import/DocumentView.h"
+#include "import/Mp3Decoder.h"
+#include "import/OggDecoder.h"
+#include "import/ProgressDlg.h"
+#include "import/WavConversion.h"
+#include "import/WavReader.h"
+#include "import/WmaDecoder.h"
+#include "infra/ErrorBox.h"
+#include "infra/KestraException.h"
+#include "infra/Logger.h"
+#include "infra/Paths.h"
+#include "infra/Settings.h"
+#include "res/resource.h"
+
+#include <cwctype>
+#include <memory>
+
+namespace {
+
+CStreamDocument* g_document = nullptr;
+
+// Files with the lowest rate that still gives one DAT value per 10 ms.
+constexpr DWORD kMinSampleRate = 100;
+
+bool isPcm(const WAVEFORMATEX& format, WORD bits)
+{
+    return format.wFormatTag == WAVE_FORMAT_PCM && format.nAvgBytesPerSec != 0 &&
+           format.wBitsPerSample == bits && HasUsableLayout(format);
+}
+
+void checkReadable(const WAVEFORMATEX& format)
+{
+    CString message;
+    if (!isPcm(format, 8) && !isPcm(format, 16)) {
+        message.LoadString(IDS_UNSUPPORTED_WAVE);
+        throw CKestraException(message, CKestraException::ShowUnchanged);
+    }
+    if (format.nSamplesPerSec < kMinSampleRate) {
+        message.LoadString(IDS_SAMPLE_RATE_TOO_LOW);
+        throw CKestraException(message, CKestraException::ShowUnchanged);
+    }
+}
+
+CString loadedString(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+std::unique_ptr<IDecoder> decoderFor(const CString& extension)
+{
+    if (extension.CompareNoCase(L".mp3") == 0)
+        return std::make_unique<CMp3Decoder>();
+    if (extension.CompareNoCase(L".ogg") == 0)
+        return std::make_unique<COggDecoder>();
+    for (const wchar_t* media : {L".wma", L".wmv", L".asf"}) {
+        if (extension.CompareNoCase(media) == 0)
+            return std::make_unique<CWmaDecoder>();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CStreamDocument* GetStreamDocument()
+{
+    return g_document;
+}
+
+CStreamDocument::CStreamDocument() : m_openFilter(loadedString(IDS_OPEN_FILTER))
+{
+    g_document = this;
+}
+
+CStreamDocument::~CStreamDocument()
+{
+    if (g_document == this)
+        g_document = nullptr;
+}
+
+CString CStreamDocument::temporaryBase() const
+{
+    CString base = GetMVSettings().GetWorkFolder();
+    AppendPathPart(base, L"temp");
+    return base;
+}
+
+void CStreamDocument::attach(CWnd* owner, IDocumentView* view)
+{
+    m_owner = owner;
+    m_view = view;
+    reset(false);
+    GetMVSettings().GetCut(m_cut);
+    applyDefaultCut();
+    if (m_view)
+        m_view->documentChanged(true);
+}
+
+void CStreamDocument::store()
+{
+    if (m_view)
+        m_view->stopPlaying();
+    CMVSettings& settings = GetMVSettings();
+    settings.SetInputFileName(m_inputFileName);
+    settings.SetInputName(m_displayName);
+    settings.SetInputType(m_inputType, m_inputParam);
+    settings.SetWavFileName(m_wavPath);
+    settings.SetInputTitle(m_title);
+    settings.SetCut(m_cut);
+}
+
+void CStreamDocument::reset(bool refreshView)
+{
+    m_inputFileName.Empty();
+    m_displayName.Empty();
+    m_title.Empty();
+    m_inputType = 0;
+    m_inputParam.Empty();
+    m_wavPath.Empty();
+    m_datPath.Empty();
+    m_cut.reset();
+    m_durationMs = 0;
+    m_datCache.setSource(CString(), 0);
+    if (refreshView && m_view)
+        m_view->documentChanged(true);
+}
+
+void CStreamDocument::setBusy(bool busy)
+{
+    m_busy = busy ? 1 : 0;
+    if (m_view)
+        m_view->commandStateChanged();
+}
+
+const CCutRegion* CStreamDocument::cutAtPosition(int64_t position) const
+{
+    return m_cut.contains(position) ? &m_cut : nullptr;
+}
+
+void CStreamDocument::setCut(int64_t begin, int64_t end)
+{
+    m_cut.setBegin(begin);
+    m_cut.setEnd(end);
+    m_cut.validate();
+    if (m_view)
+        m_view->documentChanged(false);
+}
+
+void CStreamDocument::resetCut()
+{
+    m_cut.reset();
+}
+
+void CStreamDocument::cutChanged()
+{
+    if (m_view)
+        m_view->commandStateChanged();
+}
+
+void CStreamDocument::setVisibleSpan(uint32_t seconds)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    m_visibleSpan = seconds;
+}
+
+uint32_t CStreamDocument::visibleSpan()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    return m_visibleSpan;
+}
+
+const signed char* CStreamDocument::readDatRange(int64_t start, int64_t end, int* count)
+{
+    return m_datCache.readRange(start, end, count);
+}
+
+double CStreamDocument::computeGain(double percent, int peak)
+{
+    if (peak < 100 || percent > 100.0 || percent < 10.0)
+        return 0.0;
+    return 32767.0 * percent / peak / 100.0;
+}
+
+CString CStreamDocument::typeDescription(int type, const CString& parameter)
+{
+    CString text;
+    switch (type) {
+    case 1:
+        text.Format(loadedString(IDS_AUDIO_CD_TRACK), parameter.GetString());
+        break;
+    case 2:
+        if (!parameter.IsEmpty())
+            text = L"[" + parameter + L"]";
+        break;
+    case 3:
+        text.Format(loadedString(IDS_RECORDED_FROM), parameter.GetString());
+        break;
+    }
+    return text;
+}
+
+CString CStreamDocument::titleFromFileName(const CString& inputFileName)
+{
+    CString title;
+    for (int i = inputFileName.ReverseFind(L'\\') + 1; i < inputFileName.GetLength(); ++i) {
+        const wchar_t ch = inputFileName[i];
+        if (ch == L'.')
+            break;
+        if (iswalpha(ch))
+            title += ch;
+    }
+    return title.IsEmpty() ? CString(L"ringtone") : title;
+}
+
+void CStreamDocument::loadNames()
+{
+    CMVSettings& settings = GetMVSettings();
+    m_inputFileName = settings.GetInputFileName();
+    m_inputType = settings.GetInputType(m_inputParam);
+    if (m_inputType < 0 || m_inputType > 3)
+        m_inputType = 0;
+    const CString description = typeDescription(m_inputType, m_inputParam);
+    if (m_inputType == 0) {
+        m_displayName = settings.GetInputName();
+        if (m_displayName.IsEmpty() && !m_inputFileName.IsEmpty())
+            m_displayName = L"[" + m_inputFileName + L"]";
+    } else {
+        m_displayName = description;
+    }
+    m_title = settings.GetInputTitle();
+    if (m_title.IsEmpty())
+        m_title = titleFromFileName(m_inputFileName);
+    if (m_owner && !description.IsEmpty())
+        m_displayName = description;
+}
+
+void CStreamDocument::applyDefaultCut()
+{
+    if (m_cut.valid && m_cut.end > m_durationMs)
+        m_cut.reset();
+    if (m_cut.valid || m_durationMs <= 0)
+        return;
+    m_cut.reset();
+    if (m_durationMs > 20000) {
+        m_cut.setBegin(10000);
+        m_cut.setEnd(20000);
+    } else if (m_durationMs > 2000) {
+        m_cut.setBegin(m_durationMs / 4);
+        m_cut.setEnd(m_durationMs * 3 / 4);
+    }
+    m_cut.validate();
+}
+
+bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpProgress* progress)
+{
+    const CString path(input);
+    const int dot = path.ReverseFind(L'.');
+    const CString extension = dot >= 0 ? path.Mid(dot) : CString();
+    if (extension.CompareNoCase(L".wav") == 0 || extension.CompareNoCase(L".in") == 0) {
+        wavPath = path;
+        return true;
+    }
+    std::unique_ptr<IDecoder> decoder = decoderFor(extension);
+    if (!decoder) {
+        ErrorBoxRes(nullptr, IDS_UNSUPPORTED_EXTENSION, input);
+        return false;
+    }
+    wavPath = temporaryBase() + L".in";
+    LogFormat(LOG_DEBUG, L"start decoding file %s", input);
+    progress->setTextId(IDS_DECODING_FILE);
+    const DecodeResult result = decoder->decodeFile(input, wavPath, progress);
+    progress->show(false);
+
+    CString message;
+    switch (result) {
+    case DecodeFailed:
+        message.Format(loadedString(IDS_ERROR_DECODING), input);
+        break;
+    case DecodeInvalidFile:
+        message.LoadString(IDS_INVALID_FILE);
+        break;
+    case DecodeNotSupported:
+        message.LoadString(IDS_FILE_NOT_SUPPORTED);
+        break;
+    case DecodeRuntimeMissing:
+        message.LoadString(IDS_WMF_MISSING);
+        break;
+    default:
+        break;
+    }
+    const CString errorText = decoder->errorText();
+    decoder.reset();
+    if (result == DecodeDone)
+        return true;
+    if (!errorText.IsEmpty())
+        LogFormat(LOG_ERROR, L"%s", errorText.GetString());
+    if (result != DecodeCancelled)
+        ErrorBox(message);
+    return false;
+}
+
+bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath, int flag)
+{
+    LogFormat(LOG_DEBUG, L"openInputFile(%s, %s, %d)", input, wavPath ? wavPath : L"(null)", flag);
+    const CString tempWav = temporaryBase() + L".in";
+    reset(true);
+    setBusy(true);
+    CProgressDlg progress(m_owner);
+    progress.create(IDS_OPEN_FILE_TITLE, m_owner ? m_owner->GetParent() : nullptr);
+    progress.show(true);
+    progress.show(false);
+
+    bool opened = false;
+    std::unique_ptr<CWavReader> reader;
+    try {
+        CString source;
+        if (wavPath)
+            source = wavPath;
+        if (wavPath || decodeToWav(input, source, &progress)) {
+            reader = std::make_unique<CWavReader>(source);
+            checkReadable(*reader->getFormat());
+            if (reader->getFormat()->wBitsPerSample == 8) {
+                LogFormat(LOG_DEBUG, L"start converting file %s", source.GetString());
+                CString errorText;
+                const int converted = convertWavFrom8Bit(reader.get(), tempWav, &progress, errorText);
+                if (converted == StepCancelled)
+                    throw CKestraException(CString(), CKestraException::Cancelled);
+                if (converted == StepFailed)
+                    throw CKestraException(errorText.IsEmpty() ? loadedString(IDS_ERROR_CONVERTING_WAV)
+                                                               : errorText,
+                                           CKestraException::ShowUnchanged);
+                reader.reset();
+                source = tempWav;
+                reader = std::make_unique<CWavReader>(source);
+                if (!isPcm(*reader->getFormat(), 16))
+                    throw CKestraException(loadedString(IDS_ERROR_CONVERTING_WAV),
+                                           CKestraException::ShowUnchanged);
+            }
+            m_format = *reader->getFormat();
+
+            LogFormat(LOG_DEBUG, L"start creating dat file");
+            const CString datPath = temporaryBase() + L".dat";
+            int peak = 0;
+            CString errorText;
+            const int built = createDatFile(reader.get(), temporaryBase(), &progress, peak, errorText);
+            if (built == StepCancelled)
+                throw CKestraException(CString(), CKestraException::Cancelled);
+            if (built == StepFailed) {
+                if (errorText.IsEmpty())
+                    errorText.Format(loadedString(IDS_ERROR_CREATING_DAT), datPath.GetString());
+                throw CKestraException(errorText, CKestraException::ShowUnchanged);
+            }
+            m_gain = computeGain(GetMVSettings().GetNormalizationPercent(), peak);
+            m_wavPath = source;
+            m_datPath = datPath;
+            loadNames();
+            m_durationMs = reader->getDurationMs();
+            m_datCache.setSource(m_datPath, m_durationMs);
+            applyDefaultCut();
+            if (m_view)
+                m_view->documentChanged(true);
+            opened = true;
+        }
+    } catch (const CKestraException& e) {
+        LogFormat(LOG_ERROR, L"openInputFile failed: %s", e.message().GetString());
+        reset(true);
+        progress.show(false);
+        if (e.code() == CKestraException::WrapInOpenMessage)
+            ErrorBoxRes(nullptr, IDS_COULD_NOT_OPEN, e.message().GetString());
+        else if (e.code() != CKestraException::Cancelled)
+            ErrorBox(e.message());
+    }
+    reader.reset();
+    progress.DestroyWindow();
+    setBusy(false);
+    return opened;
+}
