@@ -61,7 +61,6 @@ public:
     int SetStretchBltMode(int mode) { return ::SetStretchBltMode(m_hDC, mode); }
 
     COLORREF SetBkColor(COLORREF colour) { return ::SetBkColor(m_hDC, colour); }
-    COLORREF GetBkColor() const { return ::GetBkColor(m_hDC); }
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     int GetBkMode() const { return ::GetBkMode(m_hDC); }
     COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }

@@ -39,13 +39,10 @@ public:
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     CSize Size() const { return CSize(Width(), Height()); }
-    CPoint TopLeft() const { return CPoint(left, top); }
     CPoint CenterPoint() const { return CPoint((left + right) / 2, (top + bottom) / 2); }
     BOOL IsRectEmpty() const { return ::IsRectEmpty(this); }
     BOOL PtInRect(POINT point) const { return ::PtInRect(this, point); }
-    void SetRect(int l, int t, int r, int b) { ::SetRect(this, l, t, r, b); }
     void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
-    void InflateRect(int dx, int dy) { ::InflateRect(this, dx, dy); }
     void DeflateRect(int dx, int dy) { ::InflateRect(this, -dx, -dy); }
     BOOL IntersectRect(const RECT& a, const RECT& b) { return ::IntersectRect(this, &a, &b); }
     bool operator==(const RECT& other) const { return ::EqualRect(this, &other) != FALSE; }

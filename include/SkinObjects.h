@@ -58,7 +58,6 @@ public:
 class CRgn : public CGdiObject {
 public:
     operator HRGN() const { return static_cast<HRGN>(m_hObject); }
-    int OffsetRgn(int dx, int dy) { return ::OffsetRgn(*this, dx, dy); }
 };
 
 class CFont : public CGdiObject {
