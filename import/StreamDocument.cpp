@@ -224,19 +224,35 @@ void CStreamDocument::loadNames()
     m_inputType = settings.GetInputType(m_inputParam);
     if (m_inputType < 0 || m_inputType > 3)
         m_inputType = 0;
+    refreshDisplayName();
+    m_title = settings.GetInputTitle();
+    if (m_title.IsEmpty())
+        m_title = titleFromFileName(m_inputFileName);
+}
+
+void CStreamDocument::refreshDisplayName()
+{
     const CString description = typeDescription(m_inputType, m_inputParam);
     if (m_inputType == 0) {
-        m_displayName = settings.GetInputName();
+        m_displayName = GetMVSettings().GetInputName();
         if (m_displayName.IsEmpty() && !m_inputFileName.IsEmpty())
             m_displayName = L"[" + m_inputFileName + L"]";
     } else {
         m_displayName = description;
     }
-    m_title = settings.GetInputTitle();
-    if (m_title.IsEmpty())
-        m_title = titleFromFileName(m_inputFileName);
     if (m_owner && !description.IsEmpty())
         m_displayName = description;
+}
+
+void CStreamDocument::fillCommandState(CommandState& state)
+{
+    const int64_t position = m_view ? m_view->getPosition() : 0;
+    state.streamLoaded = m_durationMs > 0;
+    state.cutValid = m_cut.valid;
+    state.posInCut = m_cut.valid && m_cut.begin <= position && position < m_cut.end;
+    state.cutHasFades = m_cut.valid && (m_cut.fadeIn != 0 || m_cut.fadeOut != 0);
+    state.playing = m_view && m_view->isPlaying();
+    state.documentBusy = isBusy();
 }
 
 void CStreamDocument::applyDefaultCut()

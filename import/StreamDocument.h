@@ -2,6 +2,7 @@
 
 #include "CString.h"
 #include "Sync.h"
+#include "view/CommandState.h"
 #include "view/CutRegion.h"
 #include "waveform/DatCache.h"
 
@@ -55,6 +56,11 @@ public:
     const CString& getDatPath() const { return m_datPath; }
     const WAVEFORMATEX& getFormat() const { return m_format; }
     const CString& getDisplayName() const { return m_displayName; }
+    const CString& getInputFileName() const { return m_inputFileName; }
+    // The display name again from the input type and the InputName setting.
+    void refreshDisplayName();
+    // The document's part of what the editor's buttons may do now.
+    void fillCommandState(CommandState& state);
     const CString& getTitle() const { return m_title; }
     const CString& getOpenFilter() const { return m_openFilter; }
 
