@@ -6,6 +6,7 @@
 #include "ModuleState.h"
 #include "Sync.h"
 #include "WinApp.h"
+#include "WinThread.h"
 #include "Wnd.h"
 #include "Dialog.h"
 #include "Rect.h"

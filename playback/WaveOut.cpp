@@ -1,0 +1,127 @@
+#include "playback/WaveOut.h"
+
+#include "infra/Logger.h"
+
+#include <algorithm>
+#include <cstring>
+
+CWaveOut::~CWaveOut()
+{
+    close();
+    if (m_semaphore)
+        CloseHandle(m_semaphore);
+}
+
+void CWaveOut::close()
+{
+    if (!m_device)
+        return;
+    // Buffers still queued cannot be unprepared: the device gives them back first.
+    waveOutReset(m_device);
+    for (Buffer& buffer : m_buffers) {
+        waveOutUnprepareHeader(buffer.device, &buffer.header, sizeof buffer.header);
+        LocalFree(buffer.header.lpData);
+    }
+    m_buffers.clear();
+    waveOutClose(m_device);
+    m_device = nullptr;
+}
+
+MMRESULT CWaveOut::open(const WAVEFORMATEX* format, int bufferCount, uint32_t bufferSize,
+                        UINT deviceId)
+{
+    close();
+    m_bufferCount = bufferCount;
+    if (!m_semaphore)
+        m_semaphore = CreateSemaphoreW(nullptr, bufferCount, bufferCount, nullptr);
+    const MMRESULT result =
+        waveOutOpen(&m_device, deviceId, format, reinterpret_cast<DWORD_PTR>(&onDeviceMessage),
+                    reinterpret_cast<DWORD_PTR>(m_semaphore), CALLBACK_FUNCTION);
+    if (result != MMSYSERR_NOERROR) {
+        m_device = nullptr;
+        return result;
+    }
+    m_buffers.resize(bufferCount);
+    for (Buffer& buffer : m_buffers) {
+        buffer.device = m_device;
+        buffer.fill = 0;
+        buffer.header = WAVEHDR{};
+        buffer.header.lpData = static_cast<LPSTR>(LocalAlloc(LMEM_FIXED, bufferSize));
+        buffer.header.dwBufferLength = bufferSize;
+        waveOutPrepareHeader(m_device, &buffer.header, sizeof buffer.header);
+    }
+    m_current = 0;
+    m_mustWait = true;
+    return MMSYSERR_NOERROR;
+}
+
+// Runs on the system's audio thread: it may only signal.
+void CALLBACK CWaveOut::onDeviceMessage(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR,
+                                        DWORD_PTR)
+{
+    if (message == WOM_DONE)
+        ReleaseSemaphore(reinterpret_cast<HANDLE>(instance), 1, nullptr);
+}
+
+void CWaveOut::send()
+{
+    Buffer& buffer = m_buffers[m_current];
+    buffer.fill = 0;
+    const MMRESULT result = waveOutWrite(m_device, &buffer.header, sizeof buffer.header);
+    if (result != MMSYSERR_NOERROR) {
+        // A buffer the device refused never comes back; count it free again
+        // so no one waits for it forever.
+        LogFormat(LOG_ERROR, L"waveOutWrite failed: %d", static_cast<int>(result));
+        ReleaseSemaphore(m_semaphore, 1, nullptr);
+    }
+    m_mustWait = true;
+    m_current = (m_current + 1) % m_bufferCount;
+}
+
+void CWaveOut::grab(const void* data, uint32_t length)
+{
+    if (!m_device || m_buffers.empty())
+        return;
+    auto* bytes = static_cast<const char*>(data);
+    while (length != 0) {
+        if (m_mustWait) {
+            WaitForSingleObject(m_semaphore, INFINITE);
+            m_mustWait = false;
+        }
+        Buffer& buffer = m_buffers[m_current];
+        const uint32_t copied =
+            std::min<uint32_t>(length, buffer.header.dwBufferLength - buffer.fill);
+        memcpy(buffer.header.lpData + buffer.fill, bytes, copied);
+        buffer.fill += copied;
+        if (buffer.fill < buffer.header.dwBufferLength)
+            return;
+        send();
+        length -= copied;
+        bytes += copied;
+    }
+}
+
+void CWaveOut::flush()
+{
+    if (!m_device || m_mustWait)
+        return;
+    Buffer& buffer = m_buffers[m_current];
+    buffer.header.dwBufferLength = buffer.fill;
+    send();
+}
+
+void CWaveOut::drain()
+{
+    if (!m_device)
+        return;
+    flush();
+    for (int i = 0; i < m_bufferCount; ++i)
+        WaitForSingleObject(m_semaphore, INFINITE);
+    ReleaseSemaphore(m_semaphore, m_bufferCount, nullptr);
+}
+
+void CWaveOut::reset()
+{
+    if (m_device)
+        waveOutReset(m_device);
+}

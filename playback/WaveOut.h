@@ -1,0 +1,51 @@
+#pragma once
+
+#include "playback/AudioStreamGrabber.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <vector>
+
+// The wave output device fed from a ring of prepared buffers. A semaphore
+// counts the free buffers: grab waits on it before filling one, the device's
+// callback releases it for every buffer played, and reset hands all of them
+// back at once.
+class CWaveOut : public IAudioStreamGrabber {
+public:
+    CWaveOut() = default;
+    ~CWaveOut() override;
+    CWaveOut(const CWaveOut&) = delete;
+    CWaveOut& operator=(const CWaveOut&) = delete;
+
+    // The result of waveOutOpen; the buffers are ready when it is 0.
+    MMRESULT open(const WAVEFORMATEX* format, int bufferCount, uint32_t bufferSize, UINT deviceId);
+    // Queues the bytes, blocking while every buffer is queued.
+    void grab(const void* data, uint32_t length) override;
+    // Sends the partly filled current buffer, shortened to what it holds.
+    void flush();
+    // Flushes, then waits until the device has played every buffer.
+    void drain();
+    // Stops the device and returns every queued buffer.
+    void reset();
+
+private:
+    struct Buffer {
+        WAVEHDR header{};
+        HWAVEOUT device = nullptr;
+        uint32_t fill = 0;
+    };
+
+    static void CALLBACK onDeviceMessage(HWAVEOUT device, UINT message, DWORD_PTR instance,
+                                         DWORD_PTR, DWORD_PTR);
+    void close();
+    void send();
+
+    HANDLE m_semaphore = nullptr;
+    int m_bufferCount = 0;
+    int m_current = 0;
+    bool m_mustWait = true;
+    std::vector<Buffer> m_buffers;
+    HWAVEOUT m_device = nullptr;
+};

@@ -1,0 +1,38 @@
+#include "PlaybackFixtures.h"
+
+#include "support/AudioFixtures.h"
+#include "support/TempDir.h"
+
+#include <string>
+
+CCutRegion cutOf(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut)
+{
+    CCutRegion cut;
+    cut.begin = begin;
+    cut.end = end;
+    cut.fadeIn = fadeIn;
+    cut.fadeOut = fadeOut;
+    cut.valid = true;
+    return cut;
+}
+
+void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude)
+{
+    const int64_t frames = int64_t{milliseconds} * kRate / 1000;
+    std::string samples;
+    samples.reserve(static_cast<size_t>(frames) * 4);
+    for (int64_t frame = 0; frame < frames; ++frame) {
+        const int16_t value = squareSample(frame, amplitude);
+        for (int channel = 0; channel < 2; ++channel) {
+            samples.push_back(static_cast<char>(value & 0xFF));
+            samples.push_back(static_cast<char>((value >> 8) & 0xFF));
+        }
+    }
+    WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 2, kRate, 16, samples));
+}
+
+void write8BitWav(const wchar_t* path, int milliseconds)
+{
+    const std::string samples(static_cast<size_t>(int64_t{milliseconds} * kRate / 1000), '\x80');
+    WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, kRate, 8, samples));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "playback/WavPlayerCallBack.h"
+#include "view/CutRegion.h"
+
+#include "CString.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+constexpr int kRate = 44100;
+constexpr int kSquareHalfPeriod = 50; // frames
+
+// Sample i of a square wave of the given amplitude (441 Hz at 44.1 kHz):
+// every sample has the full magnitude, so the recorded magnitude is the
+// factor the player applied.
+inline int16_t squareSample(int64_t frame, int amplitude)
+{
+    return static_cast<int16_t>(frame / kSquareHalfPeriod % 2 ? -amplitude : amplitude);
+}
+
+// A valid cut with the given fades.
+CCutRegion cutOf(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut);
+
+// A 16-bit stereo 44.1 kHz WAV file of a square wave.
+void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude);
+// An 8-bit mono WAV file of silence.
+void write8BitWav(const wchar_t* path, int milliseconds);
+
+// Counts the end notifications of a player and lets a test wait for one.
+class FinishProbe : public CWavPlayerCallBack {
+public:
+    FinishProbe() : m_finished(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    ~FinishProbe() { CloseHandle(m_finished); }
+    FinishProbe(const FinishProbe&) = delete;
+    FinishProbe& operator=(const FinishProbe&) = delete;
+
+    void onPlayingFinished(bool error) override
+    {
+        lastError = error;
+        ++calls;
+        SetEvent(m_finished);
+    }
+    // False when no notification came within the bound: the player hangs.
+    bool waitForFinish() { return WaitForSingleObject(m_finished, 60000) == WAIT_OBJECT_0; }
+
+    std::atomic<int> calls{0};
+    std::atomic<bool> lastError{false};
+
+private:
+    HANDLE m_finished;
+};
