@@ -155,13 +155,7 @@ int CMp3Decoder::writeFrame(const mad_pcm* pcm)
         return MAD_FLOW_BREAK;
     }
     if (!m_formatKnown) {
-        WAVEFORMATEX format{};
-        format.wFormatTag = WAVE_FORMAT_PCM;
-        format.nChannels = pcm->channels;
-        format.nSamplesPerSec = pcm->samplerate;
-        format.wBitsPerSample = 16;
-        format.nBlockAlign = static_cast<WORD>(format.nChannels * 16 / 8);
-        format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
+        const WAVEFORMATEX format = Pcm16Format(pcm->channels, pcm->samplerate);
         if (!m_writer.create(m_outputPath, &format)) {
             m_errorCode = m_writer.lastSystemError();
             m_errorText = SystemErrorText(m_errorCode);

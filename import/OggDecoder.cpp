@@ -72,13 +72,8 @@ DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output
         progress->show(true);
 
         const vorbis_info* info = ov_info(&vf, 0);
-        WAVEFORMATEX format{};
-        format.wFormatTag = WAVE_FORMAT_PCM;
-        format.nChannels = static_cast<WORD>(info->channels);
-        format.nSamplesPerSec = static_cast<DWORD>(info->rate);
-        format.wBitsPerSample = 16;
-        format.nBlockAlign = static_cast<WORD>(format.nChannels * 16 / 8);
-        format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
+        const WAVEFORMATEX format =
+            Pcm16Format(static_cast<WORD>(info->channels), static_cast<DWORD>(info->rate));
         if (!writer.create(output, &format)) {
             m_errorCode = writer.lastSystemError();
             m_errorText = SystemErrorText(m_errorCode);

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -49,7 +50,7 @@ int convertWavFrom8Bit(CWavReader* reader, const wchar_t* destination, IOpProgre
     format.nBlockAlign = static_cast<WORD>(format.nChannels * 2);
     format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
 
-    int result = -1;
+    std::optional<int> result;
     DWORD systemError = 0;
     CWavWriter writer;
     try {
@@ -59,7 +60,7 @@ int convertWavFrom8Bit(CWavReader* reader, const wchar_t* destination, IOpProgre
                                    CKestraException::WrapInOpenMessage);
         }
         UINT done = 0;
-        while (result < 0) {
+        while (!result) {
             if (progress->isCancelled()) {
                 LogFormat(LOG_DEBUG, L"convertWavFrom8Bit canceled");
                 result = StepCancelled;
@@ -91,14 +92,14 @@ int convertWavFrom8Bit(CWavReader* reader, const wchar_t* destination, IOpProgre
         }
     } catch (const CKestraException& e) {
         LogFormat(LOG_ERROR, L"error converting wav file: %s", e.message().GetString());
-        if (result < 0)
+        if (!result)
             result = StepFailed;
     }
     writer.close();
-    if (result != StepDone) {
+    if (*result != StepDone) {
         if (systemError != 0)
             errorText = SystemErrorText(systemError);
         DeleteFileW(destination);
     }
-    return result;
+    return *result;
 }

@@ -10,6 +10,18 @@ constexpr LONG kFormatChunkSize = 16;
 
 } // namespace
 
+WAVEFORMATEX Pcm16Format(WORD channels, DWORD samplesPerSec)
+{
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = channels;
+    format.nSamplesPerSec = samplesPerSec;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(channels * 16 / 8);
+    format.nAvgBytesPerSec = format.nBlockAlign * samplesPerSec;
+    return format;
+}
+
 bool CWavWriter::create(const wchar_t* fileName, const WAVEFORMATEX* format)
 {
     m_fileName = fileName;

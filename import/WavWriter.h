@@ -29,3 +29,6 @@ private:
     CString m_errorText;
     DWORD m_lastSystemError = 0;
 };
+
+// The format record of 16-bit PCM with the given layout, as the decoders write it.
+WAVEFORMATEX Pcm16Format(WORD channels, DWORD samplesPerSec);
