@@ -8,7 +8,8 @@ class CStatic : public CWnd {
 public:
     BOOL Create(const wchar_t* text, DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
-        return CreateEx(0, L"STATIC", text, style, rect, parent, id);
+        // Controls are always children of their parent.
+        return CreateEx(0, L"STATIC", text, style | WS_CHILD, rect, parent, id);
     }
 };
 
@@ -16,7 +17,7 @@ class CEdit : public CWnd {
 public:
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
-        return CreateEx(0, L"EDIT", nullptr, style, rect, parent, id);
+        return CreateEx(0, L"EDIT", nullptr, style | WS_CHILD, rect, parent, id);
     }
     void SetMargins(UINT left, UINT right)
     {
