@@ -217,24 +217,35 @@ CString CStreamDocument::titleFromFileName(const CString& inputFileName)
     return title.IsEmpty() ? CString(L"ringtone") : title;
 }
 
-void CStreamDocument::loadNames()
+void CStreamDocument::loadNames(const wchar_t* input)
 {
+    // The stored names describe the file of the last session; they apply
+    // only when that is the file opened now, and the file handed to the
+    // host on save is always the one opened.
     CMVSettings& settings = GetMVSettings();
-    m_inputFileName = settings.GetInputFileName();
-    m_inputType = settings.GetInputType(m_inputParam);
+    m_inputFileName = input;
+    const bool storedForThisFile = storedNamesApply();
+    m_inputType = storedForThisFile ? settings.GetInputType(m_inputParam) : 0;
+    if (!storedForThisFile)
+        m_inputParam.Empty();
     if (m_inputType < 0 || m_inputType > 3)
         m_inputType = 0;
     refreshDisplayName();
-    m_title = settings.GetInputTitle();
+    m_title = storedForThisFile ? settings.GetInputTitle() : CString();
     if (m_title.IsEmpty())
         m_title = titleFromFileName(m_inputFileName);
+}
+
+bool CStreamDocument::storedNamesApply() const
+{
+    return GetMVSettings().GetInputFileName().CompareNoCase(m_inputFileName) == 0;
 }
 
 void CStreamDocument::refreshDisplayName()
 {
     const CString description = typeDescription(m_inputType, m_inputParam);
     if (m_inputType == 0) {
-        m_displayName = GetMVSettings().GetInputName();
+        m_displayName = storedNamesApply() ? GetMVSettings().GetInputName() : CString();
         if (m_displayName.IsEmpty() && !m_inputFileName.IsEmpty())
             m_displayName = L"[" + m_inputFileName + L"]";
     } else {
@@ -374,7 +385,7 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
             m_gain = computeGain(GetMVSettings().GetNormalizationPercent(), peak);
             m_wavPath = source;
             m_datPath = datPath;
-            loadNames();
+            loadNames(input);
             m_durationMs = reader->getDurationMs();
             m_datCache.setSource(m_datPath, m_durationMs);
             applyDefaultCut();

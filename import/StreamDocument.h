@@ -67,7 +67,8 @@ public:
 private:
     CString temporaryBase() const;
     void applyDefaultCut();
-    void loadNames();
+    void loadNames(const wchar_t* input);
+    bool storedNamesApply() const;
 
     CWnd* m_owner = nullptr;
     IDocumentView* m_view = nullptr;

@@ -104,7 +104,6 @@ TEST(StreamDocumentRules, TitlesAndTypeDescriptions)
 
 TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCut)
 {
-    GetMVSettings().SetInputFileName(L"C:\\music\\My-Song 2.mp3");
     const CString input = silentWav(L"eight.wav", 8000);
     ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
     EXPECT_EQ(document.getWavPath(), input);
@@ -113,8 +112,9 @@ TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCut)
     EXPECT_EQ(document.cutRegion().begin, 2000);
     EXPECT_EQ(document.cutRegion().end, 6000);
     EXPECT_TRUE(document.cutRegion().valid);
-    EXPECT_EQ(document.getTitle(), L"MySong");
-    EXPECT_EQ(document.getDisplayName(), L"[C:\\music\\My-Song 2.mp3]");
+    EXPECT_EQ(document.getInputFileName(), input);
+    EXPECT_EQ(document.getTitle(), L"eight");
+    EXPECT_EQ(document.getDisplayName(), L"[" + input + L"]");
     EXPECT_EQ(document.getGain(), 0.0) << "silence has no peak to normalise to";
     EXPECT_EQ(document.getFormat().wBitsPerSample, 16);
     EXPECT_FALSE(document.isBusy());
@@ -238,17 +238,35 @@ TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
     EXPECT_FALSE(document.isBusy());
 }
 
+TEST_F(StreamDocumentTest, StoredNamesApplyOnlyToTheirOwnFile)
+{
+    const CString input = silentWav(L"eight.wav", 8000);
+    CMVSettings& settings = GetMVSettings();
+    settings.SetInputFileName(L"C:\\music\\other.mp3");
+    settings.SetInputName(L"Other song");
+    settings.SetInputTitle(L"Other");
+    ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
+    EXPECT_EQ(document.getInputFileName(), input) << "the host saves from the file opened";
+    EXPECT_EQ(document.getTitle(), L"eight");
+
+    settings.SetInputFileName(input);
+    ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
+    EXPECT_EQ(document.getDisplayName(), L"Other song");
+    EXPECT_EQ(document.getTitle(), L"Other");
+}
+
 TEST_F(StreamDocumentTest, StoreWritesNamesAndCutToTheSettings)
 {
-    GetMVSettings().SetInputFileName(L"C:\\music\\a.wav");
-    ASSERT_TRUE(document.openInputFile(silentWav(L"eight.wav", 8000), nullptr, 0));
+    const CString input = silentWav(L"eight.wav", 8000);
+    ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
     document.setCut(3000, 7000);
     document.store();
     CCutRegion stored;
     GetMVSettings().GetCut(stored);
     EXPECT_EQ(stored.begin, 3000);
     EXPECT_EQ(stored.end, 7000);
-    EXPECT_EQ(GetMVSettings().GetInputName(), L"[C:\\music\\a.wav]");
+    EXPECT_EQ(GetMVSettings().GetInputFileName(), input);
+    EXPECT_EQ(GetMVSettings().GetInputName(), L"[" + input + L"]");
     ASSERT_NE(document.cutAtPosition(3000), nullptr);
     EXPECT_EQ(document.cutAtPosition(7000), nullptr);
 }
