@@ -1,0 +1,259 @@
+#include "StreamViewFixture.h"
+
+#include "view/StreamPainter.h"
+#include "view/TimeParts.h"
+
+#include "support/AudioFixtures.h"
+
+namespace {
+
+using namespace SkinGeometry;
+
+// Rows of the cut band where the mark rectangle and the zero line of a
+// silent waveform are drawn over the cut bitmaps.
+bool isOverdrawnRow(int y)
+{
+    return y == markTop + 1 || y == markBottom || y == waveCentre;
+}
+
+// The first row of the mark band, from the top, that shows the cut fill.
+int topOfFill(const Picture& picture, int x)
+{
+    for (int y = markTop; y <= markBottom; ++y)
+        if (!isOverdrawnRow(y) && picture.at(x, y) == SkinColour::cutMiddle)
+            return y;
+    return markBottom + 1;
+}
+
+std::vector<int> waveformRows(const Picture& picture, int x)
+{
+    std::vector<int> rows;
+    for (int y = 0; y < height; ++y)
+        if (picture.at(x, y) == SkinColour::waveform)
+            rows.push_back(y);
+    return rows;
+}
+
+using StreamViewPaint = StreamViewTest;
+
+TEST_F(StreamViewPaint, EmptyViewShowsMarginsEmptyTilesAndTheCentredDescription)
+{
+    const Picture picture = capture();
+    const int descLeft = (width - emptyDescWidth) / 2;
+    const int descTop = (height - emptyDescHeight) / 2;
+    EXPECT_EQ(picture.count(SkinColour::emptyDesc,
+                            RECT{descLeft, descTop, descLeft + emptyDescWidth,
+                                 descTop + emptyDescHeight}),
+              emptyDescWidth * emptyDescHeight);
+    EXPECT_EQ(picture.count(SkinColour::emptyDesc), emptyDescWidth * emptyDescHeight);
+    EXPECT_EQ(picture.count(SkinColour::margin, RECT{0, 0, margin, height}), margin * height);
+    // The one-pixel tile at width - margin covers the right margin's first column.
+    EXPECT_EQ(picture.count(SkinColour::centreEmpty, RECT{width - margin, 0, width - margin + 1, height}),
+              height);
+    EXPECT_EQ(picture.count(SkinColour::margin, RECT{width - margin + 1, 0, width, height}),
+              (margin - 1) * height);
+    EXPECT_EQ(picture.count(SkinColour::centreEmpty, RECT{margin, 0, width - margin, height}),
+              (width - 2 * margin) * height - emptyDescWidth * emptyDescHeight);
+    EXPECT_EQ(picture.count(SkinColour::text), 0) << "no position texts without a stream";
+    EXPECT_EQ(picture.count(SkinColour::stream), 0);
+}
+
+TEST_F(StreamViewPaint, LoadedViewTilesTheCentreIntoTheRightMarginAndTheStreamBetween)
+{
+    openSilence(60000);
+    const Picture picture = capture();
+    EXPECT_EQ(picture.at(width - margin, 5), SkinColour::centre);
+    EXPECT_EQ(picture.at(width - margin + 1, 5), SkinColour::margin);
+    EXPECT_EQ(picture.at(margin - 1, 5), SkinColour::margin);
+    EXPECT_EQ(picture.at(margin, 5), SkinColour::stream);
+    EXPECT_EQ(picture.at(width - margin - 1, 5), SkinColour::stream);
+    EXPECT_EQ(picture.count(SkinColour::centreEmpty), 0);
+    EXPECT_EQ(picture.count(SkinColour::emptyDesc), 0);
+}
+
+TEST_F(StreamViewPaint, CutWithoutFadesHasOneColumnEdgesAndTheMiddleFillBetween)
+{
+    openSilence(60000);
+    ASSERT_TRUE(document.cutRegion().valid);
+    const int begin = pixelOf(document.cutRegion().begin);
+    const int end = pixelOf(document.cutRegion().end);
+    ASSERT_GT(end - begin, 20);
+    const Picture picture = capture();
+    for (int y : {2, 15}) {
+        EXPECT_EQ(picture.at(begin - 1, y), SkinColour::stream);
+        EXPECT_EQ(picture.at(begin, y), SkinColour::cutLeft);
+        for (int x = begin + 1; x < end - 1; ++x)
+            ASSERT_EQ(picture.at(x, y), SkinColour::cutMiddle) << "x " << x << " y " << y;
+        EXPECT_EQ(picture.at(end - 1, y), SkinColour::cutRight);
+        EXPECT_EQ(picture.at(end, y), SkinColour::stream);
+    }
+    // The mark rectangle outlines the cut inside the band.
+    EXPECT_EQ(picture.at(begin, markTop + 1), SkinColour::markRect);
+    EXPECT_EQ(picture.at((begin + end) / 2, markBottom), SkinColour::markRect);
+    EXPECT_EQ(picture.at(end, (markTop + markBottom) / 2 + 3), SkinColour::markRect);
+}
+
+TEST_F(StreamViewPaint, FadeInRampRisesFromMarkBottomToMarkTop)
+{
+    openSilence(60000);
+    const CCutRegion& cut = document.cutRegion();
+    const int begin = pixelOf(cut.begin);
+    clickSlider(pixelOf((cut.begin + cut.end) / 2));
+    command(ID_VIEW_FADE_IN);
+    ASSERT_EQ(cut.fadeInEnd(), pos());
+    const int fadeInEnd = pixelOf(cut.fadeInEnd());
+    ASSERT_GT(fadeInEnd - begin, 20);
+
+    const Picture picture = capture();
+    EXPECT_GE(topOfFill(picture, begin + 1), markBottom - 3) << "the ramp starts at the bottom";
+    EXPECT_LE(topOfFill(picture, fadeInEnd), markTop + 2) << "and ends at the top";
+    for (int x = begin + 2; x <= fadeInEnd; ++x)
+        ASSERT_LE(topOfFill(picture, x), topOfFill(picture, x - 1)) << "rising at x " << x;
+    const int middle = (begin + fadeInEnd) / 2;
+    EXPECT_NEAR(topOfFill(picture, middle), (markTop + markBottom) / 2, 2);
+    EXPECT_EQ(picture.at(middle, markTop + 3), SkinColour::stream) << "above the ramp";
+    EXPECT_EQ(picture.at(middle, 2), SkinColour::stream);
+    EXPECT_EQ(picture.at(fadeInEnd + 1, 2), SkinColour::cutMiddle) << "full fill after the fade";
+    EXPECT_EQ(picture.count(SkinColour::cutLeft), 0) << "a ramp replaces the left edge";
+}
+
+TEST_F(StreamViewPaint, ColumnModeSpansEachColumnsExtremesAndSilenceIsOnePixelAtZero)
+{
+    // 580 pixels of 30 values each; loud in the first half, silent after.
+    const int64_t frames = 580 * 30;
+    open(writeWav(L"columns.wav", frames, [&](int64_t k) {
+        if (k >= frames / 2)
+            return 0;
+        const int phase = static_cast<int>(k % 30);
+        return phase >= 5 && phase <= 7 ? 100 : phase >= 18 && phase <= 20 ? -60 : 20;
+    }));
+    const Picture picture = capture();
+    // Linear mapping onto a half height of 30: 100 -> 23 below, -60 -> 14 above.
+    const int cutBegin = pixelOf(document.cutRegion().begin);
+    const int cutEnd = pixelOf(document.cutRegion().end);
+    for (int x = margin + 5; x < pixelOf(frames * 10 / 2) - 2; ++x) {
+        if (x == cutBegin || x == cutEnd)
+            continue;
+        const std::vector<int> rows = waveformRows(picture, x);
+        ASSERT_FALSE(rows.empty()) << "x " << x;
+        EXPECT_EQ(rows.front(), waveCentre - 14) << "x " << x;
+        EXPECT_EQ(rows.back(), waveCentre + 22) << "x " << x;
+        EXPECT_EQ(rows.size(), 37u) << "one unbroken column at x " << x;
+    }
+    for (int x = pixelOf(frames * 10 / 2) + 2; x < width - margin - 2; ++x) {
+        const std::vector<int> rows = waveformRows(picture, x);
+        ASSERT_EQ(rows.size(), 1u) << "x " << x;
+        EXPECT_EQ(rows.front(), waveCentre);
+    }
+}
+
+TEST_F(StreamViewPaint, NoWaveformWhenTheWindowSpansEighteenMillionMilliseconds)
+{
+    open(writeWav(L"long.wav", 1800001, [](int64_t) { return 100; }));
+    ASSERT_GE(model().visibleEnd() - model().visibleStart(), 18000001);
+    const RECT band{margin, markTop, width - margin, markBottom + 1};
+    Picture picture = capture();
+    EXPECT_EQ(picture.count(SkinColour::waveform, band), 0);
+    EXPECT_GT(picture.count(SkinColour::stream), 0) << "the background is still drawn";
+    EXPECT_GT(picture.count(SkinColour::axis), 0) << "and the axis";
+
+    command(ID_VIEW_ZOOM_IN);
+    ASSERT_LT(model().visibleEnd() - model().visibleStart(), 18000001);
+    picture = capture();
+    EXPECT_GT(picture.count(SkinColour::waveform, band), width - 2 * margin - 10);
+}
+
+TEST(StreamViewTexts, PositionAndTrackLengthReadAsClockTimes)
+{
+    const int64_t oneOfEach = 86400000LL + 3600000 + 60000 + 1000 + 1;
+    EXPECT_STREQ(positionText(oneOfEach), L"Current Position: 01:01:01.001") << "the day is dropped";
+    EXPECT_STREQ(positionText(0), L"Current Position: 00:00:00.000");
+    CCutRegion cut;
+    cut.setEnd(61999);
+    EXPECT_STREQ(trackLengthText(cut), L"Track length: 01:01");
+    EXPECT_STREQ(trackLengthText(CCutRegion()), L"Track length: 00:00");
+}
+
+TEST(StreamViewTexts, CalendarCountsFromTheFirstOfJanuary2000)
+{
+    const int64_t day = 86400000LL;
+    EXPECT_EQ(timeToCalendar(-1), CTimeParts());
+    EXPECT_EQ(timeToCalendar(day + 3600000 + 60000 + 1000 + 1), (CTimeParts{2000, 1, 2, 1, 1, 1, 1}));
+    EXPECT_EQ(timeToCalendar(59 * day), (CTimeParts{2000, 2, 29, 0, 0, 0, 0})) << "2000 is a leap year";
+    EXPECT_EQ(timeToCalendar(366 * day), (CTimeParts{2001, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(timeToCalendar((366 + 59) * day), (CTimeParts{2001, 3, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(timeToCalendar((366 + 365 * 3) * day), (CTimeParts{2004, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(timeToCalendar((366 + 365 * 3 + 365) * day), (CTimeParts{2004, 12, 31, 0, 0, 0, 0}));
+}
+
+TEST_F(StreamViewPaint, PositionTextIsDrawnCentredOverTheTextRectangle)
+{
+    openSilence(60000);
+    const Picture picture = capture();
+    // The text as the skin's font draws it, in a bitmap of its own.
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    LOGFONTW description = skin.section(L"[mv_stream_view]").fonts[L"font_position"];
+    HFONT font = CreateFontIndirectW(&description);
+    HGDIOBJ previousFont = SelectObject(dc, font);
+    const CString text = positionText(pos());
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text, text.GetLength(), &extent);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, extent.cx, extent.cy);
+    HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+    RECT all{0, 0, extent.cx, extent.cy};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetTextColor(dc, SkinColour::text);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, 0, 0, text, text.GetLength());
+    SelectObject(dc, previousBitmap);
+    SelectObject(dc, previousFont);
+    const Picture reference = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    DeleteObject(font);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+
+    const RECT& textRect = view.positionLayer().textRect();
+    const int left = (textRect.left + textRect.right - extent.cx) / 2;
+    int inked = 0;
+    for (int y = 0; y < extent.cy && positionTextY + y < height; ++y)
+        for (int x = 0; x < extent.cx; ++x) {
+            const bool expected = reference.at(x, y) == SkinColour::text;
+            inked += expected;
+            ASSERT_EQ(picture.at(left + x, positionTextY + y) == SkinColour::text, expected)
+                << "x " << x << " y " << y;
+        }
+    EXPECT_GT(inked, 50);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StreamViewPaint, ScreenshotOfASongZoomedOntoACutWithBothFades)
+{
+    open(FixturePath(L"song.wav"));
+    const CCutRegion& cut = document.cutRegion();
+    ASSERT_TRUE(cut.valid);
+    clickSlider(pixelOf(cut.begin + 2500));
+    command(ID_VIEW_FADE_IN);
+    clickSlider(pixelOf(cut.end - 3000));
+    command(ID_VIEW_FADE_OUT);
+    ASSERT_GT(cut.fadeIn, 0);
+    ASSERT_GT(cut.fadeOut, 0);
+    // Zooming keeps the position's share of the window on each side.
+    clickSlider(pixelOf(cut.end - 3500));
+    command(ID_VIEW_ZOOM_IN);
+    ASSERT_TRUE(view.positionLayer().isTimeVisible(cut.begin));
+    ASSERT_TRUE(view.positionLayer().isTimeVisible(cut.end));
+
+    const Picture picture = capture();
+    EXPECT_GT(picture.count(SkinColour::waveform), 2000);
+    EXPECT_GT(picture.count(SkinColour::axis), 50);
+    EXPECT_GT(picture.count(SkinColour::text), 100);
+    const CString saved = SaveScreenshot(picture, L"stream_view_song_cut");
+    EXPECT_EQ(GetFileAttributesW(saved) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+} // namespace

@@ -1,0 +1,90 @@
+#include "StreamViewFixture.h"
+
+#include "support/AudioFixtures.h"
+#include "support/MessageBoxWatcher.h"
+
+namespace {
+
+using namespace SkinGeometry;
+
+using StreamViewPlayback = StreamViewTest;
+
+TEST_F(StreamViewPlayback, TimerPeriodFollowsTheVisibleLengthInSeconds)
+{
+    openSilence(120000);
+    EXPECT_EQ(view.timerPeriod(), 120);
+    command(ID_VIEW_ZOOM_IN);
+    command(ID_VIEW_ZOOM_IN);
+    ASSERT_EQ(model().visibleEnd() - model().visibleStart(), 30000);
+    EXPECT_EQ(view.timerPeriod(), 60);
+}
+
+TEST_F(StreamViewPlayback, LoopingCutRestartsUntilStopped)
+{
+    openSilence(2400); // the default cut is 600 to 1800 ms
+    ASSERT_TRUE(document.cutRegion().valid);
+    command(ID_VIEW_PLAY_CUT);
+    ASSERT_TRUE(view.isPlaying());
+    EXPECT_EQ(pos(), document.cutRegion().begin);
+    ASSERT_TRUE(pumpUntil([&] { return view.finished >= 2 && view.isPlaying(); }))
+        << "the cut ended " << view.finished << " times";
+    command(ID_VIEW_STOP);
+    EXPECT_FALSE(view.isPlaying());
+    PumpMessages();
+    EXPECT_FALSE(view.isPlaying()) << "a stopped loop does not start again";
+}
+
+TEST_F(StreamViewPlayback, PlayingAtTheStreamEndRewindsToTheStart)
+{
+    openSilence(60000);
+    command(ID_VIEW_ZOOM_IN);
+    // Scrolling past the end of the stream puts the position on its last
+    // millisecond.
+    for (int page = 0; page < 3; ++page)
+        command(ID_VIEW_SCROLL_RIGHT);
+    ASSERT_EQ(pos(), model().streamEnd() - 1);
+    ASSERT_GT(model().visibleStart(), 0);
+    command(ID_VIEW_PLAY);
+    EXPECT_TRUE(view.isPlaying());
+    EXPECT_EQ(pos(), 0);
+    EXPECT_EQ(model().visibleStart(), 0);
+    CommandState state;
+    view.fillCommandState(state);
+    EXPECT_TRUE(state.atStreamStart);
+    command(ID_VIEW_PLAY);
+    EXPECT_TRUE(view.isPlaying()) << "a second play request is ignored";
+    command(ID_VIEW_STOP);
+    EXPECT_FALSE(view.isPlaying());
+}
+
+TEST_F(StreamViewPlayback, EightBitFileEndsWithTheErrorNotification)
+{
+    openSilence(3000);
+    // The player reads 16-bit files only; swap the opened file for an 8-bit one.
+    WriteFileBytes(document.getWavPath(),
+                   MakeWavBytes(1, 1, 8000, 8, std::string(24000, static_cast<char>(0x80))));
+    MessageBoxWatcher boxes;
+    parent.commands.clear();
+    command(ID_VIEW_PLAY);
+    ASSERT_TRUE(pumpUntil([&] { return !boxes.texts().empty(); }));
+    EXPECT_STREQ(boxes.texts()[0], L"Error starting playing.");
+    EXPECT_FALSE(view.isPlaying());
+    EXPECT_GE(parent.commands.size(), 2u) << "the start and the end are reported";
+}
+
+TEST_F(StreamViewPlayback, StopWhileThePlayerReportsTheEndDoesNotDeadlock)
+{
+    openSilence(2400);
+    view.holdMilliseconds = 200;
+    command(ID_VIEW_PLAY_CUT);
+    ASSERT_TRUE(view.isPlaying());
+    ASSERT_EQ(WaitForSingleObject(view.entered, 30000), WAIT_OBJECT_0);
+    // The player's thread is on its way into the notification now.
+    view.stopPlaying();
+    EXPECT_FALSE(view.isPlaying());
+    PumpMessages();
+    EXPECT_FALSE(view.isPlaying()) << "stop cancels the repeat of the cut";
+    EXPECT_EQ(view.finished, 1);
+}
+
+} // namespace

@@ -1,0 +1,954 @@
+#include "view/StreamViewCtrl.h"
+
+#include "import/StreamDocument.h"
+#include "infra/ErrorBox.h"
+#include "infra/Settings.h"
+#include "res/resource.h"
+#include "view/StreamPainter.h"
+#include "widgets/BitmapDrawing.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// Posted by the player's thread so the end of a playback is handled on the
+// thread that owns the window.
+constexpr UINT WM_PLAYBACK_ENDED = WM_APP + 1;
+
+// Virtual points of the position layer's scroll zones, never hit by a mouse.
+const CPoint kScrollLeftPoint(3002, 3002);
+const CPoint kScrollRightPoint(3005, 3005);
+
+constexpr int kEdgeHoverDistance = 5;
+
+const UINT kBuiltinCursorIds[] = {IDC_CURSOR_STREAM_OVER, IDC_CURSOR_STREAM_DRAG,
+                                  IDC_CURSOR_CUT_OVER,    IDC_CURSOR_CUT_DRAG,
+                                  IDC_CURSOR_CUT_RESIZE,  IDC_CURSOR_SLIDER_SET};
+
+// Milliseconds since 1 January 1970.
+int64_t wallClock()
+{
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const int64_t ticks = (static_cast<int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    constexpr int64_t ticksFrom1601To1970 = 116444736000000000;
+    return (ticks - ticksFrom1601To1970) / 10000;
+}
+
+// Places the cut at [begin, end) without letting a temporary overlap of the
+// two setters shorten its fades: the edge in the direction of travel goes
+// first, so the cut never shrinks on the way.
+void moveCut(CCutRegion& cut, int64_t begin, int64_t end)
+{
+    if (begin < cut.begin) {
+        cut.setBegin(begin);
+        cut.setEnd(end);
+    } else {
+        cut.setEnd(end);
+        cut.setBegin(begin);
+    }
+}
+
+} // namespace
+
+CStreamViewCtrl::CStreamViewCtrl()
+    : m_arrowCursor(::LoadCursorW(nullptr, IDC_ARROW)),
+      m_currentCursor(m_arrowCursor),
+      m_player(std::make_unique<CWavPlayer>(this))
+{
+    for (size_t role = 0; role < m_builtinCursors.size(); ++role)
+        m_builtinCursors[role] =
+            ::LoadCursorW(AfxGetResourceHandle(), MAKEINTRESOURCEW(kBuiltinCursorIds[role]));
+}
+
+// The player goes first: its destruction stops a running playback, whose
+// thread may still report to this object.
+CStreamViewCtrl::~CStreamViewCtrl()
+{
+    m_player.reset();
+    DestroyWindow();
+}
+
+BOOL CStreamViewCtrl::create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+{
+    static const wchar_t className[] = L"TarviskStreamView";
+    WNDCLASSW windowClass{};
+    if (!::GetClassInfoW(AfxGetInstanceHandle(), className, &windowClass)) {
+        windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = ::DefWindowProcW;
+        windowClass.hInstance = AfxGetInstanceHandle();
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = className;
+        if (!::RegisterClassW(&windowClass))
+            return FALSE;
+    }
+    if (!CreateEx(0, className, L"StreamViewCtrl", style, rect, parent, id))
+        return FALSE;
+    m_parent = parent ? parent->GetSafeHwnd() : nullptr;
+    SetTimer(cursorTimer, static_cast<UINT>(m_timerPeriod));
+    return TRUE;
+}
+
+HCURSOR CStreamViewCtrl::cursorFor(ViewCursor role) const
+{
+    const HCURSOR skinned = m_skin.cursor(role);
+    return skinned ? skinned : m_builtinCursors[static_cast<size_t>(role)];
+}
+
+void CStreamViewCtrl::setCursor(ViewCursor role)
+{
+    m_currentCursor = cursorFor(role);
+    ::SetCursor(m_currentCursor);
+}
+
+void CStreamViewCtrl::setArrowCursor()
+{
+    m_currentCursor = m_arrowCursor;
+    ::SetCursor(m_currentCursor);
+}
+
+// Skin --------------------------------------------------------------------
+
+bool CStreamViewCtrl::loadSkin(ISkinParser& skin)
+{
+    return m_skin.load(skin);
+}
+
+bool CStreamViewCtrl::applySkin()
+{
+    LOGFONTW font{};
+    if (m_skin.axisFont.GetSafeHandle())
+        ::GetObjectW(m_skin.axisFont.GetSafeHandle(), sizeof font, &font);
+    if (!m_skin.axis)
+        m_skin.axis = std::make_unique<CTimeAxis>(font, m_skin.axisPen, m_skin.axisPen, 2.5);
+    else
+        m_skin.axis->SetAxisParams(font, m_skin.axisPen, m_skin.axisPen, 2.5);
+    m_skin.axis->SetAxisParamsEx(m_skin.timemarkSmall, m_skin.timemarkMiddle, m_skin.timemarkBig,
+                                 m_skin.axisTextY);
+    placeWindow();
+    // A skin of the same size brings no size message, but it may move the
+    // margins and the mark band.
+    layout();
+    Invalidate(TRUE);
+    return true;
+}
+
+void CStreamViewCtrl::placeWindow()
+{
+    const CRect& position = m_skin.position;
+    MoveWindow(position.left, position.top, position.Width(), position.Height(), TRUE);
+}
+
+void CStreamViewCtrl::layout()
+{
+    CRect client;
+    GetClientRect(&client);
+    const int margin = m_skin.marginWidth;
+    m_positionLayer.setRect(client.left + margin, m_skin.markTop, client.right - margin,
+                            m_skin.markBottom);
+    m_sliderRect = CRect(client.left + margin, m_skin.sliderRange.top, client.right - margin,
+                         m_skin.sliderRange.bottom);
+    m_positionLayer.setSliderRect(m_sliderRect.left, m_sliderRect.top, m_sliderRect.right,
+                                  m_sliderRect.bottom);
+    Invalidate(FALSE);
+}
+
+// Painting ----------------------------------------------------------------
+
+void CStreamViewCtrl::paint()
+{
+    CPaintDC paintDc(this);
+    CRect client;
+    GetClientRect(&client);
+    const int width = client.Width();
+    const int height = m_skin.height;
+
+    CDC back;
+    back.CreateCompatibleDC(&paintDc);
+    CBitmap backBitmap;
+    backBitmap.CreateCompatibleBitmap(paintDc, width, height);
+    const HGDIOBJ previousBack = back.SelectObject(backBitmap);
+    CDC source;
+    source.CreateCompatibleDC(&paintDc);
+    const HGDIOBJ previousSource = ::GetCurrentObject(source, OBJ_BITMAP);
+    source.SelectObject(m_skin.marginBitmap);
+
+    const int margin = m_skin.marginWidth;
+    back.BitBlt(0, 0, margin, height, &source, 0, 0, SRCCOPY);
+    back.BitBlt(width - margin, 0, margin, height, &source, 0, 0, SRCCOPY);
+
+    const CDynBitmap& centre = m_empty ? m_skin.centerEmptyBitmap : m_skin.centerBitmap;
+    const int tileWidth = centre.GetWidth();
+    source.SelectObject(centre);
+    // The last tile may reach into the right margin.
+    for (int x = margin; tileWidth > 0 && x <= width - margin; x += tileWidth)
+        back.BitBlt(x, 0, tileWidth, height, &source, 0, 0, SRCCOPY);
+    source.SelectObject(previousSource);
+
+    CStreamPainter painter(back, source, m_skin, client);
+    CStreamProgressCtrlBase& model = m_positionLayer.model();
+    if (!model.isEmpty()) {
+        model.setLogarithmic(GetMVSettings().GetLogarithmicView());
+        WaveformValues waveform;
+        if (m_document &&
+            model.visibleEnd() - model.visibleStart() < CStreamProgressCtrlBase::maxWaveformSpan)
+            waveform.values = m_document->readDatRange(model.visibleStart(), model.visibleEnd(),
+                                                       &waveform.count);
+        painter.paintModelLayers(model, waveform);
+    }
+    painter.paintPositionMarks(m_positionLayer);
+
+    if (m_empty) {
+        const SIZE size = m_skin.emptyDescBitmap.GetSize();
+        source.SelectObject(m_skin.emptyDescBitmap);
+        back.BitBlt((width - size.cx) / 2, (client.Height() - size.cy) / 2, size.cx, size.cy,
+                    &source, 0, 0, SRCCOPY);
+        source.SelectObject(previousSource);
+    } else {
+        const SIZE cursorSize{m_skin.cursorBitmap.GetWidth(), height};
+        const int cursorX = m_positionLayer.posPixel() - cursorSize.cx / 2;
+        if (!m_savedStrip.GetSafeHandle() || m_savedStripSize.cx != cursorSize.cx ||
+            m_savedStripSize.cy != cursorSize.cy) {
+            m_savedStrip.CreateCompatibleBitmap(paintDc, cursorSize.cx, cursorSize.cy);
+            m_savedStripSize = cursorSize;
+        }
+        source.SelectObject(m_savedStrip);
+        source.BitBlt(0, 0, cursorSize.cx, cursorSize.cy, &back, cursorX, 0, SRCCOPY);
+        source.SelectObject(previousSource);
+        m_savedStripX = cursorX;
+        DrawTransparentBitmap(&back, &m_skin.cursorBitmap,
+                              CRect(cursorX, 0, cursorX + cursorSize.cx, height),
+                              m_skin.transparentColor);
+    }
+
+    paintDc.BitBlt(0, 0, width, height, &back, 0, 0, SRCCOPY);
+    back.SelectObject(previousBack);
+}
+
+void CStreamViewCtrl::moveCursorFast()
+{
+    const int width = m_skin.cursorBitmap.GetWidth();
+    const int height = m_skin.height;
+    const int newX = m_positionLayer.posPixel() - width / 2;
+    const int oldX = m_savedStripX;
+    if (!m_savedStrip.GetSafeHandle()) {
+        const CRect strip(newX, 0, newX + width, height);
+        ::InvalidateRect(m_hWnd, &strip, TRUE);
+        return;
+    }
+    CClientDC windowDc(this);
+    const int distance = std::abs(newX - oldX);
+    const bool direct = distance >= width;
+    // Near the old place both strips are composed in one temporary bitmap,
+    // so the window never shows the cursor missing.
+    const int origin = direct ? 0 : std::min(newX, oldX);
+    CDC temporary;
+    CBitmap temporaryBitmap;
+    HGDIOBJ previousTemporary = nullptr;
+    CDC* target = &windowDc;
+    if (!direct) {
+        temporary.CreateCompatibleDC(&windowDc);
+        temporaryBitmap.CreateCompatibleBitmap(windowDc, distance + width, height);
+        previousTemporary = temporary.SelectObject(temporaryBitmap);
+        temporary.BitBlt(0, 0, distance + width, height, &windowDc, origin, 0, SRCCOPY);
+        target = &temporary;
+    }
+    CDC strip;
+    strip.CreateCompatibleDC(&windowDc);
+    const HGDIOBJ previousStrip = strip.SelectObject(m_savedStrip);
+    target->BitBlt(oldX - origin, 0, width, height, &strip, 0, 0, SRCCOPY);
+    strip.BitBlt(0, 0, width, height, target, newX - origin, 0, SRCCOPY);
+    strip.SelectObject(previousStrip);
+    m_savedStripX = newX;
+    DrawTransparentBitmap(target, &m_skin.cursorBitmap,
+                          CRect(newX - origin, 0, newX - origin + width, height),
+                          m_skin.transparentColor);
+    if (!direct) {
+        windowDc.BitBlt(origin, 0, distance + width, height, &temporary, 0, 0, SRCCOPY);
+        temporary.SelectObject(previousTemporary);
+    }
+}
+
+// Document ----------------------------------------------------------------
+
+void CStreamViewCtrl::refreshFromDocument(bool reset)
+{
+    const int64_t length = m_document ? m_document->getDurationMs() : 0;
+    const bool empty = length <= 0;
+    if (empty || reset)
+        m_markBegin = m_markEnd = 0;
+    m_positionLayer.setLength(static_cast<int32_t>(length), reset);
+    const CStreamProgressCtrlBase& model = m_positionLayer.model();
+    const int64_t pos = m_positionLayer.getPos();
+    if (pos == 0 || !m_positionLayer.isTimeVisible(pos))
+        m_positionLayer.setPosition((model.visibleStart() + model.visibleEnd()) / 2);
+    else
+        m_positionLayer.setPosition(pos);
+
+    CCutRegion* documentCut = m_document ? &m_document->cutRegion() : nullptr;
+    m_positionLayer.model().setCut(documentCut ? *documentCut : CCutRegion());
+    m_positionLayer.setEmpty(empty);
+    m_empty = empty;
+    m_cut = documentCut && documentCut->valid ? documentCut : nullptr;
+    if (m_markMode == 0 && m_cut)
+        setMarkMode(2);
+    else if (m_markMode == 2 && !m_cut)
+        setMarkMode(0);
+
+    updateTimerPeriod();
+    Invalidate(FALSE);
+    if (!m_cutDragging && !m_resizing)
+        notifyParent();
+}
+
+void CStreamViewCtrl::setMarkMode(int mode)
+{
+    m_markMode = mode;
+    if (mode == 0)
+        m_positionLayer.m_showMarker = false;
+}
+
+void CStreamViewCtrl::cutChanged()
+{
+    m_document->cutChanged();
+}
+
+void CStreamViewCtrl::fillCommandState(CommandState& state) const
+{
+    const CStreamProgressCtrlBase& model = m_positionLayer.model();
+    const int64_t pos = m_positionLayer.getPos();
+    state.atStreamStart = pos == model.streamStart();
+    state.atStreamEnd = pos >= model.streamEnd() - 1;
+    state.canZoomIn = model.canZoomIn();
+    state.canZoomOut = model.isZoomed();
+    state.canSetBegin = false;
+    state.canSetEnd = false;
+    if (!m_document)
+        return;
+
+    const CCutRegion& cut = m_document->cutRegion();
+    const bool inside = cut.contains(pos);
+    const int64_t length = m_document->getDurationMs();
+    const bool beginCheck1 = pos + CCutRegion::minCutLength <= length;
+    auto beginCheck2 = [&] {
+        int64_t t = pos;
+        return applyLengthRule(t, Edge::Begin, false);
+    };
+    auto endCheck2 = [&] {
+        int64_t t = pos;
+        return applyLengthRule(t, Edge::End, false);
+    };
+    switch (m_markMode) {
+    case 0:
+        state.canSetBegin = !inside && beginCheck1;
+        break;
+    case 1:
+        if (!inside) {
+            state.canSetBegin = beginCheck1;
+            state.canSetEnd = pos - m_markBegin > CCutRegion::minCutLength;
+        }
+        break;
+    case 2:
+        if (inside) {
+            state.canSetBegin = beginCheck2();
+            state.canSetEnd = endCheck2();
+        } else {
+            const bool overlap = cutOverlapsWindow();
+            if (overlap && pos < cut.begin)
+                state.canSetBegin = beginCheck2();
+            else if (!overlap)
+                state.canSetBegin = beginCheck1;
+            state.canSetEnd = overlap && pos > cut.begin && endCheck2();
+        }
+        break;
+    }
+}
+
+bool CStreamViewCtrl::cutOverlapsWindow() const
+{
+    const CCutRegion& cut = m_document->cutRegion();
+    const CStreamProgressCtrlBase& model = m_positionLayer.model();
+    return cut.end > model.visibleStart() && cut.begin < model.visibleEnd();
+}
+
+bool CStreamViewCtrl::applyLengthRule(int64_t& t, Edge edge, bool messages) const
+{
+    const CCutRegion& cut = m_document->cutRegion();
+    const int64_t length = edge == Edge::Begin ? cut.end - t : t - cut.begin;
+    auto limitTo = [&](int64_t limit) {
+        t = edge == Edge::Begin ? cut.end - limit : cut.begin + limit;
+    };
+    if (length > CCutRegion::maxCutLength) {
+        limitTo(CCutRegion::maxCutLength);
+        if (messages)
+            ErrorBoxRes(m_hWnd, IDS_RINGTONE_TOO_LARGE,
+                        static_cast<int>(CCutRegion::maxCutLength / 1000));
+    } else if (length < CCutRegion::minCutLength) {
+        limitTo(CCutRegion::minCutLength);
+        if (messages)
+            ErrorBoxRes(m_hWnd, IDS_RINGTONE_TOO_SMALL);
+    }
+    return t != (edge == Edge::Begin ? cut.begin : cut.end);
+}
+
+// Commands ----------------------------------------------------------------
+
+BOOL CStreamViewCtrl::OnCommand(WPARAM wParam, LPARAM)
+{
+    const UINT command = LOWORD(wParam);
+    switch (command) {
+    case ID_VIEW_ZOOM_IN:
+    case ID_VIEW_ZOOM_OUT:
+        zoom(command == ID_VIEW_ZOOM_IN);
+        return TRUE;
+    case ID_VIEW_PLAY_CUT:
+        playCut();
+        return TRUE;
+    case ID_VIEW_PLAY:
+        playFromPosition();
+        return TRUE;
+    case ID_VIEW_STOP:
+        stopPlaying();
+        return TRUE;
+    case ID_VIEW_CUT_BEGIN:
+        setCutBegin();
+        return TRUE;
+    case ID_VIEW_CUT_END:
+        setCutEnd();
+        return TRUE;
+    case ID_VIEW_FADE_IN:
+    case ID_VIEW_FADE_OUT:
+    case ID_VIEW_FADES_REMOVE:
+        setFade(command);
+        return TRUE;
+    case ID_VIEW_SCROLL_LEFT:
+    case ID_VIEW_SCROLL_RIGHT:
+        scrollBy(command == ID_VIEW_SCROLL_LEFT);
+        return TRUE;
+    case ID_PLAY_UNITY_GAIN:
+        m_player->setGain(1.0);
+        return TRUE;
+    case ID_PLAY_NORMALIZED:
+        if (m_document)
+            m_player->setGain(m_document->getGain());
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void CStreamViewCtrl::zoom(bool in)
+{
+    if (in)
+        m_positionLayer.zoomIn();
+    else
+        m_positionLayer.zoomOut();
+    m_positionLayer.setPosition(m_positionLayer.getPos());
+    Invalidate(FALSE);
+    updateTimerPeriod();
+    notifyParent();
+}
+
+void CStreamViewCtrl::scrollBy(bool left)
+{
+    const CPoint zone = left ? kScrollLeftPoint : kScrollRightPoint;
+    m_positionLayer.hitTest(zone.x, zone.y);
+    if (isPlaying()) {
+        stopPlaying();
+        if (m_positionLayer.getPos() < m_positionLayer.model().streamEnd() - 1)
+            playFromPosition();
+    }
+    Invalidate(FALSE);
+    notifyParent();
+}
+
+void CStreamViewCtrl::setCutBegin()
+{
+    if (!m_document)
+        return;
+    const int64_t pos = m_positionLayer.getPos();
+    CCutRegion& cut = m_document->cutRegion();
+    const bool inside = cut.contains(pos);
+    const int64_t length = m_document->getDurationMs();
+    if (m_markMode == 0 || (m_markMode == 1 && !inside)) {
+        m_markBegin = pos;
+        if (m_markBegin + CCutRegion::minCutLength <= length) {
+            m_positionLayer.rememberPos();
+            m_positionLayer.m_showMarker = true;
+            m_document->resetCut();
+            m_markMode = 1;
+        }
+    } else if (m_markMode == 2) {
+        const bool overlap = cutOverlapsWindow();
+        if (inside || (overlap && pos < cut.begin)) {
+            int64_t t = pos;
+            if (applyLengthRule(t, Edge::Begin, true)) {
+                cut.setBegin(t);
+                cutChanged();
+            }
+        } else if (!overlap && pos + CCutRegion::minCutLength <= length) {
+            // The moved cut must stay a valid cut inside the stream.
+            moveCut(cut, pos, std::min(pos + (cut.end - cut.begin), length));
+            cutChanged();
+        }
+    }
+    refreshFromDocument(false);
+    Invalidate(FALSE);
+}
+
+void CStreamViewCtrl::setCutEnd()
+{
+    if (!m_document)
+        return;
+    const int64_t pos = m_positionLayer.getPos();
+    CCutRegion& cut = m_document->cutRegion();
+    const bool inside = cut.contains(pos);
+    if (m_markMode == 1 && !inside) {
+        stopPlaying();
+        m_positionLayer.m_showMarker = false;
+        m_markEnd = pos;
+        if (m_markEnd < m_markBegin)
+            std::swap(m_markBegin, m_markEnd);
+        if (m_markEnd - m_markBegin >= CCutRegion::minCutLength)
+            m_document->setCut(m_markBegin, m_markEnd);
+        else
+            ErrorBoxRes(m_hWnd, IDS_RINGTONE_TOO_SMALL);
+        m_markMode = 0;
+    } else if (m_markMode == 2 && (inside || pos > cut.begin)) {
+        int64_t t = pos;
+        if (applyLengthRule(t, Edge::End, true)) {
+            cut.setEnd(t);
+            cutChanged();
+        }
+    }
+    refreshFromDocument(false);
+    Invalidate(FALSE);
+}
+
+void CStreamViewCtrl::setFade(UINT command)
+{
+    if (!m_document)
+        return;
+    const int64_t pos = m_positionLayer.getPos();
+    CCutRegion& cut = m_document->cutRegion();
+    if (!cut.contains(pos))
+        return;
+    if (command == ID_VIEW_FADE_IN)
+        cut.setFadeIn(pos - cut.begin);
+    else if (command == ID_VIEW_FADE_OUT)
+        cut.setFadeOut(cut.end - pos);
+    else
+        cut.clearFades();
+    cutChanged();
+    m_positionLayer.model().setCut(cut);
+    Invalidate(FALSE);
+    notifyParent();
+}
+
+// Mouse and keyboard ------------------------------------------------------
+
+bool CStreamViewCtrl::inModelRect(CPoint point) const
+{
+    const RECT& rect = m_positionLayer.model().rect();
+    return point.x >= rect.left && point.x <= rect.right && point.y >= rect.top &&
+           point.y <= rect.bottom;
+}
+
+bool CStreamViewCtrl::pointInCut(int x) const
+{
+    if (!m_cut)
+        return false;
+    const int64_t t = m_positionLayer.model().pixelToTime(x);
+    return m_cut->begin <= t && t <= m_cut->end && m_positionLayer.isTimeVisible(m_cut->begin) &&
+           m_positionLayer.isTimeVisible(m_cut->end);
+}
+
+void CStreamViewCtrl::startStreamDrag()
+{
+    m_streamDragging = true;
+    setCursor(ViewCursor::StreamDrag);
+}
+
+void CStreamViewCtrl::onLeftButtonDown(CPoint point)
+{
+    if (m_empty || m_cutDragging)
+        return;
+    m_cutModified = false;
+    switch (m_positionLayer.hitTest(point.x, point.y)) {
+    case CStreamProgressCtrl::HitSlider:
+        if (isPlaying()) {
+            stopPlaying();
+            playFromPosition();
+        }
+        Invalidate(FALSE);
+        break;
+    case CStreamProgressCtrl::HitPan: {
+        const CStreamProgressCtrlBase& model = m_positionLayer.model();
+        if (isPlaying() || !m_cut) {
+            if (isPlaying()) {
+                stopPlaying();
+                m_resumeAfterDrag = true;
+            }
+            startStreamDrag();
+        } else if (m_overEdge) {
+            m_resizing = true;
+            m_resizeMin = std::max(model.streamStart(), m_cut->end - CCutRegion::maxCutLength);
+            m_resizeMax = std::min(model.streamEnd(), m_cut->begin + CCutRegion::maxCutLength);
+            setCursor(ViewCursor::CutResize);
+        } else if (pointInCut(point.x)) {
+            m_cutDragging = true;
+            setCursor(ViewCursor::CutDrag);
+            m_dragOffset = model.pixelToTime(point.x) - m_cut->begin;
+            m_dragBegin = m_cut->begin;
+            m_dragEnd = m_cut->end;
+        } else {
+            startStreamDrag();
+        }
+        SetCapture();
+        Invalidate(FALSE);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CStreamViewCtrl::onMouseMove(CPoint point)
+{
+    if (m_empty || (m_document && m_document->isBusy()))
+        return;
+    if (anyDrag() && ::GetCapture() != m_hWnd) {
+        endDrag(true, point);
+        return;
+    }
+    m_overEdge = false;
+    const CStreamProgressCtrlBase& model = m_positionLayer.model();
+    if (m_cutDragging && m_cut) {
+        const int64_t length = m_cut->end - m_cut->begin;
+        int64_t begin = model.pixelToTime(point.x) - m_dragOffset;
+        int64_t end = begin + length;
+        if (begin < model.streamStart()) {
+            begin = model.streamStart();
+            end = begin + length;
+        } else if (end > model.streamEnd()) {
+            end = model.streamEnd();
+            begin = end - length;
+        }
+        if (begin >= model.streamStart() && end <= model.streamEnd()) {
+            moveCut(*m_cut, begin, end);
+            m_cutModified = true;
+            m_positionLayer.model().setCut(*m_cut);
+            Invalidate(TRUE);
+        }
+        setCursor(ViewCursor::CutDrag);
+    } else if (m_resizing && m_cut) {
+        setCursor(ViewCursor::CutResize);
+        m_overEdge = true;
+        const Edge edge = m_resizeLeftEdge ? Edge::Begin : Edge::End;
+        int64_t t = model.pixelToTime(point.x);
+        t = edge == Edge::Begin ? std::max(t, m_resizeMin) : std::min(t, m_resizeMax);
+        if (applyLengthRule(t, edge, false)) {
+            if (edge == Edge::Begin)
+                m_cut->setBegin(t);
+            else
+                m_cut->setEnd(t);
+            m_cutModified = true;
+            m_positionLayer.model().setCut(*m_cut);
+            Invalidate(TRUE);
+        }
+    } else if (m_streamDragging) {
+        setCursor(ViewCursor::StreamDrag);
+        if (m_positionLayer.panTo(point.x, point.y))
+            Invalidate(FALSE);
+    } else if (inModelRect(point)) {
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+        const bool cutShown = m_cut && m_positionLayer.cutPixelRect(left, top, right, bottom);
+        if (cutShown && std::abs(point.x - left) < kEdgeHoverDistance) {
+            m_resizeLeftEdge = true;
+            m_overEdge = true;
+            setCursor(ViewCursor::CutResize);
+        } else if (cutShown && std::abs(point.x - right) < kEdgeHoverDistance) {
+            m_resizeLeftEdge = false;
+            m_overEdge = true;
+            setCursor(ViewCursor::CutResize);
+        } else {
+            setCursor(pointInCut(point.x) ? ViewCursor::CutOver : ViewCursor::StreamOver);
+        }
+    } else if (!m_sliderRect.PtInRect(point)) {
+        setArrowCursor();
+    }
+    if (!anyDrag() && !m_overEdge) {
+        m_overSlider = m_sliderRect.PtInRect(point) != FALSE;
+        if (m_overSlider)
+            setCursor(ViewCursor::SliderSet);
+    }
+}
+
+void CStreamViewCtrl::onLeftButtonUp(CPoint point)
+{
+    if (m_empty)
+        return;
+    // Ended even while playing: a looped cut may have restarted during the
+    // drag, and the capture must not outlive the button.
+    if (anyDrag())
+        endDrag(false, point);
+    if (m_resumeAfterDrag) {
+        m_resumeAfterDrag = false;
+        playFromPosition();
+    }
+    notifyParent();
+}
+
+void CStreamViewCtrl::endDrag(bool cancel, CPoint point)
+{
+    const CStreamProgressCtrlBase& model = m_positionLayer.model();
+    if (m_cutDragging && m_cut) {
+        if (m_cut->begin < model.streamStart() || m_cut->end > model.streamEnd())
+            cancel = true;
+        if (cancel)
+            moveCut(*m_cut, m_dragBegin, m_dragEnd);
+    }
+    m_positionLayer.endPan();
+    if (::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
+    const bool wasCutDrag = m_cutDragging;
+    m_streamDragging = m_cutDragging = m_resizing = false;
+    if (m_cutModified && m_cut) {
+        if (!cancel)
+            cutChanged();
+        refreshFromDocument(false);
+        m_cutModified = false;
+    } else if (wasCutDrag && cancel) {
+        m_positionLayer.model().setCut(m_cut ? *m_cut : CCutRegion());
+        Invalidate(TRUE);
+    }
+
+    if (inModelRect(point)) {
+        const int64_t t = model.pixelToTime(point.x);
+        const bool overCut = m_cut && m_cut->begin <= t && t <= m_cut->end;
+        setCursor(overCut ? ViewCursor::CutOver : ViewCursor::StreamOver);
+    } else if (m_sliderRect.PtInRect(point)) {
+        setCursor(ViewCursor::SliderSet);
+    } else {
+        setArrowCursor();
+    }
+}
+
+void CStreamViewCtrl::onKeyDown(UINT key)
+{
+    if (key == VK_ESCAPE && m_cutDragging) {
+        CPoint point;
+        ::GetCursorPos(&point);
+        ScreenToClient(&point);
+        endDrag(true, point);
+    }
+}
+
+void CStreamViewCtrl::onMouseWheel(int delta)
+{
+    if (isPlaying())
+        return;
+    CStreamProgressCtrlBase& model = m_positionLayer.model();
+    const int64_t shift = delta <= 0 ? model.scrollRight(25) : model.scrollLeft(25);
+    m_positionLayer.setPosition(m_positionLayer.getPos() + shift);
+    Invalidate(FALSE);
+}
+
+// Playback ----------------------------------------------------------------
+
+bool CStreamViewCtrl::isPlaying()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    return m_playing;
+}
+
+void CStreamViewCtrl::playFromPosition()
+{
+    if (isPlaying() || !m_document || m_document->getDurationMs() <= 0)
+        return;
+    CStreamProgressCtrlBase& model = m_positionLayer.model();
+    int64_t pos = m_positionLayer.getPos();
+    if (pos >= model.streamEnd() - 1) {
+        model.moveWindowToStreamStart();
+        m_positionLayer.setPosition(model.streamStart());
+        pos = model.streamStart();
+        Invalidate(TRUE);
+    }
+    m_player->setGain(m_document->getGain());
+    m_lastClock = wallClock();
+    m_playEnd = m_document->getDurationMs();
+    {
+        CSingleLock lock(&m_lock, TRUE);
+        m_playingCut = false;
+        m_playing =
+            m_player->play(m_document->getWavPath(), pos, m_playEnd, &m_document->cutRegion());
+    }
+    notifyParent();
+}
+
+void CStreamViewCtrl::playCut()
+{
+    // Stopped before the lock is taken: the player's thread may be waiting
+    // for it inside onPlayingFinished, and stop waits for that thread.
+    stopPlaying();
+    if (!m_document)
+        return;
+    CSingleLock lock(&m_lock, TRUE);
+    const CCutRegion cut = m_document->cutRegion();
+    if (!cut.valid)
+        return;
+    if (!m_positionLayer.isTimeVisible(cut.begin))
+        m_positionLayer.model().scroll(cut.begin - m_positionLayer.getPos());
+    m_positionLayer.setPosition(cut.begin);
+    m_player->setGain(m_document->getGain());
+    m_lastClock = wallClock();
+    m_playEnd = cut.end;
+    m_playingCut = true;
+    m_repeatPending = false;
+    m_playing = m_player->play(m_document->getWavPath(), cut.begin, cut.end,
+                               &m_document->cutRegion());
+    lock.Unlock();
+    Invalidate(FALSE);
+    notifyParent();
+}
+
+void CStreamViewCtrl::stopPlaying()
+{
+    CSingleLock lock(&m_lock, TRUE);
+    m_repeatPending = false;
+    if (!m_playing)
+        return;
+    // The player's thread may need this lock to finish.
+    lock.Unlock();
+    m_player->stop();
+    lock.Lock();
+    m_playing = m_playingCut = false;
+    m_repeatPending = false;
+    lock.Unlock();
+    Invalidate(TRUE);
+    notifyParent();
+}
+
+void CStreamViewCtrl::onPlayingFinished(bool error)
+{
+    CSingleLock lock(&m_lock, TRUE);
+    if (!m_playing)
+        return;
+    m_repeatPending = m_playingCut && !error;
+    m_playing = m_playingCut = false;
+    // The rest waits for the window's own thread: the user-interface thread
+    // may be blocked in stop, waiting for this thread.
+    PostMessage(WM_PLAYBACK_ENDED, error ? 1 : 0);
+}
+
+void CStreamViewCtrl::onPlaybackEnded(bool error)
+{
+    Invalidate(TRUE);
+    notifyParent();
+    if (error) {
+        ErrorBoxRes(m_hWnd, IDS_ERROR_STARTING_PLAYING);
+        return;
+    }
+    m_positionLayer.ensurePosVisible(m_playEnd);
+    Invalidate(TRUE);
+    CSingleLock lock(&m_lock, TRUE);
+    if (m_repeatPending) {
+        m_repeatPending = false;
+        PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_PLAY_CUT, 0));
+    }
+}
+
+void CStreamViewCtrl::updateTimerPeriod()
+{
+    const CStreamProgressCtrlBase& model = m_positionLayer.model();
+    const int64_t length = model.visibleEnd() - model.visibleStart();
+    if (length == m_lastVisibleLength)
+        return;
+    m_lastVisibleLength = length;
+    const int64_t seconds = length / 1000;
+    m_timerPeriod = seconds >= 61 ? static_cast<int32_t>(seconds) : 60;
+    if (m_document)
+        m_document->setVisibleSpan(static_cast<uint32_t>(m_timerPeriod));
+    if (m_hWnd) {
+        KillTimer(cursorTimer);
+        SetTimer(cursorTimer, static_cast<UINT>(m_timerPeriod));
+    }
+}
+
+void CStreamViewCtrl::onCursorTimer()
+{
+    if (!isPlaying() || m_streamDragging)
+        return;
+    const int64_t now = wallClock();
+    const int64_t delta = now - m_lastClock;
+    m_lastClock += delta;
+    if (m_positionLayer.ensurePosVisible(m_positionLayer.getPos() + delta))
+        Invalidate(TRUE);
+    else
+        moveCursorFast();
+}
+
+void CStreamViewCtrl::notifyParent()
+{
+    if (m_parent && m_hWnd)
+        ::SendMessageW(m_parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), notifyChanged),
+                       reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+// Messages ----------------------------------------------------------------
+
+LRESULT CStreamViewCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_SIZE: {
+        const LRESULT result = CWnd::WindowProc(msg, wParam, lParam);
+        layout();
+        return result;
+    }
+    case WM_SETCURSOR:
+        ::SetCursor(m_currentCursor);
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        onLeftButtonDown(CPoint(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        onMouseMove(CPoint(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        onLeftButtonUp(CPoint(lParam));
+        return 0;
+    // The second press of a double click and the right button do nothing.
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+        return 0;
+    case WM_MOUSEWHEEL:
+        onMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return 0;
+    case WM_KEYDOWN:
+        onKeyDown(static_cast<UINT>(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == cursorTimer) {
+            onCursorTimer();
+            return 0;
+        }
+        break;
+    case WM_PLAYBACK_ENDED:
+        onPlaybackEnded(wParam != 0);
+        return 0;
+    default:
+        break;
+    }
+    return CWnd::WindowProc(msg, wParam, lParam);
+}

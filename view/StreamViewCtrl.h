@@ -1,0 +1,144 @@
+#pragma once
+
+#include "Gdi.h"
+#include "Sync.h"
+#include "Wnd.h"
+#include "import/DocumentView.h"
+#include "playback/WavPlayer.h"
+#include "view/CommandState.h"
+#include "view/StreamProgressCtrl.h"
+#include "view/ViewSkin.h"
+
+#include <array>
+#include <memory>
+
+class CStreamDocument;
+
+// The waveform window of the editor: paints the stream of the document with
+// its cut, lets the user position, pan, mark and drag the cut, and plays the
+// stream or loops the cut. Every change is reported to the parent with a
+// WM_COMMAND carrying notifyChanged.
+class CStreamViewCtrl : public CWnd, public CWavPlayerCallBack, public IDocumentView {
+public:
+    static constexpr WORD notifyChanged = 100;
+    static constexpr UINT_PTR cursorTimer = 1;
+
+    CStreamViewCtrl();
+    ~CStreamViewCtrl() override;
+
+    BOOL create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    void setDocument(CStreamDocument* document) { m_document = document; }
+
+    bool loadSkin(ISkinParser& skin);
+    bool applySkin();
+    void placeWindow();
+    int frameHeight() const { return m_skin.position.bottom - m_skin.position.top; }
+
+    void refreshFromDocument(bool reset);
+    void fillCommandState(CommandState& state) const;
+
+    void playFromPosition();
+    void playCut();
+    void stopPlaying() override;
+    bool isPlaying() override;
+    void onPlayingFinished(bool error) override;
+
+    void documentChanged(bool reset) override { refreshFromDocument(reset); }
+    void commandStateChanged() override { notifyParent(); }
+    int64_t getPosition() override { return m_positionLayer.getPos(); }
+
+    const CStreamProgressCtrl& positionLayer() const { return m_positionLayer; }
+    int markMode() const { return m_markMode; }
+    int timerPeriod() const { return m_timerPeriod; }
+    HCURSOR currentCursor() const { return m_currentCursor; }
+    HCURSOR cursorFor(ViewCursor role) const;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+private:
+    enum class Edge { Begin, End };
+
+    // Painting.
+    void paint();
+    void moveCursorFast();
+    void layout();
+
+    // Mouse and keyboard.
+    void onLeftButtonDown(CPoint point);
+    void onMouseMove(CPoint point);
+    void onLeftButtonUp(CPoint point);
+    void onKeyDown(UINT key);
+    void onMouseWheel(int delta);
+    void endDrag(bool cancel, CPoint point);
+    bool anyDrag() const { return m_streamDragging || m_cutDragging || m_resizing; }
+    bool inModelRect(CPoint point) const;
+    // The time under x lies in the cut and both cut ends are visible.
+    bool pointInCut(int x) const;
+    void setCursor(ViewCursor role);
+    void setArrowCursor();
+    void startStreamDrag();
+
+    // Commands.
+    void zoom(bool in);
+    void scrollBy(bool left);
+    void setCutBegin();
+    void setCutEnd();
+    void setFade(UINT command);
+    // Moves one edge of the document's cut to t within the length limits,
+    // telling the user about a correction when messages is set; true when
+    // the corrected t differs from the edge.
+    bool applyLengthRule(int64_t& t, Edge edge, bool messages) const;
+    bool cutOverlapsWindow() const;
+    void setMarkMode(int mode);
+    void cutChanged();
+
+    // Playback.
+    void updateTimerPeriod();
+    void onCursorTimer();
+    void onPlaybackEnded(bool error);
+    void notifyParent();
+
+    CStreamProgressCtrl m_positionLayer;
+    ViewSkin m_skin;
+    CBitmap m_savedStrip;
+    SIZE m_savedStripSize{};
+    int m_savedStripX = -1;
+
+    CCutRegion* m_cut = nullptr;
+    int m_markMode = 0;
+    bool m_resumeAfterDrag = false;
+    int64_t m_dragBegin = 0;
+    int64_t m_dragEnd = 0;
+    int64_t m_markBegin = 0;
+    int64_t m_markEnd = 0;
+    bool m_streamDragging = false;
+    bool m_cutDragging = false;
+    int64_t m_dragOffset = 0;
+    int64_t m_resizeMin = 0;
+    int64_t m_resizeMax = 0;
+    std::array<HCURSOR, static_cast<size_t>(ViewCursor::Count)> m_builtinCursors{};
+    bool m_resizing = false;
+    bool m_resizeLeftEdge = false;
+    bool m_overEdge = false;
+    bool m_overSlider = false;
+    bool m_cutModified = false;
+    bool m_empty = true;
+    HCURSOR m_arrowCursor;
+    HCURSOR m_currentCursor;
+    CRect m_sliderRect;
+    CStreamDocument* m_document = nullptr;
+    HWND m_parent = nullptr;
+
+    bool m_playing = false;
+    bool m_playingCut = false;
+    // A finished cut waits to start again; a stop in between cancels it.
+    bool m_repeatPending = false;
+    int64_t m_lastClock = 0;
+    int64_t m_playEnd = 0;
+    int32_t m_timerPeriod = 62;
+    int64_t m_lastVisibleLength = 0;
+    std::unique_ptr<CWavPlayer> m_player;
+    CCriticalSection m_lock;
+};
