@@ -161,6 +161,11 @@ void CStreamViewCtrl::layout()
 void CStreamViewCtrl::paint()
 {
     CPaintDC paintDc(this);
+    composeFrame(paintDc);
+}
+
+void CStreamViewCtrl::composeFrame(CDC& paintDc)
+{
     CRect client;
     GetClientRect(&client);
     const int width = client.Width();
@@ -911,6 +916,13 @@ LRESULT CStreamViewCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ERASEBKGND:
         return TRUE;
+    case WM_PRINTCLIENT: {
+        CDC target;
+        target.Attach(reinterpret_cast<HDC>(wParam));
+        composeFrame(target);
+        target.Detach();
+        return 0;
+    }
     case WM_SIZE: {
         const LRESULT result = CWnd::WindowProc(msg, wParam, lParam);
         layout();

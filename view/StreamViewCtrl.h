@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DC.h"
 #include "Gdi.h"
 #include "Sync.h"
 #include "Wnd.h"
@@ -62,6 +63,8 @@ private:
 
     // Painting.
     void paint();
+    // The whole frame, composed off screen and copied to the target once.
+    void composeFrame(CDC& target);
     void moveCursorFast();
     void layout();
 

@@ -118,10 +118,22 @@ void StreamViewTest::clickSlider(int x)
     mouse(WM_LBUTTONUP, x, SkinGeometry::sliderTop + 2);
 }
 
+// The frame as the view draws it, independent of other windows that may
+// cover it on a display shared with other tests.
 Picture StreamViewTest::capture()
 {
-    view.Invalidate(FALSE);
-    return CaptureClientArea(view);
+    PumpMessages();
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, SkinGeometry::width, SkinGeometry::height);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    view.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SelectObject(dc, previous);
+    Picture picture = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return picture;
 }
 
 bool StreamViewTest::pumpUntil(const std::function<bool()>& condition)
