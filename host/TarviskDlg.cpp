@@ -4,11 +4,18 @@
 #include "host/AboutDlg.h"
 #include "host/HtmlHelp.h"
 #include "host/TarviskApp.h"
+#include "host/TrackNameDlg.h"
 #include "infra/ErrorBox.h"
 #include "infra/Logger.h"
 #include "infra/Settings.h"
 #include "res/resource.h"
 #include "widgets/BitmapDrawing.h"
+
+namespace {
+
+constexpr UINT kEditorId = 1;
+
+} // namespace
 
 CTarviskDlg::CTarviskDlg(CWnd* parent) : CDialog(IDD_TARVISK_DIALOG, parent)
 {
@@ -54,6 +61,14 @@ BOOL CTarviskDlg::OnInitDialog()
     m_exitButton.SubclassDlgItem(IDC_EXIT_BUTTON, this);
     m_aboutButton.SubclassDlgItem(IDC_ABOUT_BUTTON, this);
 
+    CRect none;
+    if (!m_editor.create(WS_VISIBLE, none, this, kEditorId)) {
+        LogFormat(LOG_ERROR, L"error creating melvora control");
+        CDialog::EndDialog(IDCANCEL);
+        return TRUE;
+    }
+    m_editor.attach();
+
     ISkinParser* skin = GetTarviskApp().getSkinParser();
     if (!skin || !applySkin(*skin))
         ErrorBoxRes(m_hWnd, IDS_ERROR_LOADING_SKIN);
@@ -75,6 +90,8 @@ bool CTarviskDlg::applySkin(ISkinParser& parser)
 
 bool CTarviskDlg::loadSkin(ISkinParser& parser)
 {
+    if (!m_editor.loadSkin(parser))
+        return false;
     const struct {
         CXButton& button;
         const wchar_t* section;
@@ -85,8 +102,10 @@ bool CTarviskDlg::loadSkin(ISkinParser& parser)
                  {m_aboutButton, L"[mv_btn_about]", XBUTTON_PUSH},
                  {m_exitButton, L"[mv_btn_exit]", XBUTTON_PUSH}};
     for (const auto& part : parts) {
-        if (!part.button.load(parser, part.section, part.kind))
+        if (!part.button.load(parser, part.section, part.kind)) {
+            LogFormat(LOG_ERROR, L"skin: section %s did not load", part.section);
             return false;
+        }
     }
     if (!parser.selectSection(L"[mv_main]"))
         return false;
@@ -109,6 +128,10 @@ void CTarviskDlg::layout()
         ::CombineRgn(copy, m_windowRegion, nullptr, RGN_COPY);
         SetWindowRgn(copy, TRUE);
     }
+    const CSize editorSize = m_editor.backgroundSize();
+    m_editor.MoveWindow(m_controlPosition.cx, m_controlPosition.cy, editorSize.cx, editorSize.cy,
+                        TRUE);
+    m_editor.layout();
     const SIZE size = m_background.GetSize();
     SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -116,7 +139,14 @@ void CTarviskDlg::layout()
 
 void CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
 {
-    LogFormat(LOG_INFO, L"open '%s' (decoded: '%s')", file.GetString(), wavFile ? wavFile : L"");
+    m_editor.openFile(file, wavFile);
+}
+
+BOOL CTarviskDlg::PreTranslateMessage(MSG* msg)
+{
+    if (m_editor.GetSafeHwnd() && m_editor.PreTranslateMessage(msg))
+        return TRUE;
+    return CDialog::PreTranslateMessage(msg);
 }
 
 LRESULT CTarviskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -164,6 +194,16 @@ BOOL CTarviskDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         m_helpButton.clearMouseOver();
         onHelp();
         return TRUE;
+    case kEditorId:
+        if (HIWORD(wParam) == CTarviskCtrl::notifySave) {
+            onSave();
+            return TRUE;
+        }
+        if (HIWORD(wParam) == CTarviskCtrl::notifyClose) {
+            onClose();
+            return TRUE;
+        }
+        break;
     }
     return CDialog::OnCommand(wParam, lParam);
 }
@@ -218,5 +258,24 @@ void CTarviskDlg::onHelp()
 
 void CTarviskDlg::onClose()
 {
+    m_editor.view().stopPlaying();
+    m_editor.document().store();
     ShowWindow(SW_HIDE);
+}
+
+void CTarviskDlg::onSave()
+{
+    CTrackNameDlg dialog;
+    dialog.DoModal();
+    CStreamDocument& document = m_editor.document();
+    const std::wstring input = document.getInputFileName().str();
+    const std::wstring name = dialog.trackName().str();
+    const CCutRegion& cut = document.cutRegion();
+    Tarvisk::IAudioCutterServiceProvider* provider = GetTarviskApp().getServiceProvider();
+    // A host that gave no service provider gets nothing saved, not a crash.
+    if (!provider) {
+        LogFormat(LOG_ERROR, L"save: the host gave no service provider; the cut is not saved");
+        return;
+    }
+    provider->saveCut(input, name, cut.begin, cut.end, cut.fadeIn, cut.fadeOut);
 }

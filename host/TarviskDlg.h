@@ -2,6 +2,7 @@
 
 #include "Afx.h"
 #include "SkinObjects.h"
+#include "host/TarviskCtrl.h"
 #include "widgets/XButton.h"
 
 class ISkinParser;
@@ -18,6 +19,8 @@ public:
     bool applySkin(ISkinParser& parser);
     // wavFile, when given, is an already decoded WAV of file.
     void openFile(const CString& file, const wchar_t* wavFile);
+    BOOL PreTranslateMessage(MSG* msg) override;
+    CTarviskCtrl& editor() { return m_editor; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -33,6 +36,7 @@ private:
     void onPaint();
     void onHelp();
     void onClose();
+    void onSave();
 
     CXButton m_titleLabel;
     CXButton m_helpButton;
@@ -40,6 +44,8 @@ private:
     CXButton m_exitButton;
     CXButton m_aboutButton;
     HICON m_bigIcon = nullptr;
+    // Holds the 2 MB DAT cache: the dialog always lives on the heap.
+    CTarviskCtrl m_editor;
     HICON m_smallIcon = nullptr;
     SIZE m_controlPosition{};
     CDynBitmap m_background;

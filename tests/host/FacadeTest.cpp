@@ -5,23 +5,81 @@
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
 #include "refhost/FolderSkinParser.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/TestSkinParser.h"
 #include "support/TestText.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace {
 
+// Records what the component hands over for saving.
 class NoSaves : public Tarvisk::IAudioCutterServiceProvider {
 public:
-    bool saveCut(const std::wstring&, const std::wstring&, int64_t, int64_t, int32_t,
-                 int32_t) override
+    struct Save {
+        std::wstring input, name;
+        int64_t begin, end;
+        int32_t fadeIn, fadeOut;
+    };
+    std::vector<Save> saves;
+
+    bool saveCut(const std::wstring& input, const std::wstring& name, int64_t begin, int64_t end,
+                 int32_t fadeIn, int32_t fadeOut) override
     {
-        return false;
+        saves.push_back({input, name, begin, end, fadeIn, fadeOut});
+        return true;
     }
 };
+
+// Plays the user of the track name dialog: types the name and presses OK.
+class TrackNameTyper {
+public:
+    explicit TrackNameTyper(const wchar_t* name) : m_name(name), m_thread([this] { run(); }) {}
+    ~TrackNameTyper()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool answered() const { return m_answered; }
+
+private:
+    void run()
+    {
+        while (!m_stop && !m_answered) {
+            EnumThreadWindows(m_uiThread, answer, reinterpret_cast<LPARAM>(this));
+            Sleep(20);
+        }
+    }
+    static BOOL CALLBACK answer(HWND window, LPARAM self)
+    {
+        auto* typer = reinterpret_cast<TrackNameTyper*>(self);
+        HWND edit = GetDlgItem(window, 1044);
+        if (!IsWindowVisible(window) || !edit)
+            return TRUE;
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typer->m_name));
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        typer->m_answered = true;
+        return FALSE;
+    }
+
+    const wchar_t* m_name;
+    DWORD m_uiThread = GetCurrentThreadId();
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_answered{false};
+    std::thread m_thread;
+};
+
+void click(HWND button)
+{
+    SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
 
 CString executableFolder()
 {
@@ -170,8 +228,10 @@ TEST_F(Facade, OpenFileShowsTheEditorAndReportsNothing)
     ASSERT_TRUE(tarvisk.init(info, &saves));
     MSG msg{tarvisk.getMainWindow(), WM_KEYDOWN, VK_SPACE, 0, 0, {}};
     EXPECT_FALSE(tarvisk.PreTranslateMessage(&msg));
+    MessageBoxWatcher boxes;
     EXPECT_FALSE(tarvisk.openFile(temp.file(L"missing.mp3")));
     EXPECT_TRUE(IsWindowVisible(tarvisk.getMainWindow()));
+    EXPECT_EQ(boxes.texts().size(), 1u) << "the failed open is told to the user, not the host";
 }
 
 TEST_F(Facade, FullScreenModeKeepsTheEditorOnTop)
@@ -214,6 +274,17 @@ TEST_F(Facade, DestroyWithoutInitReturnsZero)
     EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
 }
 
+TEST_F(Facade, SkinThatDoesNotLoadIsReportedAndTheEditorStillStarts)
+{
+    TestSkinParser incomplete;
+    incomplete.section(L"[mv_main]").sizes[L"vh_ctrl_position"] = SIZE{0, 0};
+    info.skinParser = &incomplete;
+    MessageBoxWatcher boxes;
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    EXPECT_TRUE(IsWindow(tarvisk.getMainWindow()));
+    EXPECT_EQ(boxes.texts(), std::vector<CString>{L"Error loading skin"});
+}
+
 TEST_F(Facade, GermanLanguageSettingGivesGermanTexts)
 {
     store.preset(L"Common", L"Language", L"de");
@@ -221,4 +292,32 @@ TEST_F(Facade, GermanLanguageSettingGivesGermanTexts)
     wchar_t title[64] = {};
     GetWindowTextW(tarvisk.getMainWindow(), title, 64);
     EXPECT_STREQ(title, L"Tarvisk Klingelton-Editor");
+}
+
+TEST_F(Facade, OpenedSongIsCutAndHandedToTheHostUnderItsName)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const CString song = FixturePath(L"tone.mp3");
+    MessageBoxWatcher boxes;
+    tarvisk.openFile(song);
+    ASSERT_TRUE(boxes.texts().empty()) << Narrow(boxes.texts()[0]);
+
+    HWND editor = GetDlgItem(tarvisk.getMainWindow(), 1);
+    HWND save = GetDlgItem(editor, 101);
+    ASSERT_NE(save, nullptr);
+    {
+        TrackNameTyper typer(L"My Tone");
+        click(save);
+        EXPECT_TRUE(typer.answered());
+    }
+    ASSERT_EQ(saves.saves.size(), 1u);
+    const auto& saved = saves.saves[0];
+    EXPECT_EQ(saved.input, song.str());
+    EXPECT_EQ(saved.name, L"My Tone");
+    EXPECT_GE(saved.begin, 0);
+    EXPECT_GE(saved.end - saved.begin, 1000);
+    EXPECT_LE(saved.end, 3100);
+    EXPECT_EQ(saved.fadeIn, 0);
+    EXPECT_EQ(saved.fadeOut, 0);
+    EXPECT_TRUE(IsWindowVisible(tarvisk.getMainWindow())) << "save alone keeps the editor open";
 }

@@ -1,0 +1,262 @@
+#include "host/TarviskCtrl.h"
+
+#include "SkinParser.h"
+#include "infra/Logger.h"
+#include "infra/Settings.h"
+#include "res/resource.h"
+#include "widgets/BitmapDrawing.h"
+
+#include <windowsx.h>
+
+namespace {
+
+constexpr UINT kViewId = 999999;
+const wchar_t kWindowClass[] = L"TarviskCtrl";
+
+bool registerWindowClass()
+{
+    WNDCLASSW existing{};
+    HINSTANCE module = AfxGetInstanceHandle();
+    if (::GetClassInfoW(module, kWindowClass, &existing))
+        return true;
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = module;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kWindowClass;
+    return ::RegisterClassW(&wc) != 0;
+}
+
+} // namespace
+
+// Creation and skin order of the buttons and labels.
+const std::array<CTarviskCtrl::ButtonSpec, 20> CTarviskCtrl::kButtons = {{
+    {L"[mv_lbl_step2]", XBUTTON_LABEL, 6, 0},
+    {L"[mv_lbl_zoom]", XBUTTON_LABEL, 10, 0},
+    {L"[mv_btn_zoom_in]", XBUTTON_PUSH, ID_VIEW_ZOOM_IN, IDS_TIP_ZOOM_IN},
+    {L"[mv_btn_zoom_out]", XBUTTON_PUSH, ID_VIEW_ZOOM_OUT, IDS_TIP_ZOOM_OUT},
+    {L"[mv_lbl_play]", XBUTTON_LABEL, 22, 0},
+    {L"[mv_btn_play]", XBUTTON_PUSH, ID_VIEW_PLAY, IDS_TIP_PLAY},
+    {L"[mv_lbl_play_cut]", XBUTTON_LABEL, 20, 0},
+    {L"[mv_btn_play_cut]", XBUTTON_PUSH, ID_VIEW_PLAY_CUT, IDS_TIP_PLAY_CUT},
+    {L"[mv_btn_stop]", XBUTTON_PUSH, ID_VIEW_STOP, IDS_TIP_STOP},
+    {L"[mv_lbl_cut]", XBUTTON_LABEL, 30, 0},
+    {L"[mv_btn_cut_begin]", XBUTTON_PUSH, ID_VIEW_CUT_BEGIN, IDS_TIP_CUT_BEGIN},
+    {L"[mv_btn_cut_end]", XBUTTON_PUSH, ID_VIEW_CUT_END, IDS_TIP_CUT_END},
+    {L"[mv_lbl_fading]", XBUTTON_LABEL, 40, 0},
+    {L"[mv_btn_fading_begin]", XBUTTON_PUSH, ID_VIEW_FADE_IN, IDS_TIP_FADING_BEGIN},
+    {L"[mv_btn_fading_end]", XBUTTON_PUSH, ID_VIEW_FADE_OUT, IDS_TIP_FADING_END},
+    {L"[mv_btn_fading_remove]", XBUTTON_PUSH, ID_VIEW_FADES_REMOVE, IDS_TIP_FADING_REMOVE},
+    {L"[mv_btn_scroll_left]", XBUTTON_PUSH, ID_VIEW_SCROLL_LEFT, IDS_TIP_SCROLL_LEFT},
+    {L"[mv_btn_scroll_right]", XBUTTON_PUSH, ID_VIEW_SCROLL_RIGHT, IDS_TIP_SCROLL_RIGHT},
+    {L"[mv_btn_save]", XBUTTON_PUSH, ID_EDITOR_SAVE, IDS_TIP_SAVE},
+    {L"[mv_btn_save&exit]", XBUTTON_PUSH, ID_EDITOR_SAVE_AND_EXIT, IDS_TIP_SAVE},
+}};
+
+CTarviskCtrl::CTarviskCtrl() = default;
+
+bool CTarviskCtrl::create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+{
+    if (!registerWindowClass() ||
+        !CreateEx(0, kWindowClass, L"TarviskCtrl", style | WS_CHILD, rect, parent, id))
+        return false;
+    if (!m_view.create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect, this, kViewId))
+        return false;
+    for (size_t i = 0; i < kButtons.size(); ++i) {
+        if (!m_buttons[i].create(WS_VISIBLE | SS_NOTIFY, rect, this, kButtons[i].id,
+                                 kButtons[i].tooltip))
+            return false;
+    }
+    return true;
+}
+
+CXButton& CTarviskCtrl::button(UINT id)
+{
+    for (size_t i = 0; i < kButtons.size(); ++i) {
+        if (kButtons[i].id == id)
+            return m_buttons[i];
+    }
+    return m_buttons[0];
+}
+
+void CTarviskCtrl::attach()
+{
+    m_document.attach(this, &m_view);
+}
+
+bool CTarviskCtrl::loadSkin(ISkinParser& parser)
+{
+    if (!m_view.loadSkin(parser)) {
+        LogFormat(LOG_ERROR, L"skin: the stream view did not load");
+        return false;
+    }
+    for (size_t i = 0; i < kButtons.size(); ++i) {
+        if (!m_buttons[i].load(parser, kButtons[i].section, kButtons[i].kind)) {
+            LogFormat(LOG_ERROR, L"skin: section %s did not load", kButtons[i].section);
+            return false;
+        }
+    }
+    if (!parser.selectSection(L"[mv_ctrl]") || !parser.getBitmap(L"bitmap_bg", m_background)) {
+        LogFormat(LOG_ERROR, L"skin: [mv_ctrl] has no bitmap_bg");
+        return false;
+    }
+    // A skin without an outline leaves the control rectangular.
+    m_region.DeleteObject();
+    parser.getRegion(L"region_bg", m_region);
+    m_skinName = GetCurrentSkinName();
+    return true;
+}
+
+void CTarviskCtrl::layout()
+{
+    // The system owns the region it is given, so it gets a copy; without a
+    // region of its own the control drops the previous skin's outline.
+    HRGN outline = nullptr;
+    if (m_region.GetSafeHandle()) {
+        outline = ::CreateRectRgn(0, 0, 0, 0);
+        ::CombineRgn(outline, m_region, nullptr, RGN_COPY);
+    }
+    SetWindowRgn(outline, TRUE);
+    m_view.applySkin();
+    m_document.refreshDisplayName();
+    Invalidate(TRUE);
+}
+
+bool CTarviskCtrl::openFile(const CString& file, const wchar_t* wavFile)
+{
+    return m_document.openInputFile(file, wavFile, 0);
+}
+
+void CTarviskCtrl::refreshButtons()
+{
+    CommandState state;
+    m_document.fillCommandState(state);
+    m_view.fillCommandState(state);
+    const bool busyOrPlaying = state.documentBusy || state.playing;
+    const struct {
+        UINT id;
+        bool enabled;
+    } rules[] = {
+        {ID_VIEW_ZOOM_OUT, state.streamLoaded && state.canZoomOut},
+        {ID_VIEW_ZOOM_IN, state.streamLoaded && state.canZoomIn},
+        {ID_VIEW_PLAY, state.streamLoaded && !state.playing && !busyOrPlaying},
+        {ID_VIEW_PLAY_CUT, state.streamLoaded && state.cutValid && !state.documentBusy},
+        {ID_VIEW_STOP, state.playing && !state.documentBusy},
+        {ID_VIEW_CUT_BEGIN, state.streamLoaded && !busyOrPlaying && state.canSetBegin},
+        {ID_VIEW_CUT_END, state.streamLoaded && !busyOrPlaying && state.canSetEnd},
+        {ID_VIEW_FADE_IN, state.posInCut && !state.documentBusy && !state.playing},
+        {ID_VIEW_FADE_OUT, state.posInCut && !state.documentBusy && !state.playing},
+        {ID_VIEW_FADES_REMOVE, state.cutHasFades && !state.documentBusy && !state.playing},
+        {ID_VIEW_SCROLL_LEFT, state.streamLoaded && !state.atStreamStart},
+        {ID_VIEW_SCROLL_RIGHT, state.streamLoaded && !state.atStreamEnd},
+        {ID_EDITOR_SAVE, state.cutValid && !busyOrPlaying},
+        {ID_EDITOR_SAVE_AND_EXIT, state.cutValid && !busyOrPlaying},
+    };
+    for (const auto& rule : rules)
+        button(rule.id).setEnabled(rule.enabled);
+}
+
+BOOL CTarviskCtrl::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const WORD code = HIWORD(wParam);
+    if (LOWORD(wParam) == kViewId && code == CStreamViewCtrl::notifyChanged) {
+        refreshButtons();
+        return TRUE;
+    }
+    if (code != 0 && code != 1)
+        return CWnd::OnCommand(wParam, lParam);
+    const UINT id = LOWORD(wParam);
+    switch (id) {
+    case ID_VIEW_ZOOM_IN:
+    case ID_VIEW_ZOOM_OUT:
+    case ID_VIEW_PLAY_CUT:
+    case ID_VIEW_PLAY:
+    case ID_VIEW_STOP:
+    case ID_VIEW_CUT_BEGIN:
+    case ID_VIEW_CUT_END:
+    case ID_VIEW_FADE_IN:
+    case ID_VIEW_FADE_OUT:
+    case ID_VIEW_FADES_REMOVE:
+    case ID_VIEW_SCROLL_LEFT:
+    case ID_VIEW_SCROLL_RIGHT:
+    case ID_PLAY_UNITY_GAIN:
+    case ID_PLAY_NORMALIZED:
+        m_view.SendMessage(WM_COMMAND, wParam, lParam);
+        break;
+    case ID_EDITOR_SAVE:
+    case ID_EDITOR_SAVE_AND_EXIT: {
+        const HWND parent = ::GetParent(m_hWnd);
+        const WPARAM self = static_cast<WPARAM>(GetDlgCtrlID());
+        ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(self, notifySave),
+                       reinterpret_cast<LPARAM>(m_hWnd));
+        // The close comes after the save has run to its end.
+        if (id == ID_EDITOR_SAVE_AND_EXIT)
+            ::PostMessageW(parent, WM_COMMAND, MAKEWPARAM(self, notifyClose),
+                           reinterpret_cast<LPARAM>(m_hWnd));
+        break;
+    }
+    }
+    if (auto* sender = dynamic_cast<CXButton*>(CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lParam))))
+        sender->clearMouseOver();
+    return CWnd::OnCommand(wParam, lParam);
+}
+
+BOOL CTarviskCtrl::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message >= WM_KEYDOWN && msg->message <= WM_SYSDEADCHAR) {
+        HACCEL accelerators = ::LoadAcceleratorsW(AfxGetResourceHandle(),
+                                                  MAKEINTRESOURCEW(IDR_EDITOR_ACCELERATORS));
+        if (accelerators && ::TranslateAcceleratorW(m_hWnd, accelerators, msg))
+            return TRUE;
+        if (m_view.GetSafeHwnd() &&
+            m_view.SendMessage(msg->message, msg->wParam, msg->lParam) == 0)
+            return TRUE;
+    }
+    return CWnd::PreTranslateMessage(msg);
+}
+
+LRESULT CTarviskCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_SIZE: {
+        const LRESULT result = CWnd::WindowProc(msg, wParam, lParam);
+        if (m_view.GetSafeHwnd())
+            m_view.placeWindow();
+        return result;
+    }
+    case WM_LBUTTONDOWN:
+        m_dragStart = CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        m_dragging = true;
+        SetCapture();
+        break;
+    case WM_MOUSEMOVE:
+        if (m_dragging && ::GetCapture() == m_hWnd) {
+            const CPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            const HWND parent = ::GetParent(m_hWnd);
+            CRect rect;
+            ::GetWindowRect(parent, &rect);
+            rect.OffsetRect(point.x - m_dragStart.x, point.y - m_dragStart.y);
+            ::MoveWindow(parent, rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+        }
+        break;
+    case WM_LBUTTONUP:
+        ::ReleaseCapture();
+        m_dragging = false;
+        break;
+    }
+    return CWnd::WindowProc(msg, wParam, lParam);
+}
+
+void CTarviskCtrl::onPaint()
+{
+    CPaintDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    DrawBitmap(&dc, &m_background, &client);
+}
