@@ -82,7 +82,9 @@ CXButton& CTarviskCtrl::button(UINT id)
 
 void CTarviskCtrl::attach()
 {
+    m_view.setDocument(&m_document);
     m_document.attach(this, &m_view);
+    refreshButtons();
 }
 
 bool CTarviskCtrl::loadSkin(ISkinParser& parser)
