@@ -31,7 +31,7 @@ bool registerWindowClass()
 } // namespace
 
 // Creation and skin order of the buttons and labels.
-const std::array<CTarviskCtrl::ButtonSpec, 20> CTarviskCtrl::kButtons = {{
+const std::array<CTarviskCtrl::ButtonEntry, 20> CTarviskCtrl::kButtons = {{
     {L"[mv_lbl_step2]", XBUTTON_LABEL, 6, 0},
     {L"[mv_lbl_zoom]", XBUTTON_LABEL, 10, 0},
     {L"[mv_btn_zoom_in]", XBUTTON_PUSH, ID_VIEW_ZOOM_IN, IDS_TIP_ZOOM_IN},
@@ -162,7 +162,10 @@ void CTarviskCtrl::refreshButtons()
 BOOL CTarviskCtrl::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     const WORD code = HIWORD(wParam);
-    if (LOWORD(wParam) == kViewId && code == CStreamViewCtrl::notifyChanged) {
+    // The view's identifier does not fit the command's low word; it is
+    // known by its window.
+    if (reinterpret_cast<HWND>(lParam) == m_view.GetSafeHwnd() &&
+        code == CStreamViewCtrl::notifyChanged) {
         refreshButtons();
         return TRUE;
     }
