@@ -39,13 +39,13 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct ButtonSpec {
+    struct ButtonEntry {
         const wchar_t* section;
         int kind;
         UINT id;
         UINT tooltip;
     };
-    static const std::array<ButtonSpec, 20> kButtons;
+    static const std::array<ButtonEntry, 20> kButtons;
 
     CXButton& button(UINT id);
     void onPaint();

@@ -111,7 +111,7 @@ protected:
         host = FixedHostInfo(edition);
         // Process ids come round again; the log of an earlier run stays
         // behind because a log file is released only with its process.
-        removeTree(dataRoot());
+        RemoveTree(dataRoot());
         store.preset(L"Common", L"TempFolder", temp.path());
         store.preset(L"Common", L"TraceLevel", L"Info");
         info.skinParser = &skin;
@@ -124,7 +124,7 @@ protected:
     {
         tarvisk.destroy();
         tarvisk.unload();
-        removeTree(dataRoot());
+        RemoveTree(dataRoot());
     }
 
     CString dataRoot() const
@@ -146,17 +146,6 @@ protected:
             return CString();
         FindClose(search);
         return ReadUtf16File(dataRoot() + L"\\Log\\Melvora\\" + found.cFileName).c_str();
-    }
-
-    static void removeTree(const CString& folder)
-    {
-        std::wstring from = folder.str();
-        from.push_back(L'\0');
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        SHFileOperationW(&op);
     }
 
     CTarviskLibrary tarvisk;

@@ -17,8 +17,13 @@ TempDir::TempDir()
 
 TempDir::~TempDir()
 {
+    RemoveTree(m_path);
+}
+
+void RemoveTree(const CString& folder)
+{
     // SHFileOperation wants a double-terminated list.
-    std::wstring from = m_path.str();
+    std::wstring from = folder.str();
     from.push_back(L'\0');
     SHFILEOPSTRUCTW op{};
     op.wFunc = FO_DELETE;

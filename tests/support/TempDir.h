@@ -20,6 +20,8 @@ private:
     CString m_path;
 };
 
+// Deletes a folder with everything in it.
+void RemoveTree(const CString& folder);
 // Whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const wchar_t* path);
 // A UTF-16 file with byte-order mark as text (without the mark).
