@@ -43,8 +43,11 @@ NullSinkRecorder::NullSinkRecorder(const CString& rawFile, int maxSeconds) : m_r
     if (target.IsEmpty())
         return;
     CString command;
-    command.Format(L"start.exe /unix /usr/bin/timeout %d /usr/bin/parec -d null.monitor --raw "
-                   L"--format=s16le --rate=44100 --channels=2 --latency-msec=20 \"%s\"",
+    // parec must not inherit the test's output: ctest waits for every holder
+    // of that pipe, and the recorder outlives the test by design.
+    command.Format(L"start.exe /unix /bin/sh -c \"exec >/dev/null 2>&1 </dev/null; "
+                   L"exec /usr/bin/timeout %d /usr/bin/parec -d null.monitor --raw "
+                   L"--format=s16le --rate=44100 --channels=2 --latency-msec=20 '%s'\"",
                    maxSeconds, target.GetString());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
