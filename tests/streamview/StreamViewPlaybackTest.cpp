@@ -19,6 +19,39 @@ TEST_F(StreamViewPlayback, TimerPeriodFollowsTheVisibleLengthInSeconds)
     EXPECT_EQ(view.timerPeriod(), 60);
 }
 
+TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardAndEndsOnTheLastMillisecond)
+{
+    openSilence(120000);
+    command(ID_VIEW_ZOOM_IN);
+    command(ID_VIEW_ZOOM_IN);
+    const int64_t start = model().visibleStart();
+    const int64_t end = model().visibleEnd();
+    ASSERT_EQ(end - start, 30000);
+    clickSlider(pixelOf(end - 500));
+    const int64_t from = pos();
+    ASSERT_GT(from, end - 1000);
+
+    const ULONGLONG started = GetTickCount64();
+    command(ID_VIEW_PLAY);
+    ASSERT_TRUE(view.isPlaying());
+    ASSERT_TRUE(pumpUntil([&] { return model().visibleStart() != start; }));
+    const int64_t elapsed = static_cast<int64_t>(GetTickCount64() - started);
+    // Past the window's end the window pages forward by 90 % of its length.
+    EXPECT_EQ(model().visibleStart(), start + 27000);
+    EXPECT_GE(pos(), end);
+    EXPECT_LE(pos() - from, elapsed) << "the cursor ran ahead of the clock";
+    command(ID_VIEW_STOP);
+
+    // A playback that ends by itself leaves the cursor on the last millisecond.
+    while (model().visibleEnd() < model().streamEnd())
+        command(ID_VIEW_SCROLL_RIGHT);
+    clickSlider(pixelOf(model().streamEnd() - 1000));
+    ASSERT_LT(model().streamEnd() - pos(), 1100);
+    command(ID_VIEW_PLAY);
+    ASSERT_TRUE(pumpUntil([&] { return view.finished == 1 && !view.isPlaying(); }));
+    EXPECT_EQ(pos(), model().streamEnd() - 1);
+}
+
 TEST_F(StreamViewPlayback, LoopingCutRestartsUntilStopped)
 {
     openSilence(2400); // the default cut is 600 to 1800 ms
