@@ -13,6 +13,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -309,4 +310,93 @@ TEST_F(Facade, OpenedSongIsCutAndHandedToTheHostUnderItsName)
     EXPECT_EQ(saved.fadeIn, 0);
     EXPECT_EQ(saved.fadeOut, 0);
     EXPECT_TRUE(IsWindowVisible(tarvisk.getMainWindow())) << "save alone keeps the editor open";
+}
+
+TEST_F(Facade, MinimiseButtonAndSystemMenuMinimiseAndRestoreTheEditor)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND dialog = tarvisk.getMainWindow();
+    ShowWindow(dialog, SW_SHOW);
+    HMENU menu = GetSystemMenu(dialog, FALSE);
+    EXPECT_EQ(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND), UINT(-1)) << "no sizing entry";
+    EXPECT_EQ(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND), UINT(-1)) << "no maximise entry";
+    wchar_t about[32] = {};
+    GetMenuStringW(menu, 16, about, 32, MF_BYCOMMAND);
+    EXPECT_STREQ(about, L"&About");
+
+    SendMessageW(dialog, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_FALSE(IsZoomed(dialog)) << "a normal window is not maximised";
+    SendMessageW(dialog, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+    EXPECT_FALSE(GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+
+    click(GetDlgItem(dialog, 1002));
+    EXPECT_TRUE(IsIconic(dialog));
+    SendMessageW(dialog, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+    EXPECT_TRUE(GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED)
+        << "a minimised window offers no minimise";
+    UpdateWindow(dialog); // the minimised painting must not fail
+
+    SendMessageW(dialog, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_FALSE(IsIconic(dialog)) << "maximise restores a minimised editor";
+    EXPECT_FALSE(IsZoomed(dialog));
+}
+
+TEST_F(Facade, DraggingTheEditorsBackgroundMovesTheWindow)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND dialog = tarvisk.getMainWindow();
+    ShowWindow(dialog, SW_SHOW);
+    SetWindowPos(dialog, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const HWND editor = GetDlgItem(dialog, 1);
+    // A point of the editor's own surface, covered by none of its children.
+    RECT client;
+    GetClientRect(editor, &client);
+    std::optional<POINT> bare;
+    for (LONG y = 0; y < client.bottom && !bare; y += 4) {
+        for (LONG x = 0; x < client.right && !bare; x += 4) {
+            if (ChildWindowFromPointEx(editor, POINT{x, y}, CWP_SKIPINVISIBLE) == editor)
+                bare = POINT{x, y};
+        }
+    }
+    ASSERT_TRUE(bare) << "the editor has no bare background";
+    const POINT press = *bare;
+
+    RECT before;
+    GetWindowRect(dialog, &before);
+    SendMessageW(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+    EXPECT_EQ(GetCapture(), editor);
+    SendMessageW(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(press.x + 30, press.y + 20));
+    SendMessageW(editor, WM_LBUTTONUP, 0, MAKELPARAM(press.x + 30, press.y + 20));
+    EXPECT_NE(GetCapture(), editor);
+    RECT after;
+    GetWindowRect(dialog, &after);
+    EXPECT_EQ(after.left - before.left, 30);
+    EXPECT_EQ(after.top - before.top, 20);
+
+    // Without the button held nothing moves any more.
+    SendMessageW(editor, WM_MOUSEMOVE, 0, MAKELPARAM(press.x + 90, press.y + 90));
+    RECT still;
+    GetWindowRect(dialog, &still);
+    EXPECT_EQ(still.left, after.left);
+}
+
+// Help failures are only logged: the editor carries on as it was.
+TEST_F(Facade, HelpWithoutALinkIsLogged)
+{
+    info.helpLink = L"";
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    click(GetDlgItem(tarvisk.getMainWindow(), 1004));
+    EXPECT_NE(logText().Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
+}
+
+TEST_F(Facade, HelpThatCannotOpenIsLoggedWithTheLink)
+{
+    const CString link = temp.file(L"missing.chm");
+    info.helpLink = link;
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    MessageBoxWatcher boxes;
+    click(GetDlgItem(tarvisk.getMainWindow(), 1004));
+    EXPECT_NE(logText().Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "),
+              -1);
+    EXPECT_TRUE(boxes.texts().empty());
 }
