@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kReadBlock = 100000;
+constexpr UINT kReadBlock = 100000;
 
 int sampleAt(const BYTE* samples, size_t index)
 {
@@ -43,7 +43,11 @@ int computePeak(const BYTE* samples, UINT byteCount, const WAVEFORMATEX& format)
 int createDatFile(CWavReader* reader, const wchar_t* baseName, IOpProgress* progress, int& peak,
                   CString& errorText)
 {
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[kReadBlock]);
+    // Blocks of whole frames, at least one: the encoder drops a partial frame
+    // at a block's end, so the next block must not start inside one.
+    const UINT frameSize = reader->getFormat()->nChannels * 2u;
+    const UINT blockSize = std::max<UINT>(frameSize, kReadBlock - kReadBlock % frameSize);
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[blockSize]);
     if (!buffer)
         return StepFailed;
     std::optional<int> result;
@@ -65,7 +69,7 @@ int createDatFile(CWavReader* reader, const wchar_t* baseName, IOpProgress* prog
                     result = StepCancelled;
                     break;
                 }
-                const UINT count = reader->read(buffer.get(), kReadBlock);
+                const UINT count = reader->read(buffer.get(), static_cast<int>(blockSize));
                 if (count == 0)
                     break;
                 if (count == static_cast<UINT>(-1)) {

@@ -23,9 +23,6 @@ namespace {
 
 CStreamDocument* g_document = nullptr;
 
-// Files with the lowest rate that still gives one DAT value per 10 ms.
-constexpr DWORD kMinSampleRate = 100;
-
 bool isPcm(const WAVEFORMATEX& format, WORD bits)
 {
     return format.wFormatTag == WAVE_FORMAT_PCM && format.nAvgBytesPerSec != 0 &&

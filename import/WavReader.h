@@ -40,3 +40,8 @@ private:
 
 // True when the format names a sample layout every division can rely on.
 bool HasUsableLayout(const WAVEFORMATEX& format);
+
+// The lowest rate that still gives one DAT value per 10 ms; below it the
+// import refuses a file and the player would wait for buffers that take
+// hours to play.
+constexpr DWORD kMinSampleRate = 100;

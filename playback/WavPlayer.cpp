@@ -24,7 +24,7 @@ uint32_t frameAlignedBlock(const WAVEFORMATEX& format)
 bool isPlayable(const WAVEFORMATEX& format)
 {
     return format.wBitsPerSample == 16 && HasUsableLayout(format) && format.nAvgBytesPerSec != 0 &&
-           format.nBlockAlign == format.nChannels * 2;
+           format.nBlockAlign == format.nChannels * 2 && format.nSamplesPerSec >= kMinSampleRate;
 }
 
 } // namespace
