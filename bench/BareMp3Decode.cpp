@@ -86,7 +86,8 @@ int wmain(int argc, wchar_t** argv)
     mad_decoder_finish(&decoder);
     QueryPerformanceCounter(&end);
     CloseHandle(input.file);
-    printf("decode_s %.6f\n", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    printf("decode_s %.6f\n",
+           static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
     printf("sink %d\n", input.sink);
     return result == 0 ? 0 : 1;
 }

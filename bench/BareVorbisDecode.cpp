@@ -37,7 +37,8 @@ int wmain(int argc, wchar_t** argv)
         total += count;
     ov_clear(&vf);
     QueryPerformanceCounter(&end);
-    printf("decode_s %.6f\n", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    printf("decode_s %.6f\n",
+           static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
     printf("bytes %ld\n", total);
     return count == 0 ? 0 : 1;
 }

@@ -121,8 +121,7 @@ bool hookWaveOutWrite()
                            &protection);
             g_waveOutWrite = reinterpret_cast<decltype(&waveOutWrite)>(slots->u1.Function);
             slots->u1.Function = reinterpret_cast<ULONG_PTR>(&notingWaveOutWrite);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection,
-                           &protection);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
             return true;
         }
     }
@@ -169,7 +168,10 @@ public:
     }
     ~Editor() { view.stopPlaying(); }
 
-    void setLogarithmic(bool on) { store.set(L"MV_Settings", L"LogarithmicView", on ? L"1" : L"0"); }
+    void setLogarithmic(bool on)
+    {
+        store.set(L"MV_Settings", L"LogarithmicView", on ? L"1" : L"0");
+    }
 
     // One whole frame through the window's own painting.
     double frameSeconds()

@@ -12,7 +12,9 @@ namespace {
 
 constexpr UINT kInputCapacity = 80000;
 constexpr UINT kInputRefill = 40000;
-constexpr UINT kOutputCapacity = 4096;
+// Samples go to the file in large writes; a write per frame costs more
+// than decoding it.
+constexpr UINT kOutputCapacity = 65536;
 
 } // namespace
 
@@ -90,6 +92,7 @@ DecodeResult CMp3Decoder::decodeFile(const wchar_t* input, const wchar_t* output
                      nullptr, nullptr);
     const int run = mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);
     mad_decoder_finish(&decoder);
+    const bool flushed = run != 0 || flushOutput();
 
     m_inputBuffer.reset();
     m_outputBuffer.reset();
@@ -105,6 +108,9 @@ DecodeResult CMp3Decoder::decodeFile(const wchar_t* input, const wchar_t* output
             result = DecodeCancelled;
         else if (m_errorCode != 0)
             m_errorText = SystemErrorText(m_errorCode);
+    } else if (!flushed) {
+        TraceFormat(LOG_ERROR, L"error writing the decoded file %s", output);
+        result = DecodeFailed;
     } else if (!m_formatKnown) {
         TraceFormat(LOG_ERROR, L"no audio info found in file %s", input);
         m_errorText = L"Invalid mp3 file!";
@@ -180,8 +186,6 @@ int CMp3Decoder::writeFrame(const mad_pcm* pcm)
         if (m_outputCount + 4 > kOutputCapacity && !flushOutput())
             return MAD_FLOW_BREAK;
     }
-    if (!flushOutput())
-        return MAD_FLOW_BREAK;
     m_progress->setPos(m_bytesRead);
     return MAD_FLOW_CONTINUE;
 }

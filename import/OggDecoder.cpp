@@ -16,6 +16,9 @@
 namespace {
 
 constexpr int kReadBlock = 4096;
+// Decoded blocks are collected and written in large pieces; a write per
+// block costs more than decoding it.
+constexpr int kWriteBlock = 16 * kReadBlock;
 
 size_t readCallback(void* buffer, size_t size, size_t count, void* file)
 {
@@ -50,7 +53,7 @@ DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output
                     _wcserror(errno));
         return DecodeFailed;
     }
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadBlock]);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kWriteBlock]);
     if (!buffer) {
         fclose(file);
         return DecodeFailed;
@@ -79,6 +82,17 @@ DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output
             m_errorText = SystemErrorText(m_errorCode);
             throw CKestraException(L"error creating dest wav file", 0);
         }
+        int collected = 0;
+        auto writeCollected = [&] {
+            const bool written = writer.write(buffer.get(), collected);
+            collected = 0;
+            if (!written) {
+                m_errorCode = writer.lastSystemError();
+                m_errorText = SystemErrorText(m_errorCode);
+                result = DecodeFailed;
+            }
+            return written;
+        };
         for (;;) {
             if (progress->isCancelled()) {
                 TraceFormat(LOG_DEBUG, L"ogg decoding canceled");
@@ -86,19 +100,19 @@ DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output
                 break;
             }
             int section = 0;
-            const long count = ov_read(&vf, buffer.get(), kReadBlock, 0, 2, 1, &section);
+            const long count =
+                ov_read(&vf, buffer.get() + collected, kReadBlock, 0, 2, 1, &section);
             if (count < 0)
                 throw CKestraException(L"error reading ogg file", 0);
-            if (count == 0)
-                break;
-            if (section != 0)
-                throw CKestraException(L"only one logical bitstream currently supported", 0);
-            if (!writer.write(buffer.get(), static_cast<int>(count))) {
-                m_errorCode = writer.lastSystemError();
-                m_errorText = SystemErrorText(m_errorCode);
-                result = DecodeFailed;
+            if (count == 0) {
+                writeCollected();
                 break;
             }
+            if (section != 0)
+                throw CKestraException(L"only one logical bitstream currently supported", 0);
+            collected += static_cast<int>(count);
+            if (collected + kReadBlock > kWriteBlock && !writeCollected())
+                break;
             progress->setPos(static_cast<UINT>(ov_raw_tell(&vf)));
         }
     } catch (const CKestraException& e) {

@@ -3,6 +3,47 @@
 #include "DataExchange.h"
 #include "res/resource.h"
 
+namespace {
+
+constexpr uint64_t kPumpIntervalMs = 10;
+
+} // namespace
+
+CProgressDlg::CBar::Shown CProgressDlg::CBar::shownNow(int bar) const
+{
+    const CBarInfo* info = barAt(bar);
+    if (!info)
+        return {};
+    const bool vertical = info->style & PBS_BAR_VERTICAL;
+    const long long length = vertical ? info->barRect.Height() : info->barRect.Width();
+    const long long span = static_cast<long long>(info->upper) - info->lower;
+    Shown shown;
+    shown.length = span == 0
+                       ? 0
+                       : static_cast<int>((static_cast<long long>(info->position) - info->lower) *
+                                          length / span);
+    shown.text = FormatBarText(bar);
+    return shown;
+}
+
+bool CProgressDlg::CBar::NeedsRedraw(int bar) const
+{
+    // Before its first painting the bar's size is not known.
+    const CBarInfo* info = barAt(bar);
+    if (!info || info->barRect.IsRectEmpty() || (info->style & PBS_SNAKE) || bar != 0)
+        return true;
+    const Shown now = shownNow(bar);
+    return now.length != m_painted.length || now.text != m_painted.text;
+}
+
+LRESULT CProgressDlg::CBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CProgressCtrlX::WindowProc(msg, wParam, lParam);
+    if (msg == WM_PAINT)
+        m_painted = shownNow(0);
+    return result;
+}
+
 CProgressDlg::CProgressDlg(CWnd* owner) : CDialog(IDD_PROGRESS, owner) {}
 
 CProgressDlg::~CProgressDlg()
@@ -49,6 +90,15 @@ void CProgressDlg::pumpMessages()
         if (!TranslateMessage(&msg))
             DispatchMessageW(&msg);
     }
+}
+
+void CProgressDlg::pumpMessagesSometimes()
+{
+    const uint64_t now = GetTickCount64();
+    if (now - m_lastPump < kPumpIntervalMs)
+        return;
+    m_lastPump = now;
+    pumpMessages();
 }
 
 void CProgressDlg::updateText()
@@ -99,8 +149,7 @@ void CProgressDlg::setRange(UINT maximum)
 void CProgressDlg::setPos(UINT position)
 {
     m_progress.SetPos(static_cast<int>(position));
-    m_progress.Invalidate(TRUE);
-    pumpMessages();
+    pumpMessagesSometimes();
 }
 
 void CProgressDlg::offsetPos(UINT increment)
@@ -118,6 +167,6 @@ void CProgressDlg::show(bool visible)
 
 bool CProgressDlg::isCancelled()
 {
-    pumpMessages();
+    pumpMessagesSometimes();
     return m_cancelled;
 }
