@@ -1,0 +1,186 @@
+// A hundred files opened one after another in one process through the
+// exported facade: what the component takes from the system for an open it
+// gives back by the next, so a long session in the host does not run the
+// process out of handles, GDI objects or windows.
+#include "LoadRun.h"
+#include "ResourceCounts.h"
+
+#include "TarviskLoader.h"
+#include "refhost/FolderSkinParser.h"
+#include "res/resource.h"
+#include "support/AudioFixtures.h"
+#include "support/MemoryConfigStore.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace {
+
+// A saw tone that differs per file: format and length change with n, and every
+// file is long enough for a default cut.
+std::string toneSamples(int n, uint16_t channels, uint32_t rate, uint16_t bits)
+{
+    const size_t frames = rate * (2100 + 37 * static_cast<size_t>(n % 50)) / 1000;
+    const size_t bytesPerSample = bits / 8;
+    std::string samples(frames * channels * bytesPerSample, '\0');
+    for (size_t i = 0; i < frames * channels; ++i) {
+        const int level = static_cast<int>((i * (n + 3)) % 200) - 100;
+        if (bits == 8) {
+            samples[i] = static_cast<char>(128 + level);
+        } else {
+            const int16_t value = static_cast<int16_t>(level * 150);
+            samples[2 * i] = static_cast<char>(value & 0xFF);
+            samples[2 * i + 1] = static_cast<char>((value >> 8) & 0xFF);
+        }
+    }
+    return samples;
+}
+
+class OpenLoad : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tarvisk.load()) << "Tarvisk.dll beside the test";
+        edition.Format(L"OpenLoad%X", GetCurrentProcessId());
+        host = FixedHostInfo(edition);
+        store.preset(L"Common", L"TempFolder", temp.path());
+        info.skinParser = &skin;
+        info.configStore = &store;
+        info.hostInfo = &host;
+        info.helpLink = L"help.chm";
+        ASSERT_TRUE(tarvisk.init(info, nullptr));
+    }
+
+    void TearDown() override
+    {
+        tarvisk.destroy();
+        tarvisk.unload();
+        wchar_t local[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+        RemoveTree(CString(local) + L"\\Verlanis\\Sorvenne_" + edition);
+    }
+
+    // File n of the run: WAVs of every width, channel count and rate the
+    // reader takes, with an MP3 and an Ogg Vorbis file among them.
+    CString fileFor(int n)
+    {
+        CString name;
+        if (n % 10 == 3 || n % 10 == 7) {
+            const wchar_t* source = n % 10 == 3 ? L"tone.mp3" : L"mono22k.ogg";
+            name.Format(L"song%03d%s", n, n % 10 == 3 ? L".mp3" : L".ogg");
+            const CString path = songs.file(name);
+            CopyFileW(FixturePath(source), path, FALSE);
+            return path;
+        }
+        static const uint32_t rates[] = {8000, 11025, 22050, 44100};
+        const uint16_t channels = static_cast<uint16_t>(1 + n % 2);
+        const uint16_t bits = n % 5 == 0 ? 8 : 16;
+        const uint32_t rate = rates[(n / 2) % 4];
+        name.Format(L"song%03d.wav", n);
+        const CString path = songs.file(name);
+        WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits,
+                                          toneSamples(n, channels, rate, bits)));
+        return path;
+    }
+
+    // Opens the file, plays the cut a moment, stops and closes the editor,
+    // as a user going through a folder of songs would.
+    void openPlayAndClose(const CString& path)
+    {
+        tarvisk.openFile(path);
+        const HWND dialog = tarvisk.getMainWindow();
+        const HWND editor = GetDlgItem(dialog, 1);
+        SendMessageW(editor, WM_COMMAND, MAKEWPARAM(ID_VIEW_PLAY_CUT, 0), 0);
+        pump(30);
+        SendMessageW(editor, WM_COMMAND, MAKEWPARAM(ID_VIEW_STOP, 0), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_EXIT_BUTTON, 0), 0);
+        pump(0);
+    }
+
+    static void pump(DWORD milliseconds)
+    {
+        const ULONGLONG until = GetTickCount64() + milliseconds;
+        do {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if (GetTickCount64() < until)
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        } while (GetTickCount64() < until);
+    }
+
+    CTarviskLibrary tarvisk;
+    TempDir temp;
+    TempDir songs;
+    MemoryConfigStore store;
+    CString edition;
+    FixedHostInfo host;
+    // ctest runs the cases in the binaries' folder, where the build puts the skin.
+    CFolderSkinParser skin{L"skin"};
+    CTarvisk::TVSKInitInfo info;
+};
+
+} // namespace
+
+TEST(ResourceCountsTest, FollowAHandleAGdiObjectAndAWindow)
+{
+    const ResourceCounts before = ResourceCounts::now();
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    const ResourceCounts during = ResourceCounts::now();
+    DestroyWindow(window);
+    DeleteObject(brush);
+    CloseHandle(event);
+    const ResourceCounts after = ResourceCounts::now();
+
+    EXPECT_EQ(during.kernelHandles, before.kernelHandles + 1);
+    // Wine adds its input-method window to a thread's first window.
+    EXPECT_GE(during.windows, before.windows + 1);
+    EXPECT_EQ(after.kernelHandles, before.kernelHandles);
+    EXPECT_EQ(after.windows, before.windows);
+    ASSERT_TRUE(ResourceCounts::gdiTableReadable());
+    EXPECT_EQ(during.gdiTableEntries, before.gdiTableEntries + 1);
+    EXPECT_EQ(after.gdiTableEntries, before.gdiTableEntries);
+    // Wine answers 0 here; on Windows the count follows the brush and the window.
+    if (before.guiGdi != 0) {
+        EXPECT_EQ(during.guiGdi, before.guiGdi + 1);
+        EXPECT_EQ(after.guiGdi, before.guiGdi);
+    }
+    std::printf("resource counts: %s\n", before.describe().c_str());
+}
+
+TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
+{
+    const int opens = ScaledCount(100);
+    MessageBoxWatcher boxes;
+    // The first opens load the decoders, the audio driver and the fonts,
+    // which stay for the life of the process.
+    for (int n = 0; n < 10; ++n)
+        openPlayAndClose(fileFor(1000 + n));
+    StallWatchdog watchdog("opens", opens, 60000);
+    const ResourceCounts start = ResourceCounts::now();
+    for (int n = 0; n < opens; ++n) {
+        const CString path = fileFor(n);
+        openPlayAndClose(path);
+        DeleteFileW(path);
+        watchdog.step();
+    }
+    ASSERT_TRUE(boxes.texts().empty()) << Narrow(boxes.texts()[0]);
+    const ResourceCounts end = ResourceCounts::now();
+
+    std::printf("after warm-up: %s\nafter %d opens: %s\n", start.describe().c_str(), opens,
+                end.describe().c_str());
+    EXPECT_LE(end.kernelHandles, start.kernelHandles);
+    EXPECT_LE(end.gdiTableEntries, start.gdiTableEntries);
+    EXPECT_LE(end.windows, start.windows);
+    EXPECT_LE(end.guiGdi, start.guiGdi);
+    EXPECT_LE(end.guiUser, start.guiUser);
+}
