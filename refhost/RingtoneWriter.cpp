@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <vector>
 
 namespace {
@@ -99,6 +100,30 @@ double envelope(int64_t t, int64_t begin, int64_t end, int32_t fadeIn, int32_t f
 
 } // namespace
 
+namespace {
+
+// Longest name kept: leaves room in a 255-character file name for the
+// extension and the partial file's suffix.
+constexpr size_t kMaxNameLength = 200;
+
+// Names the system opens as devices, whatever extension follows:
+// "NUL.wav" would swallow the ringtone and report success.
+bool isDeviceName(const std::wstring& name)
+{
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ')
+        stem.pop_back();
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (_wcsicmp(stem.c_str(), device) == 0)
+            return true;
+    }
+    const bool port = stem.size() == 4 && (_wcsnicmp(stem.c_str(), L"COM", 3) == 0 ||
+                                           _wcsnicmp(stem.c_str(), L"LPT", 3) == 0);
+    return port && (iswdigit(stem[3]) || wcschr(L"\u00B9\u00B2\u00B3", stem[3]));
+}
+
+} // namespace
+
 std::wstring RingtoneFileName(const std::wstring& trackName)
 {
     std::wstring name;
@@ -107,11 +132,19 @@ std::wstring RingtoneFileName(const std::wstring& trackName)
             continue;
         name += ch;
     }
+    if (name.size() > kMaxNameLength) {
+        name.resize(kMaxNameLength);
+        // Half a surrogate pair is no character.
+        if (IS_HIGH_SURROGATE(name.back()))
+            name.pop_back();
+    }
     const size_t first = name.find_first_not_of(L". ");
     name = first == std::wstring::npos ? std::wstring() : name.substr(first);
     while (!name.empty() && (name.back() == L' ' || name.back() == L'.'))
         name.pop_back();
-    return name.empty() ? L"Ringtone" : name;
+    if (name.empty())
+        return L"Ringtone";
+    return isDeviceName(name) ? L"_" + name : name;
 }
 
 bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstring& error)
@@ -127,8 +160,10 @@ bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstr
     }
     const uint32_t frameBytes = format.channels * 2u;
     const int64_t totalFrames = dataSize / frameBytes;
-    const int64_t firstFrame = std::clamp<int64_t>(request.begin * format.rate / 1000, 0, totalFrames);
-    const int64_t endFrame = std::clamp<int64_t>(request.end * format.rate / 1000, firstFrame, totalFrames);
+    const int64_t firstFrame =
+        std::clamp<int64_t>(request.begin * format.rate / 1000, 0, totalFrames);
+    const int64_t endFrame =
+        std::clamp<int64_t>(request.end * format.rate / 1000, firstFrame, totalFrames);
     if (endFrame == firstFrame) {
         error = L"the cut holds no audio";
         return false;
@@ -141,14 +176,15 @@ bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstr
     const std::wstring partial = path + L".part";
     bool written = false;
     {
-        File out(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        File out(
+            CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         const uint32_t bytes = static_cast<uint32_t>((endFrame - firstFrame) * frameBytes);
         const uint32_t riffSize = 36 + bytes;
         const uint16_t blockAlign = static_cast<uint16_t>(frameBytes);
         const uint32_t byteRate = format.rate * frameBytes;
         const uint16_t pcm = WAVE_FORMAT_PCM, bits = 16;
-        written = out.ok() && out.write("RIFF", 4) && out.write(&riffSize, 4) &&
-                  out.write("WAVEfmt ", 8);
+        written =
+            out.ok() && out.write("RIFF", 4) && out.write(&riffSize, 4) && out.write("WAVEfmt ", 8);
         const uint32_t fmtSize = 16;
         written = written && out.write(&fmtSize, 4) && out.write(&pcm, 2) &&
                   out.write(&format.channels, 2) && out.write(&format.rate, 4) &&

@@ -17,8 +17,9 @@ struct RingtoneRequest {
 };
 
 // The file name a track name gives: path separators, reserved characters and
-// leading dots removed, so the file stays inside the output folder;
-// "Ringtone" when nothing is left.
+// leading dots removed, so the file stays inside the output folder; cut to
+// 200 characters; a device name (CON, NUL, COM1...) gets a leading "_" so it
+// names a file; "Ringtone" when nothing is left.
 std::wstring RingtoneFileName(const std::wstring& trackName);
 
 // Writes the ringtone; on failure returns false and describes why in error.

@@ -1,0 +1,99 @@
+// What the reference host does with what the component hands it: a track
+// name typed by the user becomes a file that lands inside the output
+// folder, whatever the name holds.
+#include "refhost/RingtoneWriter.h"
+
+#include "support/AudioFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::set<std::wstring> filesIn(const CString& folder)
+{
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(folder + L"\\*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.insert(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::wstring folderOf(const std::wstring& path)
+{
+    wchar_t full[MAX_PATH * 2] = {};
+    GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+    std::wstring text = full;
+    return text.substr(0, text.rfind(L'\\'));
+}
+
+} // namespace
+
+TEST(HostileTrackNames, EveryNameGivesARealFileInsideTheOutputFolder)
+{
+    TempDir root;
+    const CString output = root.file(L"out");
+    CreateDirectoryW(output, nullptr);
+    const CString decoded = root.file(L"temp.in");
+    WriteFileBytes(decoded,
+                   MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, std::string(2 * 3000, '\x10')));
+
+    const std::vector<std::wstring> names = {
+        L"..",
+        L"..\\..\\escaped",
+        L"../../escaped",
+        L"C:\\Windows\\escaped",
+        L"C:escaped",
+        L"\\\\server\\share\\escaped",
+        L"\\\\?\\C:\\escaped",
+        L"CON",
+        L"nul",
+        L"COM1",
+        L"lpt9",
+        L"AUX",
+        L"PRN",
+        L"CON.txt",
+        L"Com1 ",
+        L"NUL.wav",
+        L"CONIN$",
+        L"conout$",
+        L"name. . .",
+        L"   ",
+        L"",
+        L"tab\there\r\nnewline",
+        L"stream:name",
+        std::wstring(300, L'x'),
+        std::wstring(250, L'y') + L"\\..\\..",
+        std::wstring(199, L'z') + L"\U0001F3B5tail",
+    };
+    std::set<std::wstring> written;
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(Narrow(name.c_str()));
+        RingtoneRequest request{decoded.str(), output.str(), name, 500, 1500, 0, 0};
+        std::wstring path, error;
+        ASSERT_TRUE(WriteRingtone(request, path, error)) << Narrow(error.c_str());
+        EXPECT_EQ(folderOf(path), output.str()) << Narrow(path.c_str());
+        const std::wstring file = path.substr(path.rfind(L'\\') + 1);
+        EXPECT_TRUE(filesIn(output).count(file))
+            << "not a file of the folder: " << Narrow(path.c_str());
+        const WavFileContents wav = ReadWavFile(path.c_str());
+        EXPECT_TRUE(wav.valid) << "the cut went to a device, not a file";
+        EXPECT_EQ(wav.samples.size(), 2000u);
+        EXPECT_LE(file.size(), 255u);
+        written.insert(file);
+        DeleteFileW(path.c_str());
+    }
+    EXPECT_TRUE(filesIn(output).empty()) << "no partial files left behind";
+    EXPECT_EQ(filesIn(root.path()), (std::set<std::wstring>{L"out", L"temp.in"}))
+        << "nothing written beside the output folder";
+}
