@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -20,7 +21,9 @@ constexpr UINT kReadBlock = 100000;
 
 int sampleAt(const BYTE* samples, size_t index)
 {
-    return static_cast<int16_t>(samples[2 * index] | (samples[2 * index + 1] << 8));
+    int16_t sample;
+    memcpy(&sample, samples + 2 * index, sizeof sample);
+    return sample;
 }
 
 } // namespace
@@ -31,12 +34,16 @@ int computePeak(const BYTE* samples, UINT byteCount, const WAVEFORMATEX& format)
         return 0;
     const size_t frames = static_cast<size_t>(byteCount * 8.0 / format.nChannels / 16);
     int peak = 0;
-    for (size_t frame = 0; frame < frames; ++frame) {
-        const size_t first = frame * format.nChannels;
-        peak = std::max(peak, std::abs(sampleAt(samples, first)));
-        if (format.nChannels == 2)
-            peak = std::max(peak, std::abs(sampleAt(samples, first + 1)));
+    // Mono and stereo count every sample: one plain loop the compiler turns
+    // into vector code. Wider layouts count the first channel only.
+    if (format.nChannels <= 2) {
+        const size_t count = frames * format.nChannels;
+        for (size_t i = 0; i < count; ++i)
+            peak = std::max(peak, std::abs(sampleAt(samples, i)));
+        return peak;
     }
+    for (size_t frame = 0; frame < frames; ++frame)
+        peak = std::max(peak, std::abs(sampleAt(samples, frame * format.nChannels)));
     return peak;
 }
 

@@ -179,10 +179,9 @@ int CMp3Decoder::writeFrame(const mad_pcm* pcm)
         const int16_t out[2] = {
             convertSample(m_channels == 2 || !sourceStereo ? left : (left >> 1) + (right >> 1)),
             convertSample(right)};
-        for (WORD c = 0; c < m_channels; ++c) {
-            m_outputBuffer[m_outputCount++] = static_cast<BYTE>(out[c] & 0xFF);
-            m_outputBuffer[m_outputCount++] = static_cast<BYTE>((out[c] >> 8) & 0xFF);
-        }
+        // Little-endian like the WAV file, so the samples go in as they are.
+        memcpy(m_outputBuffer.get() + m_outputCount, out, 2u * m_channels);
+        m_outputCount += 2u * m_channels;
         if (m_outputCount + 4 > kOutputCapacity && !flushOutput())
             return MAD_FLOW_BREAK;
     }
