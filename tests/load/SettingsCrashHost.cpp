@@ -1,0 +1,50 @@
+// A host that dies hard: it loads the component with the reference host's
+// INI store, opens a file, closes the editor as the user would, tells the
+// test so through the named event, and then waits to be killed.
+//
+//   SettingsCrashHost.exe CONFIG.ini SKINFOLDER AUDIOFILE EVENTNAME
+#include "TarviskLoader.h"
+#include "refhost/FolderSkinParser.h"
+#include "refhost/IniConfigStore.h"
+#include "res/resource.h"
+
+#include <cstdio>
+
+namespace {
+
+class CHostInfo : public IHostInfo {
+public:
+    CString GetEdition() override { return L"SettingsCrash"; }
+};
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 5) {
+        fwprintf(stderr, L"usage: SettingsCrashHost CONFIG SKIN AUDIOFILE EVENT\n");
+        return 2;
+    }
+    HANDLE closed = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[4]);
+    CTarviskLibrary tarvisk;
+    if (!closed || !tarvisk.load()) {
+        fwprintf(stderr, L"SettingsCrashHost: no event or no Tarvisk.dll\n");
+        return 1;
+    }
+    CIniConfigStore store(argv[1]);
+    CHostInfo hostInfo;
+    CFolderSkinParser skin(argv[2]);
+    CTarvisk::TVSKInitInfo info;
+    info.skinParser = &skin;
+    info.configStore = &store;
+    info.hostInfo = &hostInfo;
+    info.helpLink = L"help.chm";
+    if (!tarvisk.init(info, nullptr))
+        return 1;
+    tarvisk.openFile(argv[3]);
+    SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, MAKEWPARAM(IDC_EXIT_BUTTON, 0), 0);
+    SetEvent(closed);
+    // No destroy, no unload, no exit: the test ends this process from outside.
+    Sleep(INFINITE);
+    return 0;
+}
