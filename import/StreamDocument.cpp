@@ -80,6 +80,20 @@ CStreamDocument::~CStreamDocument()
         g_document = nullptr;
 }
 
+void CStreamDocument::assureWorkFolder()
+{
+    // The folder is made at start-up, but it may be removed while the editor
+    // runs; every step of an open writes into it.
+    const CString folder = GetMVSettings().GetWorkFolder();
+    if (CreateDirectoryTree(folder, nullptr))
+        return;
+    const DWORD error = GetLastError();
+    CString message;
+    message.Format(loadedString(IDS_WORK_FOLDER_UNUSABLE), folder.GetString(),
+                   SystemErrorText(error).GetString());
+    throw CKestraException(message, CKestraException::ShowUnchanged);
+}
+
 CString CStreamDocument::temporaryBase() const
 {
     CString base = GetMVSettings().GetWorkFolder();
@@ -342,6 +356,7 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
     bool opened = false;
     std::unique_ptr<CWavReader> reader;
     try {
+        assureWorkFolder();
         CString source;
         if (wavPath)
             source = wavPath;

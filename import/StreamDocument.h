@@ -65,6 +65,8 @@ public:
     const CString& getOpenFilter() const { return m_openFilter; }
 
 private:
+    // Makes the work folder again when it has gone; throws when it cannot.
+    static void assureWorkFolder();
     CString temporaryBase() const;
     void applyDefaultCut();
     void loadNames(const wchar_t* input);

@@ -22,20 +22,6 @@ namespace {
 // A case that takes longer than this is taken to hang.
 constexpr DWORD kCaseBound = 60;
 
-CString resourceText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
-CString formatted(UINT id, const wchar_t* argument)
-{
-    CString text;
-    text.Format(resourceText(id), argument);
-    return text;
-}
-
 class MalformedInputTest : public testing::Test {
 protected:
     MalformedInputTest() : harness(work.path()) { CoInitialize(nullptr); }

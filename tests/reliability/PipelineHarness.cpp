@@ -202,6 +202,20 @@ bool PipelineHarness::playTail(const CString& wavPath, int64_t durationMs)
     return wait.error;
 }
 
+CString resourceText(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+CString formatted(UINT id, const wchar_t* argument)
+{
+    CString text;
+    text.Format(resourceText(id), argument);
+    return text;
+}
+
 bool FileExists(const wchar_t* path)
 {
     return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;

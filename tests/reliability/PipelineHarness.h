@@ -86,3 +86,7 @@ private:
 // A complete RIFF WAVE file: both size fields agree with the file's length.
 bool IsCompleteWav(const wchar_t* path);
 bool FileExists(const wchar_t* path);
+// A string of the component's resources, in the language the tests load.
+CString resourceText(UINT id);
+// The resource string with its one %s filled in.
+CString formatted(UINT id, const wchar_t* argument);

@@ -10,17 +10,6 @@
 // Faults of the machine around the component: each gives its message,
 // leaves no partial output and the editor opens the next file.
 
-namespace {
-
-CString resourceText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
-} // namespace
-
 // Runs for real only in the ctest case WindowsMediaRuntimeMissing, whose Wine
 // has wmvcore disabled.
 TEST(RuntimeFaults, MissingWindowsMediaRuntimeIsReportedAndWavStillOpens)
