@@ -55,8 +55,7 @@ void moveCut(CCutRegion& cut, int64_t begin, int64_t end)
 } // namespace
 
 CStreamViewCtrl::CStreamViewCtrl()
-    : m_arrowCursor(::LoadCursorW(nullptr, IDC_ARROW)),
-      m_currentCursor(m_arrowCursor),
+    : m_arrowCursor(::LoadCursorW(nullptr, IDC_ARROW)), m_currentCursor(m_arrowCursor),
       m_player(std::make_unique<CWavPlayer>(this))
 {
     for (size_t role = 0; role < m_builtinCursors.size(); ++role)
@@ -200,8 +199,8 @@ void CStreamViewCtrl::composeFrame(CDC& paintDc)
         WaveformValues waveform;
         if (m_document &&
             model.visibleEnd() - model.visibleStart() < CStreamProgressCtrlBase::maxWaveformSpan)
-            waveform.values = m_document->readDatRange(model.visibleStart(), model.visibleEnd(),
-                                                       &waveform.count);
+            waveform.values =
+                m_document->readDatRange(model.visibleStart(), model.visibleEnd(), &waveform.count);
         painter.paintModelLayers(model, waveform);
     }
     painter.paintPositionMarks(m_positionLayer);
@@ -791,6 +790,7 @@ void CStreamViewCtrl::playFromPosition()
     {
         CSingleLock lock(&m_lock, TRUE);
         m_playingCut = false;
+        m_endPending = false;
         m_playing =
             m_player->play(m_document->getWavPath(), pos, m_playEnd, &m_document->cutRegion());
     }
@@ -815,9 +815,9 @@ void CStreamViewCtrl::playCut()
     m_lastClock = wallClock();
     m_playEnd = cut.end;
     m_playingCut = true;
-    m_repeatPending = false;
-    m_playing = m_player->play(m_document->getWavPath(), cut.begin, cut.end,
-                               &m_document->cutRegion());
+    m_endPending = false;
+    m_playing =
+        m_player->play(m_document->getWavPath(), cut.begin, cut.end, &m_document->cutRegion());
     lock.Unlock();
     Invalidate(FALSE);
     notifyParent();
@@ -826,7 +826,7 @@ void CStreamViewCtrl::playCut()
 void CStreamViewCtrl::stopPlaying()
 {
     CSingleLock lock(&m_lock, TRUE);
-    m_repeatPending = false;
+    m_endPending = false;
     if (!m_playing)
         return;
     // The player's thread may need this lock to finish.
@@ -834,7 +834,7 @@ void CStreamViewCtrl::stopPlaying()
     m_player->stop();
     lock.Lock();
     m_playing = m_playingCut = false;
-    m_repeatPending = false;
+    m_endPending = false;
     lock.Unlock();
     Invalidate(TRUE);
     notifyParent();
@@ -846,6 +846,7 @@ void CStreamViewCtrl::onPlayingFinished(bool error)
     if (!m_playing)
         return;
     m_repeatPending = m_playingCut && !error;
+    m_endPending = true;
     m_playing = m_playingCut = false;
     // The rest waits for the window's own thread: the user-interface thread
     // may be blocked in stop, waiting for this thread.
@@ -856,17 +857,22 @@ void CStreamViewCtrl::onPlaybackEnded(bool error)
 {
     Invalidate(TRUE);
     notifyParent();
+    CSingleLock lock(&m_lock, TRUE);
+    // A stop or a new start since the end was reported leaves it stale: the
+    // position, the error and the repeat would act on what runs now.
+    if (!m_endPending)
+        return;
+    m_endPending = false;
+    const bool repeat = m_repeatPending;
+    lock.Unlock();
     if (error) {
         ErrorBoxRes(m_hWnd, IDS_ERROR_STARTING_PLAYING);
         return;
     }
     m_positionLayer.ensurePosVisible(m_playEnd);
     Invalidate(TRUE);
-    CSingleLock lock(&m_lock, TRUE);
-    if (m_repeatPending) {
-        m_repeatPending = false;
+    if (repeat)
         PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_PLAY_CUT, 0));
-    }
 }
 
 void CStreamViewCtrl::updateTimerPeriod()

@@ -136,7 +136,10 @@ private:
 
     bool m_playing = false;
     bool m_playingCut = false;
-    // A finished cut waits to start again; a stop in between cancels it.
+    // An end reported by the player's thread waits for the window's thread;
+    // a stop or a new start in between makes it stale.
+    bool m_endPending = false;
+    // The reported end was that of a cut, which starts again.
     bool m_repeatPending = false;
     int64_t m_lastClock = 0;
     int64_t m_playEnd = 0;

@@ -68,3 +68,24 @@ TEST_F(CutLoopLoad, HundredCutLoopsStoppedAtRandomMomentsStayStopped)
     std::printf("%d loops, %d stopped inside the notification, %d after a restart\n", loops,
                 stopsInNotification, stopsAfterRestart);
 }
+
+TEST_F(CutLoopLoad, EndOfAStoppedPlaybackDoesNotMoveTheNextOne)
+{
+    openSilence(2100);
+    ResetEvent(view.entered);
+    command(ID_VIEW_PLAY_CUT);
+    ASSERT_EQ(WaitForSingleObject(view.entered, 30000), WAIT_OBJECT_0);
+    // The end is reported and its handling waits in the queue, unhandled.
+    const ULONGLONG giveUp = GetTickCount64() + 30000;
+    while (view.isPlaying() && GetTickCount64() < giveUp)
+        Sleep(5);
+    ASSERT_FALSE(view.isPlaying());
+    command(ID_VIEW_STOP);
+    const int64_t start = pos();
+    command(ID_VIEW_PLAY);
+    ASSERT_TRUE(view.isPlaying());
+    PumpMessages();
+    EXPECT_TRUE(view.isPlaying());
+    EXPECT_LT(pos(), start + 500) << "the stopped playback's end moved the position to its end";
+    command(ID_VIEW_STOP);
+}
