@@ -12,29 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-// Wine waits up to two seconds for a window manager to confirm that a hidden
-// window is withdrawn, and the display of the tests has none: every open
-// hides its progress window twice. Windows of this executable are left
-// unmanaged; Wine reads the setting when the process starts, so the listing
-// run that precedes every test case makes it take effect.
-struct UnmanagedWindows {
-    UnmanagedWindows()
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER,
-                            L"Software\\Wine\\AppDefaults\\ReliabilityTests.exe\\X11 Driver", 0,
-                            nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"),
-                       2 * sizeof(wchar_t));
-        RegCloseKey(key);
-    }
-} g_unmanagedWindows;
-
-} // namespace
-
 Watchdog::Watchdog(DWORD seconds)
     : m_bound(seconds), m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
