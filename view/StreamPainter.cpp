@@ -5,6 +5,7 @@
 #include "widgets/BitmapDrawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -184,10 +185,13 @@ void CStreamPainter::paintWaveform(const CStreamProgressCtrlBase& model,
     pen.CreatePen(PS_SOLID, 1, m_skin.waveformColor);
     SelectScope selected(m_target, pen);
 
+    // A DAT value is one signed byte: its offset is looked up, not mapped
+    // again for each of the hundreds of thousands of values in view.
     const double scale = m_skin.waveHalf / 128.0;
-    auto offset = [&](int64_t index) {
-        return static_cast<int>(model.mapAmplitude(waveform.at(index)) * scale);
-    };
+    std::array<int, 256> offsets;
+    for (int value = -128; value < 128; ++value)
+        offsets[value + 128] = static_cast<int>(model.mapAmplitude(value) * scale);
+    auto offset = [&](int64_t index) { return offsets[waveform.at(index) + 128]; };
     int64_t i = static_cast<int64_t>((from - model.visibleStart()) / waveform.msPerValue);
     float xf = static_cast<float>(model.timeToPixel(from, true));
     const int xEnd = model.timeToPixel(to, true);
