@@ -72,9 +72,11 @@ bool CWavWriter::write(const void* data, int length)
     if (written == length)
         return true;
     // A short write (a full disk) loses samples just as a failed one does.
-    m_lastSystemError = GetLastError();
-    if (m_lastSystemError == 0)
-        m_lastSystemError = ERROR_DISK_FULL;
+    // mmioWrite leaves the last error as it found it when it stores only
+    // part of the block, so only a refused write carries its own reason.
+    m_lastSystemError = written < 0 ? GetLastError() : ERROR_DISK_FULL;
+    if (m_lastSystemError == 0 || m_lastSystemError == static_cast<DWORD>(-1))
+        m_lastSystemError = ERROR_WRITE_FAULT;
     TraceFormat(LOG_ERROR, L"CWavWriter::write: error writing to wav file (%d)",
                 static_cast<int>(m_lastSystemError));
     return false;

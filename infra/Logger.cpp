@@ -1,5 +1,7 @@
 #include "infra/Logger.h"
 
+#include "infra/Paths.h"
+
 #include <cwctype>
 
 namespace {
@@ -71,7 +73,15 @@ bool CLoggerEx::Open()
     if (IsOpen())
         return true;
     m_openingTime = now();
-    m_file = CreateLogFile(LogFileName(m_filePrefix, m_openingTime));
+    const CString name = LogFileName(m_filePrefix, m_openingTime);
+    m_file = CreateLogFile(name);
+    // A log folder cleaned away while the host runs is made again, so the
+    // next file (a new day, a raised level) still has somewhere to go.
+    if (!IsOpen() && GetLastError() == ERROR_PATH_NOT_FOUND) {
+        const int slash = name.ReverseFind(L'\\');
+        if (slash > 0 && CreateDirectoryTree(name.Left(slash), nullptr))
+            m_file = CreateLogFile(name);
+    }
     if (!IsOpen())
         return false;
     if (!m_banner.IsEmpty()) {

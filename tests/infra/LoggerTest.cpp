@@ -22,12 +22,12 @@ void setClock(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD seco
     g_clock = SYSTEMTIME{year, month, 0, day, hour, minute, second, ms};
 }
 
-// Log files of this process in folder, in name order.
-std::vector<CString> logFiles(const TempDir& dir)
+// Log files in folder, in name order.
+std::vector<CString> logFiles(const CString& folder)
 {
     std::vector<CString> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(dir.file(L"*.txt"), &found);
+    HANDLE search = FindFirstFileW(folder + L"\\*.txt", &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
@@ -120,7 +120,7 @@ TEST_F(LoggerFile, LevelZeroWritesNothingAndMakesNoFile)
     logger.Log(LOG_ERROR, L"dropped");
     logger.Log(LOG_VERBOSE, L"dropped");
     EXPECT_FALSE(logger.IsOpen());
-    EXPECT_TRUE(logFiles(dir).empty());
+    EXPECT_TRUE(logFiles(dir.path()).empty());
 }
 
 TEST_F(LoggerFile, FileIsNamedByTimeAndProcessAndStartsWithTheBanner)
@@ -132,7 +132,7 @@ TEST_F(LoggerFile, FileIsNamedByTimeAndProcessAndStartsWithTheBanner)
 
     CString expectedName;
     expectedName.Format(L"Log_20260304_050607_%X.txt", GetCurrentProcessId());
-    ASSERT_EQ(logFiles(dir), std::vector<CString>{expectedName});
+    ASSERT_EQ(logFiles(dir.path()), std::vector<CString>{expectedName});
 
     const std::string bytes = ReadFileBytes(dir.file(expectedName));
     ASSERT_GE(bytes.size(), 2u);
@@ -147,10 +147,10 @@ TEST_F(LoggerFile, FileIsNamedByTimeAndProcessAndStartsWithTheBanner)
 TEST_F(LoggerFile, RaisingTheLevelLaterCreatesTheFileAtTheNextMessage)
 {
     logger.SetBanner(L"banner", true);
-    EXPECT_TRUE(logFiles(dir).empty());
+    EXPECT_TRUE(logFiles(dir.path()).empty());
     logger.SetLevel(LOG_INFO);
     logger.Log(LOG_INFO, L"now");
-    const auto files = logFiles(dir);
+    const auto files = logFiles(dir.path());
     ASSERT_EQ(files.size(), 1u);
     const CString text = fileText(files[0]);
     // "hh:mm:ss.mmm <thread>" comes first: the banner is the first line.
@@ -167,7 +167,7 @@ TEST_F(LoggerFile, FirstMessageAfterMidnightStartsANewFile)
     setClock(2026, 3, 5, 0, 0, 1, 5);
     logger.Log(LOG_INFO, L"early");
 
-    const auto files = logFiles(dir);
+    const auto files = logFiles(dir.path());
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].Left(20), CString(L"Log_20260304_235959_"));
     EXPECT_EQ(files[1].Left(20), CString(L"Log_20260305_000001_"));
@@ -178,17 +178,29 @@ TEST_F(LoggerFile, FirstMessageAfterMidnightStartsANewFile)
                                       L" INF: early\r\n");
 }
 
-TEST_F(LoggerFile, MissingFolderLosesTheFileButNotTheCaller)
+TEST_F(LoggerFile, VanishedFolderIsMadeAgainAndAnUnusableOneDisturbsNobody)
 {
-    logger.SetFilePrefix(dir.file(L"missing\\Log"));
-    logger.SetLevel(LOG_VERBOSE);
-    logger.Log(LOG_ERROR, L"nowhere to go");
-    EXPECT_FALSE(logger.IsOpen());
-    // The folder appears: the next message makes the file.
-    CreateDirectoryW(dir.file(L"missing"), nullptr);
-    logger.Log(LOG_ERROR, L"found a home");
+    logger.SetLevel(LOG_INFO);
+    setClock(2026, 3, 4, 23, 59, 59, 0);
+    logger.SetFilePrefix(dir.file(L"gone\\deeper\\Log"));
+    logger.Log(LOG_INFO, L"first day");
     EXPECT_TRUE(logger.IsOpen());
     logger.Close();
+    // Cleaned away while the host runs: the next day's file makes it again.
+    RemoveTree(dir.file(L"gone"));
+    setClock(2026, 3, 5, 0, 0, 1, 0);
+    logger.Log(LOG_INFO, L"second day");
+    logger.Close();
+    const auto files = logFiles(dir.file(L"gone\\deeper"));
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_NE(fileText(L"gone\\deeper\\" + files[0]).Find(L"INF: second day\r\n"), -1);
+
+    // A file where the folder should be: the message is lost, the caller is not.
+    WriteFileBytes(dir.file(L"blocked"), "not a folder");
+    logger.SetFilePrefix(dir.file(L"blocked\\Log"));
+    logger.Log(LOG_ERROR, L"nowhere to go");
+    EXPECT_FALSE(logger.IsOpen());
+    EXPECT_EQ(ReadFileBytes(dir.file(L"blocked")), "not a folder");
 }
 
 TEST(LogFormatting, WideStringsAndSixtyFourBitNumbers)

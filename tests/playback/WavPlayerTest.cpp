@@ -219,3 +219,30 @@ TEST_F(WavPlayerTest, EmptyOrReversedRangeEndsAtOnce)
     ASSERT_TRUE(probe.waitForFinish());
     EXPECT_FALSE(probe.lastError);
 }
+
+// Runs for real only in the ctest case WaveOutputDeviceMissing, whose Wine
+// has no sound driver.
+TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
+{
+    if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_SOUND", nullptr, 0) == 0)
+        GTEST_SKIP() << "only in the run without a sound driver";
+    CLoggerEx& logger = GetLogger();
+    logger.SetFilePrefix(dir.file(L"PlayerLog"));
+    logger.SetLevel(LOG_ERROR);
+
+    const CString song = squareFile(L"song.wav", 1000);
+    CWavPlayer player(&probe);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        ASSERT_TRUE(player.play(song, 0, 1000, nullptr));
+        ASSERT_TRUE(probe.waitForFinish()) << "attempt " << attempt;
+        EXPECT_TRUE(probe.lastError) << "attempt " << attempt;
+        EXPECT_EQ(probe.calls, attempt);
+    }
+    player.stop();
+    EXPECT_FALSE(player.isPlaying());
+
+    logger.Close();
+    logger.SetLevel(LOG_NONE);
+    EXPECT_NE(logFileText(dir).find(L"error while playing: error initializing waveout: "),
+              std::wstring::npos);
+}

@@ -203,3 +203,14 @@ TEST_F(DiskFull, WhileBuildingTheDatFileItIsRemoved)
     fill((decoded + 4095) / 4096 * 4096);
     expectDiskFullThenOpens(input, SystemErrorText(ERROR_DISK_FULL));
 }
+
+TEST_F(DiskFull, WhileConvertingAnEightBitFileTheConvertedFileIsRemoved)
+{
+    // The 8-bit source lies off the small disk; its 16-bit copy, twice its
+    // size, does not fit on it.
+    TempDir source;
+    const CString input = source.file(L"long8.wav");
+    WriteFileBytes(input, MakeWavBytes(1, 1, 8000, 8, std::string(400000, '\x90')));
+    fill(64 * 1024);
+    expectDiskFullThenOpens(input, SystemErrorText(ERROR_DISK_FULL));
+}
