@@ -86,6 +86,7 @@ DecodeResult CMp3Decoder::decodeFile(const wchar_t* input, const wchar_t* output
     m_inputCount = m_outputCount = m_bytesRead = 0;
     m_formatKnown = false;
     m_cancelled = false;
+    m_endGuarded = false;
 
     mad_decoder decoder;
     mad_decoder_init(&decoder, this, Callbacks::input, nullptr, nullptr, Callbacks::output,
@@ -141,11 +142,18 @@ int CMp3Decoder::refill(mad_stream* stream)
         DWORD got = 0;
         if (!ReadFile(m_input, m_inputBuffer.get() + m_inputCount, room, &got, nullptr))
             return MAD_FLOW_BREAK;
-        if (got == 0)
-            return MAD_FLOW_STOP;
+        m_bytesRead += got;
+        if (got == 0) {
+            // libmad decodes a frame only once it sees MAD_BUFFER_GUARD bytes
+            // past it: zeros offered once at the end keep the last frame.
+            if (m_endGuarded || m_inputCount + MAD_BUFFER_GUARD > kInputCapacity)
+                return MAD_FLOW_STOP;
+            m_endGuarded = true;
+            memset(m_inputBuffer.get() + m_inputCount, 0, MAD_BUFFER_GUARD);
+            got = MAD_BUFFER_GUARD;
+        }
         m_inputCount += got;
         mad_stream_buffer(stream, m_inputBuffer.get(), m_inputCount);
-        m_bytesRead += got;
         return MAD_FLOW_CONTINUE;
     } catch (...) {
         TraceFormat(LOG_DETAIL, L"Unknown decoding exception.");

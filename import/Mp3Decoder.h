@@ -39,4 +39,5 @@ private:
     UINT m_bytesRead = 0;
     IOpProgress* m_progress = nullptr;
     bool m_cancelled = false;
+    bool m_endGuarded = false;
 };

@@ -94,6 +94,62 @@ TEST(Mp3Decoder, DecodesStereoAndMonoToTheSourceLength)
         EXPECT_GE(frames(wav), frames(source));
         EXPECT_LE(frames(wav), frames(source) + 4 * 1152);
     }
+    // The file twice over gives twice the frames: the last frame is not lost.
+    const CString twice = dir.file(L"twice.mp3");
+    WriteFileBytes(twice, ReadFileBytes(FixturePath(L"tone.mp3")) +
+                              ReadFileBytes(FixturePath(L"tone.mp3")));
+    CMp3Decoder once, again;
+    ASSERT_EQ(decode(once, FixturePath(L"tone.mp3"), dir.file(L"once.in")), DecodeDone);
+    ASSERT_EQ(decode(again, twice, dir.file(L"twice.in")), DecodeDone);
+    EXPECT_EQ(frames(ReadWavFile(dir.file(L"twice.in"))),
+              2 * frames(ReadWavFile(dir.file(L"once.in"))));
+}
+
+TEST(Mp3Decoder, LaterFramesTakeTheFirstFramesChannelLayout)
+{
+    TempDir dir;
+    const std::string stereoMp3 = ReadFileBytes(FixturePath(L"tone.mp3"));
+    const std::string monoMp3 = ReadFileBytes(FixturePath(L"mono.mp3"));
+    const auto decoded = [&](const wchar_t* name, const std::string& bytes) {
+        const CString input = dir.file(name);
+        WriteFileBytes(input, bytes);
+        CMp3Decoder decoder;
+        EXPECT_EQ(decode(decoder, input, dir.file(L"temp.in")), DecodeDone) << Narrow(name);
+        return ReadWavFile(dir.file(L"temp.in"));
+    };
+    const WavFileContents stereo = decoded(L"stereo.mp3", stereoMp3);
+    const WavFileContents mono = decoded(L"mono.mp3", monoMp3);
+    const auto sample = [](const WavFileContents& wav, size_t index) {
+        int16_t value;
+        memcpy(&value, wav.samples.data() + 2 * index, 2);
+        return static_cast<int>(value);
+    };
+    // The synthesis filter carries a channel's history across the seam, so
+    // the first frame after it is left out of the comparisons.
+    constexpr size_t kSeam = 1152;
+
+    // Stereo first: the mono frames fill both channels alike.
+    const WavFileContents widened = decoded(L"widened.mp3", stereoMp3 + monoMp3);
+    ASSERT_EQ(widened.channels, 2);
+    ASSERT_EQ(frames(widened), frames(stereo) + frames(mono));
+    int loudest = 0;
+    for (size_t frame = frames(stereo); frame < frames(widened); ++frame) {
+        ASSERT_EQ(sample(widened, 2 * frame), sample(widened, 2 * frame + 1)) << frame;
+        loudest = std::max(loudest, std::abs(sample(widened, 2 * frame)));
+        if (frame >= frames(stereo) + kSeam) {
+            ASSERT_EQ(sample(widened, 2 * frame), sample(mono, frame - frames(stereo))) << frame;
+        }
+    }
+    EXPECT_GT(loudest, 8000) << "the mono part is sound, not silence";
+
+    // Mono first: the stereo frames are mixed down to their channels' mean.
+    const WavFileContents narrowed = decoded(L"narrowed.mp3", monoMp3 + stereoMp3);
+    ASSERT_EQ(narrowed.channels, 1);
+    ASSERT_EQ(frames(narrowed), frames(mono) + frames(stereo));
+    for (size_t frame = kSeam; frame < frames(stereo); ++frame) {
+        const int mean = (sample(stereo, 2 * frame) + sample(stereo, 2 * frame + 1)) / 2;
+        ASSERT_NEAR(sample(narrowed, frames(mono) + frame), mean, 1) << frame;
+    }
 }
 
 TEST(Mp3Decoder, SkipsTheId3v2Tag)
