@@ -28,6 +28,33 @@ CString openFailureText(UINT code)
     return text;
 }
 
+// Wine's mmioOpen reports every failed open as a missing file and leaves no
+// last error; opening the file once more asks the system for the reason.
+UINT refinedOpenFailure(UINT code, const wchar_t* fileName)
+{
+    if (code != MMIOERR_FILENOTFOUND)
+        return code;
+    HANDLE probe = CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        return code;
+    }
+    switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return MMIOERR_SHARINGVIOLATION;
+    case ERROR_ACCESS_DENIED:
+        return MMIOERR_ACCESSDENIED;
+    case ERROR_PATH_NOT_FOUND:
+        return MMIOERR_PATHNOTFOUND;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return MMIOERR_TOOMANYOPENFILES;
+    default:
+        return code;
+    }
+}
+
 } // namespace
 
 bool HasUsableLayout(const WAVEFORMATEX& format)
@@ -49,7 +76,7 @@ bool CWavReader::open()
     m_handle = mmioOpenW(const_cast<wchar_t*>(m_fileName.GetString()), &info, MMIO_READ);
     if (!m_handle) {
         m_errorText.Format(L"error opening file %s: %s", m_fileName.GetString(),
-                           openFailureText(info.wErrorRet).GetString());
+                           openFailureText(refinedOpenFailure(info.wErrorRet, m_fileName)).GetString());
         return false;
     }
     if (!parseHeader()) {

@@ -174,6 +174,21 @@ TEST(WavReader, OpenFailuresCarryTheirReason)
     const CString noData = dir.file(L"nodata.wav");
     WriteFileBytes(noData, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, "").substr(0, 36));
     EXPECT_EQ(openFailure(noData), "couldn't get data chunk");
+
+    const CString inFolderMissing = dir.file(L"gone\\none.wav");
+    EXPECT_EQ(openFailure(inFolderMissing), "error opening file " +
+                                                std::string(Narrow(inFolderMissing)) +
+                                                ": the directory specification is incorrect.");
+    // Held by a program that shares it with nobody.
+    const CString held = dir.file(L"held.wav");
+    WriteFileBytes(held, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, std::string(64, 'a')));
+    HANDLE holder = CreateFileW(held, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(openFailure(held), "error opening file " + std::string(Narrow(held)) +
+                                     ": the file is being used by another application and is "
+                                     "unavailable.");
+    CloseHandle(holder);
 }
 
 TEST(WavReader, LayoutWithoutChannelsOrRateDividesByNothing)
