@@ -66,16 +66,38 @@ CString trackLengthText(const CCutRegion& cut)
     return text;
 }
 
-CStreamPainter::CStreamPainter(CDC& target, CDC& source, const ViewSkin& skin, const CRect& client)
-    : m_target(target), m_source(source), m_skin(skin), m_client(client)
+void CSkinBitmapDCs::select(const CDC* target, const ViewSkin& skin)
+{
+    // The cursor is not among them: it is drawn transparently, from a mask.
+    m_bitmaps = {&skin.centerBitmap,   &skin.centerEmptyBitmap, &skin.emptyDescBitmap,
+                 &skin.marginBitmap,   &skin.streamBitmap,      &skin.cutLeftBitmap,
+                 &skin.cutRightBitmap, &skin.cutMiddleBitmap};
+    for (size_t i = 0; i < kCount; ++i)
+        m_dcs[i].selectBitmap(target, *m_bitmaps[i]);
+}
+
+void CSkinBitmapDCs::release()
+{
+    for (CBitmapDC& dc : m_dcs)
+        dc.release();
+}
+
+const CDC& CSkinBitmapDCs::of(const CBitmap& bitmap) const
+{
+    const auto found = std::find(m_bitmaps.begin(), m_bitmaps.end(), &bitmap);
+    return m_dcs[static_cast<size_t>(found - m_bitmaps.begin())];
+}
+
+CStreamPainter::CStreamPainter(CDC& target, const CSkinBitmapDCs& sources, const ViewSkin& skin,
+                               const CRect& client)
+    : m_target(target), m_sources(sources), m_skin(skin), m_client(client)
 {
 }
 
 void CStreamPainter::copy(const CBitmap& bitmap, int x, int y, int width, int height, int sourceX,
                           int sourceY)
 {
-    SelectScope selected(m_source, bitmap.GetSafeHandle());
-    m_target.BitBlt(x, y, width, height, &m_source, sourceX, sourceY, SRCCOPY);
+    m_target.BitBlt(x, y, width, height, &m_sources.of(bitmap), sourceX, sourceY, SRCCOPY);
 }
 
 void CStreamPainter::tile(const CBitmap& bitmap, int x, int end)
@@ -84,9 +106,9 @@ void CStreamPainter::tile(const CBitmap& bitmap, int x, int end)
     // A skin without the bitmap has nothing to tile.
     if (width <= 0)
         return;
-    SelectScope selected(m_source, bitmap.GetSafeHandle());
+    const CDC& source = m_sources.of(bitmap);
     for (; x < end; x += width)
-        m_target.BitBlt(x, 0, std::min(width, end - x), m_skin.height, &m_source, 0, 0, SRCCOPY);
+        m_target.BitBlt(x, 0, std::min(width, end - x), m_skin.height, &source, 0, 0, SRCCOPY);
 }
 
 void CStreamPainter::paintModelLayers(const CStreamProgressCtrlBase& model,

@@ -3,6 +3,9 @@
 #include "DC.h"
 #include "view/StreamProgressCtrl.h"
 #include "view/ViewSkin.h"
+#include "widgets/MemDC.h"
+
+#include <array>
 
 // DAT values of the visible window, the first one at its start; indexes past
 // count read as silence.
@@ -19,13 +22,32 @@ CString positionText(int64_t pos);
 // "Track length: " with the cut's whole minutes and seconds.
 CString trackLengthText(const CCutRegion& cut);
 
+// The skin's bitmaps of the view, each kept selected in a memory context of
+// its own from the first paint of a skin to the next skin.
+class CSkinBitmapDCs {
+public:
+    void select(const CDC* target, const ViewSkin& skin);
+    // Before the skin's bitmaps are replaced: a selected bitmap cannot be
+    // deleted.
+    void release();
+    bool ready() const { return m_dcs.front().ready(); }
+
+    // The context holding the bitmap, which must be one of the skin's.
+    const CDC& of(const CBitmap& bitmap) const;
+
+private:
+    static constexpr size_t kCount = 8;
+    std::array<const CBitmap*, kCount> m_bitmaps{};
+    std::array<CBitmapDC, kCount> m_dcs;
+};
+
 // Draws one frame of the stream view into a back buffer: the layers of the
 // time model (stream background, cut with fade ramps, waveform, axis), then
 // the position texts, the cut rectangle and the remembered-position marker.
 class CStreamPainter {
 public:
-    // source: a memory context for the skin bitmaps.
-    CStreamPainter(CDC& target, CDC& source, const ViewSkin& skin, const CRect& client);
+    CStreamPainter(CDC& target, const CSkinBitmapDCs& sources, const ViewSkin& skin,
+                   const CRect& client);
 
     void paintModelLayers(const CStreamProgressCtrlBase& model, const WaveformValues& waveform);
     void paintPositionMarks(const CStreamProgressCtrl& positionLayer);
@@ -46,7 +68,7 @@ private:
     void copy(const CBitmap& bitmap, int x, int y, int width, int height, int sourceX, int sourceY);
 
     CDC& m_target;
-    CDC& m_source;
+    const CSkinBitmapDCs& m_sources;
     const ViewSkin& m_skin;
     CRect m_client;
     int64_t m_paintFrom = 0;

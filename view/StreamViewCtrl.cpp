@@ -4,8 +4,6 @@
 #include "infra/ErrorBox.h"
 #include "infra/Settings.h"
 #include "res/resource.h"
-#include "view/StreamPainter.h"
-#include "widgets/BitmapDrawing.h"
 
 #include <windowsx.h>
 
@@ -113,6 +111,10 @@ void CStreamViewCtrl::setArrowCursor()
 
 bool CStreamViewCtrl::loadSkin(ISkinParser& skin)
 {
+    // The skin replaces the bitmaps, which must not be selected then; the
+    // cursor's mask is made again from the new cursor.
+    m_skinDCs.release();
+    m_cursor.release();
     return m_skin.load(skin);
 }
 
@@ -163,36 +165,40 @@ void CStreamViewCtrl::paint()
     composeFrame(paintDc);
 }
 
-void CStreamViewCtrl::composeFrame(CDC& paintDc)
+void CStreamViewCtrl::prepareSurfaces(const CDC& target, int width, int height)
+{
+    if (!m_back.ready() || !(m_back.size() == CSize(width, height)))
+        m_back.createBitmap(&target, width, height);
+    if (!m_skinDCs.ready()) {
+        m_skinDCs.select(&target, m_skin);
+        m_cursor.prepare(&target, m_skin.cursorBitmap,
+                         CRect(0, 0, m_skin.cursorBitmap.GetWidth(), height),
+                         m_skin.transparentColor);
+    }
+}
+
+void CStreamViewCtrl::composeFrame(CDC& target)
 {
     CRect client;
     GetClientRect(&client);
     const int width = client.Width();
     const int height = m_skin.height;
-
-    CDC back;
-    back.CreateCompatibleDC(&paintDc);
-    CBitmap backBitmap;
-    backBitmap.CreateCompatibleBitmap(paintDc, width, height);
-    const HGDIOBJ previousBack = back.SelectObject(backBitmap);
-    CDC source;
-    source.CreateCompatibleDC(&paintDc);
-    const HGDIOBJ previousSource = ::GetCurrentObject(source, OBJ_BITMAP);
-    source.SelectObject(m_skin.marginBitmap);
+    prepareSurfaces(target, width, height);
+    CDC& back = m_back;
 
     const int margin = m_skin.marginWidth;
-    back.BitBlt(0, 0, margin, height, &source, 0, 0, SRCCOPY);
-    back.BitBlt(width - margin, 0, margin, height, &source, 0, 0, SRCCOPY);
+    const CDC& marginSource = m_skinDCs.of(m_skin.marginBitmap);
+    back.BitBlt(0, 0, margin, height, &marginSource, 0, 0, SRCCOPY);
+    back.BitBlt(width - margin, 0, margin, height, &marginSource, 0, 0, SRCCOPY);
 
     const CDynBitmap& centre = m_empty ? m_skin.centerEmptyBitmap : m_skin.centerBitmap;
     const int tileWidth = centre.GetWidth();
-    source.SelectObject(centre);
+    const CDC& centreSource = m_skinDCs.of(centre);
     // The last tile may reach into the right margin.
     for (int x = margin; tileWidth > 0 && x <= width - margin; x += tileWidth)
-        back.BitBlt(x, 0, tileWidth, height, &source, 0, 0, SRCCOPY);
-    source.SelectObject(previousSource);
+        back.BitBlt(x, 0, tileWidth, height, &centreSource, 0, 0, SRCCOPY);
 
-    CStreamPainter painter(back, source, m_skin, client);
+    CStreamPainter painter(back, m_skinDCs, m_skin, client);
     CStreamProgressCtrlBase& model = m_positionLayer.model();
     if (!model.isEmpty()) {
         model.setLogarithmic(GetMVSettings().GetLogarithmicView());
@@ -207,29 +213,19 @@ void CStreamViewCtrl::composeFrame(CDC& paintDc)
 
     if (m_empty) {
         const SIZE size = m_skin.emptyDescBitmap.GetSize();
-        source.SelectObject(m_skin.emptyDescBitmap);
         back.BitBlt((width - size.cx) / 2, (client.Height() - size.cy) / 2, size.cx, size.cy,
-                    &source, 0, 0, SRCCOPY);
-        source.SelectObject(previousSource);
+                    &m_skinDCs.of(m_skin.emptyDescBitmap), 0, 0, SRCCOPY);
     } else {
-        const SIZE cursorSize{m_skin.cursorBitmap.GetWidth(), height};
+        const CSize cursorSize(m_skin.cursorBitmap.GetWidth(), height);
         const int cursorX = m_positionLayer.posPixel() - cursorSize.cx / 2;
-        if (!m_savedStrip.GetSafeHandle() || m_savedStripSize.cx != cursorSize.cx ||
-            m_savedStripSize.cy != cursorSize.cy) {
-            m_savedStrip.CreateCompatibleBitmap(paintDc, cursorSize.cx, cursorSize.cy);
-            m_savedStripSize = cursorSize;
-        }
-        source.SelectObject(m_savedStrip);
-        source.BitBlt(0, 0, cursorSize.cx, cursorSize.cy, &back, cursorX, 0, SRCCOPY);
-        source.SelectObject(previousSource);
+        if (!m_savedStrip.ready() || !(m_savedStrip.size() == cursorSize))
+            m_savedStrip.createBitmap(&target, cursorSize.cx, cursorSize.cy);
+        m_savedStrip.BitBlt(0, 0, cursorSize.cx, cursorSize.cy, &back, cursorX, 0, SRCCOPY);
         m_savedStripX = cursorX;
-        DrawTransparentBitmap(&back, &m_skin.cursorBitmap,
-                              CRect(cursorX, 0, cursorX + cursorSize.cx, height),
-                              m_skin.transparentColor);
+        m_cursor.draw(&back, CPoint(cursorX, 0));
     }
 
-    paintDc.BitBlt(0, 0, width, height, &back, 0, 0, SRCCOPY);
-    back.SelectObject(previousBack);
+    target.BitBlt(0, 0, width, height, &back, 0, 0, SRCCOPY);
 }
 
 void CStreamViewCtrl::moveCursorFast()
@@ -238,41 +234,26 @@ void CStreamViewCtrl::moveCursorFast()
     const int height = m_skin.height;
     const int newX = m_positionLayer.posPixel() - width / 2;
     const int oldX = m_savedStripX;
-    if (!m_savedStrip.GetSafeHandle()) {
+    if (!m_savedStrip.ready()) {
         const CRect strip(newX, 0, newX + width, height);
         ::InvalidateRect(m_hWnd, &strip, TRUE);
         return;
     }
+    m_back.BitBlt(oldX, 0, width, height, &m_savedStrip, 0, 0, SRCCOPY);
+    m_savedStrip.BitBlt(0, 0, width, height, &m_back, newX, 0, SRCCOPY);
+    m_savedStripX = newX;
+    m_cursor.draw(&m_back, CPoint(newX, 0));
+
     CClientDC windowDc(this);
     const int distance = std::abs(newX - oldX);
-    const bool direct = distance >= width;
-    // Near the old place both strips are composed in one temporary bitmap,
-    // so the window never shows the cursor missing.
-    const int origin = direct ? 0 : std::min(newX, oldX);
-    CDC temporary;
-    CBitmap temporaryBitmap;
-    HGDIOBJ previousTemporary = nullptr;
-    CDC* target = &windowDc;
-    if (!direct) {
-        temporary.CreateCompatibleDC(&windowDc);
-        temporaryBitmap.CreateCompatibleBitmap(windowDc, distance + width, height);
-        previousTemporary = temporary.SelectObject(temporaryBitmap);
-        temporary.BitBlt(0, 0, distance + width, height, &windowDc, origin, 0, SRCCOPY);
-        target = &temporary;
-    }
-    CDC strip;
-    strip.CreateCompatibleDC(&windowDc);
-    const HGDIOBJ previousStrip = strip.SelectObject(m_savedStrip);
-    target->BitBlt(oldX - origin, 0, width, height, &strip, 0, 0, SRCCOPY);
-    strip.BitBlt(0, 0, width, height, target, newX - origin, 0, SRCCOPY);
-    strip.SelectObject(previousStrip);
-    m_savedStripX = newX;
-    DrawTransparentBitmap(target, &m_skin.cursorBitmap,
-                          CRect(newX - origin, 0, newX - origin + width, height),
-                          m_skin.transparentColor);
-    if (!direct) {
-        windowDc.BitBlt(origin, 0, distance + width, height, &temporary, 0, 0, SRCCOPY);
-        temporary.SelectObject(previousTemporary);
+    if (distance >= width) {
+        windowDc.BitBlt(oldX, 0, width, height, &m_back, oldX, 0, SRCCOPY);
+        windowDc.BitBlt(newX, 0, width, height, &m_back, newX, 0, SRCCOPY);
+    } else {
+        // Overlapping strips go in one copy, so the window never shows the
+        // cursor missing.
+        const int origin = std::min(newX, oldX);
+        windowDc.BitBlt(origin, 0, distance + width, height, &m_back, origin, 0, SRCCOPY);
     }
 }
 

@@ -8,7 +8,10 @@
 #include "playback/WavPlayer.h"
 #include "view/CommandState.h"
 #include "view/StreamProgressCtrl.h"
+#include "view/StreamPainter.h"
 #include "view/ViewSkin.h"
+#include "widgets/BitmapDrawing.h"
+#include "widgets/MemDC.h"
 
 #include <array>
 #include <memory>
@@ -65,6 +68,9 @@ private:
     void paint();
     // The whole frame, composed off screen and copied to the target once.
     void composeFrame(CDC& target);
+    // Makes what a frame is composed with, unless it is there for this size
+    // and skin already.
+    void prepareSurfaces(const CDC& target, int width, int height);
     void moveCursorFast();
     void layout();
 
@@ -105,8 +111,13 @@ private:
 
     CStreamProgressCtrl m_positionLayer;
     ViewSkin m_skin;
-    CBitmap m_savedStrip;
-    SIZE m_savedStripSize{};
+    // Kept from paint to paint, as making them costs more than composing a
+    // frame. The back buffer holds the picture the window shows, so a cursor
+    // move can be made there and only its strips copied to the window.
+    CSkinBitmapDCs m_skinDCs;
+    CTransparentBitmap m_cursor;
+    CBitmapDC m_back;
+    CBitmapDC m_savedStrip;
     int m_savedStripX = -1;
 
     CCutRegion* m_cut = nullptr;

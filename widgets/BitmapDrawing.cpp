@@ -60,57 +60,56 @@ bool DrawBitmap(CDC* dc, CBitmap* bitmap, const CRect* destination, const CRect*
     return copied != FALSE;
 }
 
+void CTransparentBitmap::prepare(const CDC* dc, const CBitmap& bitmap, const CRect& part,
+                                 COLORREF transparent)
+{
+    release();
+    const int w = part.Width();
+    const int h = part.Height();
+    if (!bitmap.GetSafeHandle() || w <= 0 || h <= 0)
+        return;
+    CBitmapDC source;
+    source.selectBitmap(dc, bitmap);
+    m_mask.createMonochrome(dc, w, h);
+    source.SetBkColor(transparent);
+    m_mask.BitBlt(0, 0, w, h, &source, part.left, part.top, SRCCOPY);
+
+    CBitmapDC inverseMask;
+    inverseMask.createMonochrome(dc, w, h);
+    inverseMask.BitBlt(0, 0, w, h, &m_mask, 0, 0, NOTSRCCOPY);
+    m_picture.createBitmap(&source, w, h);
+    m_picture.BitBlt(0, 0, w, h, &source, part.left, part.top, SRCCOPY);
+    CMaskColours colours(&m_picture);
+    m_picture.BitBlt(0, 0, w, h, &inverseMask, 0, 0, SRCAND);
+}
+
+void CTransparentBitmap::release()
+{
+    m_mask.release();
+    m_picture.release();
+}
+
+void CTransparentBitmap::draw(CDC* dc, CPoint at) const
+{
+    if (!ready())
+        return;
+    const CSize size = m_mask.size();
+    {
+        CMaskColours colours(dc);
+        dc->BitBlt(at.x, at.y, size.cx, size.cy, &m_mask, 0, 0, SRCAND);
+    }
+    dc->BitBlt(at.x, at.y, size.cx, size.cy, &m_picture, 0, 0, SRCPAINT);
+}
+
 void DrawTransparentBitmap(CDC* dc, CBitmap* bitmap, const CRect& destination,
                            COLORREF transparent, int sourceX, int sourceY)
 {
-    const int w = destination.Width();
-    const int h = destination.Height();
-    if (!bitmap || !bitmap->GetSafeHandle() || w <= 0 || h <= 0)
+    if (!bitmap)
         return;
-    CDC source, saved, mask, inverseMask, work;
-    source.CreateCompatibleDC(dc);
-    saved.CreateCompatibleDC(dc);
-    mask.CreateCompatibleDC(dc);
-    inverseMask.CreateCompatibleDC(dc);
-    work.CreateCompatibleDC(dc);
-
-    HGDIOBJ previousSource = SelectGdiObject(source, bitmap);
-    CBitmap maskBitmap, inverseMaskBitmap, savedBitmap, workBitmap;
-    maskBitmap.CreateBitmap(w, h, 1, 1, nullptr);
-    inverseMaskBitmap.CreateBitmap(w, h, 1, 1, nullptr);
-    savedBitmap.CreateCompatibleBitmap(source, w, h);
-    workBitmap.CreateCompatibleBitmap(*dc, w, h);
-    HGDIOBJ previousMask = SelectGdiObject(mask, &maskBitmap);
-    HGDIOBJ previousInverse = SelectGdiObject(inverseMask, &inverseMaskBitmap);
-    HGDIOBJ previousSaved = SelectGdiObject(saved, &savedBitmap);
-    HGDIOBJ previousWork = SelectGdiObject(work, &workBitmap);
-
-    saved.BitBlt(0, 0, w, h, &source, sourceX, sourceY, SRCCOPY);
-
-    const COLORREF sourceBackground = source.SetBkColor(transparent);
-    mask.BitBlt(0, 0, w, h, &source, sourceX, sourceY, SRCCOPY);
-    source.SetBkColor(sourceBackground);
-    inverseMask.BitBlt(0, 0, w, h, &mask, 0, 0, NOTSRCCOPY);
-
-    work.BitBlt(0, 0, w, h, dc, destination.left, destination.top, SRCCOPY);
-    {
-        CMaskColours colours(&work);
-        work.BitBlt(0, 0, w, h, &mask, 0, 0, SRCAND);
-    }
-    {
-        CMaskColours colours(&source);
-        source.BitBlt(sourceX, sourceY, w, h, &inverseMask, 0, 0, SRCAND);
-    }
-    work.BitBlt(0, 0, w, h, &source, sourceX, sourceY, SRCPAINT);
-    dc->BitBlt(destination.left, destination.top, w, h, &work, 0, 0, SRCCOPY);
-
-    source.BitBlt(sourceX, sourceY, w, h, &saved, 0, 0, SRCCOPY);
-
-    work.SelectObject(previousWork);
-    saved.SelectObject(previousSaved);
-    inverseMask.SelectObject(previousInverse);
-    mask.SelectObject(previousMask);
-    source.SelectObject(previousSource);
+    CTransparentBitmap prepared;
+    prepared.prepare(dc, *bitmap, CRect(CPoint(sourceX, sourceY), destination.Size()),
+                     transparent);
+    prepared.draw(dc, CPoint(destination.left, destination.top));
 }
 
 void DrawMaskedBitmap(CDC* dc, const CRect& rect, CBitmap* bitmap, COLORREF transparent)

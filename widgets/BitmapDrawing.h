@@ -3,6 +3,7 @@
 // Opaque, stretched and transparent bitmap blits shared by the skinned widgets.
 
 #include "DC.h"
+#include "widgets/MemDC.h"
 
 // The colour that skin bitmaps use for "no pixel here".
 constexpr COLORREF kSkinTransparentColour = RGB(255, 0, 255);
@@ -16,9 +17,29 @@ CSize GetBitmapSize(const CBitmap& bitmap);
 bool DrawBitmap(CDC* dc, CBitmap* bitmap, const CRect* destination = nullptr,
                 const CRect* source = nullptr);
 
+// A part of a bitmap made ready to be drawn again and again with one colour
+// transparent: its mask and its picture with black in the transparent pixels
+// are made once, and each drawing is then two blits.
+class CTransparentBitmap {
+public:
+    // The part at its place in the bitmap; nothing is drawn without a bitmap
+    // or with an empty part.
+    void prepare(const CDC* dc, const CBitmap& bitmap, const CRect& part, COLORREF transparent);
+    void release();
+    bool ready() const { return m_mask.ready(); }
+
+    // The part with its top-left corner at the point, leaving the context
+    // unchanged where the bitmap has the transparent colour. The context goes
+    // through a black silhouette, so it is best an off-screen one.
+    void draw(CDC* dc, CPoint at) const;
+
+private:
+    CBitmapDC m_mask;
+    CBitmapDC m_picture;
+};
+
 // Copies the bitmap part at (sourceX, sourceY) to the destination, leaving the
-// destination unchanged where the bitmap has the transparent colour. The
-// bitmap is modified during the call and restored before it returns.
+// destination unchanged where the bitmap has the transparent colour.
 void DrawTransparentBitmap(CDC* dc, CBitmap* bitmap, const CRect& destination,
                            COLORREF transparent, int sourceX = 0, int sourceY = 0);
 

@@ -1,5 +1,6 @@
 #include "widgets/MemDC.h"
 
+#include "widgets/BitmapDrawing.h"
 #include "widgets/Select.h"
 
 #include <vector>
@@ -67,4 +68,40 @@ CMemDC::~CMemDC()
     SelectObject(m_oldBitmap);
     if (previousPalette)
         ::SelectPalette(*m_target, previousPalette, FALSE);
+}
+
+void CBitmapDC::selectBitmap(const CDC* target, const CBitmap& bitmap)
+{
+    release();
+    CreateCompatibleDC(target);
+    SelectGdiObject(m_hDC, &bitmap);
+    m_size = GetBitmapSize(bitmap);
+}
+
+void CBitmapDC::createBitmap(const CDC* target, int width, int height)
+{
+    release();
+    m_owned.CreateCompatibleBitmap(*target, width, height);
+    selectOwned(target, width, height);
+}
+
+void CBitmapDC::createMonochrome(const CDC* target, int width, int height)
+{
+    release();
+    m_owned.CreateBitmap(width, height, 1, 1, nullptr);
+    selectOwned(target, width, height);
+}
+
+void CBitmapDC::selectOwned(const CDC* target, int width, int height)
+{
+    CreateCompatibleDC(target);
+    SelectGdiObject(m_hDC, &m_owned);
+    m_size = CSize(width, height);
+}
+
+void CBitmapDC::release()
+{
+    DeleteDC();
+    m_owned.DeleteObject();
+    m_size = CSize(0, 0);
 }
