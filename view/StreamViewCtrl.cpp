@@ -185,6 +185,9 @@ void CStreamViewCtrl::composeFrame(CDC& target)
     const int height = m_skin.height;
     prepareSurfaces(target, width, height);
     CDC& back = m_back;
+    // Where the skin's bitmaps do not cover the frame it stays black, as a new
+    // bitmap is, rather than keep the previous frame.
+    ::PatBlt(back, 0, 0, width, height, BLACKNESS);
 
     const int margin = m_skin.marginWidth;
     const CDC& marginSource = m_skinDCs.of(m_skin.marginBitmap);

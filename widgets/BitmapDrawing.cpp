@@ -107,8 +107,7 @@ void DrawTransparentBitmap(CDC* dc, CBitmap* bitmap, const CRect& destination,
     if (!bitmap)
         return;
     CTransparentBitmap prepared;
-    prepared.prepare(dc, *bitmap, CRect(CPoint(sourceX, sourceY), destination.Size()),
-                     transparent);
+    prepared.prepare(dc, *bitmap, CRect(CPoint(sourceX, sourceY), destination.Size()), transparent);
     prepared.draw(dc, CPoint(destination.left, destination.top));
 }
 

@@ -33,19 +33,16 @@ StreamViewTest::StreamViewTest()
     TestSkinParser::Section& section = skin.section(L"[mv_stream_view]");
     section.rects[L"position"] = position;
     section.rects[L"slider_range"] = RECT{0, sliderTop, 0, sliderBottom};
-    auto bitmap = [&](const wchar_t* key, COLORREF colour, int bitmapWidth, int bitmapHeight) {
-        section.bitmaps[key] = TestSkinParser::SolidBitmap{colour, SIZE{bitmapWidth, bitmapHeight}};
-    };
-    bitmap(L"bitmap_margin", SkinColour::margin, margin, height);
-    bitmap(L"bitmap_center", SkinColour::centre, 1, height);
-    bitmap(L"bitmap_center_empty", SkinColour::centreEmpty, 1, height);
-    bitmap(L"bitmap_empty_stream_desc", SkinColour::emptyDesc, emptyDescWidth, emptyDescHeight);
-    bitmap(L"bitmap_stream", SkinColour::stream, 4, height);
-    bitmap(L"bitmap_cut_left", SkinColour::cutLeft, 1, height);
-    bitmap(L"bitmap_cut_right", SkinColour::cutRight, 1, height);
-    bitmap(L"bitmap_cut_middle", SkinColour::cutMiddle, 4, height);
+    skinBitmap(L"bitmap_margin", SkinColour::margin, margin, height);
+    skinBitmap(L"bitmap_center", SkinColour::centre, 1, height);
+    skinBitmap(L"bitmap_center_empty", SkinColour::centreEmpty, 1, height);
+    skinBitmap(L"bitmap_empty_stream_desc", SkinColour::emptyDesc, emptyDescWidth, emptyDescHeight);
+    skinBitmap(L"bitmap_stream", SkinColour::stream, 4, height);
+    skinBitmap(L"bitmap_cut_left", SkinColour::cutLeft, 1, height);
+    skinBitmap(L"bitmap_cut_right", SkinColour::cutRight, 1, height);
+    skinBitmap(L"bitmap_cut_middle", SkinColour::cutMiddle, 4, height);
     // A cursor of the transparent colour alone leaves every column readable.
-    bitmap(L"bitmap_curpos", SkinColour::transparent, 3, height);
+    skinBitmap(L"bitmap_curpos", SkinColour::transparent, 3, height);
     section.colours[L"color_transparent"] = SkinColour::transparent;
     section.colours[L"color_waveform"] = SkinColour::waveform;
     section.colours[L"color_mark_rect"] = SkinColour::markRect;
@@ -70,6 +67,13 @@ StreamViewTest::StreamViewTest()
     EXPECT_TRUE(view.loadSkin(skin));
     view.applySkin();
     PumpMessages();
+}
+
+void StreamViewTest::skinBitmap(const wchar_t* key, COLORREF colour, int bitmapWidth,
+                                int bitmapHeight)
+{
+    skin.section(L"[mv_stream_view]").bitmaps[key] =
+        TestSkinParser::SolidBitmap{colour, SIZE{bitmapWidth, bitmapHeight}};
 }
 
 StreamViewTest::~StreamViewTest()
@@ -125,7 +129,9 @@ Picture StreamViewTest::capture()
     PumpMessages();
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, SkinGeometry::width, SkinGeometry::height);
+    CRect client;
+    view.GetClientRect(&client);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.Width(), client.Height());
     HGDIOBJ previous = SelectObject(dc, bitmap);
     view.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     SelectObject(dc, previous);

@@ -93,6 +93,8 @@ protected:
     // A 16-bit mono WAV at 100 Hz, one sample per DAT value: value(k) is the
     // high byte of frame k, so it becomes DAT value k.
     CString writeWav(const wchar_t* name, int64_t frames, const std::function<int(int64_t)>& value);
+    // A solid bitmap for the key, read by the next loadSkin.
+    void skinBitmap(const wchar_t* key, COLORREF colour, int bitmapWidth, int bitmapHeight);
     // Opens a file of that many milliseconds of silence.
     void openSilence(int64_t milliseconds);
     void open(const CString& path);

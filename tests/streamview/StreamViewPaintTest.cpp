@@ -71,6 +71,63 @@ TEST_F(StreamViewPaint, LoadedViewTilesTheCentreIntoTheRightMarginAndTheStreamBe
     EXPECT_EQ(picture.count(SkinColour::emptyDesc), 0);
 }
 
+TEST_F(StreamViewPaint, SkinOfAnotherSizeAndColoursIsPaintedWithNothingOfTheFirstLeft)
+{
+    openSilence(60000);
+    capture();
+
+    // A narrower, taller view with an opaque cursor of its full height over
+    // background bitmaps that stop short of it.
+    constexpr COLORREF newMargin = RGB(90, 0, 90);
+    constexpr COLORREF newCentre = RGB(0, 90, 90);
+    constexpr COLORREF newStream = RGB(90, 90, 0);
+    constexpr COLORREF newCursor = RGB(0, 120, 255);
+    constexpr COLORREF black = RGB(0, 0, 0);
+    constexpr int newWidth = 500;
+    constexpr int newHeight = 140;
+    constexpr int covered = 120;
+    skin.section(L"[mv_stream_view]").rects[L"position"] =
+        RECT{10, 10, 10 + newWidth, 10 + newHeight};
+    skinBitmap(L"bitmap_margin", newMargin, margin, covered);
+    skinBitmap(L"bitmap_center", newCentre, 1, covered);
+    skinBitmap(L"bitmap_stream", newStream, 4, covered);
+    skinBitmap(L"bitmap_curpos", newCursor, 5, newHeight);
+    ASSERT_TRUE(view.loadSkin(skin));
+    view.applySkin();
+    PumpMessages();
+
+    const int begin = pixelOf(document.cutRegion().begin);
+    ASSERT_GT(begin, margin + 10);
+    const int before = view.positionLayer().posPixel();
+    Picture picture = capture();
+    ASSERT_EQ(picture.width, newWidth);
+    ASSERT_EQ(picture.height, newHeight);
+    EXPECT_EQ(picture.at(margin - 1, 5), newMargin);
+    EXPECT_EQ(picture.at(newWidth - margin, 5), newCentre);
+    EXPECT_EQ(picture.at(newWidth - margin + 1, 5), newMargin);
+    EXPECT_EQ(picture.at(margin + 2, 5), newStream);
+    for (int x = before - 2; x <= before + 2; ++x)
+        for (int y : {0, covered - 1, covered, newHeight - 1})
+            ASSERT_EQ(picture.at(x, y), newCursor) << x << "," << y;
+    EXPECT_NE(picture.at(before - 3, 5), newCursor);
+    EXPECT_NE(picture.at(before + 3, 5), newCursor);
+    for (int x : {0, margin + 2, newWidth - 1})
+        EXPECT_EQ(picture.at(x, covered), black) << "uncovered row at " << x;
+
+    // The next frame draws the cursor elsewhere: below the bitmaps its old
+    // place is black again.
+    clickSlider(begin - 5);
+    const int after = view.positionLayer().posPixel();
+    ASSERT_LT(after, before - 10);
+    picture = capture();
+    for (int y : {5, covered, newHeight - 1})
+        EXPECT_EQ(picture.at(after, y), newCursor) << "new place, row " << y;
+    EXPECT_EQ(picture.at(before, 5), picture.at(before + 3, 5));
+    for (int x = before - 2; x <= before + 2; ++x)
+        for (int y = covered; y < newHeight; ++y)
+            ASSERT_EQ(picture.at(x, y), black) << "old place " << x << "," << y;
+}
+
 TEST_F(StreamViewPaint, CutWithoutFadesHasOneColumnEdgesAndTheMiddleFillBetween)
 {
     openSilence(60000);

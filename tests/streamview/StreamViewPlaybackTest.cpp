@@ -52,6 +52,57 @@ TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardAndEndsOnTheLastMil
     EXPECT_EQ(pos(), model().streamEnd() - 1);
 }
 
+TEST_F(StreamViewPlayback, CursorMovesLeaveTheWindowAsAWholeFrameShowsIt)
+{
+    // An opaque cursor, so that every move shows.
+    constexpr COLORREF cursor = RGB(0, 120, 255);
+    constexpr int cursorWidth = 5;
+    skinBitmap(L"bitmap_curpos", cursor, cursorWidth, height);
+    ASSERT_TRUE(view.loadSkin(skin));
+    view.applySkin();
+    openSilence(120000);
+    // 30 seconds in view, about 50 ms a pixel; the window pages after 2.
+    command(ID_VIEW_ZOOM_IN);
+    command(ID_VIEW_ZOOM_IN);
+    clickSlider(pixelOf(model().visibleEnd() - 2000));
+    // The test sends the timer's messages itself, between its pictures.
+    view.KillTimer(CStreamViewCtrl::cursorTimer);
+    command(ID_VIEW_PLAY);
+    ASSERT_TRUE(view.isPlaying());
+
+    int nearMoves = 0;
+    int farMoves = 0;
+    int pages = 0;
+    int64_t windowStart = model().visibleStart();
+    int previous = view.positionLayer().posPixel();
+    for (int tick = 0; tick < 16; ++tick) {
+        Sleep(tick % 2 == 0 ? 400 : 60);
+        view.SendMessage(WM_TIMER, CStreamViewCtrl::cursorTimer);
+        const Picture screen = CaptureClientArea(view.GetSafeHwnd());
+        const Picture frame = capture();
+        const int x = view.positionLayer().posPixel();
+        if (model().visibleStart() != windowStart) {
+            windowStart = model().visibleStart();
+            ++pages;
+        } else if (std::abs(x - previous) >= cursorWidth) {
+            ++farMoves;
+        } else if (x != previous) {
+            ++nearMoves;
+        }
+        previous = x;
+        EXPECT_EQ(screen.at(x, markTop), cursor) << "tick " << tick;
+        // A cursor move leaves the position text as it was.
+        for (int y = 0; y < positionTextY; ++y)
+            for (int column = 0; column < width; ++column)
+                ASSERT_EQ(screen.at(column, y), frame.at(column, y))
+                    << "tick " << tick << " at " << column << "," << y;
+    }
+    command(ID_VIEW_STOP);
+    EXPECT_GT(nearMoves, 0);
+    EXPECT_GT(farMoves, 0);
+    EXPECT_GT(pages, 0);
+}
+
 TEST_F(StreamViewPlayback, LoopingCutRestartsUntilStopped)
 {
     openSilence(2400); // the default cut is 600 to 1800 ms

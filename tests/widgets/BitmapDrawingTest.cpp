@@ -73,6 +73,36 @@ TEST(TransparentBlits, MaskedBlitGivesTheSamePictureWhateverTheTargetsColours)
     EXPECT_EQ(ReadBitmap(bitmap).count(kSkinTransparentColour), 200);
 }
 
+TEST(TransparentBlits, PreparedPartIsDrawnAgainOnAnyBackgroundAndWithAnyColours)
+{
+    WidgetTestWindow window;
+    CBitmap bitmap;
+    bitmap.Attach(halfMagentaBitmap());
+    {
+        CClientDC dc(&window);
+        CTransparentBitmap prepared;
+        // From column 5: five transparent columns, then ten blue ones.
+        prepared.prepare(&dc, bitmap, CRect(5, 0, 20, 20), kSkinTransparentColour);
+        prepared.draw(&dc, CPoint(10, 10));
+        dc.FillSolidRect(CRect(50, 10, 70, 30), kRed);
+        // Text and background colours of the target must not tint the mask.
+        dc.SetTextColor(kBlue);
+        dc.SetBkColor(kRed);
+        prepared.draw(&dc, CPoint(50, 10));
+    }
+    const Picture shot = CaptureClientArea(window);
+    for (int y = 10; y < 30; ++y) {
+        for (int x = 0; x < 15; ++x) {
+            const COLORREF colour = x < 5 ? kGreen : kBlue;
+            ASSERT_EQ(shot.at(10 + x, y), colour) << "first at " << x << "," << y;
+            ASSERT_EQ(shot.at(50 + x, y), x < 5 ? kRed : kBlue) << "second at " << x << "," << y;
+        }
+        EXPECT_EQ(shot.at(25, y), kGreen) << "right of the part at row " << y;
+        EXPECT_EQ(shot.at(65, y), kRed) << "right of the part at row " << y;
+    }
+    EXPECT_EQ(shot.count(kBlue, CRect(10, 30, 70, 40)), 0);
+}
+
 TEST(OpaqueBlits, DrawBitmapCopiesAtEqualSizeAndStretchesAtDoubleWidth)
 {
     WidgetTestWindow window;
