@@ -6,6 +6,7 @@
 
 #include <mad.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -14,7 +15,8 @@ constexpr UINT kInputCapacity = 80000;
 constexpr UINT kInputRefill = 40000;
 // Samples go to the file in large writes; a write per frame costs more
 // than decoding it.
-constexpr UINT kOutputCapacity = 65536;
+constexpr UINT kOutputCapacity = 512 * 1024; // 16-bit samples
+constexpr UINT kMaxFrameSamples = 2 * 1152;
 
 } // namespace
 
@@ -82,7 +84,7 @@ DecodeResult CMp3Decoder::decodeFile(const wchar_t* input, const wchar_t* output
 
     m_outputPath = output;
     m_inputBuffer.reset(new BYTE[kInputCapacity]);
-    m_outputBuffer.reset(new BYTE[kOutputCapacity]);
+    m_outputBuffer.reset(new int16_t[kOutputCapacity]);
     m_inputCount = m_outputCount = m_bytesRead = 0;
     m_formatKnown = false;
     m_cancelled = false;
@@ -178,21 +180,27 @@ int CMp3Decoder::writeFrame(const mad_pcm* pcm)
         m_formatKnown = true;
         m_channels = pcm->channels;
     }
+    if (m_outputCount + kMaxFrameSamples > kOutputCapacity && !flushOutput())
+        return MAD_FLOW_BREAK;
     // Later frames take the first frame's channel layout, so a change of
     // mode inside the file cannot interleave mono into a stereo stream.
-    const bool sourceStereo = pcm->channels == 2;
-    for (unsigned i = 0; i < pcm->length; ++i) {
-        const int left = pcm->samples[0][i];
-        const int right = sourceStereo ? pcm->samples[1][i] : left;
-        const int16_t out[2] = {
-            convertSample(m_channels == 2 || !sourceStereo ? left : (left >> 1) + (right >> 1)),
-            convertSample(right)};
-        // Little-endian like the WAV file, so the samples go in as they are.
-        memcpy(m_outputBuffer.get() + m_outputCount, out, 2u * m_channels);
-        m_outputCount += 2u * m_channels;
-        if (m_outputCount + 4 > kOutputCapacity && !flushOutput())
-            return MAD_FLOW_BREAK;
+    const mad_fixed_t* left = pcm->samples[0];
+    const mad_fixed_t* right = pcm->channels == 2 ? pcm->samples[1] : left;
+    const unsigned length = std::min<unsigned>(pcm->length, 1152);
+    int16_t* out = m_outputBuffer.get() + m_outputCount;
+    if (m_channels == 2) {
+        for (unsigned i = 0; i < length; ++i) {
+            out[2 * i] = convertSample(left[i]);
+            out[2 * i + 1] = convertSample(right[i]);
+        }
+    } else if (pcm->channels == 2) {
+        for (unsigned i = 0; i < length; ++i)
+            out[i] = convertSample((left[i] >> 1) + (right[i] >> 1));
+    } else {
+        for (unsigned i = 0; i < length; ++i)
+            out[i] = convertSample(left[i]);
     }
+    m_outputCount += length * m_channels;
     m_progress->setPos(m_bytesRead);
     return MAD_FLOW_CONTINUE;
 }
@@ -201,7 +209,8 @@ bool CMp3Decoder::flushOutput()
 {
     if (m_outputCount == 0)
         return true;
-    const bool written = m_writer.write(m_outputBuffer.get(), static_cast<int>(m_outputCount));
+    const bool written =
+        m_writer.write(m_outputBuffer.get(), static_cast<int>(m_outputCount * sizeof(int16_t)));
     m_outputCount = 0;
     if (!written) {
         m_errorCode = m_writer.lastSystemError();

@@ -3,6 +3,7 @@
 #include "import/Decoder.h"
 #include "import/WavWriter.h"
 
+#include <cstdint>
 #include <memory>
 
 struct mad_stream;
@@ -34,8 +35,8 @@ private:
     WORD m_channels = 0;
     std::unique_ptr<BYTE[]> m_inputBuffer;
     UINT m_inputCount = 0;
-    std::unique_ptr<BYTE[]> m_outputBuffer;
-    UINT m_outputCount = 0;
+    std::unique_ptr<int16_t[]> m_outputBuffer;
+    UINT m_outputCount = 0; // samples
     UINT m_bytesRead = 0;
     IOpProgress* m_progress = nullptr;
     bool m_cancelled = false;

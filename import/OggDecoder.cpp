@@ -18,7 +18,7 @@ namespace {
 constexpr int kReadBlock = 4096;
 // Decoded blocks are collected and written in large pieces; a write per
 // block costs more than decoding it.
-constexpr int kWriteBlock = 16 * kReadBlock;
+constexpr int kWriteBlock = 256 * kReadBlock;
 
 size_t readCallback(void* buffer, size_t size, size_t count, void* file)
 {

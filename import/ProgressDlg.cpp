@@ -9,41 +9,6 @@ constexpr uint64_t kPumpIntervalMs = 10;
 
 } // namespace
 
-CProgressDlg::CBar::Shown CProgressDlg::CBar::shownNow(int bar) const
-{
-    const CBarInfo* info = barAt(bar);
-    if (!info)
-        return {};
-    const bool vertical = info->style & PBS_BAR_VERTICAL;
-    const long long length = vertical ? info->barRect.Height() : info->barRect.Width();
-    const long long span = static_cast<long long>(info->upper) - info->lower;
-    Shown shown;
-    shown.length = span == 0
-                       ? 0
-                       : static_cast<int>((static_cast<long long>(info->position) - info->lower) *
-                                          length / span);
-    shown.text = FormatBarText(bar);
-    return shown;
-}
-
-bool CProgressDlg::CBar::NeedsRedraw(int bar) const
-{
-    // Before its first painting the bar's size is not known.
-    const CBarInfo* info = barAt(bar);
-    if (!info || info->barRect.IsRectEmpty() || (info->style & PBS_SNAKE) || bar != 0)
-        return true;
-    const Shown now = shownNow(bar);
-    return now.length != m_painted.length || now.text != m_painted.text;
-}
-
-LRESULT CProgressDlg::CBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    const LRESULT result = CProgressCtrlX::WindowProc(msg, wParam, lParam);
-    if (msg == WM_PAINT)
-        m_painted = shownNow(0);
-    return result;
-}
-
 CProgressDlg::CProgressDlg(CWnd* owner) : CDialog(IDD_PROGRESS, owner) {}
 
 CProgressDlg::~CProgressDlg()

@@ -32,30 +32,13 @@ protected:
     void DoDataExchange(CDataExchange* exchange) override;
 
 private:
-    // The bar repaints only when a new position changes what it shows: the
-    // loops report every block, far more often than the bar can move.
-    class CBar : public CProgressCtrlX {
-    protected:
-        bool NeedsRedraw(int bar) const override;
-        LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
-    private:
-        struct Shown {
-            int length = -1;
-            CString text;
-        };
-        Shown shownNow(int bar) const;
-
-        Shown m_painted;
-    };
-
     static void pumpMessages();
     // The loops ask many thousand times a second; a pump every few
     // milliseconds keeps the window as responsive at a fraction of the cost.
     void pumpMessagesSometimes();
     void updateText();
 
-    CBar m_progress;
+    CProgressCtrlX m_progress;
     uint64_t m_lastPump = 0;
     CString m_text;
     CString m_subText;

@@ -181,7 +181,17 @@ CString CProgress::FormatBarText(int bar) const
     return text;
 }
 
-bool CProgress::NeedsRedraw(int) const { return true; }
+bool CProgress::NeedsRedraw(int bar) const
+{
+    const CBarInfo* info = barAt(bar);
+    if (!info || !info->painted)
+        return true;
+    // A repaint on its way shows the newest state anyway.
+    if (info->repaintDue)
+        return false;
+    const CRect filled = info->shown ? filledRect(*info) : CRect();
+    return !(filled == info->filledRect) || FormatBarText(bar) != info->paintedText;
+}
 
 void CProgress::SetBarBrush(int bar, COLORREF colour)
 {
@@ -276,8 +286,10 @@ int CProgress::SetPos(int value, int bar)
             return previous;
         info->position = clamped;
     }
-    if (NeedsRedraw(bar))
+    if (NeedsRedraw(bar)) {
+        info->repaintDue = true;
         RedrawBar(bar);
+    }
     return previous;
 }
 
@@ -421,5 +433,8 @@ void CProgress::DrawProgress(CDC* dc, const CRect& client)
         if (info.shown)
             drawFilledPart(&memory, info);
         drawText(&memory, info);
+        info.painted = true;
+        info.repaintDue = false;
+        info.paintedText = FormatBarText(static_cast<int>(&info - m_bars.data()));
     }
 }

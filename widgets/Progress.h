@@ -49,6 +49,12 @@ struct CBarInfo {
     CRect barRect;
     CRect outerRect;
     CRect filledRect;
+    // What the last paint showed: the loops report every block, far more
+    // often than the bar can move, and a change that shows nothing new
+    // costs no repaint.
+    bool painted = false;
+    bool repaintDue = false;
+    CString paintedText;
 };
 
 // The bars of an owner-drawn progress control and their painting.

@@ -227,3 +227,28 @@ TEST_F(ProgressBar, BarBitmapIsRevealedFromItsLeftAndKeepsItsMagentaTransparent)
     EXPECT_TRUE(columnIs(shot, 60, kBackground)) << "not yet revealed";
     EXPECT_EQ(shot.count(kBar), 0) << "the bitmap comes before the brush";
 }
+
+TEST_F(ProgressBar, PositionsThatShowNothingNewAreNotRedrawn)
+{
+    // A large range: many positions share a column of the bar and a percent.
+    setRange(0, 1000000);
+    bar.SetPos(1);
+    bar.UpdateWindow();
+    bar.redraws = 0;
+    bar.SetPos(2);
+    bar.SetPos(1000);
+    EXPECT_EQ(bar.redraws, 0) << "the fill and the text stay as painted";
+    bar.SetPos(6000);
+    EXPECT_EQ(bar.redraws, 1) << "the fill reaches the next column";
+    bar.SetPos(300000);
+    bar.SetPos(600000);
+    EXPECT_EQ(bar.redraws, 1) << "the repaint on its way will show the newest position";
+    bar.UpdateWindow();
+    const Picture shot = CaptureClientArea(bar);
+    EXPECT_TRUE(columnIs(shot, kWidth * 6 / 10 - 2, kBar));
+    EXPECT_TRUE(columnIs(shot, kWidth * 6 / 10 + 1, kBackground));
+    bar.SetPos(600001);
+    EXPECT_EQ(bar.redraws, 1);
+    bar.SetPos(610000);
+    EXPECT_EQ(bar.redraws, 2) << "the next column and 61%";
+}
