@@ -118,8 +118,10 @@ DWORD CProgress::GetBarStyle(int bar) const
 
 void CProgress::ModifyBarStyle(DWORD remove, DWORD add, int bar)
 {
-    if (CBarInfo* info = barAt(bar))
+    if (CBarInfo* info = barAt(bar)) {
         info->style = (info->style & ~remove) | add;
+        info->painted = false;
+    }
 }
 
 void CProgress::StepSnake(int bar)
@@ -181,6 +183,13 @@ CString CProgress::FormatBarText(int bar) const
     return text;
 }
 
+long long CProgress::shownTextValue(int bar) const
+{
+    const CBarInfo* info = barAt(bar);
+    return info && (info->style & PBS_TEXT_MODE_MASK) ? static_cast<long long>(GetBarTextValue(bar))
+                                                      : 0;
+}
+
 bool CProgress::NeedsRedraw(int bar) const
 {
     const CBarInfo* info = barAt(bar);
@@ -190,7 +199,7 @@ bool CProgress::NeedsRedraw(int bar) const
     if (info->repaintDue)
         return false;
     const CRect filled = info->shown ? filledRect(*info) : CRect();
-    return !(filled == info->filledRect) || FormatBarText(bar) != info->paintedText;
+    return !(filled == info->filledRect) || shownTextValue(bar) != info->paintedTextValue;
 }
 
 void CProgress::SetBarBrush(int bar, COLORREF colour)
@@ -226,12 +235,15 @@ void CProgress::SetTextFormat(const wchar_t* format, DWORD mode, int bar)
     const bool withValue = format && mode != 0;
     info->style = (info->style & ~PBS_TEXT_MODE_MASK) | (withValue ? mode & PBS_TEXT_MODE_MASK : 0);
     info->text = withValue ? CString(format) : CString();
+    info->painted = false;
 }
 
 void CProgress::SetBarText(int bar, const CString& text)
 {
-    if (CBarInfo* info = barAt(bar))
+    if (CBarInfo* info = barAt(bar)) {
         info->text = text;
+        info->painted = false;
+    }
 }
 
 CString CProgress::GetBarText(int bar) const
@@ -435,6 +447,6 @@ void CProgress::DrawProgress(CDC* dc, const CRect& client)
         drawText(&memory, info);
         info.painted = true;
         info.repaintDue = false;
-        info.paintedText = FormatBarText(static_cast<int>(&info - m_bars.data()));
+        info.paintedTextValue = shownTextValue(static_cast<int>(&info - m_bars.data()));
     }
 }

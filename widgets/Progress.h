@@ -51,10 +51,11 @@ struct CBarInfo {
     CRect filledRect;
     // What the last paint showed: the loops report every block, far more
     // often than the bar can move, and a change that shows nothing new
-    // costs no repaint.
+    // costs no repaint. The text is known by its value; a change of text,
+    // format or style forgets the painting.
     bool painted = false;
     bool repaintDue = false;
-    CString paintedText;
+    long long paintedTextValue = 0;
 };
 
 // The bars of an owner-drawn progress control and their painting.
@@ -68,6 +69,8 @@ public:
     // One step of snake mode: the head moves on, the tail follows at the
     // snake length and the direction turns at either end.
     virtual void StepSnake(int bar);
+    // An override whose text depends on more than the text value also
+    // overrides NeedsRedraw.
     virtual CString FormatBarText(int bar) const;
     virtual double GetBarTextValue(int bar) const;
     virtual bool NeedsRedraw(int bar) const;
@@ -106,6 +109,8 @@ private:
     void drawFilledPart(CDC* dc, CBarInfo& info);
     void drawText(CDC* dc, const CBarInfo& info);
     CRect filledRect(const CBarInfo& info) const;
+    // The value the bar's text shows, 0 when it shows none.
+    long long shownTextValue(int bar) const;
 
     std::vector<CBarInfo> m_bars;
     COLORREF m_backgroundColour;

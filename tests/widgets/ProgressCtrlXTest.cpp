@@ -251,4 +251,9 @@ TEST_F(ProgressBar, PositionsThatShowNothingNewAreNotRedrawn)
     EXPECT_EQ(bar.redraws, 1);
     bar.SetPos(610000);
     EXPECT_EQ(bar.redraws, 2) << "the next column and 61%";
+    bar.UpdateWindow();
+    // A new text format shows on the next position, even in the same column.
+    bar.SetTextFormat(L"%d of 100", PBS_TEXT_PERCENT);
+    bar.SetPos(610001);
+    EXPECT_EQ(bar.redraws, 3);
 }
