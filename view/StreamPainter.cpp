@@ -66,14 +66,37 @@ CString trackLengthText(const CCutRegion& cut)
     return text;
 }
 
-void CSkinBitmapDCs::select(const CDC* target, const ViewSkin& skin)
+void CSkinBitmapDCs::select(const CDC* target, const ViewSkin& skin, int frameWidth)
 {
     // The cursor is not among them: it is drawn transparently, from a mask.
-    m_bitmaps = {&skin.centerBitmap,   &skin.centerEmptyBitmap, &skin.emptyDescBitmap,
-                 &skin.marginBitmap,   &skin.streamBitmap,      &skin.cutLeftBitmap,
-                 &skin.cutRightBitmap, &skin.cutMiddleBitmap};
-    for (size_t i = 0; i < kCount; ++i)
-        m_dcs[i].selectBitmap(target, *m_bitmaps[i]);
+    m_bitmaps = {&skin.centerBitmap,    &skin.centerEmptyBitmap, &skin.streamBitmap,
+                 &skin.cutMiddleBitmap, &skin.emptyDescBitmap,   &skin.marginBitmap,
+                 &skin.cutLeftBitmap,   &skin.cutRightBitmap};
+    m_frameWidth = frameWidth;
+    for (size_t i = 0; i < kCount; ++i) {
+        if (i < kTiled)
+            makeRow(target, i);
+        else
+            m_dcs[i].selectBitmap(target, *m_bitmaps[i]);
+    }
+}
+
+void CSkinBitmapDCs::makeRow(const CDC* target, size_t index)
+{
+    const CBitmap& bitmap = *m_bitmaps[index];
+    CBitmapDC& row = m_dcs[index];
+    const CSize tile = GetBitmapSize(bitmap);
+    // Nothing is tiled from a skin without the bitmap.
+    if (tile.cx <= 0) {
+        row.selectBitmap(target, bitmap);
+        return;
+    }
+    const int width = (m_frameWidth / tile.cx + 2) * tile.cx;
+    row.createBitmap(target, width, tile.cy);
+    CBitmapDC source;
+    source.selectBitmap(target, bitmap);
+    for (int x = 0; x < width; x += tile.cx)
+        row.BitBlt(x, 0, tile.cx, tile.cy, &source, 0, 0, SRCCOPY);
 }
 
 void CSkinBitmapDCs::release()
@@ -102,13 +125,24 @@ void CStreamPainter::copy(const CBitmap& bitmap, int x, int y, int width, int he
 
 void CStreamPainter::tile(const CBitmap& bitmap, int x, int end)
 {
-    const int width = bitmapWidth(bitmap);
     // A skin without the bitmap has nothing to tile.
-    if (width <= 0)
+    if (bitmapWidth(bitmap) <= 0 || x >= end)
         return;
-    const CDC& source = m_sources.of(bitmap);
-    for (; x < end; x += width)
-        m_target.BitBlt(x, 0, std::min(width, end - x), m_skin.height, &source, 0, 0, SRCCOPY);
+    m_target.BitBlt(x, 0, end - x, m_skin.height, &m_sources.of(bitmap), 0, 0, SRCCOPY);
+}
+
+void CStreamPainter::paintBackground(bool empty)
+{
+    const int width = m_client.Width();
+    const int margin = m_skin.marginWidth;
+    copy(m_skin.marginBitmap, 0, 0, margin, m_skin.height, 0, 0);
+    copy(m_skin.marginBitmap, width - margin, 0, margin, m_skin.height, 0, 0);
+    const CDynBitmap& centre = empty ? m_skin.centerEmptyBitmap : m_skin.centerBitmap;
+    const int tileWidth = centre.GetWidth();
+    // Whole tiles while they start at width - margin or before: the last may
+    // reach into the right margin.
+    if (tileWidth > 0 && width - margin >= margin)
+        tile(centre, margin, margin + ((width - 2 * margin) / tileWidth + 1) * tileWidth);
 }
 
 void CStreamPainter::paintModelLayers(const CStreamProgressCtrlBase& model,

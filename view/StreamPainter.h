@@ -22,23 +22,34 @@ CString positionText(int64_t pos);
 // "Track length: " with the cut's whole minutes and seconds.
 CString trackLengthText(const CCutRegion& cut);
 
-// The skin's bitmaps of the view, each kept selected in a memory context of
-// its own from the first paint of a skin to the next skin.
+// The skin's bitmaps of the view, each kept in a memory context of its own
+// from the first paint of a skin and frame width to the next. A bitmap that
+// is tiled comes as a row of its tiles a tile wider than the frame, so that
+// any row of tiles of the frame is one copy.
 class CSkinBitmapDCs {
 public:
-    void select(const CDC* target, const ViewSkin& skin);
+    void select(const CDC* target, const ViewSkin& skin, int frameWidth);
     // Before the skin's bitmaps are replaced: a selected bitmap cannot be
     // deleted.
     void release();
-    bool ready() const { return m_dcs.front().ready(); }
+    bool readyFor(int frameWidth) const
+    {
+        return m_dcs.front().ready() && m_frameWidth == frameWidth;
+    }
 
-    // The context holding the bitmap, which must be one of the skin's.
+    // The context holding the bitmap, or its row of tiles, from its origin;
+    // the bitmap must be one of the skin's.
     const CDC& of(const CBitmap& bitmap) const;
 
 private:
+    void makeRow(const CDC* target, size_t index);
+
     static constexpr size_t kCount = 8;
+    // The first ones are tiled.
+    static constexpr size_t kTiled = 4;
     std::array<const CBitmap*, kCount> m_bitmaps{};
     std::array<CBitmapDC, kCount> m_dcs;
+    int m_frameWidth = 0;
 };
 
 // Draws one frame of the stream view into a back buffer: the layers of the
@@ -49,6 +60,8 @@ public:
     CStreamPainter(CDC& target, const CSkinBitmapDCs& sources, const ViewSkin& skin,
                    const CRect& client);
 
+    // The margins on both sides and the centre's tiles between them.
+    void paintBackground(bool empty);
     void paintModelLayers(const CStreamProgressCtrlBase& model, const WaveformValues& waveform);
     void paintPositionMarks(const CStreamProgressCtrl& positionLayer);
 

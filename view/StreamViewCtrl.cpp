@@ -169,8 +169,8 @@ void CStreamViewCtrl::prepareSurfaces(const CDC& target, int width, int height)
 {
     if (!m_back.ready() || !(m_back.size() == CSize(width, height)))
         m_back.createBitmap(&target, width, height);
-    if (!m_skinDCs.ready()) {
-        m_skinDCs.select(&target, m_skin);
+    if (!m_skinDCs.readyFor(width)) {
+        m_skinDCs.select(&target, m_skin, width);
         m_cursor.prepare(&target, m_skin.cursorBitmap,
                          CRect(0, 0, m_skin.cursorBitmap.GetWidth(), height),
                          m_skin.transparentColor);
@@ -189,19 +189,8 @@ void CStreamViewCtrl::composeFrame(CDC& target)
     // bitmap is, rather than keep the previous frame.
     ::PatBlt(back, 0, 0, width, height, BLACKNESS);
 
-    const int margin = m_skin.marginWidth;
-    const CDC& marginSource = m_skinDCs.of(m_skin.marginBitmap);
-    back.BitBlt(0, 0, margin, height, &marginSource, 0, 0, SRCCOPY);
-    back.BitBlt(width - margin, 0, margin, height, &marginSource, 0, 0, SRCCOPY);
-
-    const CDynBitmap& centre = m_empty ? m_skin.centerEmptyBitmap : m_skin.centerBitmap;
-    const int tileWidth = centre.GetWidth();
-    const CDC& centreSource = m_skinDCs.of(centre);
-    // The last tile may reach into the right margin.
-    for (int x = margin; tileWidth > 0 && x <= width - margin; x += tileWidth)
-        back.BitBlt(x, 0, tileWidth, height, &centreSource, 0, 0, SRCCOPY);
-
     CStreamPainter painter(back, m_skinDCs, m_skin, client);
+    painter.paintBackground(m_empty);
     CStreamProgressCtrlBase& model = m_positionLayer.model();
     if (!model.isEmpty()) {
         model.setLogarithmic(GetMVSettings().GetLogarithmicView());

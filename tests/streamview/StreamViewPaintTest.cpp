@@ -71,7 +71,7 @@ TEST_F(StreamViewPaint, LoadedViewTilesTheCentreIntoTheRightMarginAndTheStreamBe
     EXPECT_EQ(picture.count(SkinColour::emptyDesc), 0);
 }
 
-TEST_F(StreamViewPaint, SkinOfAnotherSizeAndColoursIsPaintedWithNothingOfTheFirstLeft)
+TEST_F(StreamViewPaint, AnotherSkinAndAWiderWindowArePaintedWithNothingOfTheFirstLeft)
 {
     openSilence(60000);
     capture();
@@ -126,6 +126,15 @@ TEST_F(StreamViewPaint, SkinOfAnotherSizeAndColoursIsPaintedWithNothingOfTheFirs
     for (int x = before - 2; x <= before + 2; ++x)
         for (int y = covered; y < newHeight; ++y)
             ASSERT_EQ(picture.at(x, y), black) << "old place " << x << "," << y;
+
+    // Wider than both skins: the tiles reach the new right margin.
+    constexpr int widest = 630;
+    view.MoveWindow(5, 10, widest, newHeight, TRUE);
+    picture = capture();
+    ASSERT_EQ(picture.width, widest);
+    EXPECT_EQ(picture.at(widest - margin - 1, 5), newStream);
+    EXPECT_EQ(picture.at(widest - margin, 5), newCentre);
+    EXPECT_EQ(picture.at(widest - 1, 5), newMargin);
 }
 
 TEST_F(StreamViewPaint, CutWithoutFadesHasOneColumnEdgesAndTheMiddleFillBetween)
