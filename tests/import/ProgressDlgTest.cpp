@@ -1,6 +1,8 @@
 #include "import/ProgressDlg.h"
 #include "res/resource.h"
 
+#include "support/Pixels.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,4 +77,29 @@ TEST(ProgressDlg, RangeAndPositionReachTheBar)
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 1500);
     dialog.setRange(100);
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 0) << "a new range starts at 0";
+}
+
+TEST(ProgressDlg, HalfwayShowsHalfABarUnderTheTwoLineText)
+{
+    CProgressDlg dialog;
+    ASSERT_TRUE(dialog.create(IDS_OPEN_FILE_TITLE, nullptr));
+    dialog.setTextId(IDS_DECODING_FILE);
+    dialog.setSubText(L"C:\\music\\song.mp3");
+    dialog.show(true);
+    dialog.setRange(1000);
+    dialog.setPos(500);
+    PumpMessages();
+
+    const HWND bar = dialog.GetDlgItem(IDC_PROGRESS_BAR);
+    const Picture shot = CaptureClientArea(bar);
+    ASSERT_GT(shot.width, 60);
+    // Bands on either side, clear of the centred "50%".
+    const COLORREF fill = GetSysColor(COLOR_ACTIVECAPTION);
+    const int middle = shot.width / 2;
+    const RECT filledBand{2, 2, middle - 20, shot.height - 2};
+    const RECT emptyBand{middle + 20, 2, shot.width - 2, shot.height - 2};
+    const int bandArea = (filledBand.right - filledBand.left) * (filledBand.bottom - filledBand.top);
+    EXPECT_EQ(shot.count(fill, filledBand), bandArea);
+    EXPECT_EQ(shot.count(fill, emptyBand), 0);
+    SaveWindowScreenshot(dialog.GetSafeHwnd(), L"progress_dialog_halfway");
 }
