@@ -128,15 +128,6 @@ bool hookWaveOutWrite()
     return false;
 }
 
-CString besideExecutable(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    CString folder(path);
-    folder = folder.Left(folder.ReverseFind(L'\\') + 1);
-    return folder + name;
-}
-
 // The settings every part of the editor reads, declared before the editor's
 // windows and time model are made.
 struct Settings {
@@ -159,7 +150,7 @@ class Editor : public Settings {
 public:
     Editor()
     {
-        CFolderSkinParser skin(besideExecutable(L"skin"));
+        CFolderSkinParser skin(ExecutableFolder() + L"\\skin");
         view.create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &parent, 1000);
         view.setDocument(&document);
         document.attach(&parent, &view);

@@ -1,16 +1,11 @@
 // The component as a host sees it: Tarvisk.dll loaded at run time and
 // driven through its exported facade.
-#include "TarviskLoader.h"
-
-#include "support/MemoryConfigStore.h"
-#include "support/TempDir.h"
-#include "refhost/FolderSkinParser.h"
+#include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestSkinParser.h"
 #include "support/TestText.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <atomic>
 #include <optional>
@@ -82,14 +77,6 @@ void click(HWND button)
     SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
-CString executableFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    CString folder = path;
-    return folder.Left(folder.ReverseFind(L'\\'));
-}
-
 std::vector<HWND> threadWindows()
 {
     std::vector<HWND> windows;
@@ -103,36 +90,14 @@ std::vector<HWND> threadWindows()
     return windows;
 }
 
-class Facade : public testing::Test {
+class Facade : public FacadeFixture {
 protected:
+    Facade() : FacadeFixture(L"FacadeTest") {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(tarvisk.load()) << "Tarvisk.dll beside the test";
-        edition.Format(L"FacadeTest%X", GetCurrentProcessId());
-        host = FixedHostInfo(edition);
-        // Process ids come round again; the log of an earlier run stays
-        // behind because a log file is released only with its process.
-        RemoveTree(dataRoot());
-        store.preset(L"Common", L"TempFolder", temp.path());
+        FacadeFixture::SetUp();
         store.preset(L"Common", L"TraceLevel", L"Info");
-        info.skinParser = &skin;
-        info.configStore = &store;
-        info.hostInfo = &host;
-        info.helpLink = L"help.chm";
-    }
-
-    void TearDown() override
-    {
-        tarvisk.destroy();
-        tarvisk.unload();
-        RemoveTree(dataRoot());
-    }
-
-    CString dataRoot() const
-    {
-        wchar_t local[MAX_PATH] = {};
-        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-        return CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
     }
 
     // Text of this process's log file.
@@ -149,14 +114,7 @@ protected:
         return ReadUtf16File(dataRoot() + L"\\Log\\Melvora\\" + found.cFileName).c_str();
     }
 
-    CTarviskLibrary tarvisk;
-    TempDir temp;
-    MemoryConfigStore store;
-    CString edition;
-    FixedHostInfo host;
-    CFolderSkinParser skin{executableFolder() + L"\\skin"};
     NoSaves saves;
-    CTarvisk::TVSKInitInfo info;
 };
 
 } // namespace

@@ -5,16 +5,12 @@
 #include "LoadRun.h"
 #include "ResourceCounts.h"
 
-#include "TarviskLoader.h"
-#include "refhost/FolderSkinParser.h"
 #include "res/resource.h"
 #include "support/AudioFixtures.h"
-#include "support/MemoryConfigStore.h"
+#include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <vector>
 
@@ -40,28 +36,14 @@ std::string toneSamples(int n, uint16_t channels, uint32_t rate, uint16_t bits)
     return samples;
 }
 
-class OpenLoad : public testing::Test {
+class OpenLoad : public FacadeFixture {
 protected:
+    OpenLoad() : FacadeFixture(L"OpenLoad") {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(tarvisk.load()) << "Tarvisk.dll beside the test";
-        edition.Format(L"OpenLoad%X", GetCurrentProcessId());
-        host = FixedHostInfo(edition);
-        store.preset(L"Common", L"TempFolder", temp.path());
-        info.skinParser = &skin;
-        info.configStore = &store;
-        info.hostInfo = &host;
-        info.helpLink = L"help.chm";
+        FacadeFixture::SetUp();
         ASSERT_TRUE(tarvisk.init(info, nullptr));
-    }
-
-    void TearDown() override
-    {
-        tarvisk.destroy();
-        tarvisk.unload();
-        wchar_t local[MAX_PATH] = {};
-        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-        RemoveTree(CString(local) + L"\\Verlanis\\Sorvenne_" + edition);
     }
 
     // File n of the run: WAVs of every width, channel count and rate the
@@ -115,15 +97,7 @@ protected:
         } while (GetTickCount64() < until);
     }
 
-    CTarviskLibrary tarvisk;
-    TempDir temp;
     TempDir songs;
-    MemoryConfigStore store;
-    CString edition;
-    FixedHostInfo host;
-    // ctest runs the cases in the binaries' folder, where the build puts the skin.
-    CFolderSkinParser skin{L"skin"};
-    CTarvisk::TVSKInitInfo info;
 };
 
 } // namespace

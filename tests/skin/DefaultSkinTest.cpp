@@ -1,5 +1,6 @@
 #include "refhost/FolderSkinParser.h"
 #include "support/Pixels.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +9,6 @@
 #include <vector>
 
 namespace {
-
-CString executableFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    CString folder = path;
-    return folder.Left(folder.ReverseFind(L'\\'));
-}
 
 enum class Type { Int, Color, Rect, Position, Size, Font, Bitmap, Region, Text, Bool };
 
@@ -168,7 +161,7 @@ bool hasLoneAmpersand(const CString& caption)
 
 class DefaultSkin : public testing::Test {
 protected:
-    CFolderSkinParser skin{executableFolder() + L"\\skin"};
+    CFolderSkinParser skin{ExecutableFolder() + L"\\skin"};
 
     bool parses(const Key& key)
     {

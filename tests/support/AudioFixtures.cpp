@@ -34,10 +34,7 @@ void put16(std::string& bytes, uint16_t value)
 
 CString FixturePath(const wchar_t* name)
 {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    CString folder(exe);
-    folder = folder.Left(folder.ReverseFind(L'\\')); // bin
+    CString folder = ExecutableFolder(); // bin
     folder = folder.Left(folder.ReverseFind(L'\\')); // build folder
     return folder + L"\\fixtures\\" + name;
 }

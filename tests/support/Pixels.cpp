@@ -120,10 +120,7 @@ void PumpMessages()
 
 CString SaveScreenshot(const Picture& picture, const wchar_t* name)
 {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    CString folder = exe;
-    folder = folder.Left(folder.ReverseFind(L'\\')) + L"\\screenshots";
+    const CString folder = ExecutableFolder() + L"\\screenshots";
     CreateDirectoryW(folder, nullptr);
     const CString path = folder + L"\\" + name + L".bmp";
 

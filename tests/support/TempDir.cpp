@@ -58,3 +58,11 @@ void WriteFileBytes(const wchar_t* path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+CString ExecutableFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const CString file = path;
+    return file.Left(file.ReverseFind(L'\\'));
+}

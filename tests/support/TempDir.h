@@ -27,3 +27,5 @@ std::string ReadFileBytes(const wchar_t* path);
 // A UTF-16 file with byte-order mark as text (without the mark).
 std::wstring ReadUtf16File(const wchar_t* path);
 void WriteFileBytes(const wchar_t* path, const std::string& bytes);
+// The folder of the running test executable, without a trailing backslash.
+CString ExecutableFolder();
