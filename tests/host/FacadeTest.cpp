@@ -127,6 +127,7 @@ TEST_F(Facade, BeforeInitNothingIsShownOrMade)
     tarvisk.OnSorvenneFullScreenMode(true);
     MSG msg{nullptr, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
     EXPECT_FALSE(tarvisk.PreTranslateMessage(&msg));
+    EXPECT_EQ(tarvisk.destroy(), 0);
     EXPECT_TRUE(threadWindows().empty());
 }
 
@@ -155,20 +156,18 @@ TEST_F(Facade, InitCreatesTheHiddenDialogOnceAndTheWorkFolder)
     const DWORD work = GetFileAttributesW(temp.file(L"Tarvisk"));
     ASSERT_NE(work, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(work & FILE_ATTRIBUTE_DIRECTORY);
-}
 
-TEST_F(Facade, InitAfterDestroyMakesANewDialog)
-{
-    ASSERT_TRUE(tarvisk.init(info, &saves));
-    const HWND first = tarvisk.getMainWindow();
+    tarvisk.OnSorvenneFullScreenMode(true);
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST)
+        << "full screen keeps it on top";
+    tarvisk.OnSorvenneFullScreenMode(false);
+    EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
     EXPECT_EQ(tarvisk.destroy(), 0);
-    EXPECT_FALSE(IsWindow(first));
+    EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
-
     ASSERT_TRUE(tarvisk.init(info, &saves));
-    const HWND second = tarvisk.getMainWindow();
-    EXPECT_TRUE(IsWindow(second));
-    EXPECT_NE(second, first);
+    EXPECT_TRUE(IsWindow(tarvisk.getMainWindow())) << "init after destroy makes a new dialog";
 }
 
 TEST_F(Facade, OpenFileShowsTheEditorAndReportsNothing)
@@ -180,16 +179,6 @@ TEST_F(Facade, OpenFileShowsTheEditorAndReportsNothing)
     EXPECT_FALSE(tarvisk.openFile(temp.file(L"missing.mp3")));
     EXPECT_TRUE(IsWindowVisible(tarvisk.getMainWindow()));
     EXPECT_EQ(boxes.texts().size(), 1u) << "the failed open is told to the user, not the host";
-}
-
-TEST_F(Facade, FullScreenModeKeepsTheEditorOnTop)
-{
-    ASSERT_TRUE(tarvisk.init(info, &saves));
-    const HWND dialog = tarvisk.getMainWindow();
-    tarvisk.OnSorvenneFullScreenMode(true);
-    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    tarvisk.OnSorvenneFullScreenMode(false);
-    EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 // The log file stays open for the life of the process, so this case needs a
@@ -214,12 +203,6 @@ TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
     const int goodbye = text.Find(L" INF: Tarvisk ended\r\n");
     ASSERT_NE(goodbye, -1);
     EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", goodbye + 1), -1);
-}
-
-TEST_F(Facade, DestroyWithoutInitReturnsZero)
-{
-    EXPECT_EQ(tarvisk.destroy(), 0);
-    EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
 }
 
 TEST_F(Facade, SkinThatDoesNotLoadIsReportedAndTheEditorStillStarts)
@@ -339,22 +322,18 @@ TEST_F(Facade, DraggingTheEditorsBackgroundMovesTheWindow)
 }
 
 // Help failures are only logged: the editor carries on as it was.
-TEST_F(Facade, HelpWithoutALinkIsLogged)
+TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
 {
-    info.helpLink = L"";
-    ASSERT_TRUE(tarvisk.init(info, &saves));
-    click(GetDlgItem(tarvisk.getMainWindow(), 1004));
-    EXPECT_NE(logText().Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
-}
-
-TEST_F(Facade, HelpThatCannotOpenIsLoggedWithTheLink)
-{
-    const CString link = temp.file(L"missing.chm");
-    info.helpLink = link;
-    ASSERT_TRUE(tarvisk.init(info, &saves));
     MessageBoxWatcher boxes;
-    click(GetDlgItem(tarvisk.getMainWindow(), 1004));
-    EXPECT_NE(logText().Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "),
-              -1);
+    const CString link = temp.file(L"missing.chm");
+    for (const CString& help : {CString(), link}) {
+        info.helpLink = help;
+        ASSERT_TRUE(tarvisk.init(info, &saves));
+        click(GetDlgItem(tarvisk.getMainWindow(), 1004));
+        EXPECT_EQ(tarvisk.destroy(), 0);
+    }
+    const CString log = logText();
+    EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
+    EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "), -1);
     EXPECT_TRUE(boxes.texts().empty());
 }
