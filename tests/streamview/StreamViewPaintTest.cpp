@@ -59,13 +59,11 @@ TEST_F(StreamViewPaint, BackgroundShowsTheEmptyDescriptionUntilAStreamIsOpen)
     EXPECT_EQ(picture.count(SkinColour::text), 0) << "no position texts without a stream";
     EXPECT_EQ(picture.count(SkinColour::stream), 0);
 
+    // The loaded tiles in every column: AnotherSkinAndAWiderWindow...
     openSilence(60000);
     picture = capture();
     EXPECT_EQ(picture.at(width - margin, 5), SkinColour::centre);
-    EXPECT_EQ(picture.at(width - margin + 1, 5), SkinColour::margin);
-    EXPECT_EQ(picture.at(margin - 1, 5), SkinColour::margin);
     EXPECT_EQ(picture.at(margin, 5), SkinColour::stream);
-    EXPECT_EQ(picture.at(width - margin - 1, 5), SkinColour::stream);
     EXPECT_EQ(picture.count(SkinColour::centreEmpty), 0);
     EXPECT_EQ(picture.count(SkinColour::emptyDesc), 0);
 }
