@@ -156,18 +156,20 @@ TEST_F(Facade, InitCreatesTheHiddenDialogOnceAndTheWorkFolder)
     const DWORD work = GetFileAttributesW(temp.file(L"Tarvisk"));
     ASSERT_NE(work, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(work & FILE_ATTRIBUTE_DIRECTORY);
+}
 
-    tarvisk.OnSorvenneFullScreenMode(true);
-    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST)
-        << "full screen keeps it on top";
-    tarvisk.OnSorvenneFullScreenMode(false);
-    EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
-
-    EXPECT_EQ(tarvisk.destroy(), 0);
-    EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
+TEST_F(Facade, InitAfterDestroyMakesANewDialog)
+{
     ASSERT_TRUE(tarvisk.init(info, &saves));
-    EXPECT_TRUE(IsWindow(tarvisk.getMainWindow())) << "init after destroy makes a new dialog";
+    const HWND first = tarvisk.getMainWindow();
+    EXPECT_EQ(tarvisk.destroy(), 0);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
+
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND second = tarvisk.getMainWindow();
+    EXPECT_TRUE(IsWindow(second));
+    EXPECT_NE(second, first);
 }
 
 TEST_F(Facade, OpenFileShowsTheEditorAndReportsNothing)
@@ -179,6 +181,16 @@ TEST_F(Facade, OpenFileShowsTheEditorAndReportsNothing)
     EXPECT_FALSE(tarvisk.openFile(temp.file(L"missing.mp3")));
     EXPECT_TRUE(IsWindowVisible(tarvisk.getMainWindow()));
     EXPECT_EQ(boxes.texts().size(), 1u) << "the failed open is told to the user, not the host";
+}
+
+TEST_F(Facade, FullScreenModeKeepsTheEditorOnTop)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    const HWND dialog = tarvisk.getMainWindow();
+    tarvisk.OnSorvenneFullScreenMode(true);
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    tarvisk.OnSorvenneFullScreenMode(false);
+    EXPECT_FALSE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 // The log file stays open for the life of the process, so this case needs a

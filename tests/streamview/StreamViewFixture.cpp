@@ -15,11 +15,15 @@ LOGFONTW fontOf(int height)
 
 } // namespace
 
-StreamViewTest::StreamViewTest()
+StreamViewSettings::StreamViewSettings()
 {
     CommonKeys(&store, &hostInfo);
     MVSettingsKeys(&store);
     GetMVSettings().SetWorkFolder(folder.path());
+}
+
+StreamViewTest::StreamViewTest()
+{
     using namespace SkinGeometry;
     TestSkinParser::Section& section = skin.section(L"[mv_stream_view]");
     section.rects[L"position"] = position;

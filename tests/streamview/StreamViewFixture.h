@@ -70,9 +70,20 @@ constexpr int sliderTop = 84;
 constexpr int positionTextY = 106;
 } // namespace SkinGeometry
 
+// The settings every part of the view reads, declared before the view and
+// its time model are made.
+class StreamViewSettings : public testing::Test {
+protected:
+    StreamViewSettings();
+
+    MemoryConfigStore store;
+    FixedHostInfo hostInfo;
+    TempDir folder;
+};
+
 // A stream view in a plain parent window on the test display, skinned with
 // solid colours, on a document that opens WAV files written by the test.
-class StreamViewTest : public testing::Test {
+class StreamViewTest : public StreamViewSettings {
 protected:
     StreamViewTest();
     ~StreamViewTest() override;
@@ -101,10 +112,6 @@ protected:
     // within a minute.
     bool pumpUntil(const std::function<bool()>& condition);
 
-    // The settings every part of the view reads come before the view.
-    MemoryConfigStore store;
-    FixedHostInfo hostInfo;
-    TempDir folder;
     TestSkinParser skin;
     WidgetTestWindow parent{SIZE{640, 160}};
     CStreamDocument document;
