@@ -62,41 +62,23 @@ protected:
 
 } // namespace
 
-TEST(LogLevels, SetLevelClampsToTheNamedRange)
+TEST(LogLevels, LevelsAreClampedParsedAndTaggedByTheirTensRow)
 {
     CLoggerEx logger;
-    logger.SetLevel(75);
-    EXPECT_EQ(logger.GetLevel(), 60);
-    logger.SetLevel(-5);
-    EXPECT_EQ(logger.GetLevel(), 0);
-    logger.SetLevel(35);
-    EXPECT_EQ(logger.GetLevel(), 35);
-}
-
-TEST(LogLevels, ParseAcceptsNamesInAnyCaseAndLeadingNumbers)
-{
-    EXPECT_EQ(ParseLogLevel(L"debug"), 40);
-    EXPECT_EQ(ParseLogLevel(L"VERBOSE"), 60);
-    EXPECT_EQ(ParseLogLevel(L"None"), 0);
-    EXPECT_EQ(ParseLogLevel(L"35"), 35);
-    EXPECT_EQ(ParseLogLevel(L"+20x"), 20);
-    EXPECT_EQ(ParseLogLevel(L"-7"), -7);
-    EXPECT_EQ(ParseLogLevel(L""), 0);
-    EXPECT_EQ(ParseLogLevel(L"abc"), 0);
-    EXPECT_EQ(ParseLogLevel(L"Info "), 0);
-}
-
-TEST(LogLevels, TagsComeFromTheTensRow)
-{
-    EXPECT_EQ(LogLevelTag(0), CString(L""));
-    EXPECT_EQ(LogLevelTag(15), CString(L"ERR"));
-    EXPECT_EQ(LogLevelTag(20), CString(L"WRN"));
-    EXPECT_EQ(LogLevelTag(35), CString(L"INF"));
-    EXPECT_EQ(LogLevelTag(49), CString(L"DBG"));
-    EXPECT_EQ(LogLevelTag(50), CString(L"-->"));
-    EXPECT_EQ(LogLevelTag(69), CString(L"---"));
-    EXPECT_EQ(LogLevelTag(70), CString(L""));
-    EXPECT_EQ(LogLevelTag(-1), CString(L""));
+    for (const auto& [set, kept] : {std::pair{75, 60}, {-5, 0}, {35, 35}}) {
+        logger.SetLevel(set);
+        EXPECT_EQ(logger.GetLevel(), kept) << set;
+    }
+    const std::pair<const wchar_t*, int> parsed[] = {
+        {L"debug", 40}, {L"VERBOSE", 60}, {L"None", 0}, {L"35", 35},  {L"+20x", 20},
+        {L"-7", -7},    {L"", 0},         {L"abc", 0},  {L"Info ", 0}};
+    for (const auto& [text, level] : parsed)
+        EXPECT_EQ(ParseLogLevel(text), level) << Narrow(text);
+    const std::pair<int, const wchar_t*> tags[] = {{0, L""},     {15, L"ERR"}, {20, L"WRN"},
+                                                   {35, L"INF"}, {49, L"DBG"}, {50, L"-->"},
+                                                   {69, L"---"}, {70, L""},    {-1, L""}};
+    for (const auto& [level, tag] : tags)
+        EXPECT_EQ(LogLevelTag(level), CString(tag)) << level;
 }
 
 TEST(LogErrors, SystemTextsCarryTheCode)
@@ -114,68 +96,42 @@ TEST(LogErrors, SystemTextsCarryTheCode)
     EXPECT_GT(last.GetLength(), 3);
 }
 
-TEST_F(LoggerFile, LevelZeroWritesNothingAndMakesNoFile)
+TEST_F(LoggerFile, EachDaysFileIsNamedByTimeAndProcessAndStartsWithTheBanner)
+{
+    logger.SetLevel(LOG_WARNING);
+    logger.SetBanner(L"the banner", false);
+    logger.Log(15, L"first message");
+    logger.Log(LOG_INFO, L"too detailed");
+    setClock(2026, 3, 5, 0, 0, 1, 5);
+    logger.Log(LOG_WARNING, L"after midnight");
+
+    CString first, second;
+    first.Format(L"Log_20260304_050607_%X.txt", GetCurrentProcessId());
+    second.Format(L"Log_20260305_000001_%X.txt", GetCurrentProcessId());
+    ASSERT_EQ(logFiles(dir.path()), (std::vector<CString>{first, second}));
+    const std::string bytes = ReadFileBytes(dir.file(first));
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE") << "UTF-16 with its byte order mark";
+    const CString tid = threadHex();
+    EXPECT_EQ(fileText(first), L"05:06:07.089 " + tid + L" INF: the banner\r\n05:06:07.089 " + tid +
+                                   L" ERR: first message\r\n");
+    EXPECT_EQ(fileText(second), L"00:00:01.005 " + tid + L" INF: the banner\r\n00:00:01.005 " +
+                                    tid + L" WRN: after midnight\r\n");
+}
+
+TEST_F(LoggerFile, LevelZeroMakesNoFileAndTheNextMessageAfterRaisingItDoesWithTheBanner)
 {
     logger.SetBanner(L"banner", true);
     logger.Log(LOG_ERROR, L"dropped");
     logger.Log(LOG_VERBOSE, L"dropped");
     EXPECT_FALSE(logger.IsOpen());
     EXPECT_TRUE(logFiles(dir.path()).empty());
-}
-
-TEST_F(LoggerFile, FileIsNamedByTimeAndProcessAndStartsWithTheBanner)
-{
-    logger.SetLevel(LOG_WARNING);
-    logger.SetBanner(L"the banner", false);
-    logger.Log(15, L"first message");
-    logger.Log(LOG_INFO, L"too detailed");
-
-    CString expectedName;
-    expectedName.Format(L"Log_20260304_050607_%X.txt", GetCurrentProcessId());
-    ASSERT_EQ(logFiles(dir.path()), std::vector<CString>{expectedName});
-
-    const std::string bytes = ReadFileBytes(dir.file(expectedName));
-    ASSERT_GE(bytes.size(), 2u);
-    EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF);
-    EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xFE);
-
-    const CString prefix = L"05:06:07.089 " + threadHex();
-    EXPECT_EQ(fileText(expectedName),
-              prefix + L" INF: the banner\r\n" + prefix + L" ERR: first message\r\n");
-}
-
-TEST_F(LoggerFile, RaisingTheLevelLaterCreatesTheFileAtTheNextMessage)
-{
-    logger.SetBanner(L"banner", true);
-    EXPECT_TRUE(logFiles(dir.path()).empty());
     logger.SetLevel(LOG_INFO);
     logger.Log(LOG_INFO, L"now");
     const auto files = logFiles(dir.path());
     ASSERT_EQ(files.size(), 1u);
-    const CString text = fileText(files[0]);
-    // "hh:mm:ss.mmm <thread>" comes first: the banner is the first line.
-    EXPECT_EQ(text.Find(L" INF: banner\r\n"), 13 + threadHex().GetLength());
-    EXPECT_GT(text.Find(L"INF: now\r\n"), text.Find(L"banner"));
-}
-
-TEST_F(LoggerFile, FirstMessageAfterMidnightStartsANewFile)
-{
-    logger.SetLevel(LOG_INFO);
-    logger.SetBanner(L"banner", false);
-    setClock(2026, 3, 4, 23, 59, 59, 999);
-    logger.Log(LOG_INFO, L"late");
-    setClock(2026, 3, 5, 0, 0, 1, 5);
-    logger.Log(LOG_INFO, L"early");
-
-    const auto files = logFiles(dir.path());
-    ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0].Left(20), CString(L"Log_20260304_235959_"));
-    EXPECT_EQ(files[1].Left(20), CString(L"Log_20260305_000001_"));
-    const CString tid = threadHex();
-    EXPECT_EQ(fileText(files[0]), L"23:59:59.999 " + tid + L" INF: banner\r\n23:59:59.999 " + tid +
-                                      L" INF: late\r\n");
-    EXPECT_EQ(fileText(files[1]), L"00:00:01.005 " + tid + L" INF: banner\r\n00:00:01.005 " + tid +
-                                      L" INF: early\r\n");
+    const CString prefix = L"05:06:07.089 " + threadHex();
+    EXPECT_EQ(fileText(files[0]), prefix + L" INF: banner\r\n" + prefix + L" INF: now\r\n");
 }
 
 TEST_F(LoggerFile, VanishedFolderIsMadeAgainAndAnUnusableOneDisturbsNobody)

@@ -9,13 +9,6 @@
 
 namespace {
 
-CString joined(const wchar_t* folder, const wchar_t* part)
-{
-    CString path = folder;
-    AppendPathPart(path, part);
-    return path;
-}
-
 bool isFolder(const CString& path)
 {
     const DWORD attributes = GetFileAttributesW(path);
@@ -24,22 +17,29 @@ bool isFolder(const CString& path)
 
 } // namespace
 
-TEST(PathText, AppendPathPartPutsExactlyOneBackslashAtTheSeam)
+TEST(PathText, PartsAreJoinedWithExactlyOneBackslashAtTheSeam)
 {
-    EXPECT_EQ(joined(L"C:\\a\\", L"\\b"), CString(L"C:\\a\\b"));
-    EXPECT_EQ(joined(L"C:\\a", L"b"), CString(L"C:\\a\\b"));
-    EXPECT_EQ(joined(L"C:\\a\\", L"b"), CString(L"C:\\a\\b"));
-    EXPECT_EQ(joined(L"C:\\a", L"\\b"), CString(L"C:\\a\\b"));
-    EXPECT_EQ(joined(L"", L"b"), CString(L"b"));
-    EXPECT_EQ(joined(L"C:\\a", nullptr), CString(L"C:\\a\\"));
-}
-
-TEST(PathText, BuildPathJoinsFolderNameAndExtension)
-{
-    EXPECT_EQ(BuildPath(nullptr, L"Log", nullptr), CString(L"Log"));
-    EXPECT_EQ(BuildPath(L"C:\\w", L"temp", L"dat"), CString(L"C:\\w\\temp.dat"));
-    EXPECT_EQ(BuildPath(L"C:\\w\\", L"temp", nullptr), CString(L"C:\\w\\temp"));
-    EXPECT_EQ(BuildPath(nullptr, L"temp", L"in"), CString(L"temp.in"));
+    const struct {
+        const wchar_t *folder, *part, *joined;
+    } appended[] = {{L"C:\\a\\", L"\\b", L"C:\\a\\b"},
+                    {L"C:\\a", L"b", L"C:\\a\\b"},
+                    {L"C:\\a\\", L"b", L"C:\\a\\b"},
+                    {L"C:\\a", L"\\b", L"C:\\a\\b"},
+                    {L"", L"b", L"b"},
+                    {L"C:\\a", nullptr, L"C:\\a\\"}};
+    for (const auto& c : appended) {
+        CString path = c.folder;
+        AppendPathPart(path, c.part);
+        EXPECT_EQ(path, CString(c.joined));
+    }
+    const struct {
+        const wchar_t *folder, *name, *extension, *path;
+    } built[] = {{nullptr, L"Log", nullptr, L"Log"},
+                 {L"C:\\w", L"temp", L"dat", L"C:\\w\\temp.dat"},
+                 {L"C:\\w\\", L"temp", nullptr, L"C:\\w\\temp"},
+                 {nullptr, L"temp", L"in", L"temp.in"}};
+    for (const auto& c : built)
+        EXPECT_EQ(BuildPath(c.folder, c.name, c.extension), CString(c.path));
 }
 
 TEST(PathText, SplitPathAndTitle)
@@ -59,55 +59,31 @@ TEST(PathText, SplitPathAndTitle)
     EXPECT_TRUE(empty.IsEmpty());
 }
 
-TEST(Folders, CreateDirectoryTreeMakesEveryMissingLevel)
+TEST(Folders, MissingLevelsAreMadeAndAFileInTheWayStopsIt)
 {
     TempDir dir;
     EXPECT_TRUE(CreateDirectoryTree(dir.file(L"y\\z\\"), nullptr));
-    EXPECT_TRUE(isFolder(dir.file(L"y")));
     EXPECT_TRUE(isFolder(dir.file(L"y\\z")));
-    EXPECT_TRUE(CreateDirectoryTree(dir.file(L"y\\z"), nullptr));
-}
+    EXPECT_TRUE(CreateDirectoryTree(dir.file(L"y\\z"), nullptr)) << "an existing tree is fine";
 
-TEST(Folders, CreateDirectoryTreeStopsAtAFileInTheWay)
-{
-    TempDir dir;
-    WriteFileBytes(dir.file(L"y"), "not a folder");
-    SetLastError(0);
-    EXPECT_FALSE(CreateDirectoryTree(dir.file(L"y\\z\\"), nullptr));
-    EXPECT_EQ(GetLastError(), 80u);
-    EXPECT_FALSE(isFolder(dir.file(L"y\\z")));
-    SetLastError(0);
-    EXPECT_FALSE(CreateDirectoryTree(dir.file(L"y"), nullptr));
-    EXPECT_EQ(GetLastError(), 80u);
-}
+    WriteFileBytes(dir.file(L"file"), "not a folder");
+    for (const wchar_t* path : {L"file\\z\\", L"file"}) {
+        SetLastError(0);
+        EXPECT_FALSE(CreateDirectoryTree(dir.file(path), nullptr)) << Narrow(path);
+        EXPECT_EQ(GetLastError(), 80u) << Narrow(path);
+    }
+    EXPECT_FALSE(isFolder(dir.file(L"file\\z")));
 
-TEST(Folders, AssureDirExistsCreatesOneLevelOnly)
-{
-    TempDir dir;
     EXPECT_TRUE(AssureDirExists(dir.file(L"one")));
     EXPECT_TRUE(isFolder(dir.file(L"one")));
     EXPECT_TRUE(AssureDirExists(dir.file(L"one")));
-    EXPECT_FALSE(AssureDirExists(dir.file(L"missing\\two")));
+    EXPECT_FALSE(AssureDirExists(dir.file(L"missing\\two"))) << "one level only";
     EXPECT_FALSE(isFolder(dir.file(L"missing")));
-    WriteFileBytes(dir.file(L"file"), "x");
     EXPECT_FALSE(AssureDirExists(dir.file(L"file")));
-}
 
-TEST(Folders, EnsureFolderAcceptsAnythingThatExists)
-{
-    TempDir dir;
-    WriteFileBytes(dir.file(L"file"), "x");
-    EXPECT_TRUE(EnsureFolder(dir.file(L"file")));
+    EXPECT_TRUE(EnsureFolder(dir.file(L"file"))) << "anything that exists will do";
     EXPECT_TRUE(EnsureFolder(dir.file(L"a\\b")));
     EXPECT_TRUE(isFolder(dir.file(L"a\\b")));
-}
-
-TEST(Folders, SystemTemporaryFolderEndsWithABackslash)
-{
-    const CString temp = GetDefaultTempMusicDir();
-    ASSERT_FALSE(temp.IsEmpty());
-    EXPECT_EQ(temp.Right(1), CString(L"\\"));
-    EXPECT_TRUE(isFolder(temp));
 }
 
 TEST(Folders, LogFolderLiesBelowTheEditionsDataRoot)

@@ -47,18 +47,49 @@ CCutRegion makeCut(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut)
 TEST_F(SettingsStore, KeysAreDeclaredInTheirFixedOrder)
 {
     declare();
-    const std::deque<CString> common = {
-        L"OutputFolder", L"TempFolder", L"ImportExportFolder", L"Language", L"TraceLevel",
-        L"HTTPProxy", L"AutoStart", L"AppWidth", L"AppHeight", L"AppPositionX", L"AppPositionY",
-        L"AppGuiMOVisible", L"AppGuiTab", L"AppGuiMPFolded", L"AppGuiTabFolded",
-        L"CurrentSkinName", L"CloseButtonAction", L"DontUseMO", L"AutomatedRestartInProgress",
-        L"AutomaticUpdates"};
+    const std::deque<CString> common = {L"OutputFolder",
+                                        L"TempFolder",
+                                        L"ImportExportFolder",
+                                        L"Language",
+                                        L"TraceLevel",
+                                        L"HTTPProxy",
+                                        L"AutoStart",
+                                        L"AppWidth",
+                                        L"AppHeight",
+                                        L"AppPositionX",
+                                        L"AppPositionY",
+                                        L"AppGuiMOVisible",
+                                        L"AppGuiTab",
+                                        L"AppGuiMPFolded",
+                                        L"AppGuiTabFolded",
+                                        L"CurrentSkinName",
+                                        L"CloseButtonAction",
+                                        L"DontUseMO",
+                                        L"AutomatedRestartInProgress",
+                                        L"AutomaticUpdates"};
     EXPECT_EQ(store.keyNames(L"Common"), common);
-    const std::deque<CString> own = {
-        L"TraceAKRip", L"ActiveSkin", L"LogarithmicView", L"LogViewParam_X0", L"LogViewParam_X1",
-        L"LogViewParam_S", L"MinZoomSec", L"BitRate", L"UploadUrl", L"HomePageUrl", L"SupportUrl",
-        L"WavFileName", L"InputFileName", L"InputName", L"InputType", L"InputParam", L"InputTitle",
-        L"Proxy", L"Cut", L"NormalizationPercent", L"WaveOutDevice", L"AskWantCDRip"};
+    const std::deque<CString> own = {L"TraceAKRip",
+                                     L"ActiveSkin",
+                                     L"LogarithmicView",
+                                     L"LogViewParam_X0",
+                                     L"LogViewParam_X1",
+                                     L"LogViewParam_S",
+                                     L"MinZoomSec",
+                                     L"BitRate",
+                                     L"UploadUrl",
+                                     L"HomePageUrl",
+                                     L"SupportUrl",
+                                     L"WavFileName",
+                                     L"InputFileName",
+                                     L"InputName",
+                                     L"InputType",
+                                     L"InputParam",
+                                     L"InputTitle",
+                                     L"Proxy",
+                                     L"Cut",
+                                     L"NormalizationPercent",
+                                     L"WaveOutDevice",
+                                     L"AskWantCDRip"};
     EXPECT_EQ(store.keyNames(L"MV_Settings"), own);
 
     EXPECT_EQ(*store.value(L"Common", L"TraceLevel"), CString(L"None"));
@@ -77,29 +108,25 @@ TEST_F(SettingsStore, EmptyLanguageReadsAsEnglish)
     EXPECT_EQ(GetLanguage(), CString(L"en"));
 }
 
-TEST_F(SettingsStore, CutTextRestoresTheStoredCut)
+TEST_F(SettingsStore, StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole)
 {
-    EXPECT_EQ(cutFromText(L"15000,75000,2000,3000"), makeCut(15000, 75000, 2000, 3000));
-}
+    const std::pair<const wchar_t*, CCutRegion> cases[] = {
+        {L"15000,75000,2000,3000", makeCut(15000, 75000, 2000, 3000)},
+        {L"1000,900000,500000,500000",
+         makeCut(1000, 900000, 399000, 500000)}, // the last fade set wins
+        {L"0,500,0,0", {}},
+        {L"1000,5000,0", {}},
+        {L"1000,5000,0,0,0", {}},
+        {L"1000,,0,0", {}},
+        {L"-1000,5000,0,0", {}},
+        {L"1000, 5000,0,0", {}},
+        {L"", {}},
+        {L"1000,5000,0,0,", {}},
+        {L"4294967295,5000,0,0", {}},
+        {L"9000,5000,0,0", {}}};
+    for (const auto& [text, cut] : cases)
+        EXPECT_EQ(cutFromText(text), cut) << "cut text " << Narrow(text);
 
-TEST_F(SettingsStore, CutWithOverlappingFadesKeepsTheLastFadeSet)
-{
-    EXPECT_EQ(cutFromText(L"1000,900000,500000,500000"), makeCut(1000, 900000, 399000, 500000));
-}
-
-TEST_F(SettingsStore, CutTextsThatDoNotParseOrAreTooShortGiveAnEmptyCut)
-{
-    for (const wchar_t* text : {L"0,500,0,0", L"1000,5000,0", L"1000,5000,0,0,0", L"1000,,0,0",
-                                L"-1000,5000,0,0", L"1000, 5000,0,0", L"", L"1000,5000,0,0,",
-                                L"4294967295,5000,0,0", L"9000,5000,0,0"}) {
-        SCOPED_TRACE(testing::Message() << "cut text " << Narrow(text));
-        EXPECT_EQ(cutFromText(text), CCutRegion());
-    }
-}
-
-TEST_F(SettingsStore, SetCutWritesTheFourFields)
-{
-    declare();
     GetMVSettings().SetCut(makeCut(6000000000LL, 6000004000LL, 100, 200));
     EXPECT_EQ(*store.value(L"MV_Settings", L"Cut"), CString(L"6000000000,6000004000,100,200"));
 }
@@ -126,42 +153,27 @@ TEST_F(SettingsStore, NormalizationOutsideTenToHundredIsOff)
     }
 }
 
-TEST_F(SettingsStore, MissingTempFolderIsReplacedAndCreated)
-{
-    CString deleted;
-    {
-        TempDir gone;
-        deleted = gone.path();
-    }
-    ASSERT_EQ(GetFileAttributesW(deleted), INVALID_FILE_ATTRIBUTES);
-    store.preset(L"Common", L"TempFolder", deleted);
-    declare();
-    const CString expected = BuildPath(GetDefaultTempMusicDir(), L"Verlanis", nullptr);
-    EXPECT_EQ(GetTempFolder(), expected);
-    const DWORD attributes = GetFileAttributesW(expected);
-    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-TEST_F(SettingsStore, ExistingTempFolderIsKept)
+TEST_F(SettingsStore, TempFolderIsKeptWhileItExistsAndAMissingOneIsReplacedAndMade)
 {
     TempDir temp;
     store.preset(L"Common", L"TempFolder", temp.path());
     declare();
     EXPECT_EQ(GetTempFolder(), temp.path());
-}
 
-TEST_F(SettingsStore, InputStateRoundTripsThroughTheStore)
-{
-    declare();
-    CMVSettings& settings = GetMVSettings();
-    settings.SetInputType(3, L"param");
-    settings.SetInputTitle(L"Title");
-    CString param;
-    EXPECT_EQ(settings.GetInputType(param), 3);
-    EXPECT_EQ(param, CString(L"param"));
-    EXPECT_EQ(*store.value(L"MV_Settings", L"InputType"), CString(L"3"));
-    EXPECT_EQ(settings.GetInputTitle(), CString(L"Title"));
+    CString deleted;
+    {
+        TempDir gone;
+        deleted = gone.path();
+    }
+    MemoryConfigStore fresh;
+    fresh.preset(L"Common", L"TempFolder", deleted);
+    CommonKeys(&fresh, &host);
+    MVSettingsKeys(&fresh);
+    const CString expected = BuildPath(GetDefaultTempMusicDir(), L"Verlanis", nullptr);
+    EXPECT_EQ(GetTempFolder(), expected);
+    const DWORD attributes = GetFileAttributesW(expected);
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST(ParseUIntList, ExactlyCountDecimalFields)

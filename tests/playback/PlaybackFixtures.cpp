@@ -22,7 +22,7 @@ void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude)
     std::string samples;
     samples.reserve(static_cast<size_t>(frames) * 4);
     for (int64_t frame = 0; frame < frames; ++frame) {
-        const int16_t value = squareSample(frame, amplitude);
+        const int16_t value = static_cast<int16_t>(frame / 50 % 2 ? -amplitude : amplitude);
         for (int channel = 0; channel < 2; ++channel) {
             samples.push_back(static_cast<char>(value & 0xFF));
             samples.push_back(static_cast<char>((value >> 8) & 0xFF));

@@ -8,24 +8,14 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdint>
-#include <vector>
 
 constexpr int kRate = 44100;
-constexpr int kSquareHalfPeriod = 50; // frames
-
-// Sample i of a square wave of the given amplitude (441 Hz at 44.1 kHz):
-// every sample has the full magnitude, so the recorded magnitude is the
-// factor the player applied.
-inline int16_t squareSample(int64_t frame, int amplitude)
-{
-    return static_cast<int16_t>(frame / kSquareHalfPeriod % 2 ? -amplitude : amplitude);
-}
 
 // A valid cut with the given fades.
 CCutRegion cutOf(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut);
 
-// A 16-bit stereo 44.1 kHz WAV file of a square wave.
+// A 16-bit stereo 44.1 kHz WAV file of a 441 Hz square wave: every sample
+// has the full magnitude, so a recorded magnitude is the factor the player applied.
 void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude);
 // An 8-bit mono WAV file of silence.
 void write8BitWav(const wchar_t* path, int milliseconds);

@@ -2,222 +2,99 @@
 
 #include "infra/Logger.h"
 #include "playback/WavPlayer.h"
+#include "support/AudioFixtures.h"
 #include "support/TempDir.h"
-
-#include "WinThread.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-// The player's threads and locks, on the real wave output device.
+// The player on the real wave output device. Stops at random moments, also
+// inside the end notification, are the load tests' (PlayerLoad, CutLoopLoad).
 
 namespace {
 
-constexpr int kAmplitude = 8000;
-
 class WavPlayerTest : public testing::Test {
 protected:
+    ~WavPlayerTest() override { GetLogger().SetLevel(LOG_NONE); }
+
     CString squareFile(const wchar_t* name, int milliseconds)
     {
         const CString path = dir.file(name);
-        writeSquareWav(path, milliseconds, kAmplitude);
+        writeSquareWav(path, milliseconds, 8000);
         return path;
+    }
+    void logErrors()
+    {
+        GetLogger().SetFilePrefix(dir.file(L"PlayerLog"));
+        GetLogger().SetLevel(LOG_ERROR);
+    }
+    std::wstring loggedText()
+    {
+        GetLogger().Close();
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW(dir.file(L"PlayerLog_*.txt"), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return std::wstring();
+        FindClose(search);
+        return ReadUtf16File(dir.file(found.cFileName));
     }
 
     TempDir dir;
     FinishProbe probe;
 };
 
-// Locks as the stream view does: its own lock over its playing flag, given
-// up before it stops the player, and taken by the end notification.
-class ViewLikeOwner : public CWavPlayerCallBack {
-public:
-    ViewLikeOwner()
-        : m_entered(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-          m_stopping(CreateEventW(nullptr, FALSE, FALSE, nullptr))
-    {
-    }
-    ~ViewLikeOwner()
-    {
-        CloseHandle(m_entered);
-        CloseHandle(m_stopping);
-    }
-
-    void play(const CString& path)
-    {
-        CSingleLock lock(&m_lock, TRUE);
-        m_playing = player.play(path, 0, 10000, nullptr);
-    }
-    void stopPlaying()
-    {
-        CSingleLock lock(&m_lock, TRUE);
-        if (!m_playing)
-            return;
-        lock.Unlock();
-        player.stop();
-        lock.Lock();
-        m_playing = false;
-    }
-    // The notification waits for the stop to be under way before it takes
-    // the owner's lock, so stop and notification meet.
-    void onPlayingFinished(bool) override
-    {
-        SetEvent(m_entered);
-        WaitForSingleObject(m_stopping, 5000);
-        CSingleLock lock(&m_lock, TRUE);
-        if (m_playing)
-            ++finished;
-        m_playing = false;
-    }
-    bool waitUntilNotifying() { return WaitForSingleObject(m_entered, 60000) == WAIT_OBJECT_0; }
-    void announceStop() { SetEvent(m_stopping); }
-
-    int finished = 0;
-    CWavPlayer player{this};
-
-private:
-    CCriticalSection m_lock;
-    bool m_playing = false;
-    HANDLE m_entered;
-    HANDLE m_stopping;
-};
-
-std::wstring logFileText(const TempDir& dir)
-{
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(dir.file(L"PlayerLog_*.txt"), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return std::wstring();
-    FindClose(search);
-    return ReadUtf16File(dir.file(found.cFileName));
-}
-
 } // namespace
 
-TEST_F(WavPlayerTest, PlaybackThatEndsByItselfNotifiesOnceWithoutError)
+TEST_F(WavPlayerTest, EachPlaybackNotifiesItsEndOnceUnlessStoppedReplacedOrDestroyed)
 {
-    CWavPlayer player(&probe);
-    ASSERT_TRUE(player.play(squareFile(L"short.wav", 200), 0, 200, nullptr));
-    EXPECT_TRUE(player.isPlaying());
-    ASSERT_TRUE(probe.waitForFinish());
-    EXPECT_FALSE(probe.lastError);
-    player.stop(); // waits for the worker to be done with the player
-    EXPECT_FALSE(player.isPlaying());
-    EXPECT_EQ(probe.calls, 1);
-}
-
-TEST_F(WavPlayerTest, StopReturnsWithThePlayingFlagClearedAndNoNotification)
-{
-    const CString file = squareFile(L"long.wav", 5000);
-    CWavPlayer player(&probe);
-
-    // Stopped before the worker got going, and again once it waits for the device.
-    ASSERT_TRUE(player.play(file, 0, 5000, nullptr));
-    player.stop();
-    EXPECT_FALSE(player.isPlaying());
-    ASSERT_TRUE(player.play(file, 0, 5000, nullptr));
-    Sleep(500);
-    player.stop();
-    EXPECT_FALSE(player.isPlaying());
-    EXPECT_EQ(probe.calls, 0);
-
-    // The player is as good as new.
-    ASSERT_TRUE(player.play(file, 4800, 5000, nullptr));
-    ASSERT_TRUE(probe.waitForFinish());
-    EXPECT_FALSE(probe.lastError);
-}
-
-TEST_F(WavPlayerTest, NewPlayStopsTheRunningOneSilently)
-{
-    CWavPlayer player(&probe);
-    ASSERT_TRUE(player.play(squareFile(L"long.wav", 5000), 0, 5000, nullptr));
-    ASSERT_TRUE(player.play(squareFile(L"short.wav", 100), 0, 100, nullptr));
-    ASSERT_TRUE(probe.waitForFinish());
-    player.stop();
-    EXPECT_EQ(probe.calls, 1);
-}
-
-TEST_F(WavPlayerTest, DestroyingThePlayerStopsItsPlayback)
-{
+    const CString song = squareFile(L"song.wav", 1000);
+    const CString longSong = squareFile(L"long.wav", 5000);
     {
         CWavPlayer player(&probe);
-        ASSERT_TRUE(player.play(squareFile(L"long.wav", 5000), 0, 5000, nullptr));
-    }
-    EXPECT_EQ(probe.calls, 0);
-}
+        ASSERT_TRUE(player.play(song, 800, 1000, nullptr));
+        EXPECT_TRUE(player.isPlaying());
+        ASSERT_TRUE(probe.waitForFinish());
+        EXPECT_FALSE(probe.lastError);
+        player.stop(); // waits for the worker to be done with the player
+        EXPECT_FALSE(player.isPlaying());
+        EXPECT_EQ(probe.calls, 1);
 
-TEST_F(WavPlayerTest, StopWhileTheEndIsBeingNotifiedNeverDeadlocks)
-{
-    struct Run {
-        ViewLikeOwner owner;
-        CString file;
-        int iterations = 300;
-        int completed = 0;
-        bool notified = true;
-        HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    };
-    // The loop runs on a thread of its own so that a deadlock fails the test
-    // instead of hanging it; a deadlocked run is left to the process.
-    auto* run = new Run;
-    run->file = squareFile(L"tiny.wav", 20);
-    CWinThread* thread = AfxBeginThread(
-        [](LPVOID param) -> UINT {
-            Run& run = *static_cast<Run*>(param);
-            for (int i = 0; i < run.iterations && run.notified; ++i) {
-                run.owner.play(run.file);
-                run.notified = run.owner.waitUntilNotifying();
-                run.owner.announceStop();
-                run.owner.stopPlaying();
-                ++run.completed;
-            }
-            SetEvent(run.done);
-            return 0;
-        },
-        run);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(run->done, 240000), static_cast<DWORD>(WAIT_OBJECT_0))
-        << "stop deadlocked after " << run->completed << " playbacks";
-    EXPECT_TRUE(run->notified);
-    EXPECT_EQ(run->completed, run->iterations);
-    EXPECT_EQ(run->owner.finished, run->iterations);
-    EXPECT_FALSE(run->owner.player.isPlaying());
-    CloseHandle(run->done);
-    delete run;
+        ASSERT_TRUE(player.play(song, 800, 300, nullptr));
+        ASSERT_TRUE(probe.waitForFinish()) << "an empty or reversed range ends at once";
+        EXPECT_FALSE(probe.lastError);
+
+        ASSERT_TRUE(player.play(longSong, 0, 5000, nullptr));
+        Sleep(300);
+        player.stop();
+        EXPECT_FALSE(player.isPlaying());
+        ASSERT_TRUE(player.play(longSong, 0, 5000, nullptr));
+        ASSERT_TRUE(player.play(song, 900, 1000, nullptr)) << "replaces the running playback";
+        ASSERT_TRUE(probe.waitForFinish());
+        player.stop();
+        EXPECT_EQ(probe.calls, 3) << "a stopped or replaced playback does not notify";
+
+        ASSERT_TRUE(player.play(longSong, 0, 5000, nullptr));
+    }
+    EXPECT_EQ(probe.calls, 3) << "destroying the player stops it silently";
 }
 
 TEST_F(WavPlayerTest, UnplayableFilesEndWithTheErrorNotificationAndALogLine)
 {
-    CLoggerEx& logger = GetLogger();
-    logger.SetFilePrefix(dir.file(L"PlayerLog"));
-    logger.SetLevel(LOG_ERROR);
-
+    logErrors();
     const CString eightBit = dir.file(L"eight.wav");
     write8BitWav(eightBit, 500);
     CWavPlayer player(&probe);
-    ASSERT_TRUE(player.play(eightBit, 0, 500, nullptr));
-    ASSERT_TRUE(probe.waitForFinish());
-    EXPECT_TRUE(probe.lastError);
-
-    ASSERT_TRUE(player.play(dir.file(L"missing.wav"), 0, 500, nullptr));
-    ASSERT_TRUE(probe.waitForFinish());
-    EXPECT_TRUE(probe.lastError);
+    for (const CString& file : {eightBit, dir.file(L"missing.wav")}) {
+        ASSERT_TRUE(player.play(file, 0, 500, nullptr));
+        ASSERT_TRUE(probe.waitForFinish());
+        EXPECT_TRUE(probe.lastError) << Narrow(file);
+    }
     player.stop();
     EXPECT_EQ(probe.calls, 2);
-
-    logger.Close();
-    logger.SetLevel(LOG_NONE);
-    const std::wstring log = logFileText(dir);
+    const std::wstring log = loggedText();
     EXPECT_NE(log.find(L"error while playing: not supported wav file"), std::wstring::npos);
     EXPECT_NE(log.find(L"error while playing: error opening file"), std::wstring::npos);
-}
-
-TEST_F(WavPlayerTest, EmptyOrReversedRangeEndsAtOnce)
-{
-    CWavPlayer player(&probe);
-    ASSERT_TRUE(player.play(squareFile(L"short.wav", 1000), 800, 300, nullptr));
-    ASSERT_TRUE(probe.waitForFinish());
-    EXPECT_FALSE(probe.lastError);
 }
 
 // Runs for real only in the ctest case WaveOutputDeviceMissing, whose Wine
@@ -226,10 +103,7 @@ TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
 {
     if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_SOUND", nullptr, 0) == 0)
         GTEST_SKIP() << "only in the run without a sound driver";
-    CLoggerEx& logger = GetLogger();
-    logger.SetFilePrefix(dir.file(L"PlayerLog"));
-    logger.SetLevel(LOG_ERROR);
-
+    logErrors();
     const CString song = squareFile(L"song.wav", 1000);
     CWavPlayer player(&probe);
     for (int attempt = 1; attempt <= 2; ++attempt) {
@@ -240,9 +114,6 @@ TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
     }
     player.stop();
     EXPECT_FALSE(player.isPlaying());
-
-    logger.Close();
-    logger.SetLevel(LOG_NONE);
-    EXPECT_NE(logFileText(dir).find(L"error while playing: error initializing waveout: "),
+    EXPECT_NE(loggedText().find(L"error while playing: error initializing waveout: "),
               std::wstring::npos);
 }

@@ -6,60 +6,53 @@
 
 namespace {
 
-std::atomic<bool> ran{false};
+std::atomic<int> runs{0};
 
-UINT markRan(LPVOID param)
+UINT countRun(LPVOID exitCode)
 {
-    ran = true;
-    return *static_cast<UINT*>(param);
+    ++runs;
+    return *static_cast<UINT*>(exitCode);
 }
 
-HANDLE duplicate(HANDLE thread)
+// The thread object goes away with its thread, so the test waits on a handle of its own.
+HANDLE handleOf(CWinThread* thread)
 {
     HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, 0, FALSE,
+    DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &copy, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     return copy;
 }
 
 } // namespace
 
-// The thread object goes away with its thread, so the test keeps a handle of
-// its own to wait on.
-TEST(WinThreadTest, SuspendedThreadRunsWithItsPriorityOnceResumed)
+TEST(WinThreadTest, SuspendedThreadWaitsWithItsPriorityAndOtherThreadsStartAtOnce)
 {
-    ran = false;
     UINT exitCode = 42;
-    CWinThread* thread =
-        AfxBeginThread(markRan, &exitCode, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(thread, nullptr);
-    const HANDLE handle = duplicate(thread->m_hThread);
-    EXPECT_EQ(WaitForSingleObject(handle, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    EXPECT_FALSE(ran);
-    EXPECT_EQ(GetThreadPriority(handle), THREAD_PRIORITY_ABOVE_NORMAL);
+    CWinThread* suspended =
+        AfxBeginThread(countRun, &exitCode, THREAD_PRIORITY_ABOVE_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(suspended, nullptr);
+    const HANDLE waiting = handleOf(suspended);
+    EXPECT_EQ(WaitForSingleObject(waiting, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(GetThreadPriority(waiting), THREAD_PRIORITY_ABOVE_NORMAL);
 
-    thread->ResumeThread();
-    ASSERT_EQ(WaitForSingleObject(handle, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-    EXPECT_TRUE(ran);
+    const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(AfxBeginThread(
+                  [](LPVOID event) -> UINT {
+                      ++runs;
+                      return SetEvent(static_cast<HANDLE>(event));
+                  },
+                  started),
+              nullptr);
+    ASSERT_EQ(WaitForSingleObject(started, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(runs, 1);
+
+    suspended->ResumeThread();
+    ASSERT_EQ(WaitForSingleObject(waiting, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(runs, 2);
     DWORD code = 0;
-    GetExitCodeThread(handle, &code);
+    GetExitCodeThread(waiting, &code);
     EXPECT_EQ(code, 42u);
-    CloseHandle(handle);
-}
-
-TEST(WinThreadTest, ThreadStartsAtOnceWithoutTheSuspendFlag)
-{
-    ran = false;
-    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    CWinThread* thread = AfxBeginThread(
-        [](LPVOID event) -> UINT {
-            ran = true;
-            SetEvent(static_cast<HANDLE>(event));
-            return 0;
-        },
-        started);
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(started, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-    EXPECT_TRUE(ran);
+    CloseHandle(waiting);
     CloseHandle(started);
 }

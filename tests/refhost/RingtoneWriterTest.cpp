@@ -1,5 +1,6 @@
 #include "refhost/RingtoneWriter.h"
 
+#include "support/AudioFixtures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,24 +13,10 @@ namespace {
 // A 16-bit stereo WAV at 1000 frames per second whose samples are all value.
 std::string constantWav(int frames, int16_t value)
 {
-    const uint32_t bytes = frames * 4, riff = 36 + bytes, fmt = 16, rate = 1000, byteRate = 4000;
-    const uint16_t pcm = 1, channels = 2, align = 4, bits = 16;
-    std::string wav = "RIFF";
-    auto put = [&wav](const void* p, size_t n) { wav.append(static_cast<const char*>(p), n); };
-    put(&riff, 4);
-    wav += "WAVEfmt ";
-    put(&fmt, 4);
-    put(&pcm, 2);
-    put(&channels, 2);
-    put(&rate, 4);
-    put(&byteRate, 4);
-    put(&align, 2);
-    put(&bits, 2);
-    wav += "data";
-    put(&bytes, 4);
+    std::string samples;
     for (int i = 0; i < frames * 2; ++i)
-        put(&value, 2);
-    return wav;
+        samples.append(reinterpret_cast<const char*>(&value), 2);
+    return MakeWavBytes(1, 2, 1000, 16, samples);
 }
 
 std::vector<int16_t> samples(const std::string& wav)
@@ -41,24 +28,29 @@ std::vector<int16_t> samples(const std::string& wav)
 
 } // namespace
 
-TEST(RingtoneFileName, StaysInsideTheOutputFolder)
+// Every hostile name gives a file inside the folder: HostileTrackNames.
+TEST(RingtoneFileName, KeepsTheNamesLettersWithoutPathsOrReservedCharacters)
 {
-    EXPECT_EQ(RingtoneFileName(L"My Song"), L"My Song");
-    EXPECT_EQ(RingtoneFileName(L"..\\..\\Windows\\evil"), L"Windowsevil");
-    EXPECT_EQ(RingtoneFileName(L"../x"), L"x");
-    EXPECT_EQ(RingtoneFileName(L"C:\\temp\\a"), L"Ctempa");
-    EXPECT_EQ(RingtoneFileName(L"a<b>c|d?e*\"f"), L"abcdef");
-    EXPECT_EQ(RingtoneFileName(L"..."), L"Ringtone");
-    EXPECT_EQ(RingtoneFileName(L""), L"Ringtone");
-    EXPECT_EQ(RingtoneFileName(L"name. "), L"name");
+    const std::pair<const wchar_t*, const wchar_t*> names[] = {
+        {L"My Song", L"My Song"},
+        {L"..\\..\\Windows\\evil", L"Windowsevil"},
+        {L"../x", L"x"},
+        {L"C:\\temp\\a", L"Ctempa"},
+        {L"a<b>c|d?e*\"f", L"abcdef"},
+        {L"...", L"Ringtone"},
+        {L"", L"Ringtone"},
+        {L"name. ", L"name"}};
+    for (const auto& [name, file] : names)
+        EXPECT_EQ(RingtoneFileName(name), file) << Narrow(name);
 }
 
-TEST(RingtoneWriter, CopiesTheCutWithLinearFades)
+TEST(RingtoneWriter, CopiesTheCutWithLinearFadesUpToTheStreamsEnd)
 {
     TempDir dir;
     WriteFileBytes(dir.file(L"temp.in"), constantWav(3000, 10000));
     std::wstring path, error;
-    RingtoneRequest request{dir.file(L"temp.in").str(), dir.path().str(), L"tone", 1000, 2000, 100, 200};
+    RingtoneRequest request{
+        dir.file(L"temp.in").str(), dir.path().str(), L"tone", 1000, 2000, 100, 200};
     ASSERT_TRUE(WriteRingtone(request, path, error)) << std::string(error.begin(), error.end());
     EXPECT_EQ(path, dir.file(L"tone.wav").str());
     const std::vector<int16_t> out = samples(ReadFileBytes(path.c_str()));
@@ -70,17 +62,14 @@ TEST(RingtoneWriter, CopiesTheCutWithLinearFades)
     EXPECT_EQ(out[2 * 900], 5000) << "halfway through the fade-out";
     EXPECT_EQ(out[2 * 999], 50);
     EXPECT_EQ(GetFileAttributesW((path + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
-}
 
-TEST(RingtoneWriter, CutPastTheEndStopsAtTheStream)
-{
-    TempDir dir;
-    WriteFileBytes(dir.file(L"temp.in"), constantWav(1500, 7));
-    std::wstring path, error;
-    RingtoneRequest request{dir.file(L"temp.in").str(), dir.path().str(), L"", 1000, 9000, 0, 0};
+    // A cut past the end of the stream stops there; a name without letters gives the default.
+    request.trackName = L"";
+    request.end = 9000;
+    request.fadeIn = request.fadeOut = 0;
     ASSERT_TRUE(WriteRingtone(request, path, error));
     EXPECT_EQ(path, dir.file(L"Ringtone.wav").str());
-    EXPECT_EQ(samples(ReadFileBytes(path.c_str())).size(), 1000u);
+    EXPECT_EQ(samples(ReadFileBytes(path.c_str())), std::vector<int16_t>(4000, 10000));
 }
 
 TEST(RingtoneWriter, UnreadableStreamOrFolderLeavesNothing)
@@ -92,8 +81,8 @@ TEST(RingtoneWriter, UnreadableStreamOrFolderLeavesNothing)
     EXPECT_FALSE(error.empty());
 
     WriteFileBytes(dir.file(L"temp.in"), constantWav(2000, 1));
-    RingtoneRequest nowhere{dir.file(L"temp.in").str(), dir.file(L"no\\such\\folder").str(), L"x",
-                            0, 1000, 0, 0};
+    RingtoneRequest nowhere{
+        dir.file(L"temp.in").str(), dir.file(L"no\\such\\folder").str(), L"x", 0, 1000, 0, 0};
     EXPECT_FALSE(WriteRingtone(nowhere, path, error));
     EXPECT_EQ(GetFileAttributesW((path + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
 

@@ -22,17 +22,12 @@ StreamViewSettings::StreamViewSettings()
     GetMVSettings().SetWorkFolder(folder.path());
 }
 
-StreamViewSettings::~StreamViewSettings()
-{
-    GetMVSettings().SetWorkFolder(CString());
-}
-
 StreamViewTest::StreamViewTest()
 {
     using namespace SkinGeometry;
     TestSkinParser::Section& section = skin.section(L"[mv_stream_view]");
     section.rects[L"position"] = position;
-    section.rects[L"slider_range"] = RECT{0, sliderTop, 0, sliderBottom};
+    section.rects[L"slider_range"] = RECT{0, sliderTop, 0, sliderTop + 16};
     skinBitmap(L"bitmap_margin", SkinColour::margin, margin, height);
     skinBitmap(L"bitmap_center", SkinColour::centre, 1, height);
     skinBitmap(L"bitmap_center_empty", SkinColour::centreEmpty, 1, height);
@@ -111,19 +106,12 @@ void StreamViewTest::mouse(UINT msg, int x, int y, WPARAM keys)
     view.SendMessage(msg, keys, MAKELPARAM(x, y));
 }
 
-void StreamViewTest::command(UINT id)
-{
-    view.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0));
-}
-
 void StreamViewTest::clickSlider(int x)
 {
     mouse(WM_LBUTTONDOWN, x, SkinGeometry::sliderTop + 2, MK_LBUTTON);
     mouse(WM_LBUTTONUP, x, SkinGeometry::sliderTop + 2);
 }
 
-// The frame as the view draws it, independent of other windows that may
-// cover it on a display shared with other tests.
 Picture StreamViewTest::capture()
 {
     PumpMessages();

@@ -37,7 +37,7 @@ public:
     HANDLE entered;
 };
 
-// Colours of the test skin's solid bitmaps, one per role.
+// Colours of the test skin's solid bitmaps and drawing colours, one per role.
 namespace SkinColour {
 constexpr COLORREF margin = RGB(10, 20, 30);
 constexpr COLORREF centre = RGB(0, 0, 200);
@@ -67,7 +67,6 @@ constexpr int markBottom = 80;
 constexpr int waveCentre = 50;
 constexpr int axisLine = 84;
 constexpr int sliderTop = 84;
-constexpr int sliderBottom = 100;
 constexpr int positionTextY = 106;
 } // namespace SkinGeometry
 
@@ -76,7 +75,6 @@ constexpr int positionTextY = 106;
 class StreamViewSettings : public testing::Test {
 protected:
     StreamViewSettings();
-    ~StreamViewSettings() override;
 
     MemoryConfigStore store;
     FixedHostInfo hostInfo;
@@ -101,13 +99,14 @@ protected:
 
     // Sends a mouse message with the view's client coordinates.
     void mouse(UINT msg, int x, int y, WPARAM keys = 0);
-    void command(UINT id);
+    void command(UINT id) { view.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0)); }
     // Moves the position by clicking the slider zone at x.
     void clickSlider(int x);
     int pixelOf(int64_t t) const { return model().timeToPixel(t, false); }
     const CStreamProgressCtrlBase& model() const { return view.positionLayer().model(); }
     int64_t pos() const { return view.positionLayer().getPos(); }
 
+    // The frame as the view draws it, whatever covers it on the display.
     Picture capture();
     // Handles messages until the condition holds; false when it does not
     // within a minute.

@@ -8,27 +8,27 @@ using namespace SkinGeometry;
 
 constexpr int bandY = (markTop + markBottom) / 2;
 
-using StreamViewInteraction = StreamViewTest;
+class StreamViewInteraction : public StreamViewTest {
+protected:
+    // Presses the left button in the band at x, moves it to each of the
+    // points in turn and lets it go at the last.
+    void drag(int x, std::initializer_list<int> through)
+    {
+        mouse(WM_MOUSEMOVE, x, bandY);
+        mouse(WM_LBUTTONDOWN, x, bandY, MK_LBUTTON);
+        for (int to : through)
+            mouse(WM_MOUSEMOVE, x = to, bandY, MK_LBUTTON);
+        mouse(WM_LBUTTONUP, x, bandY);
+    }
+    CommandState commandState()
+    {
+        CommandState state;
+        view.fillCommandState(state);
+        return state;
+    }
+};
 
-TEST_F(StreamViewInteraction, StreamDragOfTenPixelsDoesNothingAndElevenPans)
-{
-    openSilence(60000);
-    command(ID_VIEW_ZOOM_IN);
-    const int64_t start = model().visibleStart();
-    ASSERT_GT(start, 0);
-    const int from = width - margin - 20; // right of the cut
-    ASSERT_GT(model().pixelToTime(from), document.cutRegion().end);
-    mouse(WM_LBUTTONDOWN, from, bandY, MK_LBUTTON);
-    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::StreamDrag));
-    mouse(WM_MOUSEMOVE, from - 10, bandY, MK_LBUTTON);
-    EXPECT_EQ(model().visibleStart(), start);
-    const int64_t shift = model().pixelToTime(from) - model().pixelToTime(from - 11);
-    mouse(WM_MOUSEMOVE, from - 11, bandY, MK_LBUTTON);
-    EXPECT_EQ(model().visibleStart(), start + shift) << "dragging left shows later times";
-    mouse(WM_LBUTTONUP, from - 11, bandY);
-    EXPECT_NE(GetCapture(), view.GetSafeHwnd());
-}
-
+// The pan threshold and direction of a drag on the stream: PositionLayer.HitTestOrderAndPanning.
 TEST_F(StreamViewInteraction, CutDraggedPastTheStreamEndStopsThereAndEscapeRestoresIt)
 {
     openSilence(60000);
@@ -56,37 +56,36 @@ TEST_F(StreamViewInteraction, DraggedCutKeepsItsFadesAndTellsTheDocument)
     cut.setFadeOut(5000);
     view.refreshFromDocument(false);
     const int inside = (pixelOf(cut.begin) + pixelOf(cut.end)) / 2;
-    mouse(WM_MOUSEMOVE, inside, bandY);
-    mouse(WM_LBUTTONDOWN, inside, bandY, MK_LBUTTON);
-    for (int step = 1; step <= 30; ++step)
-        mouse(WM_MOUSEMOVE, inside - step, bandY, MK_LBUTTON);
-    mouse(WM_LBUTTONUP, inside - 30, bandY);
+    drag(inside, {inside - 10, inside - 20, inside - 30});
     EXPECT_LT(cut.begin, 10000);
     EXPECT_EQ(cut.end - cut.begin, 10000);
     EXPECT_EQ(cut.fadeIn, 5000);
     EXPECT_EQ(cut.fadeOut, 5000) << "touching fades survive a drag to earlier times";
 }
 
-TEST_F(StreamViewInteraction, HoveringFourPixelsFromACutEdgeOffersResizeAndFiveDoesNot)
+TEST_F(StreamViewInteraction, CursorShowsWhatAPressWouldDoWhereThePointerIs)
 {
     openSilence(60000);
     const int begin = pixelOf(document.cutRegion().begin);
     const int end = pixelOf(document.cutRegion().end);
-    mouse(WM_MOUSEMOVE, begin + 4, bandY);
-    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::CutResize));
-    mouse(WM_MOUSEMOVE, begin + 5, bandY);
-    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::CutOver));
-    mouse(WM_MOUSEMOVE, end - 4, bandY);
-    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::CutResize));
-    mouse(WM_MOUSEMOVE, end + 5, bandY);
-    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::StreamOver));
-    mouse(WM_MOUSEMOVE, 300, sliderTop + 3);
-    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::SliderSet));
-    mouse(WM_MOUSEMOVE, 300, 5);
-    EXPECT_EQ(view.currentCursor(), LoadCursorW(nullptr, IDC_ARROW));
-    for (ViewCursor role : {ViewCursor::StreamOver, ViewCursor::StreamDrag, ViewCursor::CutOver,
-                            ViewCursor::CutDrag, ViewCursor::CutResize, ViewCursor::SliderSet})
-        EXPECT_NE(view.cursorFor(role), nullptr) << "built-in cursor " << static_cast<int>(role);
+    const struct {
+        int x, y;
+        HCURSOR cursor;
+    } hovers[] = {
+        {begin + 4, bandY, view.cursorFor(ViewCursor::CutResize)},
+        {begin + 5, bandY, view.cursorFor(ViewCursor::CutOver)},
+        {end - 4, bandY, view.cursorFor(ViewCursor::CutResize)},
+        {end + 5, bandY, view.cursorFor(ViewCursor::StreamOver)},
+        {300, sliderTop + 3, view.cursorFor(ViewCursor::SliderSet)},
+        {300, 5, LoadCursorW(nullptr, IDC_ARROW)},
+    };
+    for (const auto& hover : hovers) {
+        mouse(WM_MOUSEMOVE, hover.x, hover.y);
+        EXPECT_NE(hover.cursor, nullptr);
+        EXPECT_EQ(view.currentCursor(), hover.cursor) << hover.x << "," << hover.y;
+    }
+    EXPECT_NE(view.cursorFor(ViewCursor::StreamDrag), nullptr);
+    EXPECT_NE(view.cursorFor(ViewCursor::CutDrag), nullptr);
 }
 
 TEST_F(StreamViewInteraction, ResizingTheBeginTowardTheEndStopsAtOneSecondSilently)
@@ -94,11 +93,7 @@ TEST_F(StreamViewInteraction, ResizingTheBeginTowardTheEndStopsAtOneSecondSilent
     openSilence(60000);
     MessageBoxWatcher boxes;
     const CCutRegion& cut = document.cutRegion();
-    const int begin = pixelOf(cut.begin);
-    mouse(WM_MOUSEMOVE, begin + 1, bandY);
-    mouse(WM_LBUTTONDOWN, begin + 1, bandY, MK_LBUTTON);
-    mouse(WM_MOUSEMOVE, width - margin - 1, bandY, MK_LBUTTON);
-    mouse(WM_LBUTTONUP, width - margin - 1, bandY);
+    drag(pixelOf(cut.begin) + 1, {width - margin - 1});
     EXPECT_EQ(cut.end - cut.begin, 1000);
     EXPECT_TRUE(cut.valid);
     EXPECT_TRUE(boxes.texts().empty());
@@ -110,16 +105,13 @@ TEST_F(StreamViewInteraction, SetBeginCloserThanOneSecondToTheStreamEndDoesNothi
     ASSERT_FALSE(document.cutRegion().valid);
     clickSlider(width - margin - 10);
     ASSERT_GT(pos() + 1000, 1500);
-    CommandState state;
-    view.fillCommandState(state);
-    EXPECT_FALSE(state.canSetBegin);
+    EXPECT_FALSE(commandState().canSetBegin);
     command(ID_VIEW_CUT_BEGIN);
     EXPECT_EQ(view.markMode(), 0);
     EXPECT_FALSE(view.positionLayer().m_showMarker);
 
     clickSlider(margin + 10);
-    view.fillCommandState(state);
-    EXPECT_TRUE(state.canSetBegin);
+    EXPECT_TRUE(commandState().canSetBegin);
     command(ID_VIEW_CUT_BEGIN);
     EXPECT_EQ(view.markMode(), 1);
     EXPECT_TRUE(view.positionLayer().m_showMarker);
@@ -139,9 +131,7 @@ TEST_F(StreamViewInteraction, MarkingTheEndBeforeTheMarkedBeginSwapsThem)
     clickSlider(pixelOf(markedBegin - 2000));
     const int64_t markedEnd = pos();
     ASSERT_NEAR(static_cast<double>(markedBegin - markedEnd), 2000.0, 150.0);
-    CommandState state;
-    view.fillCommandState(state);
-    EXPECT_FALSE(state.canSetEnd) << "the button stays disabled before the marked begin";
+    EXPECT_FALSE(commandState().canSetEnd) << "the button stays disabled before the marked begin";
     command(ID_VIEW_CUT_END);
     const CCutRegion& cut = document.cutRegion();
     EXPECT_TRUE(cut.valid);
@@ -190,8 +180,9 @@ TEST_F(StreamViewInteraction, WheelTowardTheUserScrollsToLaterTimes)
     EXPECT_EQ(model().visibleStart(), start);
 }
 
-TEST_F(StreamViewInteraction, KeysOtherThanEscapeAreConsumedWithoutEffect)
+TEST_F(StreamViewInteraction, KeysOtherThanEscapeAreConsumedWithoutEffectAndChangesReachTheParent)
 {
+    parent.commands.clear();
     openSilence(60000);
     const CCutRegion before = document.cutRegion();
     const int64_t start = model().visibleStart();
@@ -199,20 +190,13 @@ TEST_F(StreamViewInteraction, KeysOtherThanEscapeAreConsumedWithoutEffect)
         EXPECT_EQ(view.SendMessage(WM_KEYDOWN, key, 0), 0);
     EXPECT_EQ(document.cutRegion(), before);
     EXPECT_EQ(model().visibleStart(), start);
-}
 
-TEST_F(StreamViewInteraction, ChangesAreReportedToTheParent)
-{
-    parent.commands.clear();
-    openSilence(60000);
     command(ID_VIEW_ZOOM_IN);
     const std::pair<int, int> changed{LOWORD(999999), CStreamViewCtrl::notifyChanged};
     EXPECT_NE(std::find(parent.commands.begin(), parent.commands.end(), changed),
               parent.commands.end());
-    CommandState state;
-    view.fillCommandState(state);
-    EXPECT_TRUE(state.canZoomOut);
-    EXPECT_FALSE(state.atStreamEnd);
+    EXPECT_TRUE(commandState().canZoomOut);
+    EXPECT_FALSE(commandState().atStreamEnd);
 }
 
 } // namespace

@@ -9,21 +9,14 @@ using namespace SkinGeometry;
 
 using StreamViewPlayback = StreamViewTest;
 
-TEST_F(StreamViewPlayback, TimerPeriodFollowsTheVisibleLengthInSeconds)
-{
-    openSilence(120000);
-    EXPECT_EQ(view.timerPeriod(), 120);
-    command(ID_VIEW_ZOOM_IN);
-    command(ID_VIEW_ZOOM_IN);
-    ASSERT_EQ(model().visibleEnd() - model().visibleStart(), 30000);
-    EXPECT_EQ(view.timerPeriod(), 60);
-}
-
+// Looping cuts and stops inside the end notification: CutLoopLoad.
 TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardAndEndsOnTheLastMillisecond)
 {
     openSilence(120000);
+    EXPECT_EQ(view.timerPeriod(), 120) << "the cursor timer follows the visible seconds";
     command(ID_VIEW_ZOOM_IN);
     command(ID_VIEW_ZOOM_IN);
+    EXPECT_EQ(view.timerPeriod(), 60);
     const int64_t start = model().visibleStart();
     const int64_t end = model().visibleEnd();
     ASSERT_EQ(end - start, 30000);
@@ -50,72 +43,6 @@ TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardAndEndsOnTheLastMil
     command(ID_VIEW_PLAY);
     ASSERT_TRUE(pumpUntil([&] { return view.finished == 1 && !view.isPlaying(); }));
     EXPECT_EQ(pos(), model().streamEnd() - 1);
-}
-
-TEST_F(StreamViewPlayback, CursorMovesLeaveTheWindowAsAWholeFrameShowsIt)
-{
-    // An opaque cursor, so that every move shows.
-    constexpr COLORREF cursor = RGB(0, 120, 255);
-    constexpr int cursorWidth = 5;
-    skinBitmap(L"bitmap_curpos", cursor, cursorWidth, height);
-    ASSERT_TRUE(view.loadSkin(skin));
-    view.applySkin();
-    openSilence(120000);
-    // 30 seconds in view, about 50 ms a pixel; the window pages after 2.
-    command(ID_VIEW_ZOOM_IN);
-    command(ID_VIEW_ZOOM_IN);
-    clickSlider(pixelOf(model().visibleEnd() - 2000));
-    // The test sends the timer's messages itself, between its pictures.
-    view.KillTimer(CStreamViewCtrl::cursorTimer);
-    command(ID_VIEW_PLAY);
-    ASSERT_TRUE(view.isPlaying());
-
-    int nearMoves = 0;
-    int farMoves = 0;
-    int pages = 0;
-    int64_t windowStart = model().visibleStart();
-    int previous = view.positionLayer().posPixel();
-    for (int tick = 0; tick < 16; ++tick) {
-        Sleep(tick % 2 == 0 ? 400 : 60);
-        view.SendMessage(WM_TIMER, CStreamViewCtrl::cursorTimer);
-        const Picture screen = CaptureClientArea(view.GetSafeHwnd());
-        const Picture frame = capture();
-        const int x = view.positionLayer().posPixel();
-        if (model().visibleStart() != windowStart) {
-            windowStart = model().visibleStart();
-            ++pages;
-        } else if (std::abs(x - previous) >= cursorWidth) {
-            ++farMoves;
-        } else if (x != previous) {
-            ++nearMoves;
-        }
-        previous = x;
-        EXPECT_EQ(screen.at(x, markTop), cursor) << "tick " << tick;
-        // A cursor move leaves the position text as it was.
-        for (int y = 0; y < positionTextY; ++y)
-            for (int column = 0; column < width; ++column)
-                ASSERT_EQ(screen.at(column, y), frame.at(column, y))
-                    << "tick " << tick << " at " << column << "," << y;
-    }
-    command(ID_VIEW_STOP);
-    EXPECT_GT(nearMoves, 0);
-    EXPECT_GT(farMoves, 0);
-    EXPECT_GT(pages, 0);
-}
-
-TEST_F(StreamViewPlayback, LoopingCutRestartsUntilStopped)
-{
-    openSilence(2400); // the default cut is 600 to 1800 ms
-    ASSERT_TRUE(document.cutRegion().valid);
-    command(ID_VIEW_PLAY_CUT);
-    ASSERT_TRUE(view.isPlaying());
-    EXPECT_EQ(pos(), document.cutRegion().begin);
-    ASSERT_TRUE(pumpUntil([&] { return view.finished >= 2 && view.isPlaying(); }))
-        << "the cut ended " << view.finished << " times";
-    command(ID_VIEW_STOP);
-    EXPECT_FALSE(view.isPlaying());
-    PumpMessages();
-    EXPECT_FALSE(view.isPlaying()) << "a stopped loop does not start again";
 }
 
 TEST_F(StreamViewPlayback, PlayingAtTheStreamEndRewindsToTheStart)
@@ -154,21 +81,6 @@ TEST_F(StreamViewPlayback, EightBitFileEndsWithTheErrorNotification)
     EXPECT_STREQ(boxes.texts()[0], L"Error starting playing.");
     EXPECT_FALSE(view.isPlaying());
     EXPECT_GE(parent.commands.size(), 2u) << "the start and the end are reported";
-}
-
-TEST_F(StreamViewPlayback, StopWhileThePlayerReportsTheEndDoesNotDeadlock)
-{
-    openSilence(2400);
-    view.holdMilliseconds = 200;
-    command(ID_VIEW_PLAY_CUT);
-    ASSERT_TRUE(view.isPlaying());
-    ASSERT_EQ(WaitForSingleObject(view.entered, 30000), WAIT_OBJECT_0);
-    // The player's thread is on its way into the notification now.
-    view.stopPlaying();
-    EXPECT_FALSE(view.isPlaying());
-    PumpMessages();
-    EXPECT_FALSE(view.isPlaying()) << "stop cancels the repeat of the cut";
-    EXPECT_EQ(view.finished, 1);
 }
 
 } // namespace

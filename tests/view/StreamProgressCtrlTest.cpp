@@ -23,16 +23,6 @@ protected:
 
 } // namespace
 
-TEST_F(PositionLayer, ZoomsAroundThePosition)
-{
-    EXPECT_EQ(window(), Window(22500, 52500));
-    EXPECT_EQ(ctrl.posPixel(), 0 + (45000 - 22500) / 50) << "posPixel was set before the zoom";
-    ctrl.setPosition(45000);
-    EXPECT_EQ(ctrl.posPixel(), 450);
-    EXPECT_TRUE(ctrl.zoomOut());
-    EXPECT_EQ(window(), Window(7500, 60000));
-}
-
 TEST_F(PositionLayer, ScrollZonesMoveWindowAndPosition)
 {
     ctrl.setPosition(30000);
@@ -128,14 +118,4 @@ TEST_F(PositionLayer, CutRectangleInPixels)
     ASSERT_TRUE(ctrl.cutPixelRect(left, top, right, bottom));
     EXPECT_EQ(left, 0);
     EXPECT_EQ(right, 1) << "a cut narrower than a pixel still shows";
-}
-
-TEST_F(PositionLayer, EmptyFlagReachesTheModel)
-{
-    ctrl.setEmpty(false);
-    EXPECT_FALSE(ctrl.isEmpty());
-    EXPECT_FALSE(ctrl.model().isEmpty());
-    ctrl.rememberPos();
-    ctrl.setPosition(100);
-    EXPECT_EQ(ctrl.rememberedPos(), 45000);
 }

@@ -29,15 +29,6 @@ protected:
 
 } // namespace
 
-TEST_F(TimeModel, StartsEmptyWithAOneMillisecondWindow)
-{
-    CStreamProgressCtrlBase fresh;
-    EXPECT_TRUE(fresh.isEmpty());
-    EXPECT_EQ(window(fresh), Window(0, 1));
-    EXPECT_EQ(fresh.minZoom(), 6000);
-    EXPECT_FALSE(fresh.zoomOut(0)) << "nothing to widen into";
-}
-
 TEST_F(TimeModel, TimeAndPixelMapping)
 {
     EXPECT_EQ(model.timeToPixel(30000, false), 300);
@@ -131,6 +122,10 @@ TEST_F(TimeModel, NewLengthKeepsWhatTheUserSees)
     EXPECT_EQ(model.streamEnd(), 1);
 
     CStreamProgressCtrlBase fresh;
+    EXPECT_TRUE(fresh.isEmpty());
+    EXPECT_EQ(window(fresh), Window(0, 1)) << "an empty model shows one millisecond";
+    EXPECT_EQ(fresh.minZoom(), 6000);
+    EXPECT_FALSE(fresh.zoomOut(0)) << "nothing to widen into";
     EXPECT_TRUE(fresh.setSaved(50000, false));
     EXPECT_EQ(window(fresh), Window(0, 50000)) << "the initial window shows the whole stream";
 }
@@ -167,6 +162,7 @@ TEST_F(TimeModel, NegativeTimesAreLoggedAndLeftAlone)
     FindClose(search);
     const std::wstring text = ReadUtf16File(dir.file(found.cFileName));
     EXPECT_NE(text.find(L"negative time values in 'zoomIn time' : -5 555"), std::wstring::npos);
-    EXPECT_EQ(text.find(L"scroll times"), std::wstring::npos) << "a window inside the stream is fine";
+    EXPECT_EQ(text.find(L"scroll times"), std::wstring::npos)
+        << "a window inside the stream is fine";
     EXPECT_EQ(window(model), Window(0, 29997)) << "the zoom itself goes on as usual";
 }
