@@ -2,7 +2,8 @@
 #include "widgets/MemDC.h"
 #include "widgets/Select.h"
 
-#include "WidgetTestWindow.h"
+#include "Afx.h"
+#include "support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -25,31 +26,53 @@ HBITMAP redBlueBitmap()
     return CreatePatternBitmap(10, 10, [](int x, int) { return x < 5 ? kRed : kBlue; });
 }
 
+// A screen-compatible memory picture, green, to draw on and read back.
+class MemoryContext : public testing::Test {
+protected:
+    MemoryContext()
+    {
+        dc.CreateCompatibleDC(nullptr);
+        bitmap.Attach(CreatePatternBitmap(160, 50, [](int, int) { return kGreen; }));
+        previous = dc.SelectObject(bitmap);
+    }
+    ~MemoryContext() override { dc.SelectObject(previous); }
+
+    Picture picture()
+    {
+        dc.SelectObject(previous);
+        Picture result = ReadBitmap(bitmap);
+        dc.SelectObject(bitmap);
+        return result;
+    }
+
+    CDC dc;
+    CBitmap bitmap;
+    HGDIOBJ previous;
+};
+using TransparentBlits = MemoryContext;
+using OpaqueBlits = MemoryContext;
+
 } // namespace
 
-TEST(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStaysUnchanged)
+TEST_F(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStaysUnchanged)
 {
-    WidgetTestWindow window;
-    CBitmap bitmap;
-    bitmap.Attach(halfMagentaBitmap());
-    {
-        CClientDC dc(&window);
-        DrawTransparentBitmap(&dc, &bitmap, CRect(10, 10, 30, 30), kSkinTransparentColour);
-        // Text and background colours of the target must not tint the mask.
-        dc.SetTextColor(kRed);
-        dc.SetBkColor(kBlue);
-        DrawMaskedBitmap(&dc, CRect(50, 10, 70, 30), &bitmap, kSkinTransparentColour);
-        // A part prepared from column 5 (five transparent columns, then ten
-        // blue), drawn on the window and on red.
-        CTransparentBitmap prepared;
-        prepared.prepare(&dc, bitmap, CRect(5, 0, 20, 20), kSkinTransparentColour);
-        prepared.draw(&dc, CPoint(90, 10));
-        dc.FillSolidRect(CRect(130, 10, 150, 30), kRed);
-        dc.SetTextColor(kBlue);
-        dc.SetBkColor(kRed);
-        prepared.draw(&dc, CPoint(130, 10));
-    }
-    const Picture shot = CaptureClientArea(window);
+    CBitmap source;
+    source.Attach(halfMagentaBitmap());
+    DrawTransparentBitmap(&dc, &source, CRect(10, 10, 30, 30), kSkinTransparentColour);
+    // Text and background colours of the target must not tint the mask.
+    dc.SetTextColor(kRed);
+    dc.SetBkColor(kBlue);
+    DrawMaskedBitmap(&dc, CRect(50, 10, 70, 30), &source, kSkinTransparentColour);
+    // A part prepared from column 5 (five transparent columns, then ten blue),
+    // drawn on green and on red.
+    CTransparentBitmap prepared;
+    prepared.prepare(&dc, source, CRect(5, 0, 20, 20), kSkinTransparentColour);
+    prepared.draw(&dc, CPoint(90, 10));
+    dc.FillSolidRect(CRect(130, 10, 150, 30), kRed);
+    dc.SetTextColor(kBlue);
+    dc.SetBkColor(kRed);
+    prepared.draw(&dc, CPoint(130, 10));
+    const Picture shot = picture();
     EXPECT_EQ(shot.count(kGreen, CRect(10, 10, 20, 30)), 200) << "transparent half";
     EXPECT_EQ(shot.count(kBlue, CRect(20, 10, 30, 30)), 200) << "opaque half";
     for (int y = 10; y < 30; ++y) {
@@ -64,35 +87,31 @@ TEST(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStaysU
         EXPECT_EQ(shot.at(145, y), kRed) << "right of the part at row " << y;
     }
     EXPECT_EQ(shot.count(kBlue, CRect(10, 30, 150, 40)), 0);
-    const Picture after = ReadBitmap(bitmap);
+    const Picture after = ReadBitmap(source);
     EXPECT_EQ(after.count(kSkinTransparentColour, CRect(0, 0, 10, 20)), 200) << "bitmap unchanged";
     EXPECT_EQ(after.count(kBlue, CRect(10, 0, 20, 20)), 200);
 }
 
-TEST(OpaqueBlits, DrawBitmapCopiesStretchesOrDrawsAPartAndNothingWithoutABitmap)
+TEST_F(OpaqueBlits, DrawBitmapCopiesStretchesOrDrawsAPartAndNothingWithoutABitmap)
 {
-    WidgetTestWindow window;
-    CDynBitmap bitmap;
-    EXPECT_EQ(GetBitmapSize(bitmap), CSize(0, 0));
-    EXPECT_EQ(bitmap.GetSize().cx, 0);
-    bitmap.Attach(CreatePatternBitmap(10, 7, [](int x, int) { return x < 5 ? kRed : kBlue; }));
-    EXPECT_EQ(GetBitmapSize(bitmap), CSize(10, 7));
-    EXPECT_EQ(bitmap.GetWidth(), 10);
-    EXPECT_EQ(bitmap.GetHeight(), 7);
-    bitmap.DeleteObject();
-    bitmap.Attach(redBlueBitmap());
-    {
-        CClientDC dc(&window);
-        CBitmap empty;
-        EXPECT_FALSE(DrawBitmap(&dc, &empty));
-        EXPECT_FALSE(DrawBitmap(&dc, nullptr));
-        const CRect copy(10, 10, 20, 20), stretched(40, 10, 60, 20), part(0, 0, 5, 10),
-            partDestination(30, 30, 35, 40);
-        EXPECT_TRUE(DrawBitmap(&dc, &bitmap, &copy));
-        EXPECT_TRUE(DrawBitmap(&dc, &bitmap, &stretched));
-        EXPECT_TRUE(DrawBitmap(&dc, &bitmap, &partDestination, &part));
-    }
-    const Picture shot = CaptureClientArea(window);
+    CDynBitmap source;
+    EXPECT_EQ(GetBitmapSize(source), CSize(0, 0));
+    EXPECT_EQ(source.GetSize().cx, 0);
+    source.Attach(CreatePatternBitmap(10, 7, [](int x, int) { return x < 5 ? kRed : kBlue; }));
+    EXPECT_EQ(GetBitmapSize(source), CSize(10, 7));
+    EXPECT_EQ(source.GetWidth(), 10);
+    EXPECT_EQ(source.GetHeight(), 7);
+    source.DeleteObject();
+    source.Attach(redBlueBitmap());
+    CBitmap empty;
+    EXPECT_FALSE(DrawBitmap(&dc, &empty));
+    EXPECT_FALSE(DrawBitmap(&dc, nullptr));
+    const CRect copy(10, 10, 20, 20), stretched(40, 10, 60, 20), part(0, 0, 5, 10),
+        partDestination(30, 30, 35, 40);
+    EXPECT_TRUE(DrawBitmap(&dc, &source, &copy));
+    EXPECT_TRUE(DrawBitmap(&dc, &source, &stretched));
+    EXPECT_TRUE(DrawBitmap(&dc, &source, &partDestination, &part));
+    const Picture shot = picture();
     EXPECT_EQ(shot.count(kRed, CRect(10, 10, 15, 20)), 50);
     EXPECT_EQ(shot.count(kBlue, CRect(15, 10, 20, 20)), 50);
     EXPECT_EQ(shot.count(kRed, CRect(40, 10, 50, 20)), 100);
@@ -111,24 +130,6 @@ TEST(CenterSizeInRect, CentresEachAxisWithRoomAndKeepsTheOthers)
     EXPECT_EQ(CenterSizeInRect(CRect(0, 0, 21, 50), CSize(20, 50)), CRect(0, 0, 21, 50));
     EXPECT_EQ(CenterSizeInRect(CRect(0, 0, 100, 50), CSize(0, 10)), CRect(0, 0, 100, 50));
 }
-
-class MemoryContext : public testing::Test {
-protected:
-    MemoryContext()
-    {
-        dc.CreateCompatibleDC(nullptr);
-        HDC screen = GetDC(nullptr);
-        bitmap.Attach(CreateCompatibleBitmap(screen, 40, 40));
-        ReleaseDC(nullptr, screen);
-        previous = dc.SelectObject(bitmap);
-        dc.FillSolidRect(CRect(0, 0, 40, 40), kGreen);
-    }
-    ~MemoryContext() override { dc.SelectObject(previous); }
-
-    CDC dc;
-    CBitmap bitmap;
-    HGDIOBJ previous;
-};
 
 TEST_F(MemoryContext, GuardsRestoreTheValueFromBeforeTheirFirstChange)
 {
