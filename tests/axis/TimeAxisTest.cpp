@@ -22,31 +22,11 @@ constexpr int64_t kSecond = 1000;
 constexpr int64_t kMinute = 60 * kSecond;
 constexpr int64_t kHour = 60 * kMinute;
 
-// The steps a time scale may use; big marks must fall on one of them.
-const int64_t kRoundSteps[] = {1,
-                               2,
-                               5,
-                               10,
-                               20,
-                               50,
-                               100,
-                               200,
-                               500,
-                               kSecond,
-                               2 * kSecond,
-                               5 * kSecond,
-                               10 * kSecond,
-                               15 * kSecond,
-                               30 * kSecond,
-                               kMinute,
-                               2 * kMinute,
-                               5 * kMinute,
-                               10 * kMinute,
-                               15 * kMinute,
-                               30 * kMinute,
-                               kHour,
-                               2 * kHour,
-                               3 * kHour};
+// The steps a time scale may use, in milliseconds; big marks must fall on one
+// of them.
+const int64_t kRoundSteps[] = {1,      2,      5,      10,     20,      50,      100,     200,
+                               500,    1000,   2000,   5000,   10000,   15000,   30000,   60000,
+                               120000, 300000, 600000, 900000, 1800000, 3600000, 7200000, 10800000};
 
 LOGFONTW axisFont()
 {
@@ -128,29 +108,26 @@ public:
         const DWORD pixel = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
         std::fill(m_bits, m_bits + kWidth * kHeight, pixel);
     }
-    DWORD pixel(int x, int y) const
+    COLORREF pixel(int x, int y) const
     {
         GdiFlush();
-        return m_bits[y * kWidth + x] & 0xFFFFFF;
+        const DWORD p = m_bits[y * kWidth + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
     }
-    bool inked(int x, int y) const { return pixel(x, y) != 0xFFFFFF; }
+    bool inked(int x, int y) const { return pixel(x, y) != kWhite; }
     bool dark(int x, int y) const
     {
-        const DWORD p = pixel(x, y);
-        return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 128;
+        const COLORREF p = pixel(x, y);
+        return GetRValue(p) + GetGValue(p) + GetBValue(p) < 3 * 128;
     }
     bool blankOutside(const RECT& area) const
     {
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                const POINT point{x, y};
-                if (!PtInRect(&area, point) && pixel(x, y) != 0xFFFFFF)
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                if (!PtInRect(&area, POINT{x, y}) && inked(x, y))
                     return false;
-            }
-        }
         return true;
     }
-    bool allWhite() const { return blankOutside(RECT{0, 0, 0, 0}); }
 
     // Marks hang from the axis line in row 0; a mark is a column dark in row 1.
     std::vector<Mark> marks() const
@@ -188,12 +165,9 @@ public:
     {
         picture.width = kWidth;
         picture.height += kHeight;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                const DWORD p = pixel(x, y);
-                picture.pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-            }
-        }
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                picture.pixels.push_back(pixel(x, y));
     }
 
 private:
@@ -254,18 +228,12 @@ TEST(TimeAxisLabelTest, ClockHoursWrapAtMidnightElapsedHoursDoNot)
     EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"01:30");
 
     Axis_SetMode(AXIS_MODE_ELAPSED);
+    Axis_SetMode(7);
+    EXPECT_EQ(Axis_GetMode(), AXIS_MODE_ELAPSED) << "unknown modes are ignored";
     probe.SetBorders(midnight2000(), later(midnight2000(), kHour));
     Axis_SetMode(AXIS_MODE_CLOCK);
-    EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"25:30");
-}
-
-TEST(AxisModeTest, UnknownModesAreIgnored)
-{
-    Axis_SetMode(AXIS_MODE_ELAPSED);
-    Axis_SetMode(7);
-    EXPECT_EQ(Axis_GetMode(), AXIS_MODE_ELAPSED);
-    Axis_SetMode(AXIS_MODE_CLOCK);
     EXPECT_EQ(Axis_GetMode(), AXIS_MODE_CLOCK);
+    EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"25:30");
 }
 
 // Spans from a tenth of a second to three hours, each painted over 1000
@@ -336,57 +304,40 @@ TEST_F(TimeAxisTest, ClockMarksFallOnRoundTimesElapsedMarksOnTheLeftBorder)
     // 10 s over 1000 pixels: 100 pixels per second, the left border 0.3 s past
     // a full second.
     const CQTime left = CQTime(2000, 1, 1, 10, 0, 0, 300);
-    paintAxis(axis, canvas, left, later(left, 10 * kSecond));
-    std::vector<Mark> marks = canvas.marks();
-    auto big = std::find_if(marks.begin(), marks.end(),
-                            [](const Mark& m) { return m.length == kBigMark; });
-    ASSERT_NE(big, marks.end());
-    EXPECT_EQ(big->x, 70);
-
-    Axis_SetMode(AXIS_MODE_ELAPSED);
-    canvas.fill(kWhite);
-    paintAxis(axis, canvas, left, later(left, 10 * kSecond));
-    marks = canvas.marks();
-    big = std::find_if(marks.begin(), marks.end(),
-                       [](const Mark& m) { return m.length == kBigMark; });
-    ASSERT_NE(big, marks.end());
-    EXPECT_EQ(big->x, 0);
+    for (const auto& [mode, firstBig] : {std::pair{AXIS_MODE_CLOCK, 70}, {AXIS_MODE_ELAPSED, 0}}) {
+        Axis_SetMode(mode);
+        canvas.fill(kWhite);
+        paintAxis(axis, canvas, left, later(left, 10 * kSecond));
+        const std::vector<Mark> marks = canvas.marks();
+        const auto big = std::find_if(marks.begin(), marks.end(),
+                                      [](const Mark& m) { return m.length == kBigMark; });
+        ASSERT_NE(big, marks.end());
+        EXPECT_EQ(big->x, firstBig) << "mode " << mode;
+    }
 }
 
-TEST_F(TimeAxisTest, PaintTouchesOnlyTheUpdateRectangle)
+TEST_F(TimeAxisTest, PaintKeepsToTheUpdateRectangleAndItsPensAndAnEmptyRangeDrawsNothing)
 {
+    const LOGPEN red{PS_SOLID, {1, 0}, RGB(255, 0, 0)};
+    axis.SetAxisParams(axisFont(), red, red, kLabelGap);
     axis.SetAxisParamsEx(kSmallMark, kMiddleMark, kBigMark, kLabelTop);
     axis.SetBorders(midnight2000(), later(midnight2000(), kMinute));
     const RECT update{0, 0, kWidth / 2, kHeight};
     axis.Paint(canvas.dc(), kAxisRect, update, false);
     EXPECT_TRUE(canvas.blankOutside(update));
-    EXPECT_TRUE(canvas.dark(kWidth / 4, 0));
-}
+    EXPECT_EQ(canvas.pixel(kWidth / 4, 0), RGB(255, 0, 0)) << "the axis line in the new pen";
 
-TEST_F(TimeAxisTest, EraseFillsTheAxisWithTheBackgroundColour)
-{
-    canvas.fill(RGB(255, 0, 0));
+    // Erasing fills the axis with the background colour.
+    canvas.fill(RGB(255, 0, 255));
     SetBkColor(canvas.dc(), kWhite);
-    axis.SetBorders(midnight2000(), later(midnight2000(), kMinute));
     axis.Paint(canvas.dc(), kAxisRect, kAxisRect, true);
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
-            ASSERT_NE(canvas.pixel(x, y), 0xFF0000u) << x << "," << y;
+            ASSERT_NE(canvas.pixel(x, y), RGB(255, 0, 255)) << x << "," << y;
+
+    for (const int64_t span : {0, -1000}) {
+        canvas.fill(kWhite);
+        paintAxis(axis, canvas, midnight2000(), later(midnight2000(), span));
+        EXPECT_TRUE(canvas.blankOutside(RECT{})) << "span " << span;
     }
-}
-
-TEST_F(TimeAxisTest, EmptyOrReversedRangeDrawsNothing)
-{
-    paintAxis(axis, canvas, midnight2000(), midnight2000());
-    EXPECT_TRUE(canvas.allWhite());
-    paintAxis(axis, canvas, later(midnight2000(), kSecond), midnight2000());
-    EXPECT_TRUE(canvas.allWhite());
-}
-
-TEST_F(TimeAxisTest, NewParametersReplaceThePens)
-{
-    const LOGPEN red{PS_SOLID, {1, 0}, RGB(255, 0, 0)};
-    axis.SetAxisParams(axisFont(), red, red, kLabelGap);
-    paintAxis(axis, canvas, midnight2000(), later(midnight2000(), kMinute));
-    EXPECT_EQ(canvas.pixel(kWidth / 2, 0), 0xFF0000u);
 }

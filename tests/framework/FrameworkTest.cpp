@@ -44,39 +44,27 @@ protected:
 
 } // namespace
 
-TEST(CStringFormat, WideStringsAndSixtyFourBitIntegers)
+TEST(CStringText, FormatTrimFindAndSlices)
 {
     CString text;
-    text.Format(L"%s|%I64d|%I64u|%d|%X|%02d", L"wide", -9000000000LL, 18000000000ULL, -7, 0xBEEFu, 5);
+    text.Format(L"%s|%I64d|%I64u|%d|%X|%02d", L"wide", -9000000000LL, 18000000000ULL, -7, 0xBEEFu,
+                5);
     EXPECT_EQ(text, CString(L"wide|-9000000000|18000000000|-7|BEEF|05"));
     text.AppendFormat(L"+%s", CString(L"more").GetString());
     EXPECT_EQ(text.Right(5), CString(L"+more"));
-    CString big;
-    big.Format(L"%s", std::wstring(5000, L'x').c_str());
-    EXPECT_EQ(big.GetLength(), 5000);
-}
+    text.Format(L"%s", std::wstring(5000, L'x').c_str());
+    EXPECT_EQ(text.GetLength(), 5000);
 
-TEST(CStringText, TrimFindAndSlices)
-{
-    CString text = L"line\r\n\n";
+    text = L"line\r\n\n";
     text.TrimRight(L"\n");
     EXPECT_EQ(text, CString(L"line\r"));
-    CString path = L"C:\\a\\b.txt";
+    const CString path = L"C:\\a\\b.txt";
     EXPECT_EQ(path.ReverseFind(L'\\'), 4);
     EXPECT_EQ(path.Mid(5), CString(L"b.txt"));
     EXPECT_EQ(path.Left(2), CString(L"C:"));
     EXPECT_EQ(path.Right(3), CString(L"txt"));
     EXPECT_EQ(path.Mid(50), CString());
     EXPECT_EQ(CString(L"ABC").CompareNoCase(L"abc"), 0);
-}
-
-TEST(CStringText, LoadStringReadsTheCurrentModulesTable)
-{
-    CString text;
-    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
-    EXPECT_EQ(text, CString(L"Error loading skin"));
-    EXPECT_FALSE(text.LoadString(64000));
-    EXPECT_TRUE(text.IsEmpty());
 }
 
 TEST(ModuleState, GuardRestoresThePreviousStateOnEveryWayOut)
@@ -102,18 +90,24 @@ TEST(ModuleState, GuardRestoresThePreviousStateOnEveryWayOut)
     EXPECT_EQ(AfxGetModuleState(), outer);
 }
 
-TEST(WindowDispatch, MessagesRunInTheModuleThatMadeTheWindow)
+TEST(WindowDispatch, MessagesRunInTheModuleThatMadeTheWindowAndDeletingTheObjectDestroysIt)
 {
-    StateProbe probe;
+    HWND hwnd = nullptr;
     {
-        AFX_MANAGE_STATE(&otherModule);
-        otherModule.m_hCurrentInstanceHandle = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(probe.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+        StateProbe probe;
+        {
+            AFX_MANAGE_STATE(&otherModule);
+            otherModule.m_hCurrentInstanceHandle = GetModuleHandleW(nullptr);
+            ASSERT_TRUE(
+                probe.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
+        }
+        hwnd = probe.m_hWnd;
+        EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), &probe);
+        EXPECT_EQ(probe.SendMessage(StateProbe::kProbe), 42);
+        EXPECT_EQ(probe.seen, &otherModule);
+        EXPECT_NE(AfxGetModuleState(), &otherModule);
     }
-    EXPECT_EQ(CWnd::FromHandlePermanent(probe.m_hWnd), &probe);
-    EXPECT_EQ(probe.SendMessage(StateProbe::kProbe), 42);
-    EXPECT_EQ(probe.seen, &otherModule);
-    EXPECT_NE(AfxGetModuleState(), &otherModule);
+    EXPECT_FALSE(IsWindow(hwnd));
 }
 
 TEST(WindowDispatch, SubclassedWindowKeepsItsOwnBehaviour)
@@ -133,30 +127,6 @@ TEST(WindowDispatch, SubclassedWindowKeepsItsOwnBehaviour)
     EXPECT_EQ(SendMessageW(edit, StateProbe::kProbe, 0, 0), 0);
     EXPECT_EQ(probe.probes, 1);
     DestroyWindow(edit);
-}
-
-TEST(WindowDispatch, DeletingTheObjectDestroysItsWindow)
-{
-    HWND hwnd = nullptr;
-    {
-        StateProbe probe;
-        ASSERT_TRUE(probe.CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
-        hwnd = probe.m_hWnd;
-        EXPECT_TRUE(IsWindow(hwnd));
-    }
-    EXPECT_FALSE(IsWindow(hwnd));
-}
-
-TEST(Dialogs, ModelessDialogComesFromItsTemplateHidden)
-{
-    ProbeDialog dialog;
-    ASSERT_TRUE(dialog.Create(IDD_TARVISK_DIALOG));
-    EXPECT_TRUE(dialog.initialised);
-    EXPECT_TRUE(IsWindow(dialog.m_hWnd));
-    EXPECT_FALSE(dialog.IsWindowVisible());
-    wchar_t className[32] = {};
-    GetClassNameW(dialog.m_hWnd, className, 32);
-    EXPECT_STREQ(className, L"#32770");
 }
 
 TEST(Locks, SingleLockReleasesOnScopeExit)
@@ -183,21 +153,28 @@ TEST(Locks, SingleLockReleasesOnScopeExit)
     EXPECT_TRUE(taken);
 }
 
-TEST(Resources, TextsComeInTheModulesResourceLanguage)
+TEST(Resources, TextsAndDialogsComeInTheModulesResourceLanguage)
 {
     AFX_MODULE_STATE* state = AfxGetModuleState();
     CString text;
-    state->m_resourceLanguage = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
-    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
-    EXPECT_EQ(text, CString(L"Fehler beim Laden des Skins"));
-    state->m_resourceLanguage = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
-    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
-    EXPECT_EQ(text, CString(L"スキンを読み込めませんでした"));
-
-    // A language the module lacks falls back to what it has.
-    state->m_resourceLanguage = MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN);
-    EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
-    EXPECT_FALSE(text.IsEmpty());
+    const struct {
+        LANGID language;
+        const wchar_t* expected;
+    } texts[] = {{0, L"Error loading skin"},
+                 {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), L"Fehler beim Laden des Skins"},
+                 {MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), L"スキンを読み込めませんでした"},
+                 // A language the module lacks falls back to what it has.
+                 {MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN), nullptr}};
+    for (const auto& row : texts) {
+        state->m_resourceLanguage = row.language;
+        EXPECT_TRUE(text.LoadString(IDS_ERROR_LOADING_SKIN));
+        if (row.expected) {
+            EXPECT_EQ(text, CString(row.expected));
+        }
+        EXPECT_FALSE(text.IsEmpty());
+    }
+    EXPECT_FALSE(text.LoadString(64000));
+    EXPECT_TRUE(text.IsEmpty());
 
     state->m_resourceLanguage = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
     CDialog about(IDD_ABOUTBOX);
@@ -205,8 +182,13 @@ TEST(Resources, TextsComeInTheModulesResourceLanguage)
     wchar_t caption[32] = {};
     GetWindowTextW(about.m_hWnd, caption, 32);
     EXPECT_STREQ(caption, L"À propos");
-    // Neutral templates serve every language.
+    // Neutral templates serve every language; a modeless dialog starts hidden.
     ProbeDialog main;
-    EXPECT_TRUE(main.Create(IDD_TARVISK_DIALOG));
+    ASSERT_TRUE(main.Create(IDD_TARVISK_DIALOG));
+    EXPECT_TRUE(main.initialised);
+    EXPECT_FALSE(main.IsWindowVisible());
+    wchar_t className[32] = {};
+    GetClassNameW(main.m_hWnd, className, 32);
+    EXPECT_STREQ(className, L"#32770");
     state->m_resourceLanguage = 0;
 }

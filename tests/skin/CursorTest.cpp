@@ -33,8 +33,8 @@ TEST(StreamViewCursors, EachLoadsWithItsHotspotOnTheDrawnShape)
 {
     std::vector<std::vector<COLORREF>> images;
     for (int id : kCursors) {
-        HCURSOR cursor = static_cast<HCURSOR>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_CURSOR, kSize, kSize, 0));
+        HCURSOR cursor = static_cast<HCURSOR>(LoadImageW(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_CURSOR, kSize, kSize, 0));
         ASSERT_NE(cursor, nullptr) << "cursor " << id;
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(cursor, &info));
@@ -45,7 +45,8 @@ TEST(StreamViewCursors, EachLoadsWithItsHotspotOnTheDrawnShape)
         const Picture picture = rendered(cursor);
         ASSERT_LT(info.xHotspot, static_cast<DWORD>(kSize));
         ASSERT_LT(info.yHotspot, static_cast<DWORD>(kSize));
-        EXPECT_NE(picture.at(info.xHotspot, info.yHotspot), kBackdrop) << "cursor " << id << ": hotspot off the shape";
+        EXPECT_NE(picture.at(info.xHotspot, info.yHotspot), kBackdrop)
+            << "cursor " << id << ": hotspot off the shape";
         // Transparent around the shape, so it does not hide the waveform.
         EXPECT_EQ(picture.at(0, 0), kBackdrop);
         images.push_back(picture.pixels);
@@ -56,7 +57,8 @@ TEST(StreamViewCursors, EachLoadsWithItsHotspotOnTheDrawnShape)
     }
     for (size_t a = 0; a < images.size(); ++a)
         for (size_t b = a + 1; b < images.size(); ++b)
-            EXPECT_NE(images[a], images[b]) << "cursors " << kCursors[a] << " and " << kCursors[b] << " look the same";
+            EXPECT_NE(images[a], images[b])
+                << "cursors " << kCursors[a] << " and " << kCursors[b] << " look the same";
 }
 
 } // namespace

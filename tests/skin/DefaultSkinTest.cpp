@@ -1,4 +1,5 @@
 #include "refhost/FolderSkinParser.h"
+#include "support/AudioFixtures.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
 
@@ -10,75 +11,78 @@
 
 namespace {
 
-enum class Type { Int, Color, Rect, Position, Size, Font, Bitmap, Region, Text, Bool };
+// Whether the selected section has the key, read as the getter's type.
+using Reader = bool (*)(ISkinParser&, const wchar_t*);
+template <typename T, bool (ISkinParser::*get)(CString, T&)>
+bool reads(ISkinParser& skin, const wchar_t* key)
+{
+    T value{};
+    return (skin.*get)(key, value);
+}
+bool readsPosition(ISkinParser& skin, const wchar_t* key)
+{
+    POINT offset{}, anchor{};
+    return skin.getPosition(key, offset, anchor);
+}
+bool readsText(ISkinParser& skin, const wchar_t* key)
+{
+    CString text;
+    return skin.getText(key, text) && !text.IsEmpty();
+}
+const Reader kInt = reads<int, &ISkinParser::getInt>,
+             kColor = reads<COLORREF, &ISkinParser::getColor>,
+             kRect = reads<RECT, &ISkinParser::getRect>, kSize = reads<SIZE, &ISkinParser::getSize>,
+             kFont = reads<CFont, &ISkinParser::getFont>,
+             kBitmap = reads<CDynBitmap, &ISkinParser::getBitmap>,
+             kRegion = reads<CDynRgn, &ISkinParser::getRegion>,
+             kBool = reads<bool, &ISkinParser::getBool>, kPosition = readsPosition,
+             kText = readsText;
 
-struct Key {
-    const wchar_t* name;
-    Type type;
-};
-
-struct WindowSection {
+// Keys a window reads, all of one type.
+struct Keys {
     const wchar_t* section;
-    std::vector<Key> keys;
+    Reader read;
+    std::vector<const wchar_t*> names;
 };
 
 // The keys each window reads and the type it reads them as. The stream
 // view's six cursor keys are not listed: they only replace the component's
 // own cursors, and the default skin keeps those.
-const std::vector<WindowSection> kWindowSections = {
-    {L"[mv_main]",
-     {{L"vh_ctrl_position", Type::Size}, {L"bitmap", Type::Bitmap}, {L"region", Type::Region},
-      {L"title", Type::Text}}},
-    {L"[mv_ctrl]", {{L"bitmap_bg", Type::Bitmap}, {L"region_bg", Type::Region}}},
+const Keys kWindowKeys[] = {
+    {L"[mv_main]", kSize, {L"vh_ctrl_position"}},
+    {L"[mv_main]", kBitmap, {L"bitmap"}},
+    {L"[mv_main]", kRegion, {L"region"}},
+    {L"[mv_main]", kText, {L"title"}},
+    {L"[mv_ctrl]", kBitmap, {L"bitmap_bg"}},
+    {L"[mv_ctrl]", kRegion, {L"region_bg"}},
+    {L"[mv_stream_view]", kRect, {L"position", L"slider_range"}},
     {L"[mv_stream_view]",
-     {{L"position", Type::Rect},
-      {L"slider_range", Type::Rect},
-      {L"bitmap_center", Type::Bitmap},
-      {L"bitmap_center_empty", Type::Bitmap},
-      {L"bitmap_empty_stream_desc", Type::Bitmap},
-      {L"bitmap_stream", Type::Bitmap},
-      {L"bitmap_cut_left", Type::Bitmap},
-      {L"bitmap_cut_right", Type::Bitmap},
-      {L"bitmap_cut_middle", Type::Bitmap},
-      {L"bitmap_curpos", Type::Bitmap},
-      {L"bitmap_margin", Type::Bitmap},
-      {L"color_transparent", Type::Color},
-      {L"color_axis", Type::Color},
-      {L"font_axis", Type::Font},
-      {L"color_waveform", Type::Color},
-      {L"color_mark_rect", Type::Color},
-      {L"y_pos_axis_line", Type::Int},
-      {L"y_pos_axis_text", Type::Int},
-      {L"color_font_position", Type::Color},
-      {L"font_position", Type::Font},
-      {L"y_pos_current", Type::Int},
-      {L"y_wave_top", Type::Int},
-      {L"y_wave_bottom", Type::Int},
-      {L"y_preview_bmps_top", Type::Int},
-      {L"y_preview_bmps_bottom", Type::Int},
-      {L"y_mark_rect_top", Type::Int},
-      {L"y_mark_rect_bottom", Type::Int},
-      {L"axis_timemark_small", Type::Int},
-      {L"axis_timemark_middle", Type::Int},
-      {L"axis_timemark_big", Type::Int}}},
-    {L"[mv_track_name]", {{L"bitmap", Type::Bitmap}, {L"region", Type::Region}}},
+     kBitmap,
+     {L"bitmap_center", L"bitmap_center_empty", L"bitmap_empty_stream_desc", L"bitmap_stream",
+      L"bitmap_cut_left", L"bitmap_cut_right", L"bitmap_cut_middle", L"bitmap_curpos",
+      L"bitmap_margin"}},
+    {L"[mv_stream_view]",
+     kColor,
+     {L"color_transparent", L"color_axis", L"color_waveform", L"color_mark_rect",
+      L"color_font_position"}},
+    {L"[mv_stream_view]", kFont, {L"font_axis", L"font_position"}},
+    {L"[mv_stream_view]",
+     kInt,
+     {L"y_pos_axis_line", L"y_pos_axis_text", L"y_pos_current", L"y_wave_top", L"y_wave_bottom",
+      L"y_preview_bmps_top", L"y_preview_bmps_bottom", L"y_mark_rect_top", L"y_mark_rect_bottom",
+      L"axis_timemark_small", L"axis_timemark_middle", L"axis_timemark_big"}},
+    {L"[mv_track_name]", kBitmap, {L"bitmap"}},
+    {L"[mv_track_name]", kRegion, {L"region"}},
+    {L"[mv_edt_track_name]", kPosition, {L"position"}},
+    {L"[mv_edt_track_name]", kSize, {L"size"}},
+    {L"[mv_edt_track_name]", kFont, {L"font"}},
     {L"[mv_edt_track_name]",
-     {{L"position", Type::Position},
-      {L"size", Type::Size},
-      {L"font", Type::Font},
-      {L"color_normal_text", Type::Color},
-      {L"color_normal_bk", Type::Color},
-      {L"color_deact_text", Type::Color},
-      {L"color_deact_bk", Type::Color},
-      {L"color_focus_text", Type::Color},
-      {L"color_focus_bk", Type::Color},
-      {L"color_ext_top_left", Type::Color},
-      {L"color_int_top_left", Type::Color},
-      {L"color_ext_bottom_right", Type::Color},
-      {L"color_int_bottom_right", Type::Color},
-      {L"use_bitmap_bg", Type::Bool},
-      {L"left_margin", Type::Int},
-      {L"right_margin", Type::Int}}},
+     kColor,
+     {L"color_normal_text", L"color_normal_bk", L"color_deact_text", L"color_deact_bk",
+      L"color_focus_text", L"color_focus_bk", L"color_ext_top_left", L"color_int_top_left",
+      L"color_ext_bottom_right", L"color_int_bottom_right"}},
+    {L"[mv_edt_track_name]", kBool, {L"use_bitmap_bg"}},
+    {L"[mv_edt_track_name]", kInt, {L"left_margin", L"right_margin"}},
 };
 
 enum class Parent { Main, Ctrl, TrackName };
@@ -94,35 +98,27 @@ struct ButtonSection {
 
 // Every skinned button and label of the three windows, with the kind its
 // owner loads it as.
+// clang-format off
 const ButtonSection kButtons[] = {
-    {L"[mv_lbl_title_main]", kLabel, Parent::Main},
-    {L"[mv_btn_help]", kPushButton, Parent::Main},
-    {L"[mv_btn_minimize]", kPushButton, Parent::Main},
-    {L"[mv_btn_about]", kPushButton, Parent::Main},
+    {L"[mv_lbl_title_main]", kLabel, Parent::Main}, {L"[mv_btn_help]", kPushButton, Parent::Main},
+    {L"[mv_btn_minimize]", kPushButton, Parent::Main}, {L"[mv_btn_about]", kPushButton, Parent::Main},
     {L"[mv_btn_exit]", kPushButton, Parent::Main},
-    {L"[mv_lbl_step2]", kLabel, Parent::Ctrl},
-    {L"[mv_lbl_zoom]", kLabel, Parent::Ctrl},
-    {L"[mv_btn_zoom_in]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_zoom_out]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_play]", kLabel, Parent::Ctrl},
-    {L"[mv_btn_play]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_play_cut]", kLabel, Parent::Ctrl},
-    {L"[mv_btn_play_cut]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_stop]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_cut]", kLabel, Parent::Ctrl},
-    {L"[mv_btn_cut_begin]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_cut_end]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_fading]", kLabel, Parent::Ctrl},
-    {L"[mv_btn_fading_begin]", kPushButton, Parent::Ctrl},
+    {L"[mv_lbl_step2]", kLabel, Parent::Ctrl}, {L"[mv_lbl_zoom]", kLabel, Parent::Ctrl},
+    {L"[mv_btn_zoom_in]", kPushButton, Parent::Ctrl}, {L"[mv_btn_zoom_out]", kPushButton, Parent::Ctrl},
+    {L"[mv_lbl_play]", kLabel, Parent::Ctrl}, {L"[mv_btn_play]", kPushButton, Parent::Ctrl},
+    {L"[mv_lbl_play_cut]", kLabel, Parent::Ctrl}, {L"[mv_btn_play_cut]", kPushButton, Parent::Ctrl},
+    {L"[mv_btn_stop]", kPushButton, Parent::Ctrl}, {L"[mv_lbl_cut]", kLabel, Parent::Ctrl},
+    {L"[mv_btn_cut_begin]", kPushButton, Parent::Ctrl}, {L"[mv_btn_cut_end]", kPushButton, Parent::Ctrl},
+    {L"[mv_lbl_fading]", kLabel, Parent::Ctrl}, {L"[mv_btn_fading_begin]", kPushButton, Parent::Ctrl},
     {L"[mv_btn_fading_end]", kPushButton, Parent::Ctrl},
     {L"[mv_btn_fading_remove]", kPushButton, Parent::Ctrl},
     {L"[mv_btn_scroll_left]", kPushButton, Parent::Ctrl},
     {L"[mv_btn_scroll_right]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_save]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_save&exit]", kPushButton, Parent::Ctrl},
+    {L"[mv_btn_save]", kPushButton, Parent::Ctrl}, {L"[mv_btn_save&exit]", kPushButton, Parent::Ctrl},
     {L"[mv_lbl_title_track_name]", kLabel, Parent::TrackName},
     {L"[mv_btn_ok]", kPushButton, Parent::TrackName},
 };
+// clang-format on
 
 // A push button shows one picture per state (up, pressed, hover, disabled);
 // a label one. The default skin names a label's picture bitmap_bg.
@@ -133,97 +129,45 @@ std::vector<const wchar_t*> pictureKeys(int kind)
     return {L"bitmap_up", L"bitmap_do", L"bitmap_mo", L"bitmap_da"};
 }
 
-bool operator==(const SIZE& a, const SIZE& b)
-{
-    return a.cx == b.cx && a.cy == b.cy;
-}
-
-std::string text(const wchar_t* wide)
-{
-    std::string narrow;
-    for (; *wide; ++wide)
-        narrow += static_cast<char>(*wide);
-    return narrow;
-}
-
 // The caption would lose a single ampersand to DrawText's mnemonic prefix.
-bool hasLoneAmpersand(const CString& caption)
+bool hasLoneAmpersand(std::wstring caption)
 {
-    for (int i = 0; i < caption.GetLength(); ++i) {
-        if (caption[i] != L'&')
-            continue;
-        if (i + 1 == caption.GetLength() || caption[i + 1] != L'&')
-            return true;
-        ++i;
-    }
-    return false;
+    for (size_t at; (at = caption.find(L"&&")) != std::wstring::npos;)
+        caption.erase(at, 2);
+    return caption.find(L'&') != std::wstring::npos;
 }
 
 class DefaultSkin : public testing::Test {
 protected:
     CFolderSkinParser skin{ExecutableFolder() + L"\\skin"};
 
-    bool parses(const Key& key)
-    {
-        int number = 0;
-        COLORREF colour = 0;
-        RECT rect{};
-        POINT offset{}, anchor{};
-        SIZE size{};
-        CFont font;
-        CDynBitmap bitmap;
-        CDynRgn region;
-        CString value;
-        bool flag = false;
-        switch (key.type) {
-        case Type::Int:
-            return skin.getInt(key.name, number);
-        case Type::Color:
-            return skin.getColor(key.name, colour);
-        case Type::Rect:
-            return skin.getRect(key.name, rect);
-        case Type::Position:
-            return skin.getPosition(key.name, offset, anchor);
-        case Type::Size:
-            return skin.getSize(key.name, size);
-        case Type::Font:
-            return skin.getFont(key.name, font);
-        case Type::Bitmap:
-            return skin.getBitmap(key.name, bitmap);
-        case Type::Region:
-            return skin.getRegion(key.name, region);
-        case Type::Text:
-            return skin.getText(key.name, value) && !value.IsEmpty();
-        case Type::Bool:
-            return skin.getBool(key.name, flag);
-        }
-        return false;
-    }
-
     SIZE bitmapSize(const wchar_t* section, const wchar_t* key)
     {
         CDynBitmap bitmap;
-        EXPECT_TRUE(skin.selectSection(section) && skin.getBitmap(key, bitmap)) << text(section);
+        EXPECT_TRUE(skin.selectSection(section) && skin.getBitmap(key, bitmap)) << Narrow(section);
         return bitmap.GetSize();
     }
 
     SIZE parentSize(Parent parent)
     {
-        switch (parent) {
-        case Parent::Main:
-            return bitmapSize(L"[mv_main]", L"bitmap");
-        case Parent::Ctrl:
-            return bitmapSize(L"[mv_ctrl]", L"bitmap_bg");
-        case Parent::TrackName:
-            return bitmapSize(L"[mv_track_name]", L"bitmap");
-        }
-        return SIZE{};
+        const wchar_t* const pictures[][2] = {{L"[mv_main]", L"bitmap"},
+                                              {L"[mv_ctrl]", L"bitmap_bg"},
+                                              {L"[mv_track_name]", L"bitmap"}};
+        return bitmapSize(pictures[static_cast<int>(parent)][0],
+                          pictures[static_cast<int>(parent)][1]);
+    }
+
+    SIZE ctrlOrigin()
+    {
+        SIZE origin{};
+        EXPECT_TRUE(skin.selectSection(L"[mv_main]") && skin.getSize(L"vh_ctrl_position", origin));
+        return origin;
     }
 
     int intValue(const wchar_t* key)
     {
         int value = -1;
-        EXPECT_TRUE(skin.getInt(key, value)) << text(key);
+        EXPECT_TRUE(skin.getInt(key, value)) << Narrow(key);
         return value;
     }
 
@@ -234,166 +178,132 @@ protected:
         return rect;
     }
 
-    // Where the button's window lands in its parent, the way the button
-    // places itself.
-    RECT placed(const ButtonSection& button, POINT* anchor = nullptr)
+    // Where the window of the section's control lands in its parent, the way
+    // the control places itself; the anchor is given back.
+    RECT placed(const wchar_t* section, Parent parent, POINT* anchor = nullptr)
     {
-        const SIZE parent = parentSize(button.parent);
+        const SIZE outer = parentSize(parent);
         POINT offset{}, percent{};
         SIZE size{};
-        EXPECT_TRUE(skin.selectSection(button.section)) << text(button.section);
-        EXPECT_TRUE(skin.getPosition(L"position", offset, percent)) << text(button.section);
-        EXPECT_TRUE(skin.getSize(L"size", size)) << text(button.section);
+        EXPECT_TRUE(skin.selectSection(section) && skin.getPosition(L"position", offset, percent) &&
+                    skin.getSize(L"size", size))
+            << Narrow(section);
         if (anchor)
             *anchor = percent;
-        const int left = parent.cx * percent.x / 100 + offset.x;
-        const int top = parent.cy * percent.y / 100 + offset.y;
+        const int left = outer.cx * percent.x / 100 + offset.x;
+        const int top = outer.cy * percent.y / 100 + offset.y;
         return RECT{left, top, left + size.cx, top + size.cy};
     }
 };
 
-TEST_F(DefaultSkin, EveryWindowSectionHasItsKeysWithTheirTypes)
-{
-    for (const WindowSection& window : kWindowSections) {
-        ASSERT_TRUE(skin.selectSection(window.section)) << text(window.section);
-        for (const Key& key : window.keys)
-            EXPECT_TRUE(parses(key)) << text(window.section) << " " << text(key.name);
-    }
-}
+} // namespace
 
-TEST_F(DefaultSkin, EveryButtonHasAPictureOfItsSizeForEachState)
+TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureOfItsSizeForEachState)
 {
+    for (const Keys& keys : kWindowKeys) {
+        ASSERT_TRUE(skin.selectSection(keys.section)) << Narrow(keys.section);
+        for (const wchar_t* name : keys.names)
+            EXPECT_TRUE(keys.read(skin, name)) << Narrow(keys.section) << " " << Narrow(name);
+    }
     for (const ButtonSection& button : kButtons) {
-        const std::string name = text(button.section);
+        const std::string name = Narrow(button.section);
         ASSERT_TRUE(skin.selectSection(button.section)) << name;
         SIZE size{};
-        POINT offset{}, anchor{};
         EXPECT_TRUE(skin.getSize(L"size", size)) << name;
-        EXPECT_TRUE(skin.getPosition(L"position", offset, anchor)) << name;
+        const std::vector<const wchar_t*> keys = pictureKeys(button.kind);
         std::vector<std::vector<COLORREF>> states;
-        for (const wchar_t* key : pictureKeys(button.kind)) {
+        for (const wchar_t* key : keys) {
             CDynBitmap picture;
-            ASSERT_TRUE(skin.getBitmap(key, picture)) << name << " " << text(key);
-            EXPECT_TRUE(picture.GetSize() == size) << name << " " << text(key);
+            ASSERT_TRUE(skin.getBitmap(key, picture)) << name << " " << Narrow(key);
+            EXPECT_TRUE(picture.GetWidth() == size.cx && picture.GetHeight() == size.cy)
+                << name << " " << Narrow(key);
             states.push_back(ReadBitmap(picture).pixels);
         }
         for (size_t a = 0; a < states.size(); ++a)
             for (size_t b = a + 1; b < states.size(); ++b)
                 EXPECT_NE(states[a], states[b])
-                    << name << ": " << text(pictureKeys(button.kind)[a]) << " looks like "
-                    << text(pictureKeys(button.kind)[b]);
+                    << name << ": " << Narrow(keys[a]) << " looks like " << Narrow(keys[b]);
     }
 }
 
-// Buttons place themselves while their parent still has its template size,
+// Controls place themselves while their parent still has its template size,
 // so only offsets from the parent's top-left corner land where the skin
 // means them to.
-TEST_F(DefaultSkin, ButtonsLieInsideTheirWindowWithoutOverlapping)
+TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
 {
+    const SIZE main = parentSize(Parent::Main), ctrl = parentSize(Parent::Ctrl);
+    const SIZE origin = ctrlOrigin();
     const RECT view = viewRect();
-    std::vector<RECT> rects;
+    RECT overlap{};
+    const RECT ctrlInMain{origin.cx, origin.cy, origin.cx + ctrl.cx, origin.cy + ctrl.cy};
+    const RECT mainRect{0, 0, main.cx, main.cy}, ctrlRect{0, 0, ctrl.cx, ctrl.cy};
+    EXPECT_TRUE(IntersectRect(&overlap, &ctrlInMain, &mainRect) && EqualRect(&overlap, &ctrlInMain))
+        << "editor control inside the main window";
+    EXPECT_TRUE(view.left < view.right && view.top < view.bottom);
+    EXPECT_TRUE(IntersectRect(&overlap, &view, &ctrlRect) && EqualRect(&overlap, &view))
+        << "stream view inside the editor control";
+
+    std::vector<std::pair<const wchar_t*, Parent>> controls;
     for (const ButtonSection& button : kButtons)
-        rects.push_back(placed(button));
-    for (size_t i = 0; i < std::size(kButtons); ++i) {
-        const ButtonSection& button = kButtons[i];
-        const RECT& rect = rects[i];
-        const std::string name = text(button.section);
+        controls.emplace_back(button.section, button.parent);
+    controls.emplace_back(L"[mv_edt_track_name]", Parent::TrackName);
+    std::vector<RECT> rects;
+    for (const auto& [section, parent] : controls) {
+        const std::string name = Narrow(section);
         POINT anchor{};
-        placed(button, &anchor);
-        EXPECT_EQ(anchor.x, 0) << name;
-        EXPECT_EQ(anchor.y, 0) << name;
-        const SIZE parent = parentSize(button.parent);
-        EXPECT_GE(rect.left, 0) << name;
-        EXPECT_GE(rect.top, 0) << name;
-        EXPECT_LE(rect.right, parent.cx) << name;
-        EXPECT_LE(rect.bottom, parent.cy) << name;
-        RECT overlap{};
-        if (button.parent == Parent::Ctrl) {
-            EXPECT_FALSE(IntersectRect(&overlap, &rect, &view)) << name << " covers the stream view";
+        const RECT rect = placed(section, parent, &anchor);
+        EXPECT_TRUE(anchor.x == 0 && anchor.y == 0) << name << " is anchored elsewhere";
+        const SIZE outer = parentSize(parent);
+        EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= outer.cx &&
+                    rect.bottom <= outer.cy)
+            << name << " lies outside its window";
+        if (parent == Parent::Ctrl) {
+            EXPECT_FALSE(IntersectRect(&overlap, &rect, &view))
+                << name << " covers the stream view";
         }
-        for (size_t j = i + 1; j < std::size(kButtons); ++j) {
-            if (kButtons[j].parent == button.parent) {
-                EXPECT_FALSE(IntersectRect(&overlap, &rect, &rects[j])) << name << " overlaps "
-                                                                        << text(kButtons[j].section);
+        for (size_t j = 0; j < rects.size(); ++j) {
+            if (controls[j].second == parent) {
+                EXPECT_FALSE(IntersectRect(&overlap, &rect, &rects[j]))
+                    << name << " overlaps " << Narrow(controls[j].first);
             }
         }
-    }
-}
-
-TEST_F(DefaultSkin, WindowsAndTheStreamViewFitTheirParents)
-{
-    const SIZE main = parentSize(Parent::Main);
-    const SIZE ctrl = parentSize(Parent::Ctrl);
-    SIZE ctrlOrigin{};
-    ASSERT_TRUE(skin.selectSection(L"[mv_main]") && skin.getSize(L"vh_ctrl_position", ctrlOrigin));
-    EXPECT_GE(ctrlOrigin.cx, 0);
-    EXPECT_GE(ctrlOrigin.cy, 0);
-    EXPECT_LE(ctrlOrigin.cx + ctrl.cx, main.cx);
-    EXPECT_LE(ctrlOrigin.cy + ctrl.cy, main.cy);
-
-    const RECT view = viewRect();
-    EXPECT_GE(view.left, 0);
-    EXPECT_GE(view.top, 0);
-    EXPECT_LT(view.left, view.right);
-    EXPECT_LT(view.top, view.bottom);
-    EXPECT_LE(view.right, ctrl.cx);
-    EXPECT_LE(view.bottom, ctrl.cy);
-
-    const SIZE trackName = parentSize(Parent::TrackName);
-    POINT offset{}, anchor{};
-    SIZE size{};
-    ASSERT_TRUE(skin.selectSection(L"[mv_edt_track_name]"));
-    ASSERT_TRUE(skin.getPosition(L"position", offset, anchor) && skin.getSize(L"size", size));
-    EXPECT_EQ(anchor.x, 0);
-    EXPECT_EQ(anchor.y, 0);
-    EXPECT_GE(offset.x, 0);
-    EXPECT_GE(offset.y, 0);
-    EXPECT_LE(offset.x + size.cx, trackName.cx);
-    EXPECT_LE(offset.y + size.cy, trackName.cy);
-}
-
-TEST_F(DefaultSkin, WindowOutlinesAreRoundedAndCoverTheirWindow)
-{
-    const struct {
-        const wchar_t* section;
-        const wchar_t* bitmapKey;
-    } windows[] = {{L"[mv_main]", L"bitmap"}, {L"[mv_track_name]", L"bitmap"}};
-    for (const auto& window : windows) {
-        const std::string name = text(window.section);
-        const SIZE size = bitmapSize(window.section, window.bitmapKey);
-        CDynRgn outline;
-        ASSERT_TRUE(skin.selectSection(window.section) && skin.getRegion(L"region", outline)) << name;
-        RECT box{};
-        EXPECT_EQ(GetRgnBox(outline, &box), COMPLEXREGION) << name;
-        EXPECT_EQ(box.left, 0) << name;
-        EXPECT_EQ(box.top, 0) << name;
-        EXPECT_EQ(box.right, size.cx) << name;
-        EXPECT_EQ(box.bottom, size.cy) << name;
-        const int w = size.cx, h = size.cy;
-        for (POINT corner : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}})
-            EXPECT_FALSE(PtInRegion(outline, corner.x, corner.y)) << name << " corner " << corner.x
-                                                                  << "," << corner.y;
-        for (POINT inside : {POINT{w / 2, 0}, POINT{w / 2, h - 1}, POINT{0, h / 2}, POINT{w - 1, h / 2},
-                             POINT{w / 2, h / 2}})
-            EXPECT_TRUE(PtInRegion(outline, inside.x, inside.y)) << name << " " << inside.x << ","
-                                                                 << inside.y;
+        rects.push_back(rect);
     }
 }
 
 // The editor control sits inside the main window; its own outline has to
 // follow the main window's, or its corners would square the rounded ones off.
-TEST_F(DefaultSkin, EditorOutlineContinuesTheMainWindowOutline)
+TEST_F(DefaultSkin, WindowOutlinesAreRoundedAndTheEditorsContinuesTheMainWindows)
 {
+    for (const wchar_t* section : {L"[mv_main]", L"[mv_track_name]"}) {
+        const std::string name = Narrow(section);
+        const SIZE size = bitmapSize(section, L"bitmap");
+        CDynRgn outline;
+        ASSERT_TRUE(skin.getRegion(L"region", outline)) << name;
+        RECT box{};
+        EXPECT_EQ(GetRgnBox(outline, &box), COMPLEXREGION) << name;
+        const RECT whole{0, 0, size.cx, size.cy};
+        EXPECT_TRUE(EqualRect(&box, &whole)) << name << " outline does not cover the window";
+        const int w = size.cx, h = size.cy;
+        for (POINT corner : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}})
+            EXPECT_FALSE(PtInRegion(outline, corner.x, corner.y))
+                << name << " corner " << corner.x << "," << corner.y;
+        for (POINT inside : {POINT{w / 2, 0}, POINT{w / 2, h - 1}, POINT{0, h / 2},
+                             POINT{w - 1, h / 2}, POINT{w / 2, h / 2}})
+            EXPECT_TRUE(PtInRegion(outline, inside.x, inside.y))
+                << name << " " << inside.x << "," << inside.y;
+    }
+
     CDynRgn mainOutline, ctrlOutline;
-    SIZE origin{};
-    ASSERT_TRUE(skin.selectSection(L"[mv_main]") && skin.getRegion(L"region", mainOutline));
-    ASSERT_TRUE(skin.getSize(L"vh_ctrl_position", origin));
+    const SIZE origin = ctrlOrigin();
+    ASSERT_TRUE(skin.getRegion(L"region", mainOutline));
     ASSERT_TRUE(skin.selectSection(L"[mv_ctrl]") && skin.getRegion(L"region_bg", ctrlOutline));
     const SIZE ctrl = parentSize(Parent::Ctrl);
     int differing = 0;
     for (int y = 0; y < ctrl.cy; ++y)
         for (int x = 0; x < ctrl.cx; ++x)
-            differing += !PtInRegion(ctrlOutline, x, y) != !PtInRegion(mainOutline, x + origin.cx, y + origin.cy);
+            differing += !PtInRegion(ctrlOutline, x, y) !=
+                         !PtInRegion(mainOutline, x + origin.cx, y + origin.cy);
     EXPECT_EQ(differing, 0);
 }
 
@@ -401,9 +311,10 @@ TEST_F(DefaultSkin, StreamViewPicturesSpanItsFrame)
 {
     const RECT view = viewRect();
     const int height = view.bottom - view.top;
-    for (const wchar_t* key : {L"bitmap_center", L"bitmap_center_empty", L"bitmap_stream", L"bitmap_cut_left",
-                               L"bitmap_cut_right", L"bitmap_cut_middle", L"bitmap_curpos", L"bitmap_margin"})
-        EXPECT_EQ(bitmapSize(L"[mv_stream_view]", key).cy, height) << text(key);
+    for (const wchar_t* key :
+         {L"bitmap_center", L"bitmap_center_empty", L"bitmap_stream", L"bitmap_cut_left",
+          L"bitmap_cut_right", L"bitmap_cut_middle", L"bitmap_curpos", L"bitmap_margin"})
+        EXPECT_EQ(bitmapSize(L"[mv_stream_view]", key).cy, height) << Narrow(key);
     // The cut's edges are drawn one column wide.
     EXPECT_EQ(bitmapSize(L"[mv_stream_view]", L"bitmap_cut_left").cx, 1);
     EXPECT_EQ(bitmapSize(L"[mv_stream_view]", L"bitmap_cut_right").cx, 1);
@@ -463,25 +374,17 @@ public:
 
     HDC dc() const { return m_dc; }
 
-    void draw(HBITMAP picture, int x, int y, int width = 0)
+    // The picture's colour `transparent` is left out.
+    void draw(const CDynBitmap& picture, int x, int y, int width = 0,
+              COLORREF transparent = CLR_INVALID)
     {
-        BITMAP info{};
-        GetObjectW(picture, sizeof info, &info);
+        const int w = width ? width : picture.GetWidth(), h = picture.GetHeight();
         HDC source = CreateCompatibleDC(m_dc);
         HGDIOBJ old = SelectObject(source, picture);
-        BitBlt(m_dc, x, y, width ? width : info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
-    }
-
-    void drawTransparent(HBITMAP picture, int x, int y, COLORREF transparent)
-    {
-        BITMAP info{};
-        GetObjectW(picture, sizeof info, &info);
-        HDC source = CreateCompatibleDC(m_dc);
-        HGDIOBJ old = SelectObject(source, picture);
-        TransparentBlt(m_dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, info.bmWidth, info.bmHeight,
-                       transparent);
+        if (transparent == CLR_INVALID)
+            BitBlt(m_dc, x, y, w, h, source, 0, 0, SRCCOPY);
+        else
+            TransparentBlt(m_dc, x, y, w, h, source, 0, 0, w, h, transparent);
         SelectObject(source, old);
         DeleteDC(source);
     }
@@ -504,11 +407,11 @@ class DefaultSkinFace : public DefaultSkin {
 protected:
     // Draws a button's picture and its caption as the button paints them, and
     // checks that the caption shows whole in the skin's font.
-    void drawButton(Preview& preview, const ButtonSection& button, POINT origin, const wchar_t* pictureKey,
-                    const wchar_t* colourKey)
+    void drawButton(Preview& preview, const ButtonSection& button, POINT origin,
+                    const wchar_t* pictureKey, const wchar_t* colourKey)
     {
-        const std::string name = text(button.section);
-        RECT rect = placed(button);
+        const std::string name = Narrow(button.section);
+        RECT rect = placed(button.section, button.parent);
         OffsetRect(&rect, origin.x, origin.y);
         CDynBitmap picture;
         ASSERT_TRUE(skin.getBitmap(pictureKey, picture)) << name;
@@ -516,11 +419,12 @@ protected:
         CString caption;
         if (!skin.getText(L"caption", caption))
             return;
-        EXPECT_FALSE(hasLoneAmpersand(caption)) << name << ": write && for an ampersand";
+        EXPECT_FALSE(hasLoneAmpersand(caption.GetString()))
+            << name << ": write && for an ampersand";
         CFont font;
         COLORREF colour = 0;
         ASSERT_TRUE(skin.getFont(L"font", font)) << name;
-        ASSERT_TRUE(skin.getColor(colourKey, colour)) << name << " " << text(colourKey);
+        ASSERT_TRUE(skin.getColor(colourKey, colour)) << name << " " << Narrow(colourKey);
         UINT horizontal = DT_LEFT, vertical = DT_VCENTER;
         skin.getHorizontalAlignment(L"textHorizontalAlignment", horizontal);
         skin.getVerticalAlignment(L"textVerticalAlignment", vertical);
@@ -547,19 +451,21 @@ protected:
         SelectObject(dc, oldFont);
     }
 
-    // A stream with a cut and a waveform, and the position cursor in it.
+    // A stream with a cut and a made-up waveform, and the position cursor in it.
     void drawStream(Preview& preview, POINT origin)
     {
         const RECT view = viewRect();
         CDynBitmap margin, stream, cutMiddle, cutEdge, cursor;
-        COLORREF waveColour = 0, markColour = 0, transparent = 0;
-        ASSERT_TRUE(skin.getBitmap(L"bitmap_margin", margin) && skin.getBitmap(L"bitmap_stream", stream) &&
-                    skin.getBitmap(L"bitmap_cut_middle", cutMiddle) && skin.getBitmap(L"bitmap_cut_left", cutEdge) &&
-                    skin.getBitmap(L"bitmap_curpos", cursor));
-        ASSERT_TRUE(skin.getColor(L"color_waveform", waveColour) && skin.getColor(L"color_mark_rect", markColour) &&
+        COLORREF waveColour = 0, transparent = 0;
+        ASSERT_TRUE(skin.getBitmap(L"bitmap_margin", margin) &&
+                    skin.getBitmap(L"bitmap_stream", stream) &&
+                    skin.getBitmap(L"bitmap_cut_middle", cutMiddle) &&
+                    skin.getBitmap(L"bitmap_cut_left", cutEdge) &&
+                    skin.getBitmap(L"bitmap_curpos", cursor) &&
+                    skin.getColor(L"color_waveform", waveColour) &&
                     skin.getColor(L"color_transparent", transparent));
-        const int left = origin.x + view.left, top = origin.y + view.top, width = view.right - view.left;
-        const int m = margin.GetWidth();
+        const int left = origin.x + view.left, top = origin.y + view.top;
+        const int width = view.right - view.left, m = margin.GetWidth();
         preview.draw(margin, left, top);
         preview.draw(margin, left + width - m, top);
         for (int x = m; x < width - m; x += stream.GetWidth())
@@ -570,8 +476,8 @@ protected:
         preview.draw(cutEdge, left + cutBegin, top);
         preview.draw(cutEdge, left + cutEnd - 1, top);
 
-        const int centre = (intValue(L"y_wave_top") + intValue(L"y_wave_bottom")) / 2;
-        const int half = (intValue(L"y_wave_bottom") - intValue(L"y_wave_top")) / 2;
+        const int waveTop = intValue(L"y_wave_top"), waveBottom = intValue(L"y_wave_bottom");
+        const int centre = (waveTop + waveBottom) / 2, half = (waveBottom - waveTop) / 2;
         HDC dc = preview.dc();
         HPEN pen = CreatePen(PS_SOLID, 1, waveColour);
         HGDIOBJ oldPen = SelectObject(dc, pen);
@@ -582,7 +488,7 @@ protected:
         }
         SelectObject(dc, oldPen);
         DeleteObject(pen);
-        preview.drawTransparent(cursor, left + width / 2 - cursor.GetWidth() / 2, top, transparent);
+        preview.draw(cursor, left + width / 2 - cursor.GetWidth() / 2, top, 0, transparent);
     }
 };
 
@@ -590,8 +496,7 @@ TEST_F(DefaultSkinFace, CaptionsShowWholeOnTheEditorFace)
 {
     const SIZE main = parentSize(Parent::Main);
     const SIZE trackName = parentSize(Parent::TrackName);
-    SIZE ctrlOrigin{};
-    ASSERT_TRUE(skin.selectSection(L"[mv_main]") && skin.getSize(L"vh_ctrl_position", ctrlOrigin));
+    const SIZE ctrlAt = ctrlOrigin();
     const int stateRow = main.cy + 16 + trackName.cy + 16;
     constexpr int kStateRowHeight = 44;
     Preview preview(main.cx, stateRow + 3 * kStateRowHeight);
@@ -600,30 +505,32 @@ TEST_F(DefaultSkinFace, CaptionsShowWholeOnTheEditorFace)
     ASSERT_TRUE(skin.getBitmap(L"bitmap", face));
     preview.draw(face, 0, 0);
     ASSERT_TRUE(skin.selectSection(L"[mv_ctrl]") && skin.getBitmap(L"bitmap_bg", face));
-    preview.draw(face, ctrlOrigin.cx, ctrlOrigin.cy);
-    ASSERT_TRUE(skin.selectSection(L"[mv_stream_view]"));
-    drawStream(preview, POINT{ctrlOrigin.cx, ctrlOrigin.cy});
-    const POINT trackNameOrigin{0, main.cy + 16};
+    preview.draw(face, ctrlAt.cx, ctrlAt.cy);
+    drawStream(preview, POINT{ctrlAt.cx, ctrlAt.cy});
+    const POINT trackNameAt{0, main.cy + 16};
     ASSERT_TRUE(skin.selectSection(L"[mv_track_name]") && skin.getBitmap(L"bitmap", face));
-    preview.draw(face, trackNameOrigin.x, trackNameOrigin.y);
+    preview.draw(face, trackNameAt.x, trackNameAt.y);
 
     for (const ButtonSection& button : kButtons) {
         const POINT origin = button.parent == Parent::Main   ? POINT{0, 0}
-                             : button.parent == Parent::Ctrl ? POINT{ctrlOrigin.cx, ctrlOrigin.cy}
-                                                             : trackNameOrigin;
+                             : button.parent == Parent::Ctrl ? POINT{ctrlAt.cx, ctrlAt.cy}
+                                                             : trackNameAt;
         drawButton(preview, button, origin, pictureKeys(button.kind)[0], L"font_color_up");
     }
     // A few buttons in each state, a row each: up, hover, pressed, disabled.
-    const wchar_t* const states[][2] = {{L"bitmap_up", L"font_color_up"}, {L"bitmap_mo", L"font_color_mo"},
-                                        {L"bitmap_do", L"font_color_do"}, {L"bitmap_da", L"font_color_da"}};
+    const wchar_t* const states[][2] = {{L"bitmap_up", L"font_color_up"},
+                                        {L"bitmap_mo", L"font_color_mo"},
+                                        {L"bitmap_do", L"font_color_do"},
+                                        {L"bitmap_da", L"font_color_da"}};
     int y = stateRow;
     for (const ButtonSection& button : kButtons) {
         const std::wstring section = button.section;
-        if (section != L"[mv_btn_play]" && section != L"[mv_btn_save&exit]" && section != L"[mv_btn_exit]")
+        if (section != L"[mv_btn_play]" && section != L"[mv_btn_save&exit]" &&
+            section != L"[mv_btn_exit]")
             continue;
         int x = 0;
         for (const auto& state : states) {
-            const RECT rect = placed(button);
+            const RECT rect = placed(button.section, button.parent);
             drawButton(preview, button, POINT{x - rect.left, y - rect.top}, state[0], state[1]);
             x += rect.right - rect.left + 8;
         }
@@ -631,5 +538,3 @@ TEST_F(DefaultSkinFace, CaptionsShowWholeOnTheEditorFace)
     }
     SaveScreenshot(preview.picture(), L"default_skin");
 }
-
-} // namespace

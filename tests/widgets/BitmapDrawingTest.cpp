@@ -2,7 +2,8 @@
 #include "widgets/MemDC.h"
 #include "widgets/Select.h"
 
-#include "WidgetTestWindow.h"
+#include "Afx.h"
+#include "support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,8 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 // 20 x 20: the left half magenta, the right half blue.
 HBITMAP halfMagentaBitmap()
 {
-    return CreatePatternBitmap(20, 20, [](int x, int) { return x < 10 ? kSkinTransparentColour : kBlue; });
+    return CreatePatternBitmap(20, 20,
+                               [](int x, int) { return x < 10 ? kSkinTransparentColour : kBlue; });
 }
 
 // 10 x 10: the left half red, the right half blue.
@@ -24,134 +26,99 @@ HBITMAP redBlueBitmap()
     return CreatePatternBitmap(10, 10, [](int x, int) { return x < 5 ? kRed : kBlue; });
 }
 
-void expectTransparentPicture(const Picture& shot, int left, int top)
-{
-    for (int y = top; y < top + 20; ++y) {
-        EXPECT_EQ(shot.at(left + 4, y), kGreen) << "transparent part at row " << y;
-        EXPECT_EQ(shot.at(left + 15, y), kBlue) << "opaque part at row " << y;
+// A screen-compatible memory picture, green, to draw on and read back.
+class MemoryContext : public testing::Test {
+protected:
+    MemoryContext()
+    {
+        dc.CreateCompatibleDC(nullptr);
+        bitmap.Attach(CreatePatternBitmap(160, 50, [](int, int) { return kGreen; }));
+        previous = dc.SelectObject(bitmap);
     }
-    EXPECT_EQ(shot.count(kGreen, CRect(left, top, left + 10, top + 20)), 200);
-    EXPECT_EQ(shot.count(kBlue, CRect(left + 10, top, left + 20, top + 20)), 200);
-}
+    ~MemoryContext() override { dc.SelectObject(previous); }
+
+    Picture picture()
+    {
+        dc.SelectObject(previous);
+        Picture result = ReadBitmap(bitmap);
+        dc.SelectObject(bitmap);
+        return result;
+    }
+
+    CDC dc;
+    CBitmap bitmap;
+    HGDIOBJ previous;
+};
+using TransparentBlits = MemoryContext;
+using OpaqueBlits = MemoryContext;
 
 } // namespace
 
-TEST(TransparentBlits, MagentaLeavesTheDestinationAndTheBitmapIsUnchanged)
+TEST_F(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStaysUnchanged)
 {
-    WidgetTestWindow window;
-    CBitmap bitmap;
-    bitmap.Attach(halfMagentaBitmap());
-    {
-        CClientDC dc(&window);
-        DrawTransparentBitmap(&dc, &bitmap, CRect(10, 10, 30, 30), kSkinTransparentColour);
+    CBitmap source;
+    source.Attach(halfMagentaBitmap());
+    DrawTransparentBitmap(&dc, &source, CRect(10, 10, 30, 30), kSkinTransparentColour);
+    // Text and background colours of the target must not tint the mask.
+    dc.SetTextColor(kRed);
+    dc.SetBkColor(kBlue);
+    DrawMaskedBitmap(&dc, CRect(50, 10, 70, 30), &source, kSkinTransparentColour);
+    // A part prepared from column 5 (five transparent columns, then ten blue),
+    // drawn on green and on red.
+    CTransparentBitmap prepared;
+    prepared.prepare(&dc, source, CRect(5, 0, 20, 20), kSkinTransparentColour);
+    prepared.draw(&dc, CPoint(90, 10));
+    dc.FillSolidRect(CRect(130, 10, 150, 30), kRed);
+    dc.SetTextColor(kBlue);
+    dc.SetBkColor(kRed);
+    prepared.draw(&dc, CPoint(130, 10));
+    const Picture shot = picture();
+    EXPECT_EQ(shot.count(kGreen, CRect(10, 10, 20, 30)), 200) << "transparent half";
+    EXPECT_EQ(shot.count(kBlue, CRect(20, 10, 30, 30)), 200) << "opaque half";
+    for (int y = 10; y < 30; ++y) {
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(shot.at(10 + x, y), shot.at(50 + x, y)) << "masked at " << x << "," << y;
+        for (int x = 0; x < 15; ++x) {
+            ASSERT_EQ(shot.at(90 + x, y), x < 5 ? kGreen : kBlue)
+                << "prepared at " << x << "," << y;
+            ASSERT_EQ(shot.at(130 + x, y), x < 5 ? kRed : kBlue) << "on red at " << x << "," << y;
+        }
+        EXPECT_EQ(shot.at(105, y), kGreen) << "right of the part at row " << y;
+        EXPECT_EQ(shot.at(145, y), kRed) << "right of the part at row " << y;
     }
-    expectTransparentPicture(CaptureClientArea(window), 10, 10);
-
-    const Picture after = ReadBitmap(bitmap);
-    EXPECT_EQ(after.count(kSkinTransparentColour, CRect(0, 0, 10, 20)), 200);
+    EXPECT_EQ(shot.count(kBlue, CRect(10, 30, 150, 40)), 0);
+    const Picture after = ReadBitmap(source);
+    EXPECT_EQ(after.count(kSkinTransparentColour, CRect(0, 0, 10, 20)), 200) << "bitmap unchanged";
     EXPECT_EQ(after.count(kBlue, CRect(10, 0, 20, 20)), 200);
 }
 
-TEST(TransparentBlits, MaskedBlitGivesTheSamePictureWhateverTheTargetsColours)
+TEST_F(OpaqueBlits, DrawBitmapCopiesStretchesOrDrawsAPartAndNothingWithoutABitmap)
 {
-    WidgetTestWindow window;
-    CBitmap bitmap;
-    bitmap.Attach(halfMagentaBitmap());
-    {
-        CClientDC dc(&window);
-        DrawTransparentBitmap(&dc, &bitmap, CRect(10, 10, 30, 30), kSkinTransparentColour);
-        // Text and background colours of the target must not tint the mask.
-        dc.SetTextColor(kRed);
-        dc.SetBkColor(kBlue);
-        DrawMaskedBitmap(&dc, CRect(50, 10, 70, 30), &bitmap, kSkinTransparentColour);
-    }
-    const Picture shot = CaptureClientArea(window);
-    expectTransparentPicture(shot, 50, 10);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x)
-            ASSERT_EQ(shot.at(10 + x, 10 + y), shot.at(50 + x, 10 + y)) << x << "," << y;
-    EXPECT_EQ(ReadBitmap(bitmap).count(kSkinTransparentColour), 200);
-}
-
-TEST(TransparentBlits, PreparedPartIsDrawnAgainOnAnyBackgroundAndWithAnyColours)
-{
-    WidgetTestWindow window;
-    CBitmap bitmap;
-    bitmap.Attach(halfMagentaBitmap());
-    {
-        CClientDC dc(&window);
-        CTransparentBitmap prepared;
-        // From column 5: five transparent columns, then ten blue ones.
-        prepared.prepare(&dc, bitmap, CRect(5, 0, 20, 20), kSkinTransparentColour);
-        prepared.draw(&dc, CPoint(10, 10));
-        dc.FillSolidRect(CRect(50, 10, 70, 30), kRed);
-        // Text and background colours of the target must not tint the mask.
-        dc.SetTextColor(kBlue);
-        dc.SetBkColor(kRed);
-        prepared.draw(&dc, CPoint(50, 10));
-    }
-    const Picture shot = CaptureClientArea(window);
-    for (int y = 10; y < 30; ++y) {
-        for (int x = 0; x < 15; ++x) {
-            const COLORREF colour = x < 5 ? kGreen : kBlue;
-            ASSERT_EQ(shot.at(10 + x, y), colour) << "first at " << x << "," << y;
-            ASSERT_EQ(shot.at(50 + x, y), x < 5 ? kRed : kBlue) << "second at " << x << "," << y;
-        }
-        EXPECT_EQ(shot.at(25, y), kGreen) << "right of the part at row " << y;
-        EXPECT_EQ(shot.at(65, y), kRed) << "right of the part at row " << y;
-    }
-    EXPECT_EQ(shot.count(kBlue, CRect(10, 30, 70, 40)), 0);
-}
-
-TEST(OpaqueBlits, DrawBitmapCopiesAtEqualSizeAndStretchesAtDoubleWidth)
-{
-    WidgetTestWindow window;
-    CBitmap bitmap;
-    bitmap.Attach(redBlueBitmap());
-    {
-        CClientDC dc(&window);
-        const CRect copy(10, 10, 20, 20);
-        const CRect stretched(40, 10, 60, 20);
-        EXPECT_TRUE(DrawBitmap(&dc, &bitmap, &copy));
-        EXPECT_TRUE(DrawBitmap(&dc, &bitmap, &stretched));
-    }
-    const Picture shot = CaptureClientArea(window);
+    CDynBitmap source;
+    EXPECT_EQ(GetBitmapSize(source), CSize(0, 0));
+    EXPECT_EQ(source.GetSize().cx, 0);
+    source.Attach(CreatePatternBitmap(10, 7, [](int x, int) { return x < 5 ? kRed : kBlue; }));
+    EXPECT_EQ(GetBitmapSize(source), CSize(10, 7));
+    EXPECT_EQ(source.GetWidth(), 10);
+    EXPECT_EQ(source.GetHeight(), 7);
+    source.DeleteObject();
+    source.Attach(redBlueBitmap());
+    CBitmap empty;
+    EXPECT_FALSE(DrawBitmap(&dc, &empty));
+    EXPECT_FALSE(DrawBitmap(&dc, nullptr));
+    const CRect copy(10, 10, 20, 20), stretched(40, 10, 60, 20), part(0, 0, 5, 10),
+        partDestination(30, 30, 35, 40);
+    EXPECT_TRUE(DrawBitmap(&dc, &source, &copy));
+    EXPECT_TRUE(DrawBitmap(&dc, &source, &stretched));
+    EXPECT_TRUE(DrawBitmap(&dc, &source, &partDestination, &part));
+    const Picture shot = picture();
     EXPECT_EQ(shot.count(kRed, CRect(10, 10, 15, 20)), 50);
     EXPECT_EQ(shot.count(kBlue, CRect(15, 10, 20, 20)), 50);
     EXPECT_EQ(shot.count(kRed, CRect(40, 10, 50, 20)), 100);
     EXPECT_EQ(shot.count(kBlue, CRect(50, 10, 60, 20)), 100);
-    EXPECT_EQ(shot.at(20, 15), kGreen);
-    EXPECT_EQ(shot.at(60, 15), kGreen);
-}
-
-TEST(OpaqueBlits, DrawBitmapWithoutABitmapDrawsNothing)
-{
-    WidgetTestWindow window;
-    CBitmap empty;
-    {
-        CClientDC dc(&window);
-        EXPECT_FALSE(DrawBitmap(&dc, &empty));
-        EXPECT_FALSE(DrawBitmap(&dc, nullptr));
-        CBitmap bitmap;
-        bitmap.Attach(redBlueBitmap());
-        const CRect part(0, 0, 5, 10);
-        const CRect destination(30, 30, 35, 40);
-        EXPECT_TRUE(DrawBitmap(&dc, &bitmap, &destination, &part));
-    }
-    const Picture shot = CaptureClientArea(window);
-    EXPECT_EQ(shot.count(kRed), 50);
-    EXPECT_EQ(shot.count(kBlue), 0);
-}
-
-TEST(BitmapObjects, SizesAreZeroWithoutABitmap)
-{
-    CDynBitmap bitmap;
-    EXPECT_EQ(bitmap.GetSize().cx, 0);
-    EXPECT_EQ(GetBitmapSize(bitmap), CSize(0, 0));
-    bitmap.Attach(CreatePatternBitmap(7, 3, [](int, int) { return kRed; }));
-    EXPECT_EQ(GetBitmapSize(bitmap), CSize(7, 3));
-    EXPECT_EQ(bitmap.GetWidth(), 7);
-    EXPECT_EQ(bitmap.GetHeight(), 3);
+    EXPECT_EQ(shot.count(kRed, CRect(30, 30, 35, 40)), 50);
+    EXPECT_EQ(shot.count(kRed), 200) << "nothing drawn elsewhere";
+    EXPECT_EQ(shot.count(kBlue), 150);
 }
 
 TEST(CenterSizeInRect, CentresEachAxisWithRoomAndKeepsTheOthers)
@@ -163,24 +130,6 @@ TEST(CenterSizeInRect, CentresEachAxisWithRoomAndKeepsTheOthers)
     EXPECT_EQ(CenterSizeInRect(CRect(0, 0, 21, 50), CSize(20, 50)), CRect(0, 0, 21, 50));
     EXPECT_EQ(CenterSizeInRect(CRect(0, 0, 100, 50), CSize(0, 10)), CRect(0, 0, 100, 50));
 }
-
-class MemoryContext : public testing::Test {
-protected:
-    MemoryContext()
-    {
-        dc.CreateCompatibleDC(nullptr);
-        HDC screen = GetDC(nullptr);
-        bitmap.Attach(CreateCompatibleBitmap(screen, 40, 40));
-        ReleaseDC(nullptr, screen);
-        previous = dc.SelectObject(bitmap);
-        dc.FillSolidRect(CRect(0, 0, 40, 40), kGreen);
-    }
-    ~MemoryContext() override { dc.SelectObject(previous); }
-
-    CDC dc;
-    CBitmap bitmap;
-    HGDIOBJ previous;
-};
 
 TEST_F(MemoryContext, GuardsRestoreTheValueFromBeforeTheirFirstChange)
 {
@@ -209,7 +158,7 @@ TEST_F(MemoryContext, GuardsRestoreTheValueFromBeforeTheirFirstChange)
     EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), originalFont);
 }
 
-TEST_F(MemoryContext, OffScreenPictureReachesTheTargetWhenTheMemoryContextGoes)
+TEST_F(MemoryContext, OffScreenPictureReachesTheTargetWhenItGoesButAPrinterIsDrawnOnDirectly)
 {
     {
         const CRect area(10, 10, 30, 30);
@@ -222,10 +171,7 @@ TEST_F(MemoryContext, OffScreenPictureReachesTheTargetWhenTheMemoryContextGoes)
     EXPECT_EQ(dc.GetPixel(15, 15), kRed);
     EXPECT_EQ(dc.GetPixel(25, 25), kBlue);
     EXPECT_EQ(dc.GetPixel(35, 35), kGreen);
-}
 
-TEST_F(MemoryContext, PrinterContextIsDrawnOnDirectly)
-{
     dc.m_bPrinting = TRUE;
     {
         CMemDC memory(&dc);

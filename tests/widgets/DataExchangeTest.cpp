@@ -14,8 +14,8 @@ public:
     NameForm()
     {
         for (int id : {kNameId, kBoundId})
-            CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 10 + 30 * (id - kNameId), 100,
-                            20, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+            CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 10 + 30 * (id - kNameId),
+                            100, 20, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             nullptr, nullptr);
     }
 

@@ -17,7 +17,6 @@ constexpr COLORREF kInnerShade = RGB(0, 120, 0);
 class InspectableEdit : public CSkinEdit {
 public:
     using CSkinEdit::m_backgroundBitmap;
-    using CSkinEdit::m_showTitleTip;
     using CSkinEdit::m_titleTip;
 
     std::vector<UINT> received;
@@ -31,14 +30,6 @@ protected:
     }
 };
 
-LOGFONTW fontOfHeight(int cellHeight)
-{
-    LOGFONTW font{};
-    font.lfHeight = cellHeight;
-    lstrcpyW(font.lfFaceName, L"Tahoma");
-    return font;
-}
-
 class SkinnedEdit : public testing::Test {
 protected:
     SkinnedEdit()
@@ -46,7 +37,9 @@ protected:
         auto& name = skin.section(L"[mv_track_name]");
         name.positions[L"position"] = {POINT{-20, 10}, POINT{50, 0}};
         name.sizes[L"size"] = SIZE{120, 24};
-        name.fonts[L"font"] = fontOfHeight(16);
+        LOGFONTW font{16}; // the cell height
+        lstrcpyW(font.lfFaceName, L"Tahoma");
+        name.fonts[L"font"] = font;
         name.colours[L"color_normal_bk"] = kNormalBackground;
         name.colours[L"color_normal_text"] = RGB(255, 255, 255);
         name.colours[L"color_ext_top_left"] = kOuter;
@@ -71,30 +64,30 @@ protected:
 
 } // namespace
 
-TEST_F(SkinnedEdit, LoadPlacesTheEditByAnchorAndOffset)
+TEST_F(SkinnedEdit, LoadPlacesTheEditByAnchorAndOffsetAndNotUsedHidesIt)
 {
     EXPECT_FALSE(edit.LoadSkin(&skin, L"[mv_missing]"));
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    EXPECT_EQ(placement(edit), CRect(130, 10, 250, 34));
-
     skin.section(L"[mv_only_position]").positions[L"position"] = {POINT{1, 1}, POINT{0, 0}};
     EXPECT_FALSE(edit.LoadSkin(&skin, L"[mv_only_position]"));
-}
-
-TEST_F(SkinnedEdit, NotUsedHidesTheEditAndSucceedsUntilASkinUsesItAgain)
-{
     skin.section(L"[mv_hidden]").bools[L"not_used"] = true;
     EXPECT_TRUE(edit.LoadSkin(&skin, L"[mv_hidden]"));
     EXPECT_FALSE(edit.IsWindowVisible());
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    EXPECT_TRUE(edit.IsWindowVisible());
-}
 
-TEST_F(SkinnedEdit, WithoutAFontKeyTheDefaultGuiFontIsSet)
-{
-    skin.section(L"[mv_track_name]").fonts.clear();
+    // Without a font from this or an earlier skin, the default GUI font.
+    auto& section = skin.section(L"[mv_track_name]");
+    const auto fonts = section.fonts;
+    section.fonts.clear();
     ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    EXPECT_EQ(edit.GetFont(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    EXPECT_TRUE(edit.IsWindowVisible()) << "a skin that uses the edit shows it again";
+    EXPECT_EQ(placement(edit), CRect(130, 10, 250, 34));
+    const HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    EXPECT_EQ(edit.GetFont(), stock);
+    section.fonts = fonts;
+    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
+    EXPECT_NE(edit.GetFont(), stock);
+    section.fonts.clear();
+    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
+    EXPECT_NE(edit.GetFont(), stock) << "the earlier skin's font stays";
 }
 
 TEST_F(SkinnedEdit, BackgroundWithoutBitmapIsTheEightByEightPattern)
@@ -103,14 +96,13 @@ TEST_F(SkinnedEdit, BackgroundWithoutBitmapIsTheEightByEightPattern)
     ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
     BITMAP info{};
     ASSERT_TRUE(edit.m_backgroundBitmap.GetBitmapInfo(info));
-    EXPECT_EQ(info.bmWidth, 8);
-    EXPECT_EQ(info.bmHeight, 8);
+    EXPECT_EQ(CSize(info.bmWidth, info.bmHeight), CSize(8, 8));
     EXPECT_EQ(info.bmBitsPixel, 1);
     BYTE rows[16] = {};
     ASSERT_EQ(GetBitmapBits(edit.m_backgroundBitmap, sizeof rows, rows), 16);
-    for (int row = 0; row < 7; ++row)
-        EXPECT_EQ(rows[row * 2], 0xFF) << "row " << row;
-    EXPECT_EQ(rows[14], 0x00);
+    const BYTE expected[16] = {0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 0};
+    for (int i = 0; i < 16; i += 2)
+        EXPECT_EQ(rows[i], expected[i]) << "row " << i / 2;
 }
 
 TEST_F(SkinnedEdit, OneTextLineSitsCentredBetweenEqualInsets)
@@ -137,7 +129,7 @@ TEST_F(SkinnedEdit, OneTextLineSitsCentredBetweenEqualInsets)
     EXPECT_EQ(client.Width(), 120 - 9);
 }
 
-TEST_F(SkinnedEdit, FrameAndBackgroundComeFromTheSkin)
+TEST_F(SkinnedEdit, FrameAndBackgroundComeFromEachEditsSkin)
 {
     ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
     edit.SetWindowText(L"Ringtone");
@@ -149,11 +141,8 @@ TEST_F(SkinnedEdit, FrameAndBackgroundComeFromTheSkin)
     EXPECT_EQ(shot.at(shot.width - 2, shot.height - 2), kInnerShade);
     EXPECT_GT(shot.count(kNormalBackground), 100);
     EXPECT_GT(shot.count(RGB(255, 255, 255)), 10) << "the text in its skin colour";
-}
 
-TEST_F(SkinnedEdit, BackgroundBrushesFollowEachEditsColours)
-{
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
+    // A second edit has a brush of its own.
     TestSkinParser other;
     auto& section = other.section(L"[mv_track_name]");
     section = skin.section(L"[mv_track_name]");
@@ -196,55 +185,40 @@ TEST_F(SkinnedEdit, NegativeOffsetsCountFromTheRightThroughTheGenericInterface)
     EXPECT_FALSE(edit.IsWindowVisible());
 }
 
-class VisibleTitleTip : public SkinnedEdit {
-protected:
-    VisibleTitleTip()
-    {
-        edit.LoadSkin(&skin, L"[mv_track_name]");
-        edit.m_titleTip.Create(&edit);
-        SetForegroundWindow(window);
-        edit.SetFocus();
-    }
-    void show() { edit.m_titleTip.Show(CRect(0, 0, 100, 16), L"A long track name"); }
-    MSG messageAt(UINT message, CPoint client, WPARAM wParam = 0)
-    {
-        MSG msg{edit.m_titleTip.GetSafeHwnd(), message, wParam, 0, 0, client};
+TEST_F(SkinnedEdit, TitleTipShowsOverItsItemAndAKeyOrAClickHidesItAndPassesOn)
+{
+    edit.LoadSkin(&skin, L"[mv_track_name]");
+    CTitleTip& tip = edit.m_titleTip;
+    tip.Create(&edit);
+    SetForegroundWindow(window);
+    edit.SetFocus();
+    ASSERT_EQ(GetFocus(), edit.GetSafeHwnd());
+    const auto messageAt = [&](UINT message, CPoint client, WPARAM wParam) {
+        MSG msg{tip.GetSafeHwnd(), message, wParam, 0, 0, client};
         edit.ClientToScreen(&msg.pt);
         return msg;
-    }
-};
-
-TEST_F(VisibleTitleTip, ShowsOverItsItemAndNotForAnEmptyOne)
-{
-    edit.m_titleTip.Show(CRect(5, 5, 5, 20), L"Hidden");
-    EXPECT_FALSE(edit.m_titleTip.IsWindowVisible());
-    ASSERT_EQ(GetFocus(), edit.GetSafeHwnd());
+    };
+    const auto show = [&] {
+        tip.Show(CRect(0, 0, 100, 16), L"A long track name");
+        ASSERT_TRUE(tip.IsWindowVisible());
+    };
+    tip.Show(CRect(5, 5, 5, 20), L"Hidden");
+    EXPECT_FALSE(tip.IsWindowVisible()) << "an empty item has no tip";
     show();
-    EXPECT_TRUE(edit.m_titleTip.IsWindowVisible());
-    SaveWindowScreenshot(edit.m_titleTip, L"title_tip");
-}
+    SaveWindowScreenshot(tip, L"title_tip");
 
-TEST_F(VisibleTitleTip, KeyPressHidesTheTipAndReachesTheParent)
-{
-    show();
-    ASSERT_TRUE(edit.m_titleTip.IsWindowVisible());
     MSG key = messageAt(WM_KEYDOWN, CPoint(0, 0), 'A');
     EXPECT_TRUE(edit.PreTranslateMessage(&key));
-    EXPECT_FALSE(edit.m_titleTip.IsWindowVisible());
+    EXPECT_FALSE(tip.IsWindowVisible());
     PumpMessages();
     EXPECT_EQ(edit.received, std::vector<UINT>{WM_KEYDOWN});
-}
 
-TEST_F(VisibleTitleTip, ClickHidesTheTipAndReachesTheControlUnderIt)
-{
     show();
-    ASSERT_TRUE(edit.m_titleTip.IsWindowVisible());
     MSG click = messageAt(WM_LBUTTONDOWN, CPoint(10, 8), MK_LBUTTON);
-    EXPECT_TRUE(edit.m_titleTip.PreTranslateMessage(&click));
-    EXPECT_FALSE(edit.m_titleTip.IsWindowVisible());
+    EXPECT_TRUE(tip.PreTranslateMessage(&click));
+    EXPECT_FALSE(tip.IsWindowVisible());
     PumpMessages();
-    EXPECT_EQ(edit.received, std::vector<UINT>{WM_LBUTTONDOWN});
-
+    EXPECT_EQ(edit.received, (std::vector<UINT>{WM_KEYDOWN, WM_LBUTTONDOWN}));
     MSG hiddenKey = messageAt(WM_KEYDOWN, CPoint(0, 0), 'B');
-    EXPECT_FALSE(edit.m_titleTip.PreTranslateMessage(&hiddenKey)) << "a hidden tip lets keys pass";
+    EXPECT_FALSE(tip.PreTranslateMessage(&hiddenKey)) << "a hidden tip lets keys pass";
 }

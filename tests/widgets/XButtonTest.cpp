@@ -8,20 +8,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 constexpr SIZE kSize{60, 24};
-constexpr COLORREF kUp = RGB(200, 0, 0);
-constexpr COLORREF kDown = RGB(0, 0, 200);
-constexpr COLORREF kMouseOver = RGB(0, 200, 0);
-constexpr COLORREF kDisabled = RGB(128, 128, 128);
-constexpr COLORREF kOnUp = RGB(200, 200, 0);
-constexpr COLORREF kOnDown = RGB(0, 200, 200);
-constexpr COLORREF kOnMouseOver = RGB(100, 0, 100);
-constexpr COLORREF kOnDisabled = RGB(90, 60, 30);
+constexpr COLORREF kAny = CLR_INVALID;
+constexpr COLORREF kUp = RGB(200, 0, 0), kDown = RGB(0, 0, 200), kMouseOver = RGB(0, 200, 0),
+                   kDisabled = RGB(128, 128, 128), kOnUp = RGB(200, 200, 0),
+                   kOnDown = RGB(0, 200, 200), kOnMouseOver = RGB(100, 0, 100),
+                   kOnDisabled = RGB(90, 60, 30);
 const CPoint kInside(10, 10);
 const CPoint kOutside(200, 100);
+constexpr int kId = IDC_TEST_BUTTON;
+using Commands = std::vector<std::pair<int, int>>;
 
 class RecordingListener : public IXActionListener {
 public:
@@ -30,21 +30,22 @@ public:
     std::vector<int> events;
 };
 
-class SkinnedButton : public testing::Test {
-protected:
-    SkinnedButton()
+// A button with a picture of its own colour for each state, in a window.
+class ButtonBench {
+public:
+    ButtonBench()
     {
         auto& section = skin.section(L"[mv_btn_test]");
         section.positions[L"position"] = {POINT{10, 10}, POINT{0, 0}};
         section.sizes[L"size"] = kSize;
-        const std::pair<const wchar_t*, COLORREF> bitmaps[] = {
-            {L"bitmap_up", kUp},         {L"bitmap_do", kDown},
-            {L"bitmap_mo", kMouseOver},  {L"bitmap_da", kDisabled},
-            {L"bitmap_on_up", kOnUp},    {L"bitmap_on_do", kOnDown},
-            {L"bitmap_on_mo", kOnMouseOver}, {L"bitmap_on_da", kOnDisabled}};
-        for (const auto& [key, colour] : bitmaps)
-            section.bitmaps[key] = {colour, kSize};
-        button.create(WS_CHILD, CRect(0, 0, 1, 1), &window, IDC_TEST_BUTTON, 0);
+        const wchar_t* keys[] = {L"bitmap_up",    L"bitmap_do",    L"bitmap_mo",
+                                 L"bitmap_da",    L"bitmap_on_up", L"bitmap_on_do",
+                                 L"bitmap_on_mo", L"bitmap_on_da"};
+        const COLORREF colours[] = {kUp,   kDown,   kMouseOver,   kDisabled,
+                                    kOnUp, kOnDown, kOnMouseOver, kOnDisabled};
+        for (int i = 0; i < 8; ++i)
+            section.bitmaps[keys[i]] = {colours[i], kSize};
+        button.create(WS_CHILD, CRect(0, 0, 1, 1), &window, kId, 0);
         button.addListener(&listener);
     }
 
@@ -53,24 +54,17 @@ protected:
     {
         return button.SendMessage(msg, flags, MAKELPARAM(point.x, point.y));
     }
-    // A complete click: press and release inside.
     void clickInside()
     {
         send(WM_LBUTTONDOWN, kInside, MK_LBUTTON);
         send(WM_LBUTTONUP);
     }
-    // The colour of the whole face, or 0xFFFFFFFF when it is not one colour.
+    // The colour of the whole face, or CLR_INVALID when it is not one colour.
     COLORREF face()
     {
         const Picture shot = CaptureClientArea(button);
         const COLORREF first = shot.at(0, 0);
         return shot.count(first) == shot.width * shot.height ? first : CLR_INVALID;
-    }
-    std::vector<std::pair<int, int>> takeCommands()
-    {
-        auto commands = window.commands;
-        window.commands.clear();
-        return commands;
     }
 
     WidgetTestWindow window;
@@ -79,8 +73,76 @@ protected:
     RecordingListener listener;
 };
 
-using Commands = std::vector<std::pair<int, int>>;
-constexpr int kId = IDC_TEST_BUTTON;
+class SkinnedButton : public testing::Test, protected ButtonBench {};
+
+// A message to the button, or one of the owner's calls, and the face shown
+// afterwards (kAny: not checked).
+struct Step {
+    UINT msg;
+    COLORREF face = kAny;
+    CPoint at = kInside;
+    WPARAM flags = 0;
+};
+constexpr UINT kDisable = WM_APP, kClearHover = WM_APP + 1, kClearNoHover = WM_APP + 2;
+
+struct Scenario {
+    const char* name;
+    int kind;
+    bool mouseOver;
+    std::vector<Step> steps;
+    Commands commands;
+    std::optional<bool> on; // a click flips it for every kind
+    int entered;            // pointer-entered notifications
+};
+
+constexpr UINT kMove = WM_MOUSEMOVE, kLeave = WM_MOUSELEAVE, kRelease = WM_LBUTTONUP;
+Step press(COLORREF face = kAny)
+{
+    return {WM_LBUTTONDOWN, face, kInside, MK_LBUTTON};
+}
+Step space(UINT msg, COLORREF face = kAny)
+{
+    return {msg, face, kInside, VK_SPACE};
+}
+Commands clicks(int count)
+{
+    Commands commands;
+    for (int i = 0; i < count; ++i)
+        commands.insert(commands.end(),
+                        {{kId, XBN_PRESSED}, {kId, XBN_CLICKED}, {kId, XBN_RELEASED}});
+    return commands;
+}
+const Commands kPressAndRelease = {{kId, XBN_PRESSED}, {kId, XBN_RELEASED}};
+
+// clang-format off
+const Scenario kScenarios[] = {
+    // Releasing the capture ends the hover until the pointer moves again; a
+    // disabled button shows its picture and sends nothing.
+    {"push", XBUTTON_PUSH, true,
+     {{0, kUp}, {kMove, kMouseOver}, press(kDown), {kRelease, kUp}, {kMove, kMouseOver},
+      {kLeave, kUp}, {kDisable, kDisabled}, {kMove}, press(kDisabled), {kRelease, kDisabled}},
+     clicks(1), true, 3},
+    {"press, drag out and release: no click", XBUTTON_TOGGLE, true,
+     {{kMove}, press(), {kMove, kAny, kOutside, MK_LBUTTON}, {kRelease, kAny, kOutside}},
+     kPressAndRelease, false, 1},
+    {"disabled while held: no click", XBUTTON_PUSH, true,
+     {press(), {kDisable}, {kRelease}}, kPressAndRelease, false, 0},
+    {"toggle: on and off pictures", XBUTTON_TOGGLE, true,
+     {press(), {kRelease, kOnUp}, {kMove, kOnMouseOver}, press(kOnDown), {kRelease},
+      {kMove, kMouseOver}, press(kDown), {kRelease}, {kDisable, kOnDisabled}},
+     clicks(3), true, 2},
+    {"indicator ignores the mouse", XBUTTON_INDICATOR, true,
+     {{kMove}, press(), {kRelease, kUp}, {kClearNoHover}}, {}, false, 1},
+    {"without mouse-over no hover picture", XBUTTON_TOGGLE, false,
+     {{kMove, kUp}, press(), {kRelease}, {kMove, kOnUp}}, clicks(1), true, 0},
+    {"clearing the hover", XBUTTON_PUSH, true,
+     {{kMove, kMouseOver}, {kClearHover, kUp}}, {}, false, 1},
+    {"space bar clicks, right button notifies, a disabled button ignores the keys", XBUTTON_PUSH, true,
+     {space(WM_KEYDOWN, kDown), space(WM_KEYUP), {WM_RBUTTONDOWN}, {kDisable}, space(WM_KEYDOWN),
+      space(WM_KEYUP)},
+     {{kId, XBN_CLICKED}, {kId, XBN_RIGHT_PRESSED}}, std::nullopt, 0},
+};
+// clang-format on
 
 } // namespace
 
@@ -91,8 +153,7 @@ TEST_F(SkinnedButton, LoadPlacesAndShowsTheButtonAtItsSkinSize)
     load(XBUTTON_PUSH);
     CRect placed;
     button.GetWindowRect(&placed);
-    window.ScreenToClient(reinterpret_cast<POINT*>(&placed.left));
-    window.ScreenToClient(reinterpret_cast<POINT*>(&placed.right));
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
     EXPECT_EQ(placed, CRect(CPoint(10, 10), kSize));
     EXPECT_TRUE(button.IsWindowVisible());
     EXPECT_TRUE(button.GetStyle() & SS_NOTIFY);
@@ -100,46 +161,54 @@ TEST_F(SkinnedButton, LoadPlacesAndShowsTheButtonAtItsSkinSize)
     skin.section(L"[mv_btn_test]").bools[L"not_used"] = true;
     load(XBUTTON_PUSH);
     EXPECT_FALSE(button.IsWindowVisible());
-    send(WM_LBUTTONDOWN);
-    send(WM_LBUTTONUP);
-    EXPECT_EQ(takeCommands(), Commands{}) << "a button that is not used ignores clicks";
+    clickInside();
+    EXPECT_EQ(window.commands, Commands{}) << "a button that is not used ignores clicks";
 }
 
-TEST_F(SkinnedButton, PushButtonShowsEachStateOfTheTable)
+TEST(SkinnedButtonStates, EveryKindShowsTheFaceAndSendsTheCommandsOfItsState)
 {
-    load(XBUTTON_PUSH);
-
-    EXPECT_EQ(face(), kUp);
-    send(WM_MOUSEMOVE);
-    EXPECT_EQ(face(), kMouseOver);
-    send(WM_LBUTTONDOWN, kInside, MK_LBUTTON);
-    EXPECT_EQ(face(), kDown);
-    send(WM_LBUTTONUP);
-    // Releasing the capture ends the hover until the pointer moves again.
-    EXPECT_EQ(face(), kUp);
-    send(WM_MOUSEMOVE);
-    EXPECT_EQ(face(), kMouseOver);
-    send(WM_MOUSELEAVE);
-    EXPECT_EQ(face(), kUp);
-    button.setEnabled(false);
-    EXPECT_EQ(face(), kDisabled);
-    send(WM_MOUSEMOVE);
-    send(WM_LBUTTONDOWN, kInside, MK_LBUTTON);
-    EXPECT_EQ(face(), kDisabled);
-    send(WM_LBUTTONUP);
-    EXPECT_EQ(face(), kDisabled);
-    EXPECT_EQ(takeCommands(), (Commands{{kId, XBN_PRESSED}, {kId, XBN_CLICKED}, {kId, XBN_RELEASED}}))
-        << "the disabled button sent nothing";
-    EXPECT_EQ(listener.events, (std::vector<int>{kId, -kId, kId, -kId, kId}));
+    struct Bench : ButtonBench {
+        void run(const Scenario& scenario)
+        {
+            skin.section(L"[mv_btn_test]").bools[L"mouseover"] = scenario.mouseOver;
+            load(scenario.kind);
+            for (const Step& step : scenario.steps) {
+                if (step.msg == kDisable)
+                    button.setEnabled(false);
+                else if (step.msg == kClearHover || step.msg == kClearNoHover)
+                    EXPECT_EQ(button.clearMouseOver(), step.msg == kClearHover);
+                else if (step.msg == kMove && step.flags == MK_LBUTTON)
+                    EXPECT_EQ(::GetCapture(), button.GetSafeHwnd()) << "held buttons capture";
+                if (step.msg && step.msg < WM_APP)
+                    button.SendMessage(step.msg, step.flags, MAKELPARAM(step.at.x, step.at.y));
+                if (step.face != kAny)
+                    EXPECT_EQ(face(), step.face) << "after step " << (&step - &scenario.steps[0]);
+            }
+            EXPECT_EQ(window.commands, scenario.commands);
+            if (scenario.on) {
+                EXPECT_EQ(button.isOn(), *scenario.on);
+            }
+            EXPECT_EQ(::GetCapture(), nullptr);
+            const auto& events = listener.events;
+            EXPECT_EQ(std::count(events.begin(), events.end(), kId), scenario.entered);
+            // The hover is entered once until it ends.
+            EXPECT_EQ(std::adjacent_find(events.begin(), events.end(),
+                                         [](int a, int b) { return a == kId && b == kId; }),
+                      events.end());
+        }
+    };
+    for (const Scenario& scenario : kScenarios) {
+        SCOPED_TRACE(scenario.name);
+        Bench().run(scenario);
+    }
 }
 
-TEST_F(SkinnedButton, ScreenshotsOfTheStatesWithACaption)
+TEST_F(SkinnedButton, CaptionsShowInTheColourOfTheStateAndOnTheirLines)
 {
     auto& section = skin.section(L"[mv_btn_test]");
     section.texts[L"caption"] = L"Save";
     section.horizontalAlignments[L"textHorizontalAlignment"] = DT_CENTER;
-    const wchar_t* colourKeys[] = {L"font_color_up", L"font_color_mo", L"font_color_do"};
-    for (const wchar_t* key : colourKeys)
+    for (const wchar_t* key : {L"font_color_up", L"font_color_mo", L"font_color_do"})
         section.colours[key] = RGB(255, 255, 255);
     load(XBUTTON_PUSH);
     const Picture up = CaptureClientArea(button);
@@ -156,129 +225,32 @@ TEST_F(SkinnedButton, ScreenshotsOfTheStatesWithACaption)
     EXPECT_GT(up.count(RGB(255, 255, 255)), 10) << "caption in its up colour";
     EXPECT_GT(disabled.count(RGB(114, 128, 141)), 10) << "caption in the default disabled colour";
     EXPECT_EQ(disabled.count(RGB(255, 255, 255)), 0);
-}
 
-TEST_F(SkinnedButton, PressDragOutAndReleaseSendsPressedAndReleasedButNoClick)
-{
-    load(XBUTTON_TOGGLE);
-    send(WM_MOUSEMOVE);
-    send(WM_LBUTTONDOWN, kInside, MK_LBUTTON);
-    EXPECT_EQ(::GetCapture(), button.GetSafeHwnd());
-    send(WM_MOUSEMOVE, kOutside, MK_LBUTTON);
-    send(WM_LBUTTONUP, kOutside);
-    EXPECT_EQ(takeCommands(), (Commands{{kId, XBN_PRESSED}, {kId, XBN_RELEASED}}));
-    EXPECT_FALSE(button.isOn());
-    EXPECT_EQ(::GetCapture(), nullptr);
-}
-
-TEST_F(SkinnedButton, ButtonDisabledWhileHeldDoesNotClick)
-{
-    load(XBUTTON_PUSH);
-    send(WM_LBUTTONDOWN, kInside, MK_LBUTTON);
-    button.setEnabled(false);
-    send(WM_LBUTTONUP);
-    EXPECT_EQ(takeCommands(), (Commands{{kId, XBN_PRESSED}, {kId, XBN_RELEASED}}));
-}
-
-TEST_F(SkinnedButton, ToggleFlipsAtEachClickAndShowsItsOnBitmaps)
-{
-    load(XBUTTON_TOGGLE);
-    clickInside();
-    EXPECT_TRUE(button.isOn());
-    EXPECT_EQ(face(), kOnUp) << "no hover without a mouse move";
-    send(WM_MOUSEMOVE);
-    EXPECT_EQ(face(), kOnMouseOver);
-    send(WM_LBUTTONDOWN, kInside, MK_LBUTTON);
-    EXPECT_EQ(face(), kOnDown);
-    send(WM_LBUTTONUP);
-    EXPECT_FALSE(button.isOn());
-    send(WM_MOUSEMOVE);
-    EXPECT_EQ(face(), kMouseOver);
-    send(WM_LBUTTONDOWN, kInside, MK_LBUTTON);
-    EXPECT_EQ(face(), kDown);
-    send(WM_LBUTTONUP);
-    EXPECT_TRUE(button.isOn());
-    button.setEnabled(false);
-    EXPECT_EQ(face(), kOnDisabled);
-    EXPECT_EQ(takeCommands().size(), 9u) << "three clicks, each pressed, click, released";
-}
-
-TEST_F(SkinnedButton, ToggleWithCaptionsShowsTheCaptionOfItsState)
-{
-    auto& section = skin.section(L"[mv_btn_test]");
+    // A toggle with captions shows the caption of its state; the push
+    // button's click above left it on.
+    button.setEnabled(true);
     section.texts[L"caption_up"] = L"Off";
     section.texts[L"caption_do"] = L"On";
-    section.colours[L"font_color_up"] = RGB(255, 255, 255);
     section.colours[L"font_color_do"] = RGB(255, 255, 1);
     load(XBUTTON_TOGGLE_CAPTIONS);
-    EXPECT_GT(CaptureClientArea(button).count(RGB(255, 255, 255)), 0);
-    clickInside();
-    send(WM_MOUSELEAVE);
+    ASSERT_TRUE(button.isOn());
     const Picture on = CaptureClientArea(button);
     EXPECT_EQ(on.count(RGB(255, 255, 255)), 0);
     EXPECT_GT(on.count(RGB(255, 255, 1)), 0);
-}
-
-TEST_F(SkinnedButton, IndicatorIgnoresTheMouse)
-{
-    load(XBUTTON_INDICATOR);
-    send(WM_MOUSEMOVE);
     clickInside();
-    EXPECT_EQ(takeCommands(), Commands{});
-    EXPECT_FALSE(button.isOn());
-    EXPECT_EQ(face(), kUp);
-    EXPECT_FALSE(button.clearMouseOver());
-}
+    send(WM_MOUSELEAVE);
+    const Picture off = CaptureClientArea(button);
+    EXPECT_GT(off.count(RGB(255, 255, 255)), 0);
+    EXPECT_EQ(off.count(RGB(255, 255, 1)), 0);
 
-TEST_F(SkinnedButton, WithoutMouseOverTheHoverBitmapsAreNeverShown)
-{
-    skin.section(L"[mv_btn_test]").bools[L"mouseover"] = false;
-    load(XBUTTON_TOGGLE);
-    send(WM_MOUSEMOVE);
-    EXPECT_EQ(face(), kUp);
-    clickInside();
-    send(WM_MOUSEMOVE);
-    EXPECT_EQ(face(), kOnUp);
-    EXPECT_EQ(std::count(listener.events.begin(), listener.events.end(), kId), 0)
-        << "no hover, no pointer-entered";
-}
-
-TEST_F(SkinnedButton, ClearMouseOverEndsTheHoverLook)
-{
-    load(XBUTTON_PUSH);
-    send(WM_MOUSEMOVE);
-    EXPECT_EQ(face(), kMouseOver);
-    EXPECT_TRUE(button.clearMouseOver());
-    EXPECT_EQ(face(), kUp);
-}
-
-TEST_F(SkinnedButton, SpaceBarClicksAndRightButtonNotifies)
-{
-    load(XBUTTON_PUSH);
-    button.SendMessage(WM_KEYDOWN, VK_SPACE);
-    EXPECT_EQ(face(), kDown);
-    button.SendMessage(WM_KEYUP, VK_SPACE);
-    send(WM_RBUTTONDOWN);
-    EXPECT_EQ(takeCommands(), (Commands{{kId, XBN_CLICKED}, {kId, XBN_RIGHT_PRESSED}}));
-
-    button.setEnabled(false);
-    button.SendMessage(WM_KEYDOWN, VK_SPACE);
-    button.SendMessage(WM_KEYUP, VK_SPACE);
-    EXPECT_EQ(takeCommands(), Commands{}) << "a disabled button is not clicked by the keyboard";
-}
-
-TEST_F(SkinnedButton, MultilineCaptionIsDrawnOnTwoLines)
-{
-    auto& section = skin.section(L"[mv_btn_test]");
+    // A multiline label: rows with caption pixels form two bands.
     section.sizes[L"size"] = SIZE{60, 60};
     section.bitmaps[L"bitmap_up"] = {RGB(0, 0, 0), SIZE{60, 60}};
     section.texts[L"caption"] = L"Line1\\nLine2";
-    section.colours[L"font_color_up"] = RGB(255, 255, 255);
     section.bools[L"multiline"] = true;
     load(XBUTTON_LABEL);
     const Picture shot = CaptureClientArea(button);
     SaveScreenshot(shot, L"button_multiline_label");
-    // Rows with caption pixels form two bands with empty rows between.
     int bands = 0;
     bool inBand = false;
     for (int y = 0; y < shot.height; ++y) {
