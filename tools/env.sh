@@ -71,9 +71,13 @@ tarvisk_start_wine() {
   # The Wine server keeps the error output of the program that starts it, and
   # lives as long as any Wine program runs: started by a test, it would hold
   # that test's output pipe open until the whole ctest run ends, and ctest
-  # waits for the pipe until the case times out. So the server (persistent
-  # until tarvisk_env_stop) and Wine's own services start here, detached.
-  wineserver -p 2>/dev/null </dev/null >/dev/null || true
+  # waits for the pipe until the case times out. So the server and Wine's own
+  # services start here, detached, and the server stays until
+  # tarvisk_env_stop. One already running may be such a server, and would end
+  # when idle (during a build, say): ours replaces it.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+  wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1
 }
 
