@@ -23,7 +23,7 @@ package-host)
     -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_PREFIX_PATH="$work/install" >/dev/null
   cmake --build "$work/host" >/dev/null
-  WINEPATH="$(windows_path "$work/install/bin")" wine "$work/host/PackageHost.exe"
+  WINEPATH="$(windows_path "$work/install/bin")" wine "$work/host/PackageHost.exe" "$version"
   ;;
 zip)
   (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work" >/dev/null)
