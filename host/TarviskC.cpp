@@ -179,10 +179,11 @@ int tarvisk_init(const TarviskHostSetup* setup)
 
 int tarvisk_open_file(const wchar_t* path)
 {
+    // A call from another thread touches nothing of the component's state.
+    if (const int state = checkSession(L"tarvisk_open_file"))
+        return state;
     TARVISK_ENTRY;
     return guarded(L"tarvisk_open_file", [&]() -> int {
-        if (const int state = checkSession(L"tarvisk_open_file"))
-            return state;
         if (isEmpty(path))
             return refuse(TARVISK_ERROR_ARGUMENT, L"tarvisk_open_file: no path");
         bool opened = false;
@@ -193,10 +194,10 @@ int tarvisk_open_file(const wchar_t* path)
 
 int tarvisk_switch_skin(const wchar_t* skinFolder)
 {
+    if (const int state = checkSession(L"tarvisk_switch_skin"))
+        return state;
     TARVISK_ENTRY;
     return guarded(L"tarvisk_switch_skin", [&]() -> int {
-        if (const int state = checkSession(L"tarvisk_switch_skin"))
-            return state;
         if (isEmpty(skinFolder))
             return refuse(TARVISK_ERROR_ARGUMENT, L"tarvisk_switch_skin: no skin folder");
         if (!hasSkinFile(skinFolder))
@@ -215,10 +216,10 @@ int tarvisk_switch_skin(const wchar_t* skinFolder)
 
 int tarvisk_pretranslate_message(MSG* message)
 {
-    TARVISK_ENTRY;
     // Called for every message: a misuse is not logged each time.
     if (!message || !session || session->thread != GetCurrentThreadId())
         return 0;
+    TARVISK_ENTRY;
     return guarded(L"tarvisk_pretranslate_message", [&]() -> int {
                return GetTarviskApp().PreTranslateMessage(message) ? 1 : 0;
            }) == 1;
@@ -232,12 +233,12 @@ HWND tarvisk_main_window(void)
 
 int tarvisk_destroy(void)
 {
+    if (!session)
+        return TARVISK_OK;
+    if (const int state = checkSession(L"tarvisk_destroy"))
+        return state;
     TARVISK_ENTRY;
     return guarded(L"tarvisk_destroy", [&]() -> int {
-        if (!session)
-            return TARVISK_OK;
-        if (const int state = checkSession(L"tarvisk_destroy"))
-            return state;
         GetTarviskApp().destroy();
         session.reset();
         return TARVISK_OK;

@@ -6,6 +6,7 @@
 #include "support/ComponentLog.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TempDir.h"
+#include "support/TestText.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -29,6 +30,9 @@ protected:
         setup.settingsFile = settings;
         setup.edition = edition;
         setup.save = save;
+        // Process ids come round again, and a log file is released only with
+        // its process: an earlier run's log may still be there.
+        RemoveTree(dataRoot());
         // The log of the first good init takes the refusals that follow.
         WritePrivateProfileStringW(L"Common", L"TraceLevel", L"Error", settings);
         WritePrivateProfileStringW(L"Common", L"TempFolder", temp.path(), settings);
@@ -134,7 +138,9 @@ TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
         EXPECT_EQ(tarvisk_pretranslate_message(&message), 0);
         EXPECT_EQ(tarvisk_destroy(), TARVISK_ERROR_THREAD);
     }).join();
-    EXPECT_NE(logText().find(L"tarvisk_destroy: called on thread"), std::wstring::npos);
+    const std::wstring log = logText();
+    EXPECT_NE(log.find(L"tarvisk_destroy: called on thread"), std::wstring::npos)
+        << Narrow(log.c_str());
     EXPECT_TRUE(IsWindow(editor)) << "the editor outlives a destroy from another thread";
 
     EXPECT_EQ(tarvisk_switch_skin(temp.path()), TARVISK_ERROR_SKIN);
