@@ -7,7 +7,7 @@
 
 #include "import/StreamDocument.h"
 #include "infra/Settings.h"
-#include "refhost/FolderSkinParser.h"
+#include "hostkit/FolderSkinParser.h"
 #include "view/StreamViewCtrl.h"
 #include "waveform/DatCache.h"
 

@@ -1,10 +1,7 @@
 #include "Tarvisk.h"
 
+#include "host/EntryState.h"
 #include "host/TarviskApp.h"
-
-// Every operation runs in the component's module state, restored on every
-// way out, so its resources and windows are found whoever calls.
-#define TARVISK_ENTRY AFX_MANAGE_STATE(AfxGetStaticModuleState())
 
 CTarvisk CTarvisk::m_instance;
 

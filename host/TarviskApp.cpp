@@ -112,13 +112,15 @@ bool CTarviskApp::hasMainWindow() const
     return m_mainDialog && ::IsWindow(m_mainDialog->GetSafeHwnd());
 }
 
-bool CTarviskApp::openFile(const CString& file, const CString& wavFile)
+bool CTarviskApp::openFile(const CString& file, const CString& wavFile, bool* opened)
 {
     if (!hasMainWindow())
         return false;
     applyLogSettings();
     m_mainDialog->ShowWindow(SW_SHOW);
-    m_mainDialog->openFile(file, wavFile.IsEmpty() ? nullptr : wavFile.GetString());
+    const bool done = m_mainDialog->openFile(file, wavFile.IsEmpty() ? nullptr : wavFile.GetString());
+    if (opened)
+        *opened = done;
     return false;
 }
 

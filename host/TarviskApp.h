@@ -17,13 +17,15 @@ public:
 
     bool init(const CTarvisk::TVSKInitInfo& info, Tarvisk::IAudioCutterServiceProvider* provider);
     int destroy();
-    bool openFile(const CString& file, const CString& wavFile);
+    // opened, when given, learns whether the file opened; the facade reports nothing.
+    bool openFile(const CString& file, const CString& wavFile, bool* opened = nullptr);
     bool switchSkin(ISkinParser& parser);
     BOOL PreTranslateMessage(MSG* msg) override;
     void OnSorvenneFullScreenMode(bool on);
     HWND getMainWindow() const;
     BOOL OnCmdMsg(UINT id) override;
 
+    bool isInitialised() const { return m_initialised; }
     ISkinParser* getSkinParser() const { return m_skinParser; }
     Tarvisk::IAudioCutterServiceProvider* getServiceProvider() const { return m_serviceProvider; }
 

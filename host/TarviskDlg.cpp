@@ -137,9 +137,9 @@ void CTarviskDlg::layout()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
+bool CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
 {
-    m_editor.openFile(file, wavFile);
+    return m_editor.openFile(file, wavFile);
 }
 
 BOOL CTarviskDlg::PreTranslateMessage(MSG* msg)

@@ -4,8 +4,8 @@
 //
 //   TarviskHost.exe [--config FILE.ini] [--skin FOLDER] [AUDIOFILE]
 #include "TarviskLoader.h"
-#include "refhost/FolderSkinParser.h"
-#include "refhost/IniConfigStore.h"
+#include "hostkit/FolderSkinParser.h"
+#include "hostkit/IniConfigStore.h"
 #include "refhost/RingtoneWriter.h"
 
 #include <cstdio>

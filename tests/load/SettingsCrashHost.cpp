@@ -4,8 +4,8 @@
 //
 //   SettingsCrashHost.exe CONFIG.ini SKINFOLDER AUDIOFILE EVENTNAME
 #include "TarviskLoader.h"
-#include "refhost/FolderSkinParser.h"
-#include "refhost/IniConfigStore.h"
+#include "hostkit/FolderSkinParser.h"
+#include "hostkit/IniConfigStore.h"
 #include "res/resource.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // that is killed right after the close loses none of them, and a new
 // process reads them back.
 #include "TarviskLoader.h"
-#include "refhost/IniConfigStore.h"
+#include "hostkit/IniConfigStore.h"
 #include "support/AudioFixtures.h"
 #include "support/TempDir.h"
 

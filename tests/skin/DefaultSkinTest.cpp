@@ -1,4 +1,4 @@
-#include "refhost/FolderSkinParser.h"
+#include "hostkit/FolderSkinParser.h"
 #include "support/AudioFixtures.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TarviskLoader.h"
-#include "refhost/FolderSkinParser.h"
+#include "hostkit/FolderSkinParser.h"
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
 

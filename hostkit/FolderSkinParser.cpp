@@ -1,4 +1,4 @@
-#include "refhost/FolderSkinParser.h"
+#include "hostkit/FolderSkinParser.h"
 
 #include <cwchar>
 #include <cwctype>

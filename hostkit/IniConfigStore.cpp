@@ -1,4 +1,4 @@
-#include "refhost/IniConfigStore.h"
+#include "hostkit/IniConfigStore.h"
 
 #include <cwchar>
 

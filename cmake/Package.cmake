@@ -1,0 +1,31 @@
+# The tree a host developer gets from `cmake --install` and, zipped, from
+# `cmake --build build --target package`:
+#   bin/              Tarvisk.dll, AxisU.dll, TarviskHost.exe, the default skin, the help file
+#   include/          the public headers, alone sufficient
+#   lib/              the import library of Tarvisk.dll, and its .def file for other linkers
+#   lib/cmake/Tarvisk the package for find_package(Tarvisk CONFIG)
+#   docs/             the host guide
+include(CMakePackageConfigHelpers)
+
+target_include_directories(Tarvisk INTERFACE $<INSTALL_INTERFACE:include>)
+install(TARGETS Tarvisk EXPORT TarviskTargets RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
+install(TARGETS TarviskHost RUNTIME DESTINATION bin)
+# Tarvisk.dll imports it by name; hosts never link it.
+install(FILES $<TARGET_FILE:AxisU> DESTINATION bin)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/skins/default/ DESTINATION bin/skin)
+install(FILES ${CMAKE_BINARY_DIR}/bin/Tarvisk.chm DESTINATION bin OPTIONAL)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/ DESTINATION include)
+install(FILES ${CMAKE_SOURCE_DIR}/host/Tarvisk.def DESTINATION lib)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/HostGuide.md DESTINATION docs)
+
+install(EXPORT TarviskTargets NAMESPACE Tarvisk:: DESTINATION lib/cmake/Tarvisk)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/TarviskConfig.cmake.in
+               ${CMAKE_BINARY_DIR}/TarviskConfig.cmake COPYONLY)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/TarviskConfigVersion.cmake
+                                 COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/TarviskConfig.cmake ${CMAKE_BINARY_DIR}/TarviskConfigVersion.cmake
+        DESTINATION lib/cmake/Tarvisk)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME Tarvisk-${PROJECT_VERSION}-win64)
+include(CPack)

@@ -1,0 +1,248 @@
+// The C entry: the host's objects of the C++ facade (skin source,
+// configuration store, host information, service provider) made here from a
+// plain setup record, and every call guarded so that neither a C++ exception
+// nor a wrong-thread call reaches a host that cannot handle it.
+#include "TarviskC.h"
+
+#include "host/EntryState.h"
+#include "host/TarviskApp.h"
+#include "hostkit/FolderSkinParser.h"
+#include "hostkit/IniConfigStore.h"
+#include "infra/Logger.h"
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class CEdition : public IHostInfo {
+public:
+    explicit CEdition(const wchar_t* edition) : m_edition(edition ? edition : L"") {}
+    CString GetEdition() override { return m_edition; }
+
+private:
+    CString m_edition;
+};
+
+// Hands a save to the host's C function; the strings live for the call.
+class CSaveForwarder : public Tarvisk::IAudioCutterServiceProvider {
+public:
+    CSaveForwarder(TarviskSaveFunction save, void* context) : m_save(save), m_context(context) {}
+
+    bool saveCut(const std::wstring& inputFile, const std::wstring& trackName, int64_t cutBegin,
+                 int64_t cutEnd, int32_t fadeIn, int32_t fadeOut) override
+    {
+        const TarviskSaveRequest request{
+            inputFile.c_str(), trackName.c_str(), cutBegin, cutEnd, fadeIn, fadeOut};
+        return m_save(m_context, &request) != 0;
+    }
+
+private:
+    TarviskSaveFunction m_save;
+    void* m_context;
+};
+
+// What the component borrows from the host between init and destroy.
+struct CSession {
+    explicit CSession(const TarviskHostSetup& setup)
+        : store(setup.settingsFile), host(setup.edition), saver(setup.save, setup.saveContext),
+          initSkin(setup.skinFolder)
+    {
+    }
+
+    CIniConfigStore store;
+    CEdition host;
+    CSaveForwarder saver;
+    // Stays for the track name dialog, which always uses the skin of init.
+    CFolderSkinParser initSkin;
+    // The windows keep the cursors of the skin they were given last; a failed
+    // switch may have handed out some of the new ones, so both stay until a
+    // switch succeeds.
+    std::vector<std::unique_ptr<CFolderSkinParser>> switchedSkins;
+    DWORD thread = GetCurrentThreadId();
+};
+
+std::unique_ptr<CSession> session;
+
+int refuse(int result, const wchar_t* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    CString text;
+    text.FormatV(format, args);
+    va_end(args);
+    LogFormat(LOG_ERROR, L"%s", text.GetString());
+    // Before the host's settings gave the log a level the line still reaches the debugger.
+    if (GetLogger().GetLevel() < LOG_ERROR)
+        OutputDebugStringW(text + L"\n");
+    return result;
+}
+
+bool isEmpty(const wchar_t* text)
+{
+    return !text || !*text;
+}
+
+bool hasSkinFile(const wchar_t* folder)
+{
+    const DWORD attributes = GetFileAttributesW(CString(folder) + L"\\skin.ini");
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Whether the store's writes would reach the file; a file made to find out
+// is gone again.
+bool canWrite(const wchar_t* path)
+{
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    HANDLE file = CreateFileW(path, GENERIC_WRITE | (exists ? 0 : DELETE),
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              exists ? OPEN_EXISTING : CREATE_NEW,
+                              exists ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+// The state a call after init needs: a session, and the thread of init.
+int checkSession(const wchar_t* function)
+{
+    if (!session)
+        return refuse(TARVISK_ERROR_STATE, L"%s: tarvisk_init has not run", function);
+    if (session->thread != GetCurrentThreadId())
+        return refuse(TARVISK_ERROR_THREAD, L"%s: called on thread %lu, not on thread %lu of init",
+                      function, GetCurrentThreadId(), session->thread);
+    return TARVISK_OK;
+}
+
+template <typename Body> int guarded(const wchar_t* function, Body body)
+{
+    try {
+        return body();
+    } catch (...) {
+        return refuse(TARVISK_ERROR_FAILED, L"%s: failed inside the component", function);
+    }
+}
+
+int init(const TarviskHostSetup* setup)
+{
+    if (!setup)
+        return refuse(TARVISK_ERROR_ARGUMENT, L"tarvisk_init: no setup");
+    if (setup->size != sizeof(TarviskHostSetup))
+        return refuse(TARVISK_ERROR_ARGUMENT, L"tarvisk_init: setup size %u, expected %u",
+                      setup->size, static_cast<unsigned>(sizeof(TarviskHostSetup)));
+    if (isEmpty(setup->skinFolder) || isEmpty(setup->settingsFile) || !setup->save)
+        return refuse(TARVISK_ERROR_ARGUMENT,
+                      L"tarvisk_init: the skin folder, the settings file and save are required");
+    if (session || GetTarviskApp().isInitialised())
+        return refuse(TARVISK_ERROR_STATE, L"tarvisk_init: already initialised");
+    if (!hasSkinFile(setup->skinFolder))
+        return refuse(TARVISK_ERROR_SKIN, L"tarvisk_init: the skin folder \"%s\" has no skin.ini",
+                      setup->skinFolder);
+    if (!canWrite(setup->settingsFile))
+        return refuse(TARVISK_ERROR_SETTINGS,
+                      L"tarvisk_init: the settings file \"%s\" cannot be written",
+                      setup->settingsFile);
+
+    session = std::make_unique<CSession>(*setup);
+    CTarvisk::TVSKInitInfo info;
+    info.skinParser = &session->initSkin;
+    info.configStore = &session->store;
+    info.hostInfo = &session->host;
+    info.helpLink = setup->helpFile ? setup->helpFile : L"";
+    bool created = false;
+    try {
+        created = GetTarviskApp().init(info, &session->saver);
+    } catch (...) {
+    }
+    if (!created) {
+        // What init set up before it failed still points at the session.
+        GetTarviskApp().destroy();
+        session.reset();
+        return refuse(TARVISK_ERROR_FAILED, L"tarvisk_init: the editor could not be created");
+    }
+    return TARVISK_OK;
+}
+
+} // namespace
+
+extern "C" {
+
+int tarvisk_init(const TarviskHostSetup* setup)
+{
+    TARVISK_ENTRY;
+    return guarded(L"tarvisk_init", [&]() -> int { return init(setup); });
+}
+
+int tarvisk_open_file(const wchar_t* path)
+{
+    // A call from another thread touches nothing of the component's state.
+    if (const int state = checkSession(L"tarvisk_open_file"))
+        return state;
+    TARVISK_ENTRY;
+    return guarded(L"tarvisk_open_file", [&]() -> int {
+        if (isEmpty(path))
+            return refuse(TARVISK_ERROR_ARGUMENT, L"tarvisk_open_file: no path");
+        bool opened = false;
+        GetTarviskApp().openFile(path, CString(), &opened);
+        return opened ? TARVISK_OK : TARVISK_ERROR_OPEN;
+    });
+}
+
+int tarvisk_switch_skin(const wchar_t* skinFolder)
+{
+    if (const int state = checkSession(L"tarvisk_switch_skin"))
+        return state;
+    TARVISK_ENTRY;
+    return guarded(L"tarvisk_switch_skin", [&]() -> int {
+        if (isEmpty(skinFolder))
+            return refuse(TARVISK_ERROR_ARGUMENT, L"tarvisk_switch_skin: no skin folder");
+        if (!hasSkinFile(skinFolder))
+            return refuse(TARVISK_ERROR_SKIN,
+                          L"tarvisk_switch_skin: the skin folder \"%s\" has no skin.ini",
+                          skinFolder);
+        auto& skins = session->switchedSkins;
+        skins.push_back(std::make_unique<CFolderSkinParser>(skinFolder));
+        if (!GetTarviskApp().switchSkin(*skins.back()))
+            return refuse(TARVISK_ERROR_SKIN,
+                          L"tarvisk_switch_skin: the skin of \"%s\" did not load", skinFolder);
+        skins.erase(skins.begin(), skins.end() - 1);
+        return TARVISK_OK;
+    });
+}
+
+int tarvisk_pretranslate_message(MSG* message)
+{
+    // Called for every message: a misuse is not logged each time.
+    if (!message || !session || session->thread != GetCurrentThreadId())
+        return 0;
+    TARVISK_ENTRY;
+    return guarded(L"tarvisk_pretranslate_message", [&]() -> int {
+               return GetTarviskApp().PreTranslateMessage(message) ? 1 : 0;
+           }) == 1;
+}
+
+HWND tarvisk_main_window(void)
+{
+    TARVISK_ENTRY;
+    return session ? GetTarviskApp().getMainWindow() : nullptr;
+}
+
+int tarvisk_destroy(void)
+{
+    if (!session)
+        return TARVISK_OK;
+    if (const int state = checkSession(L"tarvisk_destroy"))
+        return state;
+    TARVISK_ENTRY;
+    return guarded(L"tarvisk_destroy", [&]() -> int {
+        GetTarviskApp().destroy();
+        session.reset();
+        return TARVISK_OK;
+    });
+}
+
+} // extern "C"

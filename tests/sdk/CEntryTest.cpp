@@ -1,0 +1,157 @@
+// The C entry of Tarvisk.dll refusing what it cannot work with: each bad
+// setup and each call out of order or from another thread gets its result
+// and a line in the component's log, and leaves nothing made.
+#include "TarviskC.h"
+
+#include "support/ComponentLog.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/TempDir.h"
+#include "support/TestText.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <thread>
+
+namespace {
+
+int save(void*, const TarviskSaveRequest*)
+{
+    return 1;
+}
+
+class CEntry : public testing::Test {
+protected:
+    CEntry()
+    {
+        edition.Format(L"SdkCEntry%X", GetCurrentProcessId());
+        setup.size = sizeof setup;
+        setup.skinFolder = skin;
+        setup.settingsFile = settings;
+        setup.edition = edition;
+        setup.save = save;
+        // Process ids come round again, and a log file is released only with
+        // its process: an earlier run's log may still be there.
+        RemoveTree(dataRoot());
+        // The log of the first good init takes the refusals that follow.
+        WritePrivateProfileStringW(L"Common", L"TraceLevel", L"Error", settings);
+        WritePrivateProfileStringW(L"Common", L"TempFolder", temp.path(), settings);
+    }
+    ~CEntry() override
+    {
+        tarvisk_destroy();
+        RemoveTree(dataRoot());
+    }
+
+    CString dataRoot() const
+    {
+        wchar_t local[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+        return CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
+    }
+
+    std::wstring logText() const { return ComponentLogText(dataRoot()); }
+
+    TempDir temp;
+    CString skin = ExecutableFolder() + L"\\skin";
+    CString settings = temp.file(L"host.ini");
+    CString edition;
+    TarviskHostSetup setup{};
+};
+
+TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
+{
+    ASSERT_EQ(tarvisk_init(&setup), TARVISK_OK);
+    ASSERT_EQ(tarvisk_destroy(), TARVISK_OK);
+
+    const CString locked = temp.file(L"locked.ini");
+    HANDLE holder = CreateFileW(locked, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const CString missingFolder = temp.file(L"missing\\host.ini");
+    const CString noSkin = temp.path();
+    const struct {
+        const char* what;
+        void (*spoil)(TarviskHostSetup&, const CString& value);
+        CString value;
+        int result;
+        const wchar_t* logged;
+    } cases[] = {
+        {"wrong size",
+         [](TarviskHostSetup& s, const CString&) { s.size -= 8; },
+         {},
+         TARVISK_ERROR_ARGUMENT,
+         L"setup size"},
+        {"no skin folder",
+         [](TarviskHostSetup& s, const CString&) { s.skinFolder = nullptr; },
+         {},
+         TARVISK_ERROR_ARGUMENT,
+         L"are required"},
+        {"no save",
+         [](TarviskHostSetup& s, const CString&) { s.save = nullptr; },
+         {},
+         TARVISK_ERROR_ARGUMENT,
+         L"are required"},
+        {"skin folder without skin.ini",
+         [](TarviskHostSetup& s, const CString& v) { s.skinFolder = v; }, noSkin,
+         TARVISK_ERROR_SKIN, L"has no skin.ini"},
+        {"settings in a missing folder",
+         [](TarviskHostSetup& s, const CString& v) { s.settingsFile = v; }, missingFolder,
+         TARVISK_ERROR_SETTINGS, L"cannot be written"},
+        {"settings file is a folder",
+         [](TarviskHostSetup& s, const CString& v) { s.settingsFile = v; }, temp.path(),
+         TARVISK_ERROR_SETTINGS, L"cannot be written"},
+        {"settings file held by another program",
+         [](TarviskHostSetup& s, const CString& v) { s.settingsFile = v; }, locked,
+         TARVISK_ERROR_SETTINGS, L"cannot be written"},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.what);
+        TarviskHostSetup spoilt = setup;
+        bad.spoil(spoilt, bad.value);
+        EXPECT_EQ(tarvisk_init(&spoilt), bad.result);
+        EXPECT_EQ(tarvisk_main_window(), nullptr);
+        EXPECT_NE(logText().find(bad.logged), std::wstring::npos);
+    }
+    EXPECT_EQ(tarvisk_init(nullptr), TARVISK_ERROR_ARGUMENT);
+    EXPECT_NE(logText().find(L"tarvisk_init: no setup"), std::wstring::npos);
+    CloseHandle(holder);
+    EXPECT_EQ(GetFileAttributesW(missingFolder), INVALID_FILE_ATTRIBUTES) << "nothing made";
+
+    EXPECT_EQ(tarvisk_open_file(L"x.mp3"), TARVISK_ERROR_STATE);
+    EXPECT_EQ(tarvisk_switch_skin(skin), TARVISK_ERROR_STATE);
+    MSG message{nullptr, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
+    EXPECT_EQ(tarvisk_pretranslate_message(&message), 0);
+    EXPECT_EQ(tarvisk_destroy(), TARVISK_OK) << "nothing to end";
+}
+
+TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
+{
+    ASSERT_EQ(tarvisk_init(&setup), TARVISK_OK);
+    HWND editor = tarvisk_main_window();
+    ASSERT_TRUE(IsWindow(editor));
+    EXPECT_EQ(tarvisk_init(&setup), TARVISK_ERROR_STATE);
+
+    std::thread([&] {
+        EXPECT_EQ(tarvisk_open_file(L"x.mp3"), TARVISK_ERROR_THREAD);
+        EXPECT_EQ(tarvisk_switch_skin(skin), TARVISK_ERROR_THREAD);
+        MSG message{editor, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
+        EXPECT_EQ(tarvisk_pretranslate_message(&message), 0);
+        EXPECT_EQ(tarvisk_destroy(), TARVISK_ERROR_THREAD);
+    }).join();
+    const std::wstring log = logText();
+    EXPECT_NE(log.find(L"tarvisk_destroy: called on thread"), std::wstring::npos)
+        << Narrow(log.c_str());
+    EXPECT_TRUE(IsWindow(editor)) << "the editor outlives a destroy from another thread";
+
+    EXPECT_EQ(tarvisk_switch_skin(temp.path()), TARVISK_ERROR_SKIN);
+    EXPECT_EQ(tarvisk_switch_skin(skin), TARVISK_OK);
+    {
+        MessageBoxWatcher boxes;
+        EXPECT_EQ(tarvisk_open_file(temp.file(L"missing.mp3")), TARVISK_ERROR_OPEN);
+        EXPECT_EQ(boxes.texts().size(), 1u) << "the user is told";
+    }
+    EXPECT_EQ(tarvisk_destroy(), TARVISK_OK);
+    EXPECT_FALSE(IsWindow(editor));
+}
+
+} // namespace

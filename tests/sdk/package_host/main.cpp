@@ -1,0 +1,60 @@
+// Links Tarvisk.dll through the installed import library, reaching both the
+// C++ facade and the C entry, and starts the editor on the installed skin;
+// the installed binaries report the release's version. Exit code 0 when it
+// all worked.
+//
+//   PackageHost.exe VERSION
+#include "Tarvisk.h"
+#include "TarviskC.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// "a.b.c.d" of a binary's version resource, as the system reads it.
+std::wstring fileVersion(const std::wstring& path)
+{
+    std::wstring data(GetFileVersionInfoSizeW(path.c_str(), nullptr), L'\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT size = 0;
+    if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, data.size(), data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &size))
+        return {};
+    return std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." +
+           std::to_wstring(LOWORD(info->dwFileVersionMS)) + L"." +
+           std::to_wstring(HIWORD(info->dwFileVersionLS)) + L"." +
+           std::to_wstring(LOWORD(info->dwFileVersionLS));
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    bool versions = argc == 2;
+    wchar_t bin[MAX_PATH], temp[MAX_PATH];
+    GetModuleFileNameW(GetModuleHandleW(L"Tarvisk.dll"), bin, MAX_PATH);
+    *wcsrchr(bin, L'\\') = 0;
+    GetTempPathW(MAX_PATH, temp);
+    for (const wchar_t* binary : {L"Tarvisk.dll", L"AxisU.dll", L"TarviskHost.exe"}) {
+        const std::wstring version = fileVersion(std::wstring(bin) + L"\\" + binary);
+        std::printf("%ls %ls\n", binary, version.c_str());
+        versions = versions && version == argv[1];
+    }
+    const std::wstring skin = std::wstring(bin) + L"\\skin";
+    const std::wstring settings =
+        std::wstring(temp) + L"PackageHost" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+
+    TarviskHostSetup setup{};
+    setup.size = sizeof setup;
+    setup.skinFolder = skin.c_str();
+    setup.settingsFile = settings.c_str();
+    setup.save = [](void*, const TarviskSaveRequest*) { return 1; };
+    const bool facade = CTarvisk::getInstance() != nullptr;
+    const int init = tarvisk_init(&setup);
+    const bool window = IsWindow(tarvisk_main_window());
+    const int destroyed = tarvisk_destroy();
+    DeleteFileW(settings.c_str());
+    std::printf("facade %d, init %d, window %d, destroy %d\n", facade, init, window, destroyed);
+    return versions && facade && init == TARVISK_OK && window && destroyed == TARVISK_OK ? 0 : 1;
+}
