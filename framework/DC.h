@@ -108,6 +108,32 @@ private:
     HWND m_hWnd;
 };
 
+// A context the caller lends for the length of one message, such as the one
+// of WM_PRINTCLIENT; it is left to the caller.
+class CBorrowedDC : public CDC {
+public:
+    explicit CBorrowedDC(HDC dc) { Attach(dc); }
+    ~CBorrowedDC() override { Detach(); }
+};
+
+// Draws a window's client area for WM_PAINT, in a paint cycle of its own,
+// and for WM_PRINTCLIENT, on the caller's context, so the window prints
+// exactly as it paints. False for every other message.
+template <typename Draw> bool PaintOrPrint(CWnd* wnd, UINT msg, WPARAM wParam, Draw&& draw)
+{
+    if (msg == WM_PAINT) {
+        CPaintDC dc(wnd);
+        draw(static_cast<CDC&>(dc));
+        return true;
+    }
+    if (msg == WM_PRINTCLIENT) {
+        CBorrowedDC dc(reinterpret_cast<HDC>(wParam));
+        draw(static_cast<CDC&>(dc));
+        return true;
+    }
+    return false;
+}
+
 // A window's client-area context.
 class CClientDC : public CDC {
 public:

@@ -209,7 +209,7 @@ BOOL CTarviskCtrl::OnCommand(WPARAM wParam, LPARAM lParam)
 
 BOOL CTarviskCtrl::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message >= WM_KEYDOWN && msg->message <= WM_SYSDEADCHAR) {
+    if (msg->message >= WM_KEYDOWN && msg->message <= WM_UNICHAR) {
         HACCEL accelerators = ::LoadAcceleratorsW(AfxGetResourceHandle(),
                                                   MAKEINTRESOURCEW(IDR_EDITOR_ACCELERATORS));
         if (accelerators && ::TranslateAcceleratorW(m_hWnd, accelerators, msg))
@@ -223,10 +223,9 @@ BOOL CTarviskCtrl::PreTranslateMessage(MSG* msg)
 
 LRESULT CTarviskCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    switch (msg) {
-    case WM_PAINT:
-        onPaint();
+    if (PaintOrPrint(this, msg, wParam, [this](CDC& dc) { paint(dc); }))
         return 0;
+    switch (msg) {
     case WM_ERASEBKGND:
         return TRUE;
     case WM_SIZE: {
@@ -258,9 +257,8 @@ LRESULT CTarviskCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return CWnd::WindowProc(msg, wParam, lParam);
 }
 
-void CTarviskCtrl::onPaint()
+void CTarviskCtrl::paint(CDC& dc)
 {
-    CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
     DrawBitmap(&dc, &m_background, &client);

@@ -151,12 +151,11 @@ BOOL CTarviskDlg::PreTranslateMessage(MSG* msg)
 
 LRESULT CTarviskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (PaintOrPrint(this, msg, wParam, [this](CDC& dc) { paint(dc); }))
+        return 0;
     switch (msg) {
     case WM_SYSCOMMAND:
         onSysCommand(static_cast<UINT>(wParam & 0xFFF0), lParam);
-        return 0;
-    case WM_PAINT:
-        onPaint();
         return 0;
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_bigIcon);
@@ -228,9 +227,8 @@ void CTarviskDlg::onSysCommand(UINT command, LPARAM lParam)
     }
 }
 
-void CTarviskDlg::onPaint()
+void CTarviskDlg::paint(CDC& dc)
 {
-    CPaintDC dc(this);
     if (::IsIconic(m_hWnd)) {
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
         CRect client;

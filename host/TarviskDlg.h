@@ -33,7 +33,7 @@ private:
     bool loadSkin(ISkinParser& parser);
     void layout();
     void onSysCommand(UINT command, LPARAM lParam);
-    void onPaint();
+    void paint(CDC& dc);
     void onHelp();
     void onClose();
     void onSave();

@@ -58,10 +58,7 @@ bool CTrackNameDlg::loadSkin(ISkinParser& parser)
 
 LRESULT CTrackNameDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_PAINT) {
-        CPaintDC dc(this);
-        DrawBitmap(&dc, &m_background);
+    if (PaintOrPrint(this, msg, wParam, [this](CDC& dc) { DrawBitmap(&dc, &m_background); }))
         return 0;
-    }
     return CDialog::WindowProc(msg, wParam, lParam);
 }

@@ -121,9 +121,8 @@ CXButton::Face CXButton::chooseFace()
     }
 }
 
-void CXButton::paint()
+void CXButton::paint(CDC& dc)
 {
-    CPaintDC dc(this);
     if (!m_cfg.used)
         return;
     CRect client;
@@ -251,10 +250,9 @@ void CXButton::resetMouseState()
 
 LRESULT CXButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    switch (msg) {
-    case WM_PAINT:
-        paint();
+    if (PaintOrPrint(this, msg, wParam, [this](CDC& dc) { paint(dc); }))
         return 0;
+    switch (msg) {
     case WM_ERASEBKGND:
         return TRUE;
     case WM_LBUTTONDOWN:

@@ -161,7 +161,7 @@ bool hasLoneAmpersand(const CString& caption)
 
 class DefaultSkin : public testing::Test {
 protected:
-    CFolderSkinParser skin{ExecutableFolder() + L"\\skin"};
+    CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default"};
 
     bool parses(const Key& key)
     {

@@ -3,6 +3,7 @@
 #include "TarviskLoader.h"
 #include "refhost/FolderSkinParser.h"
 #include "support/MemoryConfigStore.h"
+#include "support/Pixels.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,12 @@ protected:
 
     // The edition's data folder, below the local application data.
     CString dataRoot() const;
+    // A WAV file in the temporary folder: a 1 kHz mono tone of that length.
+    CString writeSong(const wchar_t* name, int seconds);
+    // The editor's windows once init has made them: the control that holds
+    // the buttons (child 1 of the main dialog), and its stream view.
+    HWND editor();
+    HWND streamView();
 
     CTarviskLibrary tarvisk;
     TempDir temp;
@@ -29,3 +36,8 @@ protected:
     CFolderSkinParser skin;
     CTarvisk::TVSKInitInfo info;
 };
+
+// A bitmap of the skin in that folder, as the component reads it.
+Picture SkinPicture(const CString& skinFolder, const wchar_t* section, const wchar_t* key);
+// The folder of a skin the build puts beside the test executable.
+CString BuiltSkin(const wchar_t* name);

@@ -92,6 +92,29 @@ Picture CaptureWindow(HWND window)
     return captureScreenArea(bounds);
 }
 
+Picture PrintClientArea(HWND window)
+{
+    PumpMessages();
+    RECT client{};
+    GetClientRect(window, &client);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    SelectObject(memory, previous);
+    Picture picture = readPixels(memory, bitmap, client.right, client.bottom);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+bool operator==(const Picture& a, const Picture& b)
+{
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
 HBITMAP CreatePatternBitmap(int width, int height,
                             const std::function<COLORREF(int x, int y)>& colourAt)
 {

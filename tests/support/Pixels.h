@@ -24,6 +24,11 @@ Picture ReadBitmap(HBITMAP bitmap);
 Picture CaptureClientArea(HWND window);
 // The whole window, frame included, as on the screen.
 Picture CaptureWindow(HWND window);
+// A window's client area as the window draws it when asked to print itself
+// (WM_PRINTCLIENT), whatever covers it on the screen and also while hidden.
+Picture PrintClientArea(HWND window);
+// Pixel by pixel the same picture.
+bool operator==(const Picture& a, const Picture& b);
 
 // A screen-compatible bitmap whose pixels the function gives.
 HBITMAP CreatePatternBitmap(int width, int height,
