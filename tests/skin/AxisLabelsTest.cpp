@@ -1,5 +1,5 @@
-// The time axis of the default skin as a user sees it: the editor opened on
-// a song, its stream view read back, the labels under the axis looked at.
+// The time axis of each skin as a user sees it: the editor opened on a
+// song, its stream view read back, the labels under the axis looked at.
 #include "support/AudioFixtures.h"
 #include "support/FacadeFixture.h"
 
@@ -11,15 +11,6 @@
 #include <vector>
 
 namespace {
-
-class NoSaves : public Tarvisk::IAudioCutterServiceProvider {
-public:
-    bool saveCut(const std::wstring&, const std::wstring&, int64_t, int64_t, int32_t,
-                 int32_t) override
-    {
-        return true;
-    }
-};
 
 double luminance(COLORREF colour)
 {
@@ -93,7 +84,6 @@ COLORREF mostCommon(const Picture& frame, const RECT& area)
 class AxisLabels : public FacadeFixture {
 protected:
     AxisLabels() : FacadeFixture(L"AxisLabels") {}
-    NoSaves saves;
 };
 
 TEST_F(AxisLabels, EachSkinLabelsTheAxisReadablyAtEveryZoom)
@@ -111,7 +101,7 @@ TEST_F(AxisLabels, EachSkinLabelsTheAxisReadablyAtEveryZoom)
             SkinPicture(BuiltSkin(name), L"[mv_stream_view]", L"bitmap_margin").width;
 
         info.skinParser = &parser;
-        ASSERT_TRUE(tarvisk.init(info, &saves));
+        ASSERT_TRUE(tarvisk.init(info, &saveCounter));
         tarvisk.openFile(writeSong(L"seventy seconds.wav", 70));
         const HWND view = streamView();
         ASSERT_NE(view, nullptr);

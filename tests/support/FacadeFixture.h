@@ -8,6 +8,18 @@
 
 #include <gtest/gtest.h>
 
+// The host's side of a save: counts what the component hands over.
+class SaveCounter : public Tarvisk::IAudioCutterServiceProvider {
+public:
+    int saves = 0;
+    bool saveCut(const std::wstring&, const std::wstring&, int64_t, int64_t, int32_t,
+                 int32_t) override
+    {
+        ++saves;
+        return true;
+    }
+};
+
 // Tarvisk.dll loaded at run time as a host loads it, with the host's side of
 // init ready: an edition of its own for the test and the process, the
 // temporary folder preset, the built default skin. The edition's data folder
@@ -35,6 +47,7 @@ protected:
     FixedHostInfo host;
     CFolderSkinParser skin;
     CTarvisk::TVSKInitInfo info;
+    SaveCounter saveCounter;
 };
 
 // A bitmap of the skin in that folder, as the component reads it.
