@@ -150,7 +150,7 @@ class Editor : public Settings {
 public:
     Editor()
     {
-        CFolderSkinParser skin(ExecutableFolder() + L"\\skin");
+        CFolderSkinParser skin(ExecutableFolder() + L"\\skins\\default");
         view.create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &parent, 1000);
         view.setDocument(&document);
         document.attach(&parent, &view);

@@ -272,7 +272,8 @@ void CStreamDocument::fillCommandState(CommandState& state)
     state.streamLoaded = m_durationMs > 0;
     state.cutValid = m_cut.valid;
     state.posInCut = m_cut.valid && m_cut.begin <= position && position < m_cut.end;
-    state.cutHasFades = m_cut.valid && (m_cut.fadeIn != 0 || m_cut.fadeOut != 0);
+    // Fades are removed at the position only, as they are set.
+    state.cutHasFades = state.posInCut && (m_cut.fadeIn != 0 || m_cut.fadeOut != 0);
     state.playing = m_view && m_view->isPlaying();
     state.documentBusy = isBusy();
 }

@@ -139,7 +139,7 @@ bool hasLoneAmpersand(std::wstring caption)
 
 class DefaultSkin : public testing::Test {
 protected:
-    CFolderSkinParser skin{ExecutableFolder() + L"\\skin"};
+    CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default"};
 
     SIZE bitmapSize(const wchar_t* section, const wchar_t* key)
     {
