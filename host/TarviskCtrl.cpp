@@ -228,7 +228,6 @@ LRESULT CTarviskCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PRINTCLIENT:
         onPaint(PrintTarget(msg, wParam));
         return 0;
-    switch (msg) {
     case WM_ERASEBKGND:
         return TRUE;
     case WM_SIZE: {

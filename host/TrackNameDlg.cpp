@@ -62,5 +62,6 @@ LRESULT CTrackNameDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         CPaintDC dc(this, PrintTarget(msg, wParam));
         DrawBitmap(&dc, &m_background);
         return 0;
+    }
     return CDialog::WindowProc(msg, wParam, lParam);
 }

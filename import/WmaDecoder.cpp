@@ -142,7 +142,8 @@ DecodeResult CWmaDecoder::decodeFile(const wchar_t* input, const wchar_t* output
             TraceFormat(LOG_ERROR, L"CWmaDecoder: error opening file %s, error = %x", input, status);
         else if (FAILED(status = findAudioOutput(reader, audioOutput, format)))
             TraceFormat(LOG_ERROR, L"CWmaDecoder: error getting audio output, error = %x", status);
-        else if (!writer.create(output, reinterpret_cast<const WAVEFORMATEX*>(format.get()))) {
+        else if (!writer.create(output, reinterpret_cast<const WAVEFORMATEX*>(format.get()),
+                                    m_measured)) {
             SetLastError(writer.lastSystemError());
             status = E_FAIL;
         }

@@ -256,7 +256,6 @@ LRESULT CXButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PRINTCLIENT:
         paint(PrintTarget(msg, wParam));
         return 0;
-    switch (msg) {
     case WM_ERASEBKGND:
         return TRUE;
     case WM_LBUTTONDOWN:
