@@ -57,7 +57,16 @@ CRuntimeWorker::CRuntimeWorker(DWORD stallLimitMs)
 
 CRuntimeWorker::~CRuntimeWorker()
 {
-    m_channel->push(nullptr);
+    end();
+    if (m_thread)
+        CloseHandle(m_thread);
+}
+
+void CRuntimeWorker::end()
+{
+    if (!m_ended)
+        m_channel->push(nullptr);
+    m_ended = true;
 }
 
 bool CRuntimeWorker::start()
@@ -69,15 +78,14 @@ bool CRuntimeWorker::start()
                             reinterpret_cast<LPCWSTR>(&CRuntimeWorker::threadMain), &self))
         return false;
     auto* channel = new std::shared_ptr<Channel>(m_channel);
-    HANDLE thread = CreateThread(nullptr, 0, threadMain, channel, 0, nullptr);
-    if (!thread) {
+    m_thread = CreateThread(nullptr, 0, threadMain, channel, 0, nullptr);
+    if (!m_thread) {
         const DWORD error = GetLastError();
         delete channel;
         FreeLibrary(self);
         SetLastError(error);
         return false;
     }
-    CloseHandle(thread);
     return true;
 }
 
@@ -123,4 +131,13 @@ CRuntimeWorker::Wait CRuntimeWorker::run(std::function<void()> call, IOpProgress
 void CRuntimeWorker::post(std::function<void()> call)
 {
     m_channel->push(std::move(call));
+}
+
+void CRuntimeWorker::finish(DWORD waitMs, IOpProgress* progress)
+{
+    end();
+    const ULONGLONG start = GetTickCount64();
+    while (m_thread && GetTickCount64() - start < waitMs &&
+           MsgWaitForMultipleObjects(1, &m_thread, FALSE, kPollMs, QS_ALLINPUT) != WAIT_OBJECT_0)
+        progress->isCancelled(); // only for its pumping: the answer is known
 }

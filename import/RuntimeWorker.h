@@ -19,7 +19,7 @@ public:
     enum class Wait { Answered, Cancelled, Stalled };
 
     explicit CRuntimeWorker(DWORD stallLimitMs);
-    // Lets the thread end after the calls queued so far; never waits for it.
+    // Lets the thread end after the calls queued so far, without waiting.
     ~CRuntimeWorker();
     CRuntimeWorker(const CRuntimeWorker&) = delete;
     CRuntimeWorker& operator=(const CRuntimeWorker&) = delete;
@@ -31,6 +31,11 @@ public:
     // Queues call behind the current one without waiting, also after a call was
     // given up on: the thread's last words, such as releasing what it holds.
     void post(std::function<void()> call);
+    // Lets the thread end after the calls queued so far and waits for it up to
+    // waitMs, the progress keeping the window alive. A thread still inside the
+    // runtime then goes on alone; one that ends now leaves nothing running
+    // that a host ending its process could catch halfway.
+    void finish(DWORD waitMs, IOpProgress* progress);
 
     DWORD stallLimitMs() const { return m_stallLimitMs; }
 
@@ -38,6 +43,10 @@ private:
     struct Channel;
     static DWORD WINAPI threadMain(void* channel);
 
+    void end();
+
     DWORD m_stallLimitMs;
     std::shared_ptr<Channel> m_channel;
+    HANDLE m_thread = nullptr;
+    bool m_ended = false;
 };

@@ -21,6 +21,9 @@ constexpr GUID kAudioMajorType = {
 constexpr GUID kIidHeaderInfo = {
     0x96406bda, 0x2b2b, 0x11d3, {0xb3, 0x6b, 0x00, 0xc0, 0x4f, 0x61, 0x08, 0xff}};
 constexpr HRESULT kAttributeNotFound = static_cast<HRESULT>(0xC00D07F0);
+// How long the end of a step waits for the worker to let go of the runtime: a
+// runtime that is slow, not stuck, finishes within it after a Cancel.
+constexpr DWORD kWorkerEndMs = 1000;
 
 using CreateSyncReaderProc = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, DWORD, IWMSyncReader**);
 
@@ -252,6 +255,10 @@ DecodeResult CWmaDecoder::decodeFile(const wchar_t* input, const wchar_t* output
                     m_errorText.GetString());
         return DecodeFailed;
     }
+    // The input stays open without delete or write sharing for the whole
+    // step, so nobody deletes or replaces it before the runtime opens it.
+    const HANDLE inputHold = CreateFileW(input, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     const auto side = std::make_shared<RuntimeSide>(m_factory, input);
     // One step on the worker. When the user cancels or the runtime stays
     // silent, the worker is given up on and the status ends the decoding.
@@ -336,7 +343,10 @@ DecodeResult CWmaDecoder::decodeFile(const wchar_t* input, const wchar_t* output
     }
     // The worker lets go of the runtime now, or once the runtime lets it go.
     worker.post([side] { side->releaseAll(); });
+    worker.finish(kWorkerEndMs, progress);
     writer.close();
+    if (inputHold != INVALID_HANDLE_VALUE)
+        CloseHandle(inputHold);
 
     if (wait == CRuntimeWorker::Wait::Cancelled) {
         TraceFormat(LOG_ERROR, L"wma decoding canceled");
