@@ -62,6 +62,22 @@ tarvisk_start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  tarvisk_link_fonts
+}
+
+# Wine's own fonts (fonts-wine) give the dialogs their faces and the caption
+# buttons their glyphs; Japanese text needs a font with its characters behind
+# every face the windows and the skins use, or it shows as boxes.
+TARVISK_LINKED_FACES=(Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI")
+TARVISK_FONT_LINK='ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic'
+tarvisk_link_fonts() {
+  grep -q '^"Tahoma"=str(7):"ipagp.ttf,IPAPGothic' "$WINEPREFIX/system.reg" 2>/dev/null && return
+  local face
+  for face in "${TARVISK_LINKED_FACES[@]}"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "$TARVISK_FONT_LINK" /f >/dev/null 2>&1
+  done
+  wineserver -w
 }
 
 tarvisk_env_start() {
