@@ -71,6 +71,8 @@ tarvisk_start_wine() {
 TARVISK_LINKED_FACES=(Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI")
 TARVISK_FONT_LINK='ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic'
 tarvisk_link_fonts() {
+  # This Wine does not look for its own fonts where fonts-wine puts them.
+  ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   grep -q '^"Tahoma"=str(7):"ipagp.ttf,IPAPGothic' "$WINEPREFIX/system.reg" 2>/dev/null && return
   local face
   for face in "${TARVISK_LINKED_FACES[@]}"; do
