@@ -9,6 +9,7 @@
 #include "refhost/FolderSkinParser.h"
 #include "resource.h"
 #include "support/MemoryConfigStore.h"
+#include "support/RefusingSaves.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
 
@@ -19,15 +20,6 @@
 #include <vector>
 
 namespace {
-
-class NoSaves : public Tarvisk::IAudioCutterServiceProvider {
-public:
-    bool saveCut(const std::wstring&, const std::wstring&, int64_t, int64_t, int32_t,
-                 int32_t) override
-    {
-        return false;
-    }
-};
 
 class CHostInfo : public IHostInfo {
 public:
@@ -44,12 +36,30 @@ struct Wanted {
     bool taken = false;
 } g_wanted;
 
+// Magenta marks what lies outside a shaped window; tools/screenshots makes
+// it transparent.
+constexpr COLORREF kOutside = RGB(255, 0, 255);
+
+void savePicture(HWND window, const wchar_t* name)
+{
+    Picture picture = CaptureWindow(window);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    if (GetWindowRgn(window, region) != ERROR) {
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x)
+                if (!PtInRegion(region, x, y))
+                    picture.pixels[static_cast<size_t>(y) * picture.width + x] = kOutside;
+    }
+    DeleteObject(region);
+    wprintf(L"screenshots: %ls\n", SaveScreenshot(picture, name).GetString());
+}
+
 BOOL CALLBACK pictureIfWanted(HWND window, LPARAM)
 {
     if (g_wanted.taken || !IsWindowVisible(window) || !g_wanted.matches(window))
         return TRUE;
     g_wanted.taken = true;
-    wprintf(L"screenshots: %s\n", SaveWindowScreenshot(window, g_wanted.name).GetString());
+    savePicture(window, g_wanted.name);
     if (g_wanted.closeCommand)
         PostMessageW(window, WM_COMMAND, g_wanted.closeCommand, 0);
     return FALSE;
@@ -70,27 +80,30 @@ bool pictureDuring(const wchar_t* name, std::function<bool(HWND)> matches, UINT 
     action();
     KillTimer(nullptr, timer);
     if (!g_wanted.taken)
-        fwprintf(stderr, L"screenshots: %s was not seen\n", name);
+        fwprintf(stderr, L"screenshots: %ls was not seen\n", name);
     return g_wanted.taken;
+}
+
+CString className(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
 }
 
 bool progressBarHalfway(HWND window)
 {
     const HWND bar = GetDlgItem(window, IDC_PROGRESS_BAR);
-    wchar_t windowClass[32] = {};
-    GetClassNameW(bar, windowClass, 32);
-    if (!bar || CString(windowClass) != PROGRESS_CLASSW)
+    if (!bar || className(bar) != PROGRESS_CLASSW)
         return false;
     const LRESULT range = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
     const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
-    return range > 0 && position * 100 >= range * 45 && position * 100 <= range * 55;
+    return range > 0 && position * 100 >= range * 48 && position * 100 <= range * 52;
 }
 
 bool isMessageBox(HWND window)
 {
-    wchar_t windowClass[32] = {};
-    GetClassNameW(window, windowClass, 32);
-    return CString(windowClass) == L"#32770" && GetDlgItem(window, 0xFFFF) &&
+    return className(window) == L"#32770" && GetDlgItem(window, 0xFFFF) &&
            !GetDlgItem(window, IDC_PROGRESS_BAR);
 }
 
@@ -138,20 +151,46 @@ public:
     HWND main() { return m_tarvisk.getMainWindow(); }
     HWND control() { return GetDlgItem(main(), 1); }
 
-    // The position starts in the middle of the song, where the cut lies.
-    void zoomOntoTheCut(int steps)
+    // Zooms in three times around the middle of the song, where the position
+    // starts, and marks a cut there with both fades through the editor's
+    // commands and clicks on the position strip, at fractions of the view.
+    void markACutWithFades()
     {
-        for (int i = 0; i < steps; ++i)
+        for (int i = 0; i < 3; ++i)
             command(control(), 11);
+        command(control(), 31); // the cut, out of sight, moves to the position
+        setPositionAt(0.25);
+        command(control(), 31); // its begin moves back to here
+        setPositionAt(0.38);
+        command(control(), 41);
+        setPositionAt(0.74);
+        command(control(), 42);
+        setPositionAt(0.55);
         PumpMessages();
     }
 
 private:
+    void setPositionAt(double fraction)
+    {
+        const HWND view = GetDlgItem(control(), 999999);
+        wchar_t range[64] = {};
+        GetPrivateProfileStringW(L"mv_stream_view", L"slider_range", L"", range, 64,
+                                 ExecutableFolder() + L"\\skin\\skin.ini");
+        int left = 0, top = 0, right = 0, bottom = 0;
+        swscanf(range, L"%d,%d,%d,%d", &left, &top, &right, &bottom);
+        RECT client{};
+        GetClientRect(view, &client);
+        const LPARAM point =
+            MAKELPARAM(static_cast<int>(client.right * fraction), (top + bottom) / 2);
+        SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageW(view, WM_LBUTTONUP, 0, point);
+    }
+
     TempDir m_temp;
     MemoryConfigStore m_store;
     CHostInfo m_host;
     CFolderSkinParser m_skin;
-    NoSaves m_saves;
+    RefusingSaves m_saves;
     CTarvisk::TVSKInitInfo m_info;
     CTarviskLibrary m_tarvisk;
 };
@@ -178,16 +217,15 @@ int wmain(int argc, wchar_t** argv)
         }
         complete &= pictureDuring(L"progress-halfway", progressBarHalfway, 0,
                                   [&] { editor.tarvisk().openFile(song); });
-        editor.zoomOntoTheCut(3);
+        editor.markACutWithFades();
         for (const CString& folder : skinFolders()) {
             CFolderSkinParser skin(ExecutableFolder() + L"\\" + folder);
             if (!editor.tarvisk().switchSkin(skin)) {
-                fwprintf(stderr, L"screenshots: skin %s does not load\n", folder.GetString());
+                fwprintf(stderr, L"screenshots: skin %ls does not load\n", folder.GetString());
                 complete = false;
                 continue;
             }
-            wprintf(L"screenshots: %s\n",
-                    SaveWindowScreenshot(editor.main(), L"editor-" + folder).GetString());
+            savePicture(editor.main(), L"editor-" + folder);
         }
         CFolderSkinParser skin(ExecutableFolder() + L"\\skin");
         editor.tarvisk().switchSkin(skin);
@@ -203,6 +241,14 @@ int wmain(int argc, wchar_t** argv)
         complete &= pictureDuring(
             L"about", [](HWND window) { return GetDlgItem(window, IDC_ABOUT_PRODUCT) != nullptr; },
             IDOK, [&] { command(editor.main(), 1001); });
+        // The help opens beside the editor and stays open.
+        command(editor.main(), 1004);
+        const HWND help = FindWindowW(L"HH Parent", nullptr);
+        if (help) {
+            savePicture(help, L"help");
+            DestroyWindow(help);
+        }
+        complete &= help != nullptr;
     }
 
     for (const wchar_t* language : {L"en", L"de", L"fr", L"ja"}) {
@@ -210,8 +256,8 @@ int wmain(int argc, wchar_t** argv)
         if (!editor.start())
             return 1;
         editor.tarvisk().openFile(song);
-        editor.zoomOntoTheCut(3);
-        SaveWindowScreenshot(editor.main(), CString(L"language-editor-") + language);
+        editor.markACutWithFades();
+        savePicture(editor.main(), CString(L"language-editor-") + language);
         // An error box: its text and its caption's buttons.
         complete &= pictureDuring(CString(L"language-box-") + language, isMessageBox, IDOK,
                                   [&] { editor.tarvisk().openFile(L"C:\\songs\\tune.xyz"); });

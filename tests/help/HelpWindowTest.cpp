@@ -1,6 +1,7 @@
 // The "?" button of the editor opens the compiled help that lies beside the
 // host, in an HTML Help window of the host's process with the help's contents.
 #include "support/FacadeFixture.h"
+#include "support/RefusingSaves.h"
 #include "support/TestText.h"
 
 #include <commctrl.h>
@@ -9,15 +10,6 @@
 #include <vector>
 
 namespace {
-
-class NoSaves : public Tarvisk::IAudioCutterServiceProvider {
-public:
-    bool saveCut(const std::wstring&, const std::wstring&, int64_t, int64_t, int32_t,
-                 int32_t) override
-    {
-        return false;
-    }
-};
 
 CString className(HWND window)
 {
@@ -101,7 +93,7 @@ protected:
         }
     }
 
-    NoSaves saves;
+    RefusingSaves saves;
 };
 
 } // namespace
