@@ -134,11 +134,10 @@ std::vector<CString> skinFolders()
 // zoomed in, as init and openFile leave it.
 class Editor {
 public:
-    Editor(const wchar_t* language, const CString& cut) : m_skin(ExecutableFolder() + L"\\skin")
+    explicit Editor(const wchar_t* language) : m_skin(ExecutableFolder() + L"\\skin")
     {
         m_store.preset(L"Common", L"TempFolder", m_temp.path());
         m_store.preset(L"Common", L"Language", language);
-        m_store.preset(L"MV_Settings", L"Cut", cut);
         m_info.skinParser = &m_skin;
         m_info.configStore = &m_store;
         m_info.hostInfo = &m_host;
@@ -210,7 +209,7 @@ int wmain(int argc, wchar_t** argv)
     bool complete = true;
 
     {
-        Editor editor(L"en", cut);
+        Editor editor(L"en");
         if (!editor.start()) {
             fwprintf(stderr, L"screenshots: the editor could not be started\n");
             return 1;
@@ -252,7 +251,7 @@ int wmain(int argc, wchar_t** argv)
     }
 
     for (const wchar_t* language : {L"en", L"de", L"fr", L"ja"}) {
-        Editor editor(language, cut);
+        Editor editor(language);
         if (!editor.start())
             return 1;
         editor.tarvisk().openFile(song);
