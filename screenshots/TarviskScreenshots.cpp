@@ -1,10 +1,11 @@
 // Opens the editor on a song and saves pictures of what a user sees: the
 // editor in every skin folder beside it, zoomed in on a cut with both fades,
-// the track name dialog, the About box, the progress dialog halfway and, for
-// each language, the editor with an error box. tools/screenshots runs it on a
-// display of its own and turns the pictures into PNG files.
+// the track name dialog, the About box, the help window, the progress dialog
+// halfway and, for each language, the editor with an error box.
+// tools/screenshots runs it on a display of its own and turns the pictures
+// into PNG files.
 //
-//   TarviskScreenshots.exe SONG.wav   (pictures go to screenshots\ beside it)
+//   TarviskScreenshots.exe SONG   (pictures go to screenshots\ beside it)
 #include "TarviskLoader.h"
 #include "refhost/FolderSkinParser.h"
 #include "resource.h"
@@ -130,8 +131,7 @@ std::vector<CString> skinFolders()
     return folders;
 }
 
-// One run of the editor in a language: opened on the song with the cut
-// zoomed in, as init and openFile leave it.
+// The component loaded and started in a language, as a host starts it.
 class Editor {
 public:
     explicit Editor(const wchar_t* language) : m_skin(ExecutableFolder() + L"\\skin")
@@ -199,13 +199,11 @@ private:
 int wmain(int argc, wchar_t** argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc != 3) {
-        fwprintf(stderr,
-                 L"usage: TarviskScreenshots SONG CUT (begin,end,fade-in,fade-out in ms)\n");
+    if (argc != 2) {
+        fwprintf(stderr, L"usage: TarviskScreenshots SONG\n");
         return 2;
     }
     const CString song = argv[1];
-    const CString cut = argv[2];
     bool complete = true;
 
     {
