@@ -66,14 +66,22 @@ void CDC::Draw3dRect(const RECT& rect, COLORREF topLeft, COLORREF bottomRight)
     FillSolidRect(CRect(rect.left, rect.bottom - 1, rect.right, rect.bottom), bottomRight);
 }
 
-CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->GetSafeHwnd())
+CPaintDC::CPaintDC(CWnd* wnd, HDC printTarget) : m_hWnd(wnd->GetSafeHwnd())
 {
-    Attach(::BeginPaint(m_hWnd, &m_ps));
+    if (!printTarget) {
+        Attach(::BeginPaint(m_hWnd, &m_ps));
+        return;
+    }
+    m_printing = true;
+    m_ps.hdc = printTarget;
+    ::GetClientRect(m_hWnd, &m_ps.rcPaint);
+    Attach(printTarget);
 }
 
 CPaintDC::~CPaintDC()
 {
-    ::EndPaint(m_hWnd, &m_ps);
+    if (!m_printing)
+        ::EndPaint(m_hWnd, &m_ps);
     Detach();
 }
 

@@ -99,14 +99,23 @@ public:
 // The context of a window's paint cycle: BeginPaint and EndPaint.
 class CPaintDC : public CDC {
 public:
-    explicit CPaintDC(CWnd* wnd);
+    // printTarget: the context of a WM_PRINTCLIENT, painted instead of the
+    // window's invalid area, so the window can be printed as it draws itself.
+    explicit CPaintDC(CWnd* wnd, HDC printTarget = nullptr);
     ~CPaintDC() override;
 
     PAINTSTRUCT m_ps{};
 
 private:
     HWND m_hWnd;
+    bool m_printing = false;
 };
+
+// The context a paint handler draws into: WM_PRINTCLIENT's, or none for WM_PAINT.
+inline HDC PrintTarget(UINT msg, WPARAM wParam)
+{
+    return msg == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : nullptr;
+}
 
 // A window's client-area context.
 class CClientDC : public CDC {

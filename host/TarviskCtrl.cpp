@@ -225,7 +225,8 @@ LRESULT CTarviskCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_PAINT:
-        onPaint();
+    case WM_PRINTCLIENT:
+        onPaint(PrintTarget(msg, wParam));
         return 0;
     case WM_ERASEBKGND:
         return TRUE;
@@ -258,9 +259,9 @@ LRESULT CTarviskCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return CWnd::WindowProc(msg, wParam, lParam);
 }
 
-void CTarviskCtrl::onPaint()
+void CTarviskCtrl::onPaint(HDC printTarget)
 {
-    CPaintDC dc(this);
+    CPaintDC dc(this, printTarget);
     CRect client;
     GetClientRect(&client);
     DrawBitmap(&dc, &m_background, &client);

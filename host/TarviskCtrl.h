@@ -48,7 +48,7 @@ private:
     static const std::array<ButtonEntry, 20> kButtons;
 
     CXButton& button(UINT id);
-    void onPaint();
+    void onPaint(HDC printTarget);
 
     CStreamViewCtrl m_view;
     CStreamDocument m_document;

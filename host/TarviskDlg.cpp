@@ -156,7 +156,8 @@ LRESULT CTarviskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         onSysCommand(static_cast<UINT>(wParam & 0xFFF0), lParam);
         return 0;
     case WM_PAINT:
-        onPaint();
+    case WM_PRINTCLIENT:
+        onPaint(PrintTarget(msg, wParam));
         return 0;
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_bigIcon);
@@ -228,9 +229,9 @@ void CTarviskDlg::onSysCommand(UINT command, LPARAM lParam)
     }
 }
 
-void CTarviskDlg::onPaint()
+void CTarviskDlg::onPaint(HDC printTarget)
 {
-    CPaintDC dc(this);
+    CPaintDC dc(this, printTarget);
     if (::IsIconic(m_hWnd)) {
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
         CRect client;

@@ -33,7 +33,7 @@ private:
     bool loadSkin(ISkinParser& parser);
     void layout();
     void onSysCommand(UINT command, LPARAM lParam);
-    void onPaint();
+    void onPaint(HDC printTarget);
     void onHelp();
     void onClose();
     void onSave();

@@ -58,8 +58,8 @@ bool CTrackNameDlg::loadSkin(ISkinParser& parser)
 
 LRESULT CTrackNameDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_PAINT) {
-        CPaintDC dc(this);
+    if (msg == WM_PAINT || msg == WM_PRINTCLIENT) {
+        CPaintDC dc(this, PrintTarget(msg, wParam));
         DrawBitmap(&dc, &m_background);
         return 0;
     }

@@ -37,17 +37,23 @@ tarvisk_start_display() {
 }
 
 tarvisk_start_sound() {
-  pactl info >/dev/null 2>&1 && return
-  pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
-    -L "module-null-sink sink_name=null" -L module-native-protocol-unix >/dev/null 2>&1 || true
-  for _ in $(seq 50); do
-    if pactl info >/dev/null 2>&1; then
-      TARVISK_STARTED_PULSE=1
-      return
-    fi
-    sleep 0.1
-  done
-  echo "env: PulseAudio did not start; playback tests will fail" >&2
+  if ! pactl info >/dev/null 2>&1; then
+    pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
+      -L "module-null-sink sink_name=null" -L module-native-protocol-unix >/dev/null 2>&1 || true
+    for _ in $(seq 50); do
+      pactl info >/dev/null 2>&1 && TARVISK_STARTED_PULSE=1 && break
+      sleep 0.1
+    done
+  fi
+  if ! pactl info >/dev/null 2>&1; then
+    echo "env: PulseAudio did not start; playback tests will fail" >&2
+    return
+  fi
+  # The tests that record what they play use a sink of their own
+  # (PULSE_SINK=tarvisk_recording), so other tests may play meanwhile.
+  pactl list short sinks | grep -q tarvisk_recording ||
+    pactl load-module module-null-sink sink_name=tarvisk_recording >/dev/null ||
+    echo "env: no sink of their own for the recording tests; they will fail" >&2
 }
 
 tarvisk_start_wine() {
@@ -62,7 +68,15 @@ tarvisk_start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  # Linking waits for the server to end, so it comes before the persistent one.
   tarvisk_link_fonts
+  # The Wine server keeps the error output of the program that starts it, and
+  # lives as long as any Wine program runs: started by a test, it would hold
+  # that test's output pipe open until the whole ctest run ends, and ctest
+  # waits for the pipe until the case times out. So the server (persistent
+  # until tarvisk_env_stop) and Wine's own services start here, detached.
+  wineserver -p 2>/dev/null </dev/null >/dev/null || true
+  wine wineboot </dev/null >/dev/null 2>&1
 }
 
 # Wine's own fonts (fonts-wine) give the dialogs their faces and the caption

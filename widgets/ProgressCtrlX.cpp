@@ -27,8 +27,9 @@ LRESULT CProgressCtrlX::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_ERASEBKGND:
         return TRUE;
-    case WM_PAINT: {
-        CPaintDC dc(this);
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        CPaintDC dc(this, PrintTarget(msg, wParam));
         CRect client;
         GetClientRect(&client);
         DrawProgress(&dc, client);

@@ -175,11 +175,10 @@ void CSkinEdit::calculateClientArea(RECT* rect)
         rect->right -= m_rightMargin;
 }
 
-void CSkinEdit::paintFrame()
+void CSkinEdit::paintFrame(CDC& dc)
 {
     if (m_leftMargin >= 0 || m_rightMargin >= 0)
         SetMargins(0, 0);
-    CWindowDC dc(this);
     CRect window;
     GetWindowRect(&window);
     window.OffsetRect(-window.left, -window.top);
@@ -207,6 +206,29 @@ void CSkinEdit::paintFrame()
                     (window.Height() - client.Height()) / 2, SRCCOPY);
     clientDc.SelectObject(previous);
     m_clientBrush.CreatePatternBrush(&part);
+}
+
+// The edit control prints its client area only; the skin's frame is ours.
+void CSkinEdit::print(HDC target, LPARAM flags)
+{
+    if (flags & PRF_NONCLIENT) {
+        CDC dc;
+        dc.Attach(target);
+        paintFrame(dc);
+        dc.Detach();
+    }
+    if (!(flags & PRF_CLIENT))
+        return;
+    CRect window;
+    GetWindowRect(&window);
+    CPoint client(0, 0);
+    ClientToScreen(&client);
+    POINT origin{};
+    ::OffsetViewportOrgEx(target, client.x - window.left, client.y - window.top, &origin);
+    if (flags & PRF_ERASEBKGND)
+        SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(target), 0);
+    SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target), flags);
+    ::SetViewportOrgEx(target, origin.x, origin.y, nullptr);
 }
 
 HBRUSH CSkinEdit::controlColour(HDC dc)
@@ -280,8 +302,13 @@ LRESULT CSkinEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         calculateClientArea(wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
                                    : reinterpret_cast<RECT*>(lParam));
         return 0;
-    case WM_NCPAINT:
-        paintFrame();
+    case WM_NCPAINT: {
+        CWindowDC dc(this);
+        paintFrame(dc);
+        return 0;
+    }
+    case WM_PRINT:
+        print(reinterpret_cast<HDC>(wParam), lParam);
         return 0;
     case WM_MOUSEMOVE:
         onMouseMove(CPoint(lParam));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "DC.h"
 #include "Gdi.h"
 #include "SkinParser.h"
 #include "widgets/GenericCtrl.h"
@@ -40,7 +41,8 @@ protected:
 
     bool hasBackgroundBitmap() const;
     void calculateClientArea(RECT* rect);
-    void paintFrame();
+    void paintFrame(CDC& dc);
+    void print(HDC target, LPARAM flags);
     HBRUSH controlColour(HDC dc);
     void onMouseMove(CPoint point);
     void onTitleTipTimer();

@@ -183,8 +183,9 @@ LRESULT CTitleTip::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE:
         onMouseMove(wParam, CPoint(lParam));
         return 0;
-    case WM_PAINT: {
-        CPaintDC dc(this);
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        CPaintDC dc(this, PrintTarget(msg, wParam));
         CSelFont font(&dc);
         selectFont(font);
         CSelBkMode mode(&dc, TRANSPARENT);

@@ -121,9 +121,9 @@ CXButton::Face CXButton::chooseFace()
     }
 }
 
-void CXButton::paint()
+void CXButton::paint(HDC printTarget)
 {
-    CPaintDC dc(this);
+    CPaintDC dc(this, printTarget);
     if (!m_cfg.used)
         return;
     CRect client;
@@ -253,7 +253,8 @@ LRESULT CXButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_PAINT:
-        paint();
+    case WM_PRINTCLIENT:
+        paint(PrintTarget(msg, wParam));
         return 0;
     case WM_ERASEBKGND:
         return TRUE;

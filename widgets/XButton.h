@@ -60,7 +60,7 @@ private:
 
     bool applyConfiguration();
     Face chooseFace();
-    void paint();
+    void paint(HDC printTarget);
     void onButtonDown();
     void onButtonUp(CPoint point);
     void onSpace(bool down);

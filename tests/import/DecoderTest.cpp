@@ -2,15 +2,22 @@
 #include "import/OggDecoder.h"
 #include "import/WmaDecoder.h"
 
-#include "tests/support/AudioFixtures.h"
-#include "tests/support/RecordingProgress.h"
-#include "tests/support/TempDir.h"
+#include "support/AudioFixtures.h"
+#include "support/RecordingProgress.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <mad.h>
+#include <functional>
+#include <memory>
 
 namespace {
+
+using MakeDecoder = std::function<std::unique_ptr<IDecoder>()>;
+template <class Decoder> MakeDecoder make()
+{
+    return [] { return std::make_unique<Decoder>(); };
+}
 
 bool exists(const wchar_t* path)
 {
@@ -29,101 +36,153 @@ size_t frames(const WavFileContents& wav)
     return wav.blockAlign ? wav.samples.size() / wav.blockAlign : 0;
 }
 
-int largestSampleDifference(const std::string& a, const std::string& b)
+int sample(const WavFileContents& wav, size_t index)
 {
-    int largest = 0;
-    for (size_t i = 0; i + 1 < std::min(a.size(), b.size()); i += 2) {
-        int16_t x, y;
-        memcpy(&x, a.data() + i, 2);
-        memcpy(&y, b.data() + i, 2);
-        largest = std::max(largest, std::abs(x - y));
-    }
-    return largest;
+    int16_t value = 0;
+    memcpy(&value, wav.samples.data() + 2 * index, 2);
+    return value;
 }
 
-// The fixture's MP3 behind an ID3v2 header of 10 + 257 bytes.
-CString mp3WithTag(const TempDir& dir)
-{
-    std::string tag("ID3\x03\x00\x00\x00\x00\x02\x01", 10);
-    tag += std::string(257, '\0');
-    const CString path = dir.file(L"tagged.mp3");
-    WriteFileBytes(path, tag + ReadFileBytes(FixturePath(L"tone.mp3")));
-    return path;
-}
+// The Windows Media decoder needs COM on the thread.
+class DecoderTest : public testing::Test {
+protected:
+    DecoderTest() { CoInitialize(nullptr); }
+    ~DecoderTest() override { CoUninitialize(); }
+
+    // Decodes bytes written to a file of the given name; checks it is done.
+    WavFileContents decoded(const wchar_t* name, const std::string& bytes)
+    {
+        WriteFileBytes(dir.file(name), bytes);
+        CMp3Decoder decoder;
+        EXPECT_EQ(decode(decoder, dir.file(name), dir.file(L"temp.in")), DecodeDone)
+            << Narrow(name);
+        return ReadWavFile(dir.file(L"temp.in"));
+    }
+
+    TempDir dir;
+};
 
 } // namespace
 
-TEST(Mp3Decoder, Id3v2TagSizeAndSampleConversion)
+TEST(Mp3Decoder, SamplesRoundToSixteenBitsAndClipAtFullScale)
 {
-    const BYTE tag[] = {'I', 'D', '3', 3, 0, 0, 0, 0, 2, 1};
-    EXPECT_EQ(CMp3Decoder::id3v2TagSize(tag, 10), 267u);
-    const BYTE badSize[] = {'I', 'D', '3', 3, 0, 0, 0, 0x80, 2, 1};
-    EXPECT_EQ(CMp3Decoder::id3v2TagSize(badSize, 10), 0u);
-    const BYTE noMagic[] = {'X', 'D', '3', 3, 0, 0, 0, 0, 2, 1};
-    EXPECT_EQ(CMp3Decoder::id3v2TagSize(noMagic, 10), 0u);
-    EXPECT_EQ(CMp3Decoder::id3v2TagSize(noMagic, 10, true), 267u);
-    EXPECT_EQ(CMp3Decoder::id3v2TagSize(tag, 9), 0u);
-
-    EXPECT_EQ(CMp3Decoder::convertSample(0x10000000), 32767);
-    EXPECT_EQ(CMp3Decoder::convertSample(0x7FFFFFFF), 32767);
-    EXPECT_EQ(CMp3Decoder::convertSample(-0x10000000), -32767);
-    EXPECT_EQ(CMp3Decoder::convertSample(-0x0FFFFFFF), -32768);
-    EXPECT_EQ(CMp3Decoder::convertSample(0x2000), 1);
-    EXPECT_EQ(CMp3Decoder::convertSample(-1), -1);
+    // Full scale and beyond clip; the rest rounds to 16 bits.
+    const std::pair<int, int> conversions[] = {{0x10000000, 32767},   {0x7FFFFFFF, 32767},
+                                               {-0x10000000, -32767}, {-0x0FFFFFFF, -32768},
+                                               {0x2000, 1},           {-1, -1}};
+    for (const auto& [fixed, expected] : conversions)
+        EXPECT_EQ(CMp3Decoder::convertSample(fixed), expected) << fixed;
 }
 
-TEST(Mp3Decoder, DecodesStereoAndMonoToTheSourceLength)
+TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
 {
-    TempDir dir;
-    struct Case {
-        const wchar_t* mp3;
-        const wchar_t* source;
+    const struct {
+        const wchar_t* input;
+        MakeDecoder decoder;
         WORD channels;
-    } cases[] = {{L"tone.mp3", L"pcm16.wav", 2}, {L"mono.mp3", L"mono16.wav", 1}};
-    for (const Case& c : cases) {
-        CMp3Decoder decoder;
-        const CString output = dir.file(L"temp.in");
-        ASSERT_EQ(decode(decoder, FixturePath(c.mp3), output), DecodeDone) << Narrow(c.mp3);
-        const WavFileContents wav = ReadWavFile(output);
-        const WavFileContents source = ReadWavFile(FixturePath(c.source));
+        DWORD rate;
+        size_t minFrames, maxFrames;
+        UINT durationMs; // the progress range; 0: counted in bytes of the input
+    } cases[] = {
+        // The MP3 encoder adds its delay and pads to whole frames of 1152.
+        {L"tone.mp3", make<CMp3Decoder>(), 2, 44100, 132300, 132300 + 4 * 1152, 0},
+        {L"mono.mp3", make<CMp3Decoder>(), 1, 44100, 88200, 88200 + 4 * 1152, 0},
+        {L"mono22k.ogg", make<COggDecoder>(), 1, 22050, 33075, 33075, 0},
+        {L"stereo.ogg", make<COggDecoder>(), 2, 44100, 132300, 132300, 0},
+        // Windows Media reports its Duration attribute in ms.
+        {L"tone.wma", make<CWmaDecoder>(), 2, 44100, 127890, 136710, 3000},
+        // A video file gives its audio alone.
+        {L"clip.wmv", make<CWmaDecoder>(), 1, 44100, 81585, 94815, 2000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.input));
+        const std::unique_ptr<IDecoder> decoder = c.decoder();
+        RecordingProgress progress;
+        ASSERT_EQ(decode(*decoder, FixturePath(c.input), dir.file(L"temp.in"), &progress),
+                  DecodeDone)
+            << Narrow(decoder->errorText());
+        const WavFileContents wav = ReadWavFile(dir.file(L"temp.in"));
+        EXPECT_EQ(wav.formatTag, WAVE_FORMAT_PCM);
         EXPECT_EQ(wav.channels, c.channels);
+        EXPECT_EQ(wav.sampleRate, c.rate);
         EXPECT_EQ(wav.blockAlign, c.channels * 2);
-        EXPECT_EQ(wav.sampleRate, 44100u);
-        EXPECT_EQ(wav.avgBytesPerSec, 44100u * c.channels * 2);
-        // The encoder adds its delay and pads to whole frames of 1152.
-        EXPECT_GE(frames(wav), frames(source));
-        EXPECT_LE(frames(wav), frames(source) + 4 * 1152);
+        EXPECT_EQ(wav.avgBytesPerSec, c.rate * c.channels * 2);
+        EXPECT_GE(frames(wav), c.minFrames);
+        EXPECT_LE(frames(wav), c.maxFrames);
+        ASSERT_EQ(progress.ranges.size(), 1u);
+        if (c.durationMs == 0) {
+            // The MP3 range is checked with the ID3v2 tag; the Ogg range
+            // leaves out the header pages, which the positions count.
+            EXPECT_GT(progress.ranges[0], 0u);
+            ASSERT_FALSE(progress.positions.empty());
+            EXPECT_EQ(progress.positions.back(), ReadFileBytes(FixturePath(c.input)).size());
+        } else {
+            EXPECT_NEAR(double(progress.ranges[0]), c.durationMs, 200.0);
+        }
     }
-    // The file twice over gives twice the frames: the last frame is not lost.
-    const CString twice = dir.file(L"twice.mp3");
-    WriteFileBytes(twice, ReadFileBytes(FixturePath(L"tone.mp3")) +
-                              ReadFileBytes(FixturePath(L"tone.mp3")));
-    CMp3Decoder once, again;
-    ASSERT_EQ(decode(once, FixturePath(L"tone.mp3"), dir.file(L"once.in")), DecodeDone);
-    ASSERT_EQ(decode(again, twice, dir.file(L"twice.in")), DecodeDone);
-    EXPECT_EQ(frames(ReadWavFile(dir.file(L"twice.in"))),
-              2 * frames(ReadWavFile(dir.file(L"once.in"))));
 }
 
-TEST(Mp3Decoder, LaterFramesTakeTheFirstFramesChannelLayout)
+TEST_F(DecoderTest, FailuresAndCancelLeaveNoOutput)
 {
-    TempDir dir;
+    WriteFileBytes(dir.file(L"notes.mp3"), std::string(20000, 'a'));
+    const CString missing = dir.file(L"none.mp3");
+    const struct {
+        CString input;
+        MakeDecoder decoder;
+        int cancelAfterQuestions;
+        DecodeResult result;
+        const wchar_t* text; // null: any
+    } cases[] = {
+        {dir.file(L"notes.mp3"), make<CMp3Decoder>(), -1, DecodeInvalidFile, L"Invalid mp3 file!"},
+        {FixturePath(L"tone.mp3"), make<CMp3Decoder>(), 5, DecodeCancelled, nullptr},
+        {missing, make<CMp3Decoder>(), -1, DecodeFailed, nullptr},
+        {FixturePath(L"chained.ogg"), make<COggDecoder>(), -1, DecodeNotSupported,
+         L"Cannot open ogg files with multiple streams."},
+        {FixturePath(L"tone.mp3"), make<COggDecoder>(), -1, DecodeFailed, nullptr},
+        {FixturePath(L"stereo.ogg"), make<COggDecoder>(), 0, DecodeCancelled, nullptr},
+        {FixturePath(L"tone.wma"), make<CWmaDecoder>(), 0, DecodeCancelled, nullptr},
+        {dir.file(L"none.wma"), make<CWmaDecoder>(), -1, DecodeFailed, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.input) + ", result " + std::to_string(c.result));
+        const std::unique_ptr<IDecoder> decoder = c.decoder();
+        RecordingProgress progress(c.cancelAfterQuestions);
+        EXPECT_EQ(decode(*decoder, c.input, dir.file(L"temp.in"), &progress), c.result);
+        if (c.text) {
+            EXPECT_EQ(decoder->errorText(), c.text);
+        }
+        if (c.input == missing) {
+            EXPECT_EQ(decoder->errorCode(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        }
+        EXPECT_FALSE(exists(dir.file(L"temp.in")));
+    }
+}
+
+TEST_F(DecoderTest, Mp3SkipsTheId3v2TagAndLosesNoFrame)
+{
+    const std::string mp3 = ReadFileBytes(FixturePath(L"tone.mp3"));
+    const WavFileContents plain = decoded(L"plain.mp3", mp3);
+    // Behind an ID3v2 header of 10 + 257 bytes: the same samples, and the
+    // progress counts the audio alone.
+    const std::string tag =
+        std::string("ID3\x03\x00\x00\x00\x00\x02\x01", 10) + std::string(257, 0);
+    WriteFileBytes(dir.file(L"tagged.mp3"), tag + mp3);
+    CMp3Decoder decoder;
+    RecordingProgress progress;
+    ASSERT_EQ(decode(decoder, dir.file(L"tagged.mp3"), dir.file(L"tagged.in"), &progress),
+              DecodeDone);
+    EXPECT_EQ(progress.ranges, std::vector<UINT>{static_cast<UINT>(mp3.size())});
+    EXPECT_TRUE(ReadWavFile(dir.file(L"tagged.in")).samples == plain.samples);
+    // The file twice over gives twice the frames: the last frame is not lost.
+    EXPECT_EQ(frames(decoded(L"twice.mp3", mp3 + mp3)), 2 * frames(plain));
+}
+
+TEST_F(DecoderTest, Mp3LaterFramesTakeTheFirstFramesChannelLayout)
+{
     const std::string stereoMp3 = ReadFileBytes(FixturePath(L"tone.mp3"));
     const std::string monoMp3 = ReadFileBytes(FixturePath(L"mono.mp3"));
-    const auto decoded = [&](const wchar_t* name, const std::string& bytes) {
-        const CString input = dir.file(name);
-        WriteFileBytes(input, bytes);
-        CMp3Decoder decoder;
-        EXPECT_EQ(decode(decoder, input, dir.file(L"temp.in")), DecodeDone) << Narrow(name);
-        return ReadWavFile(dir.file(L"temp.in"));
-    };
     const WavFileContents stereo = decoded(L"stereo.mp3", stereoMp3);
     const WavFileContents mono = decoded(L"mono.mp3", monoMp3);
-    const auto sample = [](const WavFileContents& wav, size_t index) {
-        int16_t value;
-        memcpy(&value, wav.samples.data() + 2 * index, 2);
-        return static_cast<int>(value);
-    };
     // The synthesis filter carries a channel's history across the seam, so
     // the first frame after it is left out of the comparisons.
     constexpr size_t kSeam = 1152;
@@ -152,145 +211,32 @@ TEST(Mp3Decoder, LaterFramesTakeTheFirstFramesChannelLayout)
     }
 }
 
-TEST(Mp3Decoder, SkipsTheId3v2Tag)
+TEST_F(DecoderTest, OggMonoFileMatchesOggdec)
 {
-    TempDir dir;
-    const CString input = mp3WithTag(dir);
-    CMp3Decoder decoder;
-    RecordingProgress progress;
-    ASSERT_EQ(decode(decoder, input, dir.file(L"temp.in"), &progress), DecodeDone);
-    ASSERT_EQ(progress.ranges.size(), 1u);
-    EXPECT_EQ(progress.ranges[0], ReadFileBytes(input).size() - 267);
-    EXPECT_EQ(progress.positions.back(), progress.ranges[0]);
-    CMp3Decoder plain;
-    ASSERT_EQ(decode(plain, FixturePath(L"tone.mp3"), dir.file(L"plain.in")), DecodeDone);
-    EXPECT_TRUE(ReadWavFile(dir.file(L"temp.in")).samples == ReadWavFile(dir.file(L"plain.in")).samples);
-}
-
-TEST(Mp3Decoder, TextCancelAndMissingInputLeaveNoOutput)
-{
-    TempDir dir;
-    const CString output = dir.file(L"temp.in");
-    const CString text = dir.file(L"notes.mp3");
-    WriteFileBytes(text, std::string(20000, 'a'));
-    CMp3Decoder textDecoder;
-    EXPECT_EQ(decode(textDecoder, text, output), DecodeInvalidFile);
-    EXPECT_EQ(textDecoder.errorText(), L"Invalid mp3 file!");
-    EXPECT_FALSE(exists(output));
-
-    CMp3Decoder cancelled;
-    RecordingProgress cancelOnFifthQuestion(5);
-    EXPECT_EQ(decode(cancelled, FixturePath(L"tone.mp3"), output, &cancelOnFifthQuestion),
-              DecodeCancelled);
-    EXPECT_FALSE(exists(output));
-
-    CMp3Decoder missing;
-    EXPECT_EQ(decode(missing, dir.file(L"none.mp3"), output), DecodeFailed);
-    EXPECT_EQ(missing.errorCode(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
-TEST(OggDecoder, MonoFileMatchesOggdec)
-{
-    TempDir dir;
-    const CString output = dir.file(L"temp.in");
     COggDecoder decoder;
-    RecordingProgress progress;
-    ASSERT_EQ(decode(decoder, FixturePath(L"mono22k.ogg"), output, &progress), DecodeDone);
-    const WavFileContents wav = ReadWavFile(output);
-    EXPECT_EQ(wav.formatTag, WAVE_FORMAT_PCM);
-    EXPECT_EQ(wav.channels, 1);
-    EXPECT_EQ(wav.sampleRate, 22050u);
-    EXPECT_EQ(wav.blockAlign, 2);
-    EXPECT_EQ(wav.avgBytesPerSec, 44100u);
+    ASSERT_EQ(decode(decoder, FixturePath(L"mono22k.ogg"), dir.file(L"temp.in")), DecodeDone);
+    const WavFileContents wav = ReadWavFile(dir.file(L"temp.in"));
     const WavFileContents reference = ReadWavFile(FixturePath(L"mono22k_oggdec.wav"));
     ASSERT_TRUE(reference.valid);
-    EXPECT_EQ(wav.samples.size(), reference.samples.size());
+    ASSERT_EQ(wav.samples.size(), reference.samples.size());
     // Both sides run libvorbis's float synthesis, built by different
     // compilers: the rounding of a sample may differ by one step, no more.
-    EXPECT_LE(largestSampleDifference(wav.samples, reference.samples), 1);
-    ASSERT_EQ(progress.ranges.size(), 1u);
-    EXPECT_GT(progress.ranges[0], 0u);
-    EXPECT_EQ(progress.positions.back(), ReadFileBytes(FixturePath(L"mono22k.ogg")).size());
-}
-
-TEST(OggDecoder, ChainedOrForeignFilesAreRefusedWithoutOutput)
-{
-    TempDir dir;
-    const CString output = dir.file(L"temp.in");
-    COggDecoder chained;
-    EXPECT_EQ(decode(chained, FixturePath(L"chained.ogg"), output), DecodeNotSupported);
-    EXPECT_EQ(chained.errorText(), L"Cannot open ogg files with multiple streams.");
-    EXPECT_FALSE(exists(output));
-
-    COggDecoder foreign;
-    EXPECT_EQ(decode(foreign, FixturePath(L"tone.mp3"), output), DecodeFailed);
-    EXPECT_FALSE(exists(output));
-
-    COggDecoder cancelled;
-    RecordingProgress cancelAtOnce(0);
-    EXPECT_EQ(decode(cancelled, FixturePath(L"stereo.ogg"), output, &cancelAtOnce), DecodeCancelled);
-    EXPECT_FALSE(exists(output));
-}
-
-class WmaDecoderTest : public testing::Test {
-protected:
-    WmaDecoderTest() { CoInitialize(nullptr); }
-    ~WmaDecoderTest() override { CoUninitialize(); }
-};
-
-TEST_F(WmaDecoderTest, AudioFileDecodesUnderTheRuntime)
-{
-    TempDir dir;
-    const CString output = dir.file(L"temp.in");
-    CWmaDecoder decoder;
-    RecordingProgress progress;
-    ASSERT_EQ(decode(decoder, FixturePath(L"tone.wma"), output, &progress), DecodeDone)
-        << Narrow(decoder.errorText());
-    const WavFileContents wav = ReadWavFile(output);
-    EXPECT_EQ(wav.formatTag, WAVE_FORMAT_PCM);
-    EXPECT_EQ(wav.channels, 2);
-    EXPECT_EQ(wav.sampleRate, 44100u);
-    EXPECT_NEAR(double(frames(wav)), 3.0 * 44100, 0.1 * 44100);
-    ASSERT_EQ(progress.ranges.size(), 1u);
-    EXPECT_NEAR(double(progress.ranges[0]), 3000.0, 200.0) << "the Duration attribute in ms";
-}
-
-TEST_F(WmaDecoderTest, VideoFileWritesOnlyItsAudio)
-{
-    TempDir dir;
-    const CString output = dir.file(L"temp.in");
-    CWmaDecoder decoder;
-    ASSERT_EQ(decode(decoder, FixturePath(L"clip.wmv"), output), DecodeDone)
-        << Narrow(decoder.errorText());
-    const WavFileContents wav = ReadWavFile(output);
-    EXPECT_EQ(wav.channels, 1);
-    EXPECT_EQ(wav.sampleRate, 44100u);
-    EXPECT_NEAR(double(frames(wav)), 2.0 * 44100, 0.15 * 44100);
-}
-
-TEST_F(WmaDecoderTest, CancelAndUnreadableInputLeaveNoOutput)
-{
-    TempDir dir;
-    const CString output = dir.file(L"temp.in");
-    CWmaDecoder cancelled;
-    RecordingProgress cancelAtOnce(0);
-    EXPECT_EQ(decode(cancelled, FixturePath(L"tone.wma"), output, &cancelAtOnce), DecodeCancelled);
-    EXPECT_FALSE(exists(output));
-    CWmaDecoder missing;
-    EXPECT_EQ(decode(missing, dir.file(L"none.wma"), output), DecodeFailed);
-    EXPECT_FALSE(exists(output));
+    for (size_t i = 0; i < frames(wav); ++i)
+        ASSERT_LE(std::abs(sample(wav, i) - sample(reference, i)), 1) << i;
 }
 
 // Runs for real only in the ctest case WmaRuntimeMissing, whose Wine has
 // wmvcore disabled by a DLL override.
-TEST(WmaRuntimeMissing, ChildGivesResult5)
+TEST(WmaRuntimeMissing, DecoderGivesResult5AndNoOutput)
 {
     if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_WMVCORE", nullptr, 0) == 0)
-        GTEST_SKIP() << "only in the child without the runtime";
+        GTEST_SKIP() << "only in the run without the runtime";
     TempDir dir;
     CWmaDecoder decoder;
-    EXPECT_EQ(decode(decoder, FixturePath(L"tone.wma"), dir.file(L"temp.in")), DecodeRuntimeMissing);
-    EXPECT_EQ(decoder.errorText(), L"Windows media format components are not installed or they are "
-                                   L"too old! Please install the Window Media Player 9 or newer.");
+    EXPECT_EQ(decode(decoder, FixturePath(L"tone.wma"), dir.file(L"temp.in")),
+              DecodeRuntimeMissing);
+    EXPECT_EQ(decoder.errorText(), L"Windows media format components are not installed or they "
+                                   L"are too old! Please install the Window Media Player 9 or "
+                                   L"newer.");
     EXPECT_FALSE(exists(dir.file(L"temp.in")));
 }

@@ -1,97 +1,56 @@
-#include "import/DocumentView.h"
-#include "import/StreamDocument.h"
+#include "reliability/PipelineHarness.h"
+
 #include "infra/Settings.h"
 #include "res/resource.h"
 
-#include "tests/support/AudioFixtures.h"
-#include "tests/support/MemoryConfigStore.h"
-#include "tests/support/MessageBoxWatcher.h"
-#include "tests/support/TempDir.h"
+#include "support/AudioFixtures.h"
+#include "support/MessageBoxWatcher.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-CString resourceText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
-// Keeps the busy flag at every refresh of the buttons.
-class RecordingView : public IDocumentView {
-public:
-    void documentChanged(bool) override { ++changes; }
-    void commandStateChanged() override { busySeen.push_back(document->isBusy()); }
-    bool isPlaying() override { return false; }
-    void stopPlaying() override {}
-    int64_t getPosition() override { return 0; }
-
-    CStreamDocument* document = nullptr;
-    int changes = 0;
-    std::vector<bool> busySeen;
-};
-
 class StreamDocumentTest : public testing::Test {
 protected:
-    StreamDocumentTest()
-    {
-        CommonKeys(&m_store, &m_hostInfo);
-        MVSettingsKeys(&m_store);
-        GetMVSettings().SetWorkFolder(work.path());
-        view.document = &document;
-        document.attach(nullptr, &view);
-    }
-    ~StreamDocumentTest() override { GetMVSettings().SetWorkFolder(CString()); }
+    StreamDocumentTest() : harness(work.path()) {}
 
     // A silent mono 8 kHz 16-bit file of the given length.
-    CString silentWav(const wchar_t* name, int milliseconds, uint16_t bits = 16)
+    CString silentWav(const wchar_t* name, int milliseconds)
     {
         const CString path = inputs.file(name);
-        const size_t bytes = static_cast<size_t>(milliseconds) * 8 * (bits / 8);
-        WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, bits,
-                                          std::string(bytes, bits == 8 ? '\x80' : '\0')));
+        WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16,
+                                          std::string(static_cast<size_t>(milliseconds) * 16, 0)));
         return path;
     }
-    // Opens input with every box pressed; returns the box texts.
-    std::vector<CString> openExpectingFailure(const CString& input)
+    bool opens(const CString& input) { return document.openInputFile(input, nullptr, 0); }
+    // Opens input with every box pressed: it fails and leaves nothing behind.
+    std::vector<CString> refusal(const CString& input)
     {
-        MessageBoxWatcher boxes;
-        EXPECT_FALSE(document.openInputFile(input, nullptr, 0)) << Narrow(input);
-        EXPECT_FALSE(document.isBusy());
-        EXPECT_EQ(document.getDurationMs(), 0);
-        EXPECT_FALSE(document.cutRegion().valid);
-        return boxes.texts();
-    }
-    bool tempWavExists() const
-    {
-        return GetFileAttributesW(work.file(L"temp.in")) != INVALID_FILE_ATTRIBUTES;
+        const OpenOutcome outcome = harness.open(input);
+        EXPECT_FALSE(outcome.opened) << Narrow(input);
+        EXPECT_EQ(harness.checkAfterFailure(), "") << Narrow(input);
+        EXPECT_FALSE(FileExists(work.file(L"temp.in"))) << Narrow(input);
+        return outcome.boxes;
     }
 
     TempDir work;
     TempDir inputs;
-    CStreamDocument document;
-    RecordingView view;
-
-private:
-    MemoryConfigStore m_store;
-    FixedHostInfo m_hostInfo;
+    PipelineHarness harness;
+    CStreamDocument& document = harness.document;
 };
 
 } // namespace
 
-TEST(StreamDocumentRules, GainFollowsThePeakWithinTheAllowedPercent)
+TEST(StreamDocumentRules, GainTitlesAndTypeDescriptions)
 {
+    // The gain brings the peak to the allowed percent of full scale, within
+    // 10 to 100 percent and above a peak of 99.
     EXPECT_NEAR(CStreamDocument::computeGain(89, 16384), 1.77995, 1e-5);
     EXPECT_EQ(CStreamDocument::computeGain(5, 16384), 0.0);
     EXPECT_EQ(CStreamDocument::computeGain(150, 16384), 0.0);
     EXPECT_EQ(CStreamDocument::computeGain(89, 99), 0.0);
     EXPECT_NEAR(CStreamDocument::computeGain(100, 32767), 1.0, 1e-12);
-}
 
-TEST(StreamDocumentRules, TitlesAndTypeDescriptions)
-{
     EXPECT_EQ(CStreamDocument::titleFromFileName(L"C:\\music\\My-Song 2.mp3"), L"MySong");
     EXPECT_EQ(CStreamDocument::titleFromFileName(L"C:\\music\\2024.wav"), L"ringtone");
     EXPECT_EQ(CStreamDocument::titleFromFileName(L""), L"ringtone");
@@ -102,101 +61,97 @@ TEST(StreamDocumentRules, TitlesAndTypeDescriptions)
     EXPECT_EQ(CStreamDocument::typeDescription(0, L"x"), L"");
 }
 
-TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCut)
+TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCutOfItsLength)
 {
     const CString input = silentWav(L"eight.wav", 8000);
-    ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
+    ASSERT_TRUE(opens(input));
     EXPECT_EQ(document.getWavPath(), input);
     EXPECT_EQ(document.getDatPath(), work.file(L"temp.dat"));
     EXPECT_EQ(document.getDurationMs(), 8000);
-    EXPECT_EQ(document.cutRegion().begin, 2000);
-    EXPECT_EQ(document.cutRegion().end, 6000);
-    EXPECT_TRUE(document.cutRegion().valid);
     EXPECT_EQ(document.getInputFileName(), input);
     EXPECT_EQ(document.getTitle(), L"eight");
     EXPECT_EQ(document.getDisplayName(), L"[" + input + L"]");
     EXPECT_EQ(document.getGain(), 0.0) << "silence has no peak to normalise to";
     EXPECT_EQ(document.getFormat().wBitsPerSample, 16);
-    EXPECT_FALSE(document.isBusy());
-    EXPECT_EQ(view.busySeen, (std::vector<bool>{true, false}));
+    EXPECT_EQ(harness.view.busySeen, (std::vector<bool>{true, false}));
     int count = 0;
     document.readDatRange(0, 8000, &count);
     EXPECT_EQ(count, 800);
+    // The default cut: a quarter to three quarters, 10 to 20 s of a long
+    // file, none of a file under 2 s.
+    const struct {
+        int length;
+        int64_t begin, end;
+    } cuts[] = {{8000, 2000, 6000}, {60000, 10000, 20000}, {1500, 0, 0}};
+    for (const auto& cut : cuts) {
+        ASSERT_TRUE(opens(silentWav(L"cut.wav", cut.length)));
+        EXPECT_EQ(document.getDurationMs(), cut.length);
+        EXPECT_EQ(document.cutRegion().valid, cut.end != 0) << cut.length;
+        if (cut.end != 0) {
+            EXPECT_EQ(document.cutRegion().begin, cut.begin);
+            EXPECT_EQ(document.cutRegion().end, cut.end);
+        }
+    }
 }
 
-TEST_F(StreamDocumentTest, DefaultCutDependsOnTheLength)
+TEST_F(StreamDocumentTest, OtherInputsBecomeTheTemporaryFileChosenByTheLastExtension)
 {
-    ASSERT_TRUE(document.openInputFile(silentWav(L"minute.wav", 60000), nullptr, 0));
-    EXPECT_EQ(document.cutRegion().begin, 10000);
-    EXPECT_EQ(document.cutRegion().end, 20000);
-    ASSERT_TRUE(document.openInputFile(silentWav(L"short.wav", 1500), nullptr, 0));
-    EXPECT_FALSE(document.cutRegion().valid);
-    EXPECT_EQ(document.getDurationMs(), 1500);
-}
-
-TEST_F(StreamDocumentTest, EightBitWavBecomesTheTemporaryFile)
-{
-    ASSERT_TRUE(document.openInputFile(FixturePath(L"pcm8.wav"), nullptr, 0));
+    ASSERT_TRUE(opens(FixturePath(L"pcm8.wav")));
     EXPECT_EQ(document.getWavPath(), work.file(L"temp.in"));
     EXPECT_EQ(document.getFormat().wBitsPerSample, 16);
     EXPECT_EQ(ReadWavFile(work.file(L"temp.in")).samples,
               ReadWavFile(FixturePath(L"pcm8_sox16.wav")).samples);
-}
 
-TEST_F(StreamDocumentTest, CompressedInputIsChosenByItsLastExtension)
-{
     const std::string mp3 = ReadFileBytes(FixturePath(L"tone.mp3"));
     for (const wchar_t* name : {L"song.MP3", L"archive.tar.mp3"}) {
         WriteFileBytes(inputs.file(name), mp3);
-        ASSERT_TRUE(document.openInputFile(inputs.file(name), nullptr, 0)) << Narrow(name);
+        ASSERT_TRUE(opens(inputs.file(name))) << Narrow(name);
         EXPECT_EQ(document.getWavPath(), work.file(L"temp.in"));
         EXPECT_GE(document.getDurationMs(), 3000);
         EXPECT_GT(document.getGain(), 1.0);
     }
-    ASSERT_TRUE(document.openInputFile(FixturePath(L"stereo.ogg"), nullptr, 0));
+    ASSERT_TRUE(opens(FixturePath(L"stereo.ogg")));
     EXPECT_EQ(document.getFormat().nChannels, 2);
+    // Any other extension is read as WAV, in place.
     const CString copy = inputs.file(L"copy.in");
     CopyFileW(FixturePath(L"pcm16.wav"), copy, FALSE);
-    ASSERT_TRUE(document.openInputFile(copy, nullptr, 0));
+    ASSERT_TRUE(opens(copy));
     EXPECT_EQ(document.getWavPath(), copy);
 }
 
 TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
 {
-    CString expected;
-    const CString noExtension = inputs.file(L"noextension");
-    WriteFileBytes(noExtension, "x");
-    expected.Format(resourceText(IDS_UNSUPPORTED_EXTENSION), noExtension.GetString());
-    EXPECT_EQ(openExpectingFailure(noExtension), std::vector<CString>{expected});
-
-    const CString text = inputs.file(L"notes.mp3");
-    WriteFileBytes(text, std::string(5000, 't'));
-    EXPECT_EQ(openExpectingFailure(text), std::vector<CString>{L"Invalid file!"});
-    EXPECT_FALSE(tempWavExists());
-
-    EXPECT_EQ(openExpectingFailure(FixturePath(L"chained.ogg")),
-              std::vector<CString>{L"File not supported!"});
-    EXPECT_FALSE(tempWavExists());
-
     const CString unsupported = resourceText(IDS_UNSUPPORTED_WAVE);
     EXPECT_EQ(unsupported, L"Unsupported wave file, only 8 or 16 bit PCM files are supported");
-    EXPECT_EQ(openExpectingFailure(FixturePath(L"pcm24.wav")), std::vector<CString>{unsupported});
-    const CString pcm24 = inputs.file(L"pcm24.wav");
-    WriteFileBytes(pcm24, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 24, std::string(2400, '\0')));
-    EXPECT_EQ(openExpectingFailure(pcm24), std::vector<CString>{unsupported});
-    for (const auto& [channels, rate] : {std::pair<uint16_t, uint32_t>{0, 8000}, {1, 0}}) {
-        const CString odd = inputs.file(L"odd.wav");
-        WriteFileBytes(odd, MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, 16, std::string(100, '\0')));
-        EXPECT_EQ(openExpectingFailure(odd), std::vector<CString>{unsupported});
-    }
-    const CString slow = inputs.file(L"slow.wav");
-    WriteFileBytes(slow, MakeWavBytes(WAVE_FORMAT_PCM, 1, 50, 16, std::string(1000, '\0')));
-    EXPECT_EQ(openExpectingFailure(slow), std::vector<CString>{resourceText(IDS_SAMPLE_RATE_TOO_LOW)});
-
-    const CString notWave = inputs.file(L"fake.wav");
-    WriteFileBytes(notWave, std::string(100, 'w'));
-    expected.Format(resourceText(IDS_COULD_NOT_OPEN), L"not a wave file");
-    EXPECT_EQ(openExpectingFailure(notWave), std::vector<CString>{expected});
+    const CString noExtension = inputs.file(L"noextension");
+    WriteFileBytes(noExtension, "x");
+    WriteFileBytes(inputs.file(L"notes.mp3"), std::string(5000, 't'));
+    WriteFileBytes(inputs.file(L"fake.wav"), std::string(100, 'w'));
+    const struct {
+        const wchar_t* name;
+        uint16_t channels;
+        uint32_t rate;
+        uint16_t bits;
+    } layouts[] = {{L"pcm24.wav", 1, 8000, 24},
+                   {L"nochannels.wav", 0, 8000, 16},
+                   {L"norate.wav", 1, 0, 16},
+                   {L"slow.wav", 1, 50, 16}};
+    for (const auto& l : layouts)
+        WriteFileBytes(inputs.file(l.name), MakeWavBytes(WAVE_FORMAT_PCM, l.channels, l.rate,
+                                                         l.bits, std::string(2400, '\0')));
+    const std::pair<CString, CString> cases[] = {
+        {noExtension, formatted(IDS_UNSUPPORTED_EXTENSION, noExtension)},
+        {inputs.file(L"notes.mp3"), L"Invalid file!"},
+        {FixturePath(L"chained.ogg"), L"File not supported!"},
+        {FixturePath(L"pcm24.wav"), unsupported},
+        {inputs.file(L"pcm24.wav"), unsupported},
+        {inputs.file(L"nochannels.wav"), unsupported},
+        {inputs.file(L"norate.wav"), unsupported},
+        {inputs.file(L"slow.wav"), resourceText(IDS_SAMPLE_RATE_TOO_LOW)},
+        {inputs.file(L"fake.wav"), formatted(IDS_COULD_NOT_OPEN, L"not a wave file")},
+    };
+    for (const auto& [input, message] : cases)
+        EXPECT_EQ(refusal(input), std::vector<CString>{message}) << Narrow(input);
 }
 
 namespace {
@@ -211,7 +166,8 @@ LRESULT CALLBACK cancelDatStep(int code, WPARAM wParam, LPARAM lParam)
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION) {
         if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_PROGRESS_TEXT)
-            g_datStepSeen = resourceText(IDS_CREATING_DAT) == reinterpret_cast<const wchar_t*>(call->lParam);
+            g_datStepSeen =
+                resourceText(IDS_CREATING_DAT) == reinterpret_cast<const wchar_t*>(call->lParam);
         if (call->message == WM_SHOWWINDOW && call->wParam && g_datStepSeen)
             PostMessageW(call->hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
@@ -226,65 +182,40 @@ TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
     g_datStepSeen = false;
     g_hook = SetWindowsHookExW(WH_CALLWNDPROC, cancelDatStep, nullptr, GetCurrentThreadId());
     ASSERT_NE(g_hook, nullptr);
-    MessageBoxWatcher boxes;
-    const bool opened = document.openInputFile(input, nullptr, 0);
+    const OpenOutcome outcome = harness.open(input);
     UnhookWindowsHookEx(g_hook);
     EXPECT_TRUE(g_datStepSeen);
-    EXPECT_FALSE(opened);
-    EXPECT_TRUE(boxes.texts().empty());
-    EXPECT_EQ(GetFileAttributesW(work.file(L"temp.dat")), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(document.getDurationMs(), 0);
-    EXPECT_TRUE(document.getWavPath().IsEmpty());
-    EXPECT_FALSE(document.isBusy());
+    EXPECT_FALSE(outcome.opened);
+    EXPECT_TRUE(outcome.boxes.empty());
+    EXPECT_EQ(harness.checkAfterFailure(), "");
 }
 
-TEST_F(StreamDocumentTest, StoredNamesApplyOnlyToTheirOwnFile)
+TEST_F(StreamDocumentTest, StoredNamesApplyOnlyToTheirOwnFileAndStoreWritesThemWithTheCut)
 {
     const CString input = silentWav(L"eight.wav", 8000);
     CMVSettings& settings = GetMVSettings();
     settings.SetInputFileName(L"C:\\music\\other.mp3");
     settings.SetInputName(L"Other song");
     settings.SetInputTitle(L"Other");
-    ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
+    ASSERT_TRUE(opens(input));
     EXPECT_EQ(document.getInputFileName(), input) << "the host saves from the file opened";
     EXPECT_EQ(document.getTitle(), L"eight");
 
     settings.SetInputFileName(input);
-    ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
+    ASSERT_TRUE(opens(input));
     EXPECT_EQ(document.getDisplayName(), L"Other song");
     EXPECT_EQ(document.getTitle(), L"Other");
-}
 
-TEST_F(StreamDocumentTest, StoreWritesNamesAndCutToTheSettings)
-{
-    const CString input = silentWav(L"eight.wav", 8000);
-    ASSERT_TRUE(document.openInputFile(input, nullptr, 0));
+    settings.SetInputFileName(L"C:\\music\\other.mp3");
+    ASSERT_TRUE(opens(input));
     document.setCut(3000, 7000);
     document.store();
     CCutRegion stored;
-    GetMVSettings().GetCut(stored);
+    settings.GetCut(stored);
     EXPECT_EQ(stored.begin, 3000);
     EXPECT_EQ(stored.end, 7000);
-    EXPECT_EQ(GetMVSettings().GetInputFileName(), input);
-    EXPECT_EQ(GetMVSettings().GetInputName(), L"[" + input + L"]");
+    EXPECT_EQ(settings.GetInputFileName(), input);
+    EXPECT_EQ(settings.GetInputName(), L"[" + input + L"]");
     ASSERT_NE(document.cutAtPosition(3000), nullptr);
     EXPECT_EQ(document.cutAtPosition(7000), nullptr);
-}
-
-// Runs for real only in the ctest case WmaRuntimeMissing.
-TEST(WmaRuntimeMissing, PipelineShowsTheInstallMessage)
-{
-    if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_WMVCORE", nullptr, 0) == 0)
-        GTEST_SKIP() << "only in the run without the runtime";
-    MemoryConfigStore store;
-    FixedHostInfo hostInfo;
-    CommonKeys(&store, &hostInfo);
-    MVSettingsKeys(&store);
-    TempDir work;
-    GetMVSettings().SetWorkFolder(work.path());
-    CStreamDocument document;
-    MessageBoxWatcher boxes;
-    EXPECT_FALSE(document.openInputFile(FixturePath(L"tone.wma"), nullptr, 0));
-    EXPECT_EQ(boxes.texts(), std::vector<CString>{resourceText(IDS_WMF_MISSING)});
-    GetMVSettings().SetWorkFolder(CString());
 }

@@ -1,12 +1,12 @@
+#include "import/DatFileBuild.h"
 #include "import/WavConversion.h"
 #include "import/WavReader.h"
-#include "import/WavWriter.h"
 #include "infra/KestraException.h"
 #include "res/resource.h"
 
-#include "tests/support/AudioFixtures.h"
-#include "tests/support/RecordingProgress.h"
-#include "tests/support/TempDir.h"
+#include "support/AudioFixtures.h"
+#include "support/RecordingProgress.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +16,17 @@ namespace {
 
 WAVEFORMATEX pcmFormat(WORD channels, DWORD rate, WORD bits)
 {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = channels;
-    format.nSamplesPerSec = rate;
-    format.wBitsPerSample = bits;
-    format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-    format.nAvgBytesPerSec = rate * format.nBlockAlign;
-    return format;
+    const WORD blockAlign = static_cast<WORD>(channels * bits / 8);
+    return {WAVE_FORMAT_PCM, channels, rate, rate * blockAlign, blockAlign, bits, 0};
 }
 
-uint32_t le32At(const std::string& bytes, size_t at)
+std::string readAll(CWavReader& reader)
 {
-    uint32_t value = 0;
-    memcpy(&value, bytes.data() + at, 4);
-    return value;
+    std::string samples;
+    char buffer[3000];
+    for (UINT n; (n = reader.read(buffer, sizeof(buffer))) != 0;)
+        samples.append(buffer, n);
+    return samples;
 }
 
 std::string openFailure(const wchar_t* path)
@@ -46,199 +42,92 @@ std::string openFailure(const wchar_t* path)
 
 } // namespace
 
-TEST(WavWriter, EmptyFileIsTheBareHeader)
+TEST(WavReader, ReadsAndSeeksTheDataChunkOfFilesOfOtherWriters)
 {
-    TempDir dir;
-    const CString path = dir.file(L"empty.wav");
-    const WAVEFORMATEX format = pcmFormat(2, 44100, 16);
-    {
-        CWavWriter writer;
-        ASSERT_TRUE(writer.create(path, &format));
-        EXPECT_TRUE(writer.close());
-    }
-    const std::string bytes = ReadFileBytes(path);
-    ASSERT_EQ(bytes.size(), 44u);
-    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
-    EXPECT_EQ(le32At(bytes, 4), 36u);
-    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
-    EXPECT_EQ(le32At(bytes, 16), 16u);
-    EXPECT_EQ(memcmp(bytes.data() + 20, &format, 16), 0);
-    EXPECT_EQ(bytes.substr(36, 4), "data");
-    EXPECT_EQ(le32At(bytes, 40), 0u);
-}
-
-TEST(WavWriter, SamplesFollowTheHeaderInCallOrderAndSizesAreFinal)
-{
-    TempDir dir;
-    const CString path = dir.file(L"out.wav");
-    const WAVEFORMATEX format = pcmFormat(1, 22050, 16);
-    const std::string first = "\x01\x02\x03\x04", second(1000, '\x7f');
-    {
-        CWavWriter writer;
-        ASSERT_TRUE(writer.create(path, &format));
-        ASSERT_TRUE(writer.write(first.data(), static_cast<int>(first.size())));
-        ASSERT_TRUE(writer.write(second.data(), static_cast<int>(second.size())));
-        // The destructor finishes the file.
-    }
-    const std::string bytes = ReadFileBytes(path);
-    ASSERT_EQ(bytes.size(), 44u + 1004u);
-    EXPECT_EQ(le32At(bytes, 4), bytes.size() - 8);
-    EXPECT_EQ(le32At(bytes, 40), 1004u);
-    EXPECT_EQ(bytes.substr(44), first + second);
-    const WavFileContents wav = ReadWavFile(path);
-    EXPECT_EQ(wav.channels, 1);
-    EXPECT_EQ(wav.sampleRate, 22050u);
-    EXPECT_EQ(wav.blockAlign, 2);
-}
-
-TEST(WavWriter, FailuresAreReportedNotThrown)
-{
-    CWavWriter neverCreated;
-    EXPECT_TRUE(neverCreated.close());
-
-    TempDir dir;
-    const WAVEFORMATEX format = pcmFormat(1, 8000, 16);
-    CWavWriter writer;
-    EXPECT_FALSE(writer.create(dir.file(L"missing\\folder\\out.wav"), &format));
-    EXPECT_EQ(writer.errorText(), L"failed to open file for writing");
-    EXPECT_NE(writer.lastSystemError(), 0u);
-}
-
-TEST(WavReader, ReadsFormatAndSamplesOfAFileMadeBySox)
-{
-    const CString path = FixturePath(L"pcm16.wav");
-    const WavFileContents expected = ReadWavFile(path);
-    ASSERT_TRUE(expected.valid) << "fixture missing: " << Narrow(path);
-    CWavReader reader(path);
+    const WavFileContents sox = ReadWavFile(FixturePath(L"pcm16.wav"));
+    ASSERT_TRUE(sox.valid);
+    CWavReader reader(FixturePath(L"pcm16.wav"));
     ASSERT_TRUE(reader.isOpen());
-    const WAVEFORMATEX* format = reader.getFormat();
-    EXPECT_EQ(format->nChannels, 2);
-    EXPECT_EQ(format->nSamplesPerSec, 44100u);
-    EXPECT_EQ(format->wBitsPerSample, 16);
-    EXPECT_EQ(reader.getDataSize(), expected.samples.size());
+    EXPECT_EQ(reader.getFormat()->nChannels, 2);
+    EXPECT_EQ(reader.getFormat()->nSamplesPerSec, 44100u);
+    EXPECT_EQ(reader.getFormat()->wBitsPerSample, 16);
+    EXPECT_EQ(reader.getDataSize(), sox.samples.size());
     EXPECT_EQ(reader.getDurationMs(), 3000);
-    std::string samples;
-    char buffer[65536];
-    for (UINT n; (n = reader.read(buffer, sizeof(buffer))) != 0;)
-        samples.append(buffer, n);
-    EXPECT_EQ(samples, expected.samples);
+    EXPECT_EQ(readAll(reader), sox.samples);
     reader.close();
     EXPECT_EQ(reader.getFormat(), nullptr);
+    char buffer[16];
     EXPECT_EQ(reader.read(buffer, 10), static_cast<UINT>(-1));
     EXPECT_EQ(reader.seek(0), -1);
-}
 
-TEST(WavReader, SixteenByteFormatChunkAndTrailingChunks)
-{
-    TempDir dir;
-    const CString path = dir.file(L"list.wav");
     // A LIST chunk after the samples must not be read as samples.
-    std::string bytes = MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, std::string(8000, '\x11'));
-    bytes += std::string("LIST\x04\x00\x00\x00INFO", 12);
-    WriteFileBytes(path, bytes);
-    CWavReader reader(path);
-    EXPECT_EQ(reader.getFormat()->nSamplesPerSec, 8000u);
-    EXPECT_EQ(reader.getFormat()->nBlockAlign, 2);
-    EXPECT_EQ(reader.getDurationMs(), 500);
-    std::string samples;
-    char buffer[3000];
-    for (UINT n; (n = reader.read(buffer, sizeof(buffer))) != 0;)
-        samples.append(buffer, n);
-    EXPECT_EQ(samples, std::string(8000, '\x11'));
+    TempDir dir;
+    const std::string samples(441000, '\x11');
+    WriteFileBytes(dir.file(L"list.wav"), MakeWavBytes(WAVE_FORMAT_PCM, 2, 44100, 16, samples) +
+                                              std::string("LIST\x04\x00\x00\x00INFO", 12));
+    CWavReader list(dir.file(L"list.wav"));
+    EXPECT_EQ(list.getDurationMs(), 2500);
+    EXPECT_EQ(readAll(list), samples);
+    // Seeks stay inside the data chunk, on whole frames: 1 ms is 44.1 frames.
+    EXPECT_EQ(list.seek(1000), 44 + 176400);
+    EXPECT_EQ(list.seek(1), 44 + 44 * 4);
+    EXPECT_EQ(list.seek(100000), 44 + 441000);
+    EXPECT_EQ(list.read(buffer, sizeof(buffer)), 0u);
+    EXPECT_EQ(list.seek(0), 44);
 }
 
-TEST(WavReader, SeekPositionsInsideTheDataChunk)
+TEST(WavReader, OpenFailuresCarryTheirReasonAndOddLayoutsDivideByNothing)
 {
     TempDir dir;
-    const CString path = dir.file(L"seek.wav");
-    WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 2, 44100, 16, std::string(400000, '\0')));
-    CWavReader reader(path);
-    EXPECT_EQ(reader.seek(0), 44);
-    EXPECT_EQ(reader.seek(1000), 44 + 176400);
-    // 1 ms is 44.1 frames: whole frames only.
-    EXPECT_EQ(reader.seek(1), 44 + 44 * 4);
-    EXPECT_EQ(reader.seek(100000), 44 + 400000);
-    char buffer[16];
-    EXPECT_EQ(reader.read(buffer, sizeof(buffer)), 0u);
-}
+    WriteFileBytes(dir.file(L"nodata.wav"),
+                   MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, "").substr(0, 36));
+    const auto opening = [&](const wchar_t* name, const char* reason) {
+        return "error opening file " + Narrow(dir.file(name)) + ": " + reason;
+    };
+    const std::pair<const wchar_t*, std::string> failures[] = {
+        {L"none.wav", opening(L"none.wav", "the file was not found")},
+        {L"gone\\none.wav",
+         opening(L"gone\\none.wav", "the directory specification is incorrect.")},
+        {L"nodata.wav", "couldn't get data chunk"},
+    };
+    for (const auto& [name, reason] : failures)
+        EXPECT_EQ(openFailure(dir.file(name)), reason);
 
-TEST(WavReader, OpenFailuresCarryTheirReason)
-{
-    TempDir dir;
-    const CString missing = dir.file(L"none.wav");
-    EXPECT_EQ(openFailure(missing), "error opening file " + std::string(Narrow(missing)) +
-                                        ": the file was not found");
-    const CString text = dir.file(L"text.wav");
-    WriteFileBytes(text, std::string(200, 'x'));
-    EXPECT_EQ(openFailure(text), "not a wave file");
-    const CString noData = dir.file(L"nodata.wav");
-    WriteFileBytes(noData, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, "").substr(0, 36));
-    EXPECT_EQ(openFailure(noData), "couldn't get data chunk");
-
-    const CString inFolderMissing = dir.file(L"gone\\none.wav");
-    EXPECT_EQ(openFailure(inFolderMissing), "error opening file " +
-                                                std::string(Narrow(inFolderMissing)) +
-                                                ": the directory specification is incorrect.");
-    // Held by a program that shares it with nobody.
-    const CString held = dir.file(L"held.wav");
-    WriteFileBytes(held, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, std::string(64, 'a')));
-    HANDLE holder = CreateFileW(held, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(openFailure(held), "error opening file " + std::string(Narrow(held)) +
-                                     ": the file is being used by another application and is "
-                                     "unavailable.");
-    CloseHandle(holder);
-}
-
-TEST(WavReader, LayoutWithoutChannelsOrRateDividesByNothing)
-{
-    TempDir dir;
     for (const auto& [channels, rate, bits] :
          {std::tuple<uint16_t, uint32_t, uint16_t>{0, 44100, 16}, {2, 0, 16}, {2, 44100, 0}}) {
-        const CString path = dir.file(L"odd.wav");
-        WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits, std::string(64, 'a')));
-        CWavReader reader(path);
+        WriteFileBytes(dir.file(L"odd.wav"),
+                       MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits, std::string(64, 'a')));
+        CWavReader reader(dir.file(L"odd.wav"));
         EXPECT_FALSE(HasUsableLayout(*reader.getFormat()));
         EXPECT_EQ(reader.getDurationMs(), 0);
         EXPECT_EQ(reader.seek(1000), 44);
     }
 }
 
-TEST(WavConversion, BlockConverterMapsUnsignedBytesToSignedWords)
-{
-    const BYTE input[] = {0, 128, 255, 129};
-    BYTE output[8];
-    int capacity = sizeof(output);
-    ASSERT_TRUE(Convert8To16Bit(input, 4, output, capacity));
-    EXPECT_EQ(capacity, 8);
-    int16_t samples[4];
-    memcpy(samples, output, sizeof(samples));
-    EXPECT_EQ(samples[0], -32768);
-    EXPECT_EQ(samples[1], 0);
-    EXPECT_EQ(samples[2], 32512);
-    EXPECT_EQ(samples[3], 256);
-    capacity = 7;
-    EXPECT_FALSE(Convert8To16Bit(input, 4, output, capacity));
-}
-
 TEST(WavConversion, EightBitFileMatchesSoxSampleForSample)
 {
+    // The ends of the range and the block converter's capacity check.
+    const BYTE input[] = {0, 128, 255, 129};
+    int16_t output[4];
+    int capacity = sizeof(output);
+    ASSERT_TRUE(Convert8To16Bit(input, 4, reinterpret_cast<BYTE*>(output), capacity));
+    EXPECT_EQ(capacity, 8);
+    EXPECT_EQ(std::vector<int16_t>(output, output + 4),
+              (std::vector<int16_t>{-32768, 0, 32512, 256}));
+    capacity = 7;
+    EXPECT_FALSE(Convert8To16Bit(input, 4, reinterpret_cast<BYTE*>(output), capacity));
+
     TempDir dir;
-    const CString destination = dir.file(L"temp.in");
     CWavReader reader(FixturePath(L"pcm8.wav"));
     RecordingProgress progress;
     CString errorText;
-    ASSERT_EQ(convertWavFrom8Bit(&reader, destination, &progress, errorText), StepDone);
+    ASSERT_EQ(convertWavFrom8Bit(&reader, dir.file(L"temp.in"), &progress, errorText), StepDone);
     EXPECT_TRUE(errorText.IsEmpty());
     EXPECT_EQ(progress.textIds, std::vector<UINT>{IDS_CONVERTING_WAV});
     EXPECT_EQ(progress.ranges, std::vector<UINT>{reader.getDataSize()});
-    ASSERT_FALSE(progress.positions.empty());
     EXPECT_EQ(progress.positions.back(), reader.getDataSize());
-
-    const WavFileContents ours = ReadWavFile(destination);
+    const WavFileContents ours = ReadWavFile(dir.file(L"temp.in"));
     const WavFileContents sox = ReadWavFile(FixturePath(L"pcm8_sox16.wav"));
-    ASSERT_TRUE(ours.valid);
     ASSERT_TRUE(sox.valid);
     EXPECT_EQ(ours.bitsPerSample, 16);
     EXPECT_EQ(ours.blockAlign, 2);
@@ -247,21 +136,64 @@ TEST(WavConversion, EightBitFileMatchesSoxSampleForSample)
     EXPECT_EQ(ours.samples, sox.samples);
 }
 
-TEST(WavConversion, CancelOrUnwritableDestinationLeavesNoFile)
+TEST(CreateDatFile, BuildsTheFileAndMeasuresThePeakOfTheFirstTwoChannels)
+{
+    const WavFileContents wav = ReadWavFile(FixturePath(L"pcm16.wav"));
+    int expectedPeak = 0;
+    for (size_t i = 0; i + 1 < wav.samples.size(); i += 2) {
+        int16_t s;
+        memcpy(&s, wav.samples.data() + i, 2);
+        expectedPeak = std::max(expectedPeak, std::abs(int(s)));
+    }
+    TempDir dir;
+    CWavReader reader(FixturePath(L"pcm16.wav"));
+    RecordingProgress progress;
+    int peak = -1;
+    CString errorText;
+    ASSERT_EQ(createDatFile(&reader, dir.file(L"temp"), &progress, peak, errorText), StepDone);
+    EXPECT_EQ(peak, expectedPeak);
+    EXPECT_GT(peak, 10000);
+    EXPECT_EQ(ReadFileBytes(dir.file(L"temp.dat")).size(), (wav.samples.size() / 4 + 440) / 441);
+    EXPECT_EQ(progress.textIds, std::vector<UINT>{IDS_CREATING_DAT});
+    EXPECT_EQ(progress.ranges, std::vector<UINT>{reader.getDataSize()});
+    EXPECT_EQ(progress.positions.back(), reader.getDataSize());
+
+    const auto peakOf = [](std::vector<int16_t> samples, WORD channels, WORD bits) {
+        return computePeak(reinterpret_cast<const BYTE*>(samples.data()),
+                           static_cast<UINT>(samples.size() * 2), pcmFormat(channels, 44100, bits));
+    };
+    EXPECT_EQ(peakOf({100, -200, 300}, 1, 16), 300);
+    EXPECT_EQ(peakOf({100, -32768}, 2, 16), 32768);
+    EXPECT_EQ(peakOf({100, 20000, 5}, 3, 16), 100) << "a third channel does not count";
+    EXPECT_EQ(peakOf({}, 2, 16), 0);
+    EXPECT_EQ(peakOf({1000, 1000}, 1, 8), 0);
+    EXPECT_EQ(peakOf({1000, 1000}, 0, 16), 0);
+}
+
+TEST(ImportSteps, CancelledOrFailedStepsLeaveNoFile)
 {
     TempDir dir;
-    const CString destination = dir.file(L"temp.in");
-    {
-        CWavReader reader(FixturePath(L"pcm8.wav"));
-        RecordingProgress cancelAtOnce(0);
-        CString errorText;
-        EXPECT_EQ(convertWavFrom8Bit(&reader, destination, &cancelAtOnce, errorText), StepCancelled);
-        EXPECT_EQ(GetFileAttributesW(destination), INVALID_FILE_ATTRIBUTES);
-    }
-    CWavReader reader(FixturePath(L"pcm8.wav"));
-    IOpProgress silent;
+    const CString dat = dir.file(L"temp.dat");
+    IOpProgress quiet;
+    RecordingProgress cancelAtOnce(0), cancelOnSecondBlock(1);
+    int peak = 0;
     CString errorText;
-    EXPECT_EQ(convertWavFrom8Bit(&reader, dir.file(L"no\\such\\temp.in"), &silent, errorText),
+    CWavReader sixteen(FixturePath(L"pcm16.wav"));
+    EXPECT_EQ(createDatFile(&sixteen, dir.file(L"temp"), &cancelOnSecondBlock, peak, errorText),
+              StepCancelled);
+    EXPECT_EQ(GetFileAttributesW(dat), INVALID_FILE_ATTRIBUTES);
+    // A rate of 50 Hz has no DAT step.
+    WriteFileBytes(dir.file(L"slow.wav"),
+                   MakeWavBytes(WAVE_FORMAT_PCM, 1, 50, 16, std::string(1000, '\1')));
+    CWavReader slow(dir.file(L"slow.wav"));
+    EXPECT_EQ(createDatFile(&slow, dir.file(L"temp"), &quiet, peak, errorText), StepFailed);
+    EXPECT_EQ(GetFileAttributesW(dat), INVALID_FILE_ATTRIBUTES);
+
+    CWavReader eight(FixturePath(L"pcm8.wav"));
+    EXPECT_EQ(convertWavFrom8Bit(&eight, dat, &cancelAtOnce, errorText), StepCancelled);
+    EXPECT_EQ(GetFileAttributesW(dat), INVALID_FILE_ATTRIBUTES);
+    errorText.Empty();
+    EXPECT_EQ(convertWavFrom8Bit(&eight, dir.file(L"no\\such\\temp.in"), &quiet, errorText),
               StepFailed);
     EXPECT_FALSE(errorText.IsEmpty());
 }

@@ -48,34 +48,33 @@ TEST(HostileTrackNames, EveryNameGivesARealFileInsideTheOutputFolder)
     WriteFileBytes(decoded,
                    MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, std::string(2 * 3000, '\x10')));
 
-    const std::vector<std::wstring> names = {
-        L"..",
-        L"..\\..\\escaped",
-        L"../../escaped",
-        L"C:\\Windows\\escaped",
-        L"C:escaped",
-        L"\\\\server\\share\\escaped",
-        L"\\\\?\\C:\\escaped",
-        L"CON",
-        L"nul",
-        L"COM1",
-        L"lpt9",
-        L"AUX",
-        L"PRN",
-        L"CON.txt",
-        L"Com1 ",
-        L"NUL.wav",
-        L"CONIN$",
-        L"conout$",
-        L"name. . .",
-        L"   ",
-        L"",
-        L"tab\there\r\nnewline",
-        L"stream:name",
-        std::wstring(300, L'x'),
-        std::wstring(250, L'y') + L"\\..\\..",
-        std::wstring(199, L'z') + L"\U0001F3B5tail",
-    };
+    const wchar_t* const literalNames[] = {L"..",
+                                           L"..\\..\\escaped",
+                                           L"../../escaped",
+                                           L"C:\\Windows\\escaped",
+                                           L"C:escaped",
+                                           L"\\\\server\\share\\escaped",
+                                           L"\\\\?\\C:\\escaped",
+                                           L"CON",
+                                           L"nul",
+                                           L"COM1",
+                                           L"lpt9",
+                                           L"AUX",
+                                           L"PRN",
+                                           L"CON.txt",
+                                           L"Com1 ",
+                                           L"NUL.wav",
+                                           L"CONIN$",
+                                           L"conout$",
+                                           L"name. . .",
+                                           L"   ",
+                                           L"",
+                                           L"tab\there\r\nnewline",
+                                           L"stream:name"};
+    std::vector<std::wstring> names(std::begin(literalNames), std::end(literalNames));
+    names.push_back(std::wstring(300, L'x'));
+    names.push_back(std::wstring(250, L'y') + L"\\..\\..");
+    names.push_back(std::wstring(199, L'z') + L"\U0001F3B5tail");
     std::set<std::wstring> written;
     for (const std::wstring& name : names) {
         SCOPED_TRACE(Narrow(name.c_str()));

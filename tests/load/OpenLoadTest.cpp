@@ -3,7 +3,6 @@
 // gives back by the next, so a long session in the host does not run the
 // process out of handles, GDI objects or windows.
 #include "LoadRun.h"
-#include "ResourceCounts.h"
 
 #include "res/resource.h"
 #include "support/AudioFixtures.h"
@@ -20,20 +19,17 @@ namespace {
 // file is long enough for a default cut.
 std::string toneSamples(int n, uint16_t channels, uint32_t rate, uint16_t bits)
 {
-    const size_t frames = rate * (2100 + 37 * static_cast<size_t>(n % 50)) / 1000;
-    const size_t bytesPerSample = bits / 8;
-    std::string samples(frames * channels * bytesPerSample, '\0');
-    for (size_t i = 0; i < frames * channels; ++i) {
+    const size_t samples = rate * (2100 + 37 * static_cast<size_t>(n % 50)) / 1000 * channels;
+    std::string bytes;
+    for (size_t i = 0; i < samples; ++i) {
         const int level = static_cast<int>((i * (n + 3)) % 200) - 100;
-        if (bits == 8) {
-            samples[i] = static_cast<char>(128 + level);
-        } else {
-            const int16_t value = static_cast<int16_t>(level * 150);
-            samples[2 * i] = static_cast<char>(value & 0xFF);
-            samples[2 * i + 1] = static_cast<char>((value >> 8) & 0xFF);
-        }
+        const int16_t value = static_cast<int16_t>(level * 150);
+        if (bits == 8)
+            bytes += static_cast<char>(128 + level);
+        else
+            bytes.append(reinterpret_cast<const char*>(&value), 2);
     }
-    return samples;
+    return bytes;
 }
 
 class OpenLoad : public FacadeFixture {
@@ -97,39 +93,39 @@ protected:
         } while (GetTickCount64() < until);
     }
 
+    // The counters themselves follow what the process takes and gives back,
+    // so that equal counts after the run mean something.
+    static void expectCountsFollowAHandleAGdiObjectAndAWindow()
+    {
+        const ResourceCounts before = ResourceCounts::now();
+        HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+        HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      nullptr, nullptr);
+        const ResourceCounts during = ResourceCounts::now();
+        DestroyWindow(window);
+        DeleteObject(brush);
+        CloseHandle(event);
+        const ResourceCounts after = ResourceCounts::now();
+        EXPECT_EQ(during.kernelHandles, before.kernelHandles + 1);
+        // Wine adds its input-method window to a thread's first window.
+        EXPECT_GE(during.windows, before.windows + 1);
+        EXPECT_EQ(after.kernelHandles, before.kernelHandles);
+        EXPECT_EQ(after.windows, before.windows);
+        ASSERT_TRUE(ResourceCounts::gdiTableReadable());
+        EXPECT_EQ(during.gdiTableEntries, before.gdiTableEntries + 1);
+        EXPECT_EQ(after.gdiTableEntries, before.gdiTableEntries);
+        // Wine answers 0 here; on Windows the count follows the brush.
+        if (before.guiGdi != 0) {
+            EXPECT_EQ(during.guiGdi, before.guiGdi + 1);
+            EXPECT_EQ(after.guiGdi, before.guiGdi);
+        }
+    }
+
     TempDir songs;
 };
 
 } // namespace
-
-TEST(ResourceCountsTest, FollowAHandleAGdiObjectAndAWindow)
-{
-    const ResourceCounts before = ResourceCounts::now();
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
-    const ResourceCounts during = ResourceCounts::now();
-    DestroyWindow(window);
-    DeleteObject(brush);
-    CloseHandle(event);
-    const ResourceCounts after = ResourceCounts::now();
-
-    EXPECT_EQ(during.kernelHandles, before.kernelHandles + 1);
-    // Wine adds its input-method window to a thread's first window.
-    EXPECT_GE(during.windows, before.windows + 1);
-    EXPECT_EQ(after.kernelHandles, before.kernelHandles);
-    EXPECT_EQ(after.windows, before.windows);
-    ASSERT_TRUE(ResourceCounts::gdiTableReadable());
-    EXPECT_EQ(during.gdiTableEntries, before.gdiTableEntries + 1);
-    EXPECT_EQ(after.gdiTableEntries, before.gdiTableEntries);
-    // Wine answers 0 here; on Windows the count follows the brush and the window.
-    if (before.guiGdi != 0) {
-        EXPECT_EQ(during.guiGdi, before.guiGdi + 1);
-        EXPECT_EQ(after.guiGdi, before.guiGdi);
-    }
-    std::printf("resource counts: %s\n", before.describe().c_str());
-}
 
 TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
 {
@@ -139,14 +135,16 @@ TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
     // which stay for the life of the process.
     for (int n = 0; n < 10; ++n)
         openPlayAndClose(fileFor(1000 + n));
-    StallWatchdog watchdog("opens", opens, 60000);
+    expectCountsFollowAHandleAGdiObjectAndAWindow();
+    Watchdog watchdog(60);
     const ResourceCounts start = ResourceCounts::now();
     for (int n = 0; n < opens; ++n) {
+        watchdog.arm("open " + std::to_string(n) + " of " + std::to_string(opens));
         const CString path = fileFor(n);
         openPlayAndClose(path);
         DeleteFileW(path);
-        watchdog.step();
     }
+    watchdog.disarm();
     ASSERT_TRUE(boxes.texts().empty()) << Narrow(boxes.texts()[0]);
     const ResourceCounts end = ResourceCounts::now();
 

@@ -42,13 +42,16 @@ NullSinkRecorder::NullSinkRecorder(const CString& rawFile, int maxSeconds) : m_r
     const CString target = unixPath(rawFile);
     if (target.IsEmpty())
         return;
+    // The sink this process plays to: the recording hears nothing of other tests.
+    wchar_t sink[64] = L"null";
+    GetEnvironmentVariableW(L"PULSE_SINK", sink, 64);
     CString command;
     // parec must not inherit the test's output: ctest waits for every holder
     // of that pipe, and the recorder outlives the test by design.
     command.Format(L"start.exe /unix /bin/sh -c \"exec >/dev/null 2>&1 </dev/null; "
-                   L"exec /usr/bin/timeout %d /usr/bin/parec -d null.monitor --raw "
+                   L"exec /usr/bin/timeout %d /usr/bin/parec -d %s.monitor --raw "
                    L"--format=s16le --rate=44100 --channels=2 --latency-msec=20 '%s'\"",
-                   maxSeconds, target.GetString());
+                   maxSeconds, sink, target.GetString());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -19,19 +21,6 @@ std::string named(const char* format, ...)
     return text;
 }
 
-void add(std::vector<CorpusFile>& corpus, std::string name, std::string bytes)
-{
-    corpus.push_back({std::move(name), std::move(bytes)});
-}
-
-// The values a size or count field is set to: nothing, the largest ones,
-// and one that points past the end of the file.
-std::vector<uint32_t> sizeValues(const std::string& source, size_t fieldAt)
-{
-    const uint32_t pastEnd = static_cast<uint32_t>(source.size() - fieldAt + 4096);
-    return {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, pastEnd};
-}
-
 uint32_t envNumber(const char* name, uint32_t fallback)
 {
     char text[32] = {};
@@ -40,162 +29,7 @@ uint32_t envNumber(const char* name, uint32_t fallback)
     return static_cast<uint32_t>(strtoul(text, nullptr, 10));
 }
 
-// ---- RIFF WAVE ----
-
-struct Chunk {
-    std::string id;
-    size_t at;  // offset of the chunk header
-    size_t end; // offset after its body and padding
-};
-
-std::vector<Chunk> riffChunks(const std::string& bytes)
-{
-    std::vector<Chunk> chunks;
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        const uint32_t size = ReadLe32(bytes, at + 4);
-        const size_t end = std::min(bytes.size(), at + 8 + size + (size & 1));
-        chunks.push_back({bytes.substr(at, 4), at, end});
-        at = end;
-    }
-    return chunks;
-}
-
-std::string chunkBytes(const std::string& bytes, const Chunk& chunk)
-{
-    return bytes.substr(chunk.at, chunk.end - chunk.at);
-}
-
-std::string riffOf(const std::string& body)
-{
-    std::string bytes = "RIFF____WAVE" + body;
-    WriteLe32(bytes, 4, static_cast<uint32_t>(bytes.size() - 8));
-    return bytes;
-}
-
-// ---- MPEG audio ----
-
-int frameLength(const unsigned char* h)
-{
-    static const int bitrates[16] = {0,   32,  40,  48,  56,  64,  80,  96,
-                                     112, 128, 160, 192, 224, 256, 320, 0};
-    static const int rates[4] = {44100, 48000, 32000, 0};
-    if (h[0] != 0xFF || (h[1] & 0xFE) != 0xFA) // MPEG-1 layer III only: the fixtures are
-        return 0;
-    const int bitrate = bitrates[h[2] >> 4];
-    const int rate = rates[(h[2] >> 2) & 3];
-    if (bitrate == 0 || rate == 0)
-        return 0;
-    return 144000 * bitrate / rate + ((h[2] >> 1) & 1);
-}
-
-std::vector<size_t> mpegFrames(const std::string& bytes)
-{
-    std::vector<size_t> frames;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (size_t at = 0; at + 4 <= bytes.size();) {
-        const int length = frameLength(data + at);
-        if (length == 0) {
-            ++at;
-            continue;
-        }
-        frames.push_back(at);
-        at += length;
-    }
-    return frames;
-}
-
-// Writes value into width bits from bit offset at on, most significant first.
-void setBits(std::string& bytes, size_t at, int width, uint32_t value)
-{
-    for (int i = 0; i < width; ++i, ++at) {
-        const int bit = (value >> (width - 1 - i)) & 1;
-        char& byte = bytes[at / 8];
-        const int mask = 0x80 >> (at % 8);
-        byte = static_cast<char>(bit ? byte | mask : byte & ~mask);
-    }
-}
-
-std::string id3Tag(const unsigned char size[4])
-{
-    std::string tag = "ID3";
-    tag += std::string("\x03\x00\x00", 3);
-    tag.append(reinterpret_cast<const char*>(size), 4);
-    return tag;
-}
-
-// A tag of 64 bytes: a title frame and padding.
-std::string id3TagWithBody()
-{
-    const unsigned char size[4] = {0, 0, 0, 54};
-    std::string frame = "TIT2";
-    frame += std::string("\x00\x00\x00\x06\x00\x00\x00", 7) + "tone!";
-    return id3Tag(size) + frame + std::string(54 - frame.size(), '\0');
-}
-
-// ---- Ogg ----
-
-struct Page {
-    size_t at;
-    size_t headerLength;
-    size_t length; // header and body
-};
-
-std::vector<Page> oggPages(const std::string& bytes)
-{
-    std::vector<Page> pages;
-    for (size_t at = 0; at + 27 <= bytes.size() && bytes.compare(at, 4, "OggS") == 0;) {
-        const size_t segments = static_cast<unsigned char>(bytes[at + 26]);
-        if (at + 27 + segments > bytes.size())
-            break;
-        size_t body = 0;
-        for (size_t i = 0; i < segments; ++i)
-            body += static_cast<unsigned char>(bytes[at + 27 + i]);
-        pages.push_back({at, 27 + segments, 27 + segments + body});
-        at += 27 + segments + body;
-    }
-    return pages;
-}
-
-void fixChecksum(std::string& bytes, const Page& page)
-{
-    const size_t length = std::min(page.length, bytes.size() - page.at);
-    WriteLe32(bytes, page.at + 22, OggPageChecksum(bytes.substr(page.at, length)));
-}
-
-// ---- ASF ----
-
-std::vector<size_t> asfHeaderObjects(const std::string& bytes)
-{
-    std::vector<size_t> objects;
-    if (bytes.size() < 30)
-        return objects;
-    const size_t headerEnd = std::min<size_t>(bytes.size(), ReadLe32(bytes, 16));
-    for (size_t at = 30; at + 24 <= headerEnd && objects.size() < 32;) {
-        objects.push_back(at);
-        const uint32_t size = ReadLe32(bytes, at + 16);
-        if (size < 24)
-            break;
-        at += size;
-    }
-    return objects;
-}
-
-} // namespace
-
-CorpusScale CorpusScale::fromEnvironment()
-{
-    CorpusScale scale;
-    const uint32_t soak = envNumber("TARVISK_SOAK", 0);
-    if (soak == 0)
-        return scale;
-    scale.truncations *= 4 * static_cast<int>(soak);
-    scale.bitFlips *= 20 * static_cast<int>(soak);
-    scale.seed = envNumber("TARVISK_SOAK_SEED", GetTickCount());
-    printf("soak: scale %u, seed %u (TARVISK_SOAK_SEED repeats it)\n", soak, scale.seed);
-    return scale;
-}
-
-uint32_t ReadLe32(const std::string& bytes, size_t at)
+uint32_t le32(const std::string& bytes, size_t at)
 {
     uint32_t value = 0;
     if (at + 4 <= bytes.size())
@@ -203,175 +37,196 @@ uint32_t ReadLe32(const std::string& bytes, size_t at)
     return value;
 }
 
-void WriteLe32(std::string& bytes, size_t at, uint32_t value)
-{
-    if (at + 4 <= bytes.size())
-        memcpy(&bytes[at], &value, 4);
-}
+// One field of a file set: `width` bytes little-endian at `at`, or of a
+// single byte only the bits of `mask`. Fields past the end are left out.
+struct Patch {
+    size_t at;
+    int width;
+    uint32_t value;
+    uint8_t mask = 0xFF;
+};
 
-void WriteLe16(std::string& bytes, size_t at, uint16_t value)
+std::string patched(std::string bytes, const std::vector<Patch>& patches)
 {
-    if (at + 2 <= bytes.size())
-        memcpy(&bytes[at], &value, 2);
-}
-
-void AddTruncations(std::vector<CorpusFile>& corpus, const std::string& source,
-                    const CorpusScale& scale)
-{
-    // The header region byte by byte, then points spread over the whole file.
-    std::vector<size_t> lengths = {0, 1, 3, 4, 7, 8, 11, 12, 16, 20, 24, 36, 40, 44, 45, 64};
-    for (int i = 1; i <= scale.truncations; ++i)
-        lengths.push_back(source.size() * i / (scale.truncations + 1));
-    lengths.push_back(source.size() - 1);
-    std::sort(lengths.begin(), lengths.end());
-    lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-    for (const size_t length : lengths) {
-        if (length < source.size())
-            add(corpus, named("truncated at %zu", length), source.substr(0, length));
+    for (const Patch& p : patches) {
+        if (p.at + p.width > bytes.size())
+            continue;
+        if (p.width == 1)
+            bytes[p.at] = static_cast<char>((bytes[p.at] & ~p.mask) | (p.value & p.mask));
+        else
+            memcpy(&bytes[p.at], &p.value, p.width);
     }
+    return bytes;
 }
 
-void AddBitFlips(std::vector<CorpusFile>& corpus, const std::string& source,
-                 const CorpusScale& scale, std::mt19937& random)
+// Collects the corpus of one source file.
+struct Corpus {
+    Corpus(const std::string& source, const CorpusScale& scale, uint32_t stream)
+        : source(source), scale(scale), random(scale.seed * 31 + stream)
+    {
+    }
+
+    void add(std::string name, std::string bytes)
+    {
+        files.push_back({std::move(name), std::move(bytes)});
+    }
+    // The field at `at` set to each of `values` in turn.
+    void field(const std::string& name, size_t at, int width, std::vector<uint32_t> values)
+    {
+        for (const uint32_t value : values)
+            add(named("%s %u", name.c_str(), value), patched(source, {{at, width, value}}));
+    }
+    // A size or count: nothing, the largest ones, and past the end of the file.
+    void size(const std::string& name, size_t at)
+    {
+        field(name, at, 4,
+              {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF,
+               static_cast<uint32_t>(source.size() - at + 4096)});
+    }
+    // The file cut at many lengths (the header region byte by byte), and
+    // single bits flipped, half of them in the first 512 bytes.
+    void generic(const std::string& base, int truncations, int bitFlips, const char* prefix = "")
+    {
+        std::vector<size_t> lengths = {0, 1, 3, 4, 7, 8, 11, 12, 16, 20, 24, 36, 40, 44, 45, 64};
+        for (int i = 1; i <= truncations; ++i)
+            lengths.push_back(base.size() * i / (truncations + 1));
+        lengths.push_back(base.size() - 1);
+        std::sort(lengths.begin(), lengths.end());
+        lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+        for (const size_t length : lengths) {
+            if (length < base.size())
+                add(named("%struncated at %zu", prefix, length), base.substr(0, length));
+        }
+        for (int i = 0; i < bitFlips && !base.empty(); ++i) {
+            const size_t at = random() % (i % 2 ? base.size() : std::min<size_t>(base.size(), 512));
+            const int bit = static_cast<int>(random() % 8);
+            add(named("%sbit %d of byte %zu flipped", prefix, bit, at),
+                patched(base, {{at, 1, static_cast<uint32_t>(base[at] ^ (1 << bit))}}));
+        }
+    }
+
+    const std::string& source;
+    const CorpusScale& scale;
+    std::mt19937 random;
+    std::vector<CorpusFile> files;
+};
+
+void wavCorpus(Corpus& c)
 {
-    if (source.empty())
+    const std::string& source = c.source;
+    c.generic(source, c.scale.truncations, c.scale.bitFlips);
+    c.size("RIFF size", 4);
+    std::string fmt, data;
+    for (size_t at = 12; at + 8 <= source.size();) {
+        const uint32_t size = le32(source, at + 4);
+        const size_t end = std::min(source.size(), at + 8 + size + (size & 1));
+        const std::string id = source.substr(at, 4);
+        c.size(id + " size", at + 4);
+        if (id == "fmt ") {
+            const size_t body = at + 8;
+            c.field("format tag", body, 2, {0, 2, 3, 0xFFFE, 0xFFFF});
+            c.field("channels", body + 2, 2, {0, 1, 2, 3, 255, 65535});
+            c.field("rate", body + 4, 4, {0, 1, 99, 100, 65535, 0x7FFFFFFF, 0xFFFFFFFF});
+            c.field("bytes per second", body + 8, 4, {0, 1, 0xFFFFFFFF});
+            c.field("block align", body + 12, 2, {0, 1, 3, 65535});
+            c.field("bits", body + 14, 2, {0, 1, 7, 8, 12, 16, 24, 32, 65535});
+            fmt = source.substr(at, end - at);
+        } else if (id == "data") {
+            data = source.substr(at, end - at);
+        }
+        at = end;
+    }
+    if (fmt.empty() || data.empty())
         return;
-    for (int i = 0; i < scale.bitFlips; ++i) {
-        const size_t range = i % 2 ? source.size() : std::min<size_t>(source.size(), 512);
-        const size_t at = random() % range;
-        const int bit = static_cast<int>(random() % 8);
-        std::string bytes = source;
-        bytes[at] = static_cast<char>(bytes[at] ^ (1 << bit));
-        add(corpus, named("bit %d of byte %zu flipped", bit, at), std::move(bytes));
-    }
-}
-
-std::vector<CorpusFile> WavCorpus(const std::string& source, const CorpusScale& scale)
-{
-    std::vector<CorpusFile> corpus;
-    std::mt19937 random(scale.seed * 31 + 1);
-    AddTruncations(corpus, source, scale);
-    AddBitFlips(corpus, source, scale, random);
-
-    for (const uint32_t value : sizeValues(source, 4)) {
-        std::string bytes = source;
-        WriteLe32(bytes, 4, value);
-        add(corpus, named("RIFF size %u", value), std::move(bytes));
-    }
-    const std::vector<Chunk> chunks = riffChunks(source);
-    for (const Chunk& chunk : chunks) {
-        for (const uint32_t value : sizeValues(source, chunk.at + 4)) {
-            std::string bytes = source;
-            WriteLe32(bytes, chunk.at + 4, value);
-            add(corpus, named("%s size %u", chunk.id.c_str(), value), std::move(bytes));
-        }
-    }
-
-    const auto fmt =
-        std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.id == "fmt "; });
-    const auto data =
-        std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.id == "data"; });
-    if (fmt == chunks.end() || data == chunks.end())
-        return corpus;
-    const size_t body = fmt->at + 8;
-    struct Field {
+    const std::string junk("JUNK\x03\x00\x00\x00xyz\x00", 12);
+    const std::string hugeList("LIST\xF0\xFF\xFF\xFF", 8);
+    const std::string shortFmt = patched(fmt.substr(0, 8 + 14), {{4, 4, 14}});
+    const std::string otherFmt = patched(fmt, {{8 + 2, 2, 1}, {8 + 14, 2, 8}});
+    const struct {
         const char* name;
-        size_t offset;
-        int width;
-        std::vector<uint32_t> values;
+        std::string body;
+    } layouts[] = {
+        {"data chunk before fmt chunk", data + fmt},
+        {"no fmt chunk", data},
+        {"no data chunk", fmt},
+        {"no chunks", ""},
+        {"odd-sized chunk before fmt", junk + fmt + data},
+        {"LIST chunk of huge size first", hugeList + fmt + data},
+        {"fmt chunk of 14 bytes", shortFmt + data},
+        {"second fmt chunk after data", fmt + data + otherFmt},
+        {"fmt chunk twice", otherFmt + fmt + data},
+        {"data chunk twice", fmt + data + data},
     };
-    const Field fields[] = {
-        {"format tag", 0, 2, {0, 2, 3, 0xFFFE, 0xFFFF}},
-        {"channels", 2, 2, {0, 1, 2, 3, 255, 65535}},
-        {"rate", 4, 4, {0, 1, 99, 100, 65535, 0x7FFFFFFF, 0xFFFFFFFF}},
-        {"bytes per second", 8, 4, {0, 1, 0xFFFFFFFF}},
-        {"block align", 12, 2, {0, 1, 3, 65535}},
-        {"bits", 14, 2, {0, 1, 7, 8, 12, 16, 24, 32, 65535}},
-    };
-    for (const Field& field : fields) {
-        for (const uint32_t value : field.values) {
-            std::string bytes = source;
-            if (field.width == 2)
-                WriteLe16(bytes, body + field.offset, static_cast<uint16_t>(value));
-            else
-                WriteLe32(bytes, body + field.offset, value);
-            add(corpus, named("%s %u", field.name, value), std::move(bytes));
-        }
+    for (const auto& layout : layouts) {
+        const std::string bytes = "RIFF____WAVE" + layout.body;
+        c.add(layout.name, patched(bytes, {{4, 4, static_cast<uint32_t>(bytes.size() - 8)}}));
     }
-
-    const std::string fmtBytes = chunkBytes(source, *fmt);
-    const std::string dataBytes = chunkBytes(source, *data);
-    std::string junk = "JUNK";
-    junk += std::string("\x03\x00\x00\x00xyz\x00", 8);
-    std::string hugeList = "LIST";
-    hugeList += std::string("\xF0\xFF\xFF\xFF", 4);
-    std::string shortFmt = fmtBytes.substr(0, 8 + 14);
-    WriteLe32(shortFmt, 4, 14);
-    std::string otherFmt = fmtBytes;
-    WriteLe16(otherFmt, 8 + 2, 1);
-    WriteLe16(otherFmt, 8 + 14, 8);
-    add(corpus, "data chunk before fmt chunk", riffOf(dataBytes + fmtBytes));
-    add(corpus, "no fmt chunk", riffOf(dataBytes));
-    add(corpus, "no data chunk", riffOf(fmtBytes));
-    add(corpus, "no chunks", riffOf(""));
-    add(corpus, "odd-sized chunk before fmt", riffOf(junk + fmtBytes + dataBytes));
-    add(corpus, "LIST chunk of huge size first", riffOf(hugeList + fmtBytes + dataBytes));
-    add(corpus, "fmt chunk of 14 bytes", riffOf(shortFmt + dataBytes));
-    add(corpus, "second fmt chunk after data", riffOf(fmtBytes + dataBytes + otherFmt));
-    add(corpus, "fmt chunk twice", riffOf(otherFmt + fmtBytes + dataBytes));
-    add(corpus, "data chunk twice", riffOf(fmtBytes + dataBytes + dataBytes));
-    std::string rifx = source;
-    rifx[3] = 'X';
-    add(corpus, "RIFX instead of RIFF", std::move(rifx));
-    std::string notWave = source;
-    notWave[11] = 'X';
-    add(corpus, "form WAVX", std::move(notWave));
-    return corpus;
+    c.add("RIFX instead of RIFF", patched(source, {{3, 1, 'X'}}));
+    c.add("form WAVX", patched(source, {{11, 1, 'X'}}));
 }
 
-std::vector<CorpusFile> Mp3Corpus(const std::string& source, const CorpusScale& scale)
+// Writes value into width bits from bit offset at on, most significant first.
+void setBits(std::string& bytes, size_t at, int width, uint32_t value)
 {
-    std::vector<CorpusFile> corpus;
-    std::mt19937 random(scale.seed * 31 + 2);
-    const std::string tagged = id3TagWithBody() + source;
-    for (const std::string* base : {&source, &tagged}) {
-        AddTruncations(corpus, *base, scale);
-        AddBitFlips(corpus, *base, scale, random);
+    for (int i = 0; i < width; ++i, ++at) {
+        const int mask = 0x80 >> (at % 8);
+        char& byte = bytes[at / 8];
+        byte = static_cast<char>((value >> (width - 1 - i)) & 1 ? byte | mask : byte & ~mask);
     }
-    for (CorpusFile& file : corpus)
-        file.name = (file.bytes.compare(0, 3, "ID3") == 0 ? "tagged, " : "untagged, ") + file.name;
+}
 
+// Offsets of the MPEG-1 layer III frames (those of the fixtures).
+std::vector<size_t> mpegFrames(const std::string& bytes)
+{
+    static const int bitrates[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                     112, 128, 160, 192, 224, 256, 320, 0};
+    static const int rates[4] = {44100, 48000, 32000, 0};
+    std::vector<size_t> frames;
+    for (size_t at = 0; at + 4 <= bytes.size();) {
+        const auto* h = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+        const int bitrate = bitrates[h[2] >> 4];
+        const int rate = rates[(h[2] >> 2) & 3];
+        if (h[0] != 0xFF || (h[1] & 0xFE) != 0xFA || bitrate == 0 || rate == 0) {
+            ++at;
+            continue;
+        }
+        frames.push_back(at);
+        at += 144000 * bitrate / rate + ((h[2] >> 1) & 1);
+    }
+    return frames;
+}
+
+void mp3Corpus(Corpus& c)
+{
+    const std::string& source = c.source;
+    // An ID3v2.3 tag of 64 bytes: a title frame and padding.
+    std::string tag("ID3\x03\x00\x00\x00\x00\x00\x36TIT2\x00\x00\x00\x06\x00\x00\x00tone!", 26);
+    tag.resize(64, '\0');
+    const std::string tagged = tag + source;
+    c.generic(source, c.scale.truncations, c.scale.bitFlips, "untagged, ");
+    c.generic(tagged, c.scale.truncations, c.scale.bitFlips, "tagged, ");
     // ID3v2 size bytes of 0x80 and over at each place, zero, huge and past the end.
     for (int place = 0; place < 4; ++place) {
-        for (const unsigned char value : {0x80, 0xC5, 0xFF}) {
-            unsigned char size[4] = {0, 0, 0, 54};
-            size[place] = value;
-            add(corpus, named("ID3 size byte %d = 0x%02X", place, value),
-                id3Tag(size) + tagged.substr(10));
-        }
+        for (const uint32_t value : {0x80, 0xC5, 0xFF})
+            c.add(named("ID3 size byte %d = 0x%02X", place, value),
+                  patched(tagged, {{6u + place, 1, value}}));
     }
-    const unsigned char zero[4] = {0, 0, 0, 0};
-    const unsigned char huge[4] = {0x7F, 0x7F, 0x7F, 0x7F};
-    const unsigned char pastEnd[4] = {0x00, 0x7F, 0x7F, 0x7F}; // 2 MB, more than the file
-    add(corpus, "ID3 size 0", id3Tag(zero) + tagged.substr(10));
-    add(corpus, "ID3 size 256 MB", id3Tag(huge) + tagged.substr(10));
-    add(corpus, "ID3 size past the end", id3Tag(pastEnd) + tagged.substr(10));
-    add(corpus, "ID3 tag without audio", id3TagWithBody());
-    std::string badVersion = tagged;
-    badVersion[3] = '\xFF';
-    add(corpus, "ID3 version 0xFF", std::move(badVersion));
-    add(corpus, "ID3 header only", tagged.substr(0, 10));
+    c.add("ID3 size 0", patched(tagged, {{6, 4, 0}}));
+    c.add("ID3 size 256 MB", patched(tagged, {{6, 4, 0x7F7F7F7F}}));
+    c.add("ID3 size past the end", patched(tagged, {{6, 4, 0x7F7F7F00}})); // 2 MB
+    c.add("ID3 tag without audio", tag);
+    c.add("ID3 version 0xFF", patched(tagged, {{3, 1, 0xFF}}));
+    c.add("ID3 header only", tagged.substr(0, 10));
 
     const std::vector<size_t> frames = mpegFrames(source);
     if (frames.size() < 4)
-        return corpus;
-    struct HeaderChange {
+        return;
+    const struct {
         const char* name;
         int byte;
-        unsigned char mask;
-        unsigned char value;
-    };
-    const HeaderChange changes[] = {
+        uint8_t mask;
+        uint8_t value;
+    } changes[] = {
         {"free-format bitrate", 2, 0xF0, 0x00},
         {"bitrate index 15", 2, 0xF0, 0xF0},
         {"lowest bitrate", 2, 0xF0, 0x10},
@@ -390,226 +245,190 @@ std::vector<CorpusFile> Mp3Corpus(const std::string& source, const CorpusScale& 
         {"joint stereo with all modes", 3, 0xF0, 0x70},
         {"reserved emphasis", 3, 0x03, 0x02},
     };
-    const size_t picks[] = {0, 1, frames.size() / 2, frames.size() - 1};
-    for (const size_t pick : picks) {
+    for (const size_t pick : {size_t{0}, size_t{1}, frames.size() / 2, frames.size() - 1}) {
         const size_t at = frames[pick];
-        for (const HeaderChange& change : changes) {
-            std::string bytes = source;
-            bytes[at + change.byte] =
-                static_cast<char>((bytes[at + change.byte] & ~change.mask) | change.value);
-            add(corpus, named("frame %zu: %s", pick, change.name), std::move(bytes));
-        }
+        const size_t next = pick + 1 < frames.size() ? frames[pick + 1] : source.size();
+        for (const auto& change : changes)
+            c.add(named("frame %zu: %s", pick, change.name),
+                  patched(source, {{at + change.byte, 1, change.value, change.mask}}));
         // Side information: the back pointer at its largest (511 bytes into
         // data that was never there), then every field at its largest.
-        std::string backPointer = source;
-        backPointer[at + 4] = '\xFF';
-        backPointer[at + 5] = static_cast<char>(backPointer[at + 5] | 0x80);
-        add(corpus, named("frame %zu: main data 511 bytes back", pick), std::move(backPointer));
+        c.add(named("frame %zu: main data 511 bytes back", pick),
+              patched(source, {{at + 4, 1, 0xFF}, {at + 5, 1, 0x80, 0x80}}));
         std::string allOnes = source;
         std::fill_n(allOnes.begin() + at + 4, 32, '\xFF');
-        add(corpus, named("frame %zu: side information all ones", pick), std::move(allOnes));
-        std::string allOnesBody = source;
-        const size_t next = pick + 1 < frames.size() ? frames[pick + 1] : source.size();
-        std::fill(allOnesBody.begin() + at + 4, allOnesBody.begin() + next, '\xFF');
-        add(corpus, named("frame %zu: whole frame all ones", pick), std::move(allOnesBody));
+        c.add(named("frame %zu: side information all ones", pick), allOnes);
+        std::fill(allOnes.begin() + at + 4, allOnes.begin() + next, '\xFF');
+        c.add(named("frame %zu: whole frame all ones", pick), std::move(allOnes));
         std::string randomBody = source;
         for (size_t i = at + 4; i < next; ++i)
-            randomBody[i] = static_cast<char>(random());
-        add(corpus, named("frame %zu: random body", pick), std::move(randomBody));
+            randomBody[i] = static_cast<char>(c.random());
+        c.add(named("frame %zu: random body", pick), std::move(randomBody));
+        // The first granule of the first channel: main data from this frame,
+        // no Huffman bits at all, yet 288 value pairs to decode from the
+        // largest table, which reads far past the granule's bits.
+        std::string pairs = source;
+        const size_t sideInfo = (at + 4) * 8;
+        setBits(pairs, sideInfo, 9, 0);            // main_data_begin
+        setBits(pairs, sideInfo + 20, 12, 0);      // part2_3_length
+        setBits(pairs, sideInfo + 32, 9, 288);     // big_values
+        setBits(pairs, sideInfo + 49, 4, 0);       // scalefac_compress: no scale factor bits
+        setBits(pairs, sideInfo + 53, 1, 0);       // no window switching
+        setBits(pairs, sideInfo + 54, 15, 0x7FFF); // table_select 31, 31, 31
+        c.add(named("frame %zu: 288 value pairs in a granule without bits", pick),
+              std::move(pairs));
     }
-    // MPEG-1 side information of the first granule of the first channel,
-    // in bits after the header: main data from this frame, no Huffman bits
-    // at all, yet 288 value pairs to decode from the largest table. The
-    // decoder reads the pairs far past the granule's bits.
-    for (const size_t pick : picks) {
-        std::string bytes = source;
-        const size_t sideInfo = (frames[pick] + 4) * 8;
-        setBits(bytes, sideInfo, 9, 0);            // main_data_begin
-        setBits(bytes, sideInfo + 20, 12, 0);      // part2_3_length
-        setBits(bytes, sideInfo + 32, 9, 288);     // big_values
-        setBits(bytes, sideInfo + 49, 4, 0);       // scalefac_compress: no scale factor bits
-        setBits(bytes, sideInfo + 53, 1, 0);       // no window switching
-        setBits(bytes, sideInfo + 54, 15, 0x7FFF); // table_select 31, 31, 31
-        add(corpus, named("frame %zu: 288 value pairs in a granule without bits", pick),
-            std::move(bytes));
-    }
-    // Headers and nothing else, and headers followed by side information
-    // that sends every granule far past its frame.
-    std::string headersOnly;
+    // Headers and nothing else, and free-format frames whose side
+    // information sends every granule far past its frame.
+    std::string headersOnly, freeFormat;
     for (int i = 0; i < 200; ++i)
         headersOnly += source.substr(frames[0], 4);
-    add(corpus, "200 frame headers without bodies", std::move(headersOnly));
-    std::string freeFormat;
     for (int i = 0; i < 50; ++i)
         freeFormat += std::string("\xFF\xFB\x00\x00", 4) + std::string(200, '\xFF');
-    add(corpus, "free-format frames all ones", std::move(freeFormat));
-    return corpus;
+    c.add("200 frame headers without bodies", std::move(headersOnly));
+    c.add("free-format frames all ones", std::move(freeFormat));
 }
 
-std::vector<CorpusFile> OggCorpus(const std::string& source, const CorpusScale& scale)
+uint32_t oggPageChecksum(const std::string& bytes, size_t at, size_t length)
 {
-    std::vector<CorpusFile> corpus;
-    std::mt19937 random(scale.seed * 31 + 3);
-    AddTruncations(corpus, source, scale);
-    AddBitFlips(corpus, source, scale, random);
+    uint32_t crc = 0;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= static_cast<uint32_t>(i >= 22 && i < 26 ? 0 : static_cast<uint8_t>(bytes[at + i]))
+               << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 0x80000000 ? (crc << 1) ^ 0x04C11DB7 : crc << 1;
+    }
+    return crc;
+}
 
-    const std::vector<Page> pages = oggPages(source);
-    if (pages.size() < 3)
-        return corpus;
-    // A page changed and its checksum made right, so libvorbis sees the change.
-    auto changed = [&](const char* name, const Page& page, auto&& change) {
-        std::string bytes = source;
-        change(bytes);
-        fixChecksum(bytes, page);
-        add(corpus, name, std::move(bytes));
+void oggCorpus(Corpus& c)
+{
+    const std::string& source = c.source;
+    c.generic(source, c.scale.truncations, c.scale.bitFlips);
+    struct Page {
+        size_t at, headerLength, length; // length: header and body
     };
-    const Page& first = pages[0];
+    std::vector<Page> pages;
+    for (size_t at = 0; at + 27 <= source.size() && source.compare(at, 4, "OggS") == 0;) {
+        const size_t segments = static_cast<uint8_t>(source[at + 26]);
+        size_t length = 27 + segments;
+        for (size_t i = 0; i < segments && at + 27 + i < source.size(); ++i)
+            length += static_cast<uint8_t>(source[at + 27 + i]);
+        pages.push_back({at, 27 + segments, length});
+        at += length;
+    }
+    if (pages.size() < 3)
+        return;
+    // A page changed and its checksum made right, so libvorbis sees the change.
+    const auto page = [&](const std::string& name, const Page& p, std::vector<Patch> patches) {
+        std::string bytes = patched(source, patches);
+        const size_t length = std::min(p.length, bytes.size() - p.at);
+        c.add(name, patched(bytes, {{p.at + 22, 4, oggPageChecksum(bytes, p.at, length)}}));
+    };
+    const auto pageField = [&](const char* name, const Page& p, size_t at, int width,
+                               std::vector<uint32_t> values) {
+        for (const uint32_t value : values)
+            page(named("%s %u", name, value), p, {{at, width, value}});
+    };
+    const Page &first = pages[0], &second = pages[1], &audio = pages[2], &last = pages.back();
     const size_t ident = first.at + first.headerLength; // the identification packet
-    for (const uint32_t channels : {0u, 1u, 2u, 9u, 255u}) {
-        changed(named("%u channels", channels).c_str(), first,
-                [&](std::string& b) { b[ident + 11] = static_cast<char>(channels); });
-    }
-    for (const uint32_t rate : {0u, 1u, 99u, 65535u, 0x80000000u, 0xFFFFFFFFu}) {
-        changed(named("rate %u", rate).c_str(), first,
-                [&](std::string& b) { WriteLe32(b, ident + 12, rate); });
-    }
-    for (const int blocksizes : {0x00, 0x55, 0x66, 0xB6, 0xDD, 0xEE, 0xFF}) {
-        changed(named("block sizes 0x%02X", blocksizes).c_str(), first,
-                [&](std::string& b) { b[ident + 28] = static_cast<char>(blocksizes); });
-    }
-    changed("identification framing bit 0", first, [&](std::string& b) { b[ident + 29] = 0; });
-    changed("vorbis version 1", first, [&](std::string& b) { WriteLe32(b, ident + 7, 1); });
-    changed("identification packet type 5", first, [&](std::string& b) { b[ident] = 5; });
-
-    const Page& second = pages[1];
+    pageField("channels", first, ident + 11, 1, {0, 1, 2, 9, 255});
+    pageField("rate", first, ident + 12, 4, {0, 1, 99, 65535, 0x80000000, 0xFFFFFFFF});
+    pageField("block sizes", first, ident + 28, 1, {0x00, 0x55, 0x66, 0xB6, 0xDD, 0xEE, 0xFF});
+    pageField("identification framing bit", first, ident + 29, 1, {0});
+    pageField("vorbis version", first, ident + 7, 4, {1});
+    pageField("identification packet type", first, ident, 1, {5});
     const size_t comment = second.at + second.headerLength;
-    for (const uint32_t length : {0x7FFFFFFFu, 0xFFFFFFFFu, 4000u}) {
-        changed(named("vendor length %u", length).c_str(), second,
-                [&](std::string& b) { WriteLe32(b, comment + 7, length); });
-    }
-    const uint32_t vendorLength = ReadLe32(source, comment + 7);
-    changed("comment count 0xFFFFFFFF", second,
-            [&](std::string& b) { WriteLe32(b, comment + 11 + vendorLength, 0xFFFFFFFF); });
+    const uint32_t vendorLength = le32(source, comment + 7);
+    pageField("vendor length", second, comment + 7, 4, {0x7FFFFFFF, 0xFFFFFFFF, 4000});
+    pageField("comment count", second, comment + 11 + vendorLength, 4, {0xFFFFFFFF});
     // The setup packet follows the comment packet: codebooks, floors,
     // residues and modes, parsed by libvorbis alone.
     const size_t setupFrom = comment + 11 + vendorLength;
     const size_t setupTo = std::min(source.size(), second.at + second.length);
-    for (int i = 0; i < scale.bitFlips && setupTo > setupFrom; ++i) {
-        const size_t at = setupFrom + random() % (setupTo - setupFrom);
-        const int bit = static_cast<int>(random() % 8);
-        changed(named("header page bit %d of byte %zu flipped", bit, at).c_str(), second,
-                [&](std::string& b) { b[at] = static_cast<char>(b[at] ^ (1 << bit)); });
-        const unsigned char value = static_cast<unsigned char>(random());
-        changed(named("header page byte %zu = 0x%02X", at, value).c_str(), second,
-                [&](std::string& b) { b[at] = static_cast<char>(value); });
+    for (int i = 0; i < c.scale.bitFlips && setupTo > setupFrom; ++i) {
+        const size_t at = setupFrom + c.random() % (setupTo - setupFrom);
+        const int bit = static_cast<int>(c.random() % 8);
+        page(named("header page bit %d of byte %zu flipped", bit, at), second,
+             {{at, 1, static_cast<uint32_t>(source[at] ^ (1 << bit))}});
+        const uint8_t value = static_cast<uint8_t>(c.random());
+        page(named("header page byte %zu = 0x%02X", at, value), second, {{at, 1, value}});
     }
-    for (int i = 0; i < scale.bitFlips; ++i) {
-        const Page& page = pages[2 + random() % (pages.size() - 2)];
-        const size_t at =
-            page.at + page.headerLength + random() % (page.length - page.headerLength);
-        const unsigned char value = static_cast<unsigned char>(random());
-        changed(named("audio byte %zu = 0x%02X", at, value).c_str(), page,
-                [&](std::string& b) { b[at] = static_cast<char>(value); });
+    for (int i = 0; i < c.scale.bitFlips; ++i) {
+        const Page& p = pages[2 + c.random() % (pages.size() - 2)];
+        const size_t at = p.at + p.headerLength + c.random() % (p.length - p.headerLength);
+        const uint8_t value = static_cast<uint8_t>(c.random());
+        page(named("audio byte %zu = 0x%02X", at, value), p, {{at, 1, value}});
     }
-
-    const Page& audio = pages[2];
-    const Page& last = pages.back();
-    changed("granule -1 on the first audio page", audio, [&](std::string& b) {
-        WriteLe32(b, audio.at + 6, 0xFFFFFFFF);
-        WriteLe32(b, audio.at + 10, 0xFFFFFFFF);
-    });
-    changed("huge granule on the last page", last,
-            [&](std::string& b) { WriteLe32(b, last.at + 10, 0x7FFFFFFF); });
-    changed("granule 0 on the last page", last, [&](std::string& b) {
-        WriteLe32(b, last.at + 6, 0);
-        WriteLe32(b, last.at + 10, 0);
-    });
-    changed("other serial number on an audio page", audio,
-            [&](std::string& b) { b[audio.at + 14] = static_cast<char>(b[audio.at + 14] ^ 0x5A); });
-    changed("begin of stream flag on an audio page", audio,
-            [&](std::string& b) { b[audio.at + 5] = 0x02; });
-    changed("end of stream flag on the first audio page", audio,
-            [&](std::string& b) { b[audio.at + 5] = 0x04; });
-    changed("continued flag on the first page", first,
-            [&](std::string& b) { b[first.at + 5] = 0x01; });
-    changed("stream structure version 1", audio, [&](std::string& b) { b[audio.at + 4] = 1; });
-    changed("lacing value 0 in the header page", second,
-            [&](std::string& b) { b[second.at + 27] = 0; });
-    changed("lacing values all 255 in an audio page", audio, [&](std::string& b) {
-        std::fill_n(b.begin() + audio.at + 27, audio.headerLength - 27, '\xFF');
-    });
-    changed("no segments in an audio page", audio, [&](std::string& b) { b[audio.at + 26] = 0; });
-    std::string swapped =
-        source.substr(0, pages[1].at) + source.substr(pages[2].at, pages[2].length) +
-        source.substr(pages[1].at, pages[1].length) + source.substr(pages[2].at + pages[2].length);
-    add(corpus, "header page and first audio page swapped", std::move(swapped));
-    add(corpus, "without the identification page", source.substr(pages[1].at));
-    add(corpus, "headers only", source.substr(0, pages[2].at));
-    return corpus;
+    page("granule -1 on the first audio page", audio,
+         {{audio.at + 6, 4, 0xFFFFFFFF}, {audio.at + 10, 4, 0xFFFFFFFF}});
+    page("huge granule on the last page", last, {{last.at + 10, 4, 0x7FFFFFFF}});
+    page("granule 0 on the last page", last, {{last.at + 6, 4, 0}, {last.at + 10, 4, 0}});
+    page("other serial number on an audio page", audio,
+         {{audio.at + 14, 1, static_cast<uint32_t>(source[audio.at + 14] ^ 0x5A)}});
+    page("begin of stream flag on an audio page", audio, {{audio.at + 5, 1, 0x02}});
+    page("end of stream flag on the first audio page", audio, {{audio.at + 5, 1, 0x04}});
+    page("continued flag on the first page", first, {{first.at + 5, 1, 0x01}});
+    page("stream structure version 1", audio, {{audio.at + 4, 1, 1}});
+    page("lacing value 0 in the header page", second, {{second.at + 27, 1, 0}});
+    std::vector<Patch> fullLacing;
+    for (size_t at = audio.at + 27; at < audio.at + audio.headerLength; ++at)
+        fullLacing.push_back({at, 1, 0xFF});
+    page("lacing values all 255 in an audio page", audio, fullLacing);
+    page("no segments in an audio page", audio, {{audio.at + 26, 1, 0}});
+    c.add("header page and first audio page swapped",
+          source.substr(0, second.at) + source.substr(audio.at, audio.length) +
+              source.substr(second.at, second.length) + source.substr(audio.at + audio.length));
+    c.add("without the identification page", source.substr(second.at));
+    c.add("headers only", source.substr(0, audio.at));
 }
 
-std::vector<CorpusFile> AsfCorpus(const std::string& source, const CorpusScale& scale)
+void asfCorpus(Corpus& c)
 {
-    std::vector<CorpusFile> corpus;
-    std::mt19937 random(scale.seed * 31 + 4);
+    const std::string& source = c.source;
     // The Windows Media runtime under test is slow to start: fewer of the
     // generic mutations, all of the structural ones.
-    CorpusScale generic = scale;
-    generic.truncations = std::max(4, scale.truncations / 4);
-    generic.bitFlips = std::max(4, scale.bitFlips / 3);
-    AddTruncations(corpus, source, generic);
-    AddBitFlips(corpus, source, generic, random);
+    c.generic(source, std::max(4, c.scale.truncations / 4), std::max(4, c.scale.bitFlips / 3));
     if (source.size() < 30)
-        return corpus;
-    for (const uint32_t value : sizeValues(source, 16)) {
-        std::string bytes = source;
-        WriteLe32(bytes, 16, value);
-        add(corpus, named("header object size %u", value), std::move(bytes));
-    }
-    for (const uint32_t count : {0u, 1u, 0xFFFFFFFFu}) {
-        std::string bytes = source;
-        WriteLe32(bytes, 24, count);
-        add(corpus, named("header object count %u", count), std::move(bytes));
-    }
-    const std::vector<size_t> objects = asfHeaderObjects(source);
-    for (size_t i = 0; i < objects.size() && i < 6; ++i) {
-        for (const uint32_t value : {0u, 1u, 0xFFFFFFFFu}) {
-            std::string bytes = source;
-            WriteLe32(bytes, objects[i] + 16, value);
-            add(corpus, named("object %zu size %u", i, value), std::move(bytes));
-        }
+        return;
+    c.size("header object size", 16);
+    c.field("header object count", 24, 4, {0, 1, 0xFFFFFFFF});
+    const size_t headerEnd = std::min<size_t>(source.size(), le32(source, 16));
+    for (size_t at = 30, i = 0; at + 24 <= headerEnd && i < 6; ++i) {
+        c.field(named("object %zu size", i), at + 16, 4, {0, 1, 0xFFFFFFFF});
+        const uint32_t size = le32(source, at + 16);
+        if (size < 24)
+            break;
+        at += size;
     }
     // The data object follows the header; its size and packet count.
-    const size_t dataObject = ReadLe32(source, 16);
-    if (dataObject + 50 <= source.size()) {
-        for (const uint32_t value : {0u, 0xFFFFFFFFu}) {
-            std::string size = source;
-            WriteLe32(size, dataObject + 16, value);
-            add(corpus, named("data object size %u", value), std::move(size));
-            std::string packets = source;
-            WriteLe32(packets, dataObject + 40, value);
-            add(corpus, named("data packet count %u", value), std::move(packets));
-        }
+    if (headerEnd + 50 <= source.size()) {
+        c.field("data object size", headerEnd + 16, 4, {0, 0xFFFFFFFF});
+        c.field("data packet count", headerEnd + 40, 4, {0, 0xFFFFFFFF});
     }
-    return corpus;
 }
 
-uint32_t OggPageChecksum(const std::string& page)
+} // namespace
+
+CorpusScale CorpusScale::fromEnvironment()
 {
-    static const auto table = [] {
-        std::vector<uint32_t> entries(256);
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t r = i << 24;
-            for (int bit = 0; bit < 8; ++bit)
-                r = r & 0x80000000 ? (r << 1) ^ 0x04C11DB7 : r << 1;
-            entries[i] = r;
-        }
-        return entries;
-    }();
-    uint32_t crc = 0;
-    for (size_t i = 0; i < page.size(); ++i) {
-        const unsigned char byte = i >= 22 && i < 26 ? 0 : static_cast<unsigned char>(page[i]);
-        crc = (crc << 8) ^ table[((crc >> 24) & 0xFF) ^ byte];
-    }
-    return crc;
+    CorpusScale scale;
+    const uint32_t soak = envNumber("TARVISK_SOAK", 0);
+    if (soak == 0)
+        return scale;
+    scale.truncations *= 4 * static_cast<int>(soak);
+    scale.bitFlips *= 20 * static_cast<int>(soak);
+    scale.seed = envNumber("TARVISK_SOAK_SEED", GetTickCount());
+    printf("soak: scale %u, seed %u (TARVISK_SOAK_SEED repeats it)\n", soak, scale.seed);
+    return scale;
+}
+
+std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source,
+                                   const CorpusScale& scale)
+{
+    using Maker = void (*)(Corpus&);
+    const Maker makers[] = {wavCorpus, mp3Corpus, oggCorpus, asfCorpus};
+    Corpus corpus(source, scale, static_cast<uint32_t>(format) + 1);
+    makers[static_cast<int>(format)](corpus);
+    return std::move(corpus.files);
 }

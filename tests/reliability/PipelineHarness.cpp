@@ -6,66 +6,19 @@
 #include "infra/Settings.h"
 #include "playback/WavPlayer.h"
 
+#include "playback/PlaybackFixtures.h"
 #include "support/AudioFixtures.h"
 #include "support/MessageBoxWatcher.h"
 
-#include <cstdio>
 #include <cstring>
-
-Watchdog::Watchdog(DWORD seconds)
-    : m_bound(seconds), m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr))
-{
-    InitializeCriticalSection(&m_lock);
-    m_thread = std::thread([this] { run(); });
-}
-
-Watchdog::~Watchdog()
-{
-    m_stop = true;
-    SetEvent(m_wake);
-    m_thread.join();
-    CloseHandle(m_wake);
-    DeleteCriticalSection(&m_lock);
-}
-
-void Watchdog::arm(const std::string& label)
-{
-    EnterCriticalSection(&m_lock);
-    m_label = label;
-    m_deadline = GetTickCount64() + m_bound * 1000ull;
-    LeaveCriticalSection(&m_lock);
-}
-
-void Watchdog::disarm()
-{
-    EnterCriticalSection(&m_lock);
-    m_deadline = 0;
-    LeaveCriticalSection(&m_lock);
-}
-
-void Watchdog::run()
-{
-    while (!m_stop) {
-        WaitForSingleObject(m_wake, 200);
-        EnterCriticalSection(&m_lock);
-        const bool overrun = m_deadline != 0 && GetTickCount64() > m_deadline;
-        if (overrun) {
-            fprintf(stderr, "HANG: \"%s\" did not finish within %lu s\n", m_label.c_str(),
-                    static_cast<unsigned long>(m_bound));
-            fflush(stderr);
-            fflush(stdout);
-            TerminateProcess(GetCurrentProcess(), 3);
-        }
-        LeaveCriticalSection(&m_lock);
-    }
-}
 
 PipelineHarness::PipelineHarness(const CString& workFolder) : m_work(workFolder)
 {
     CommonKeys(&m_store, &m_hostInfo);
     MVSettingsKeys(&m_store);
     GetMVSettings().SetWorkFolder(m_work);
-    document.attach(nullptr, &m_view);
+    view.document = &document;
+    document.attach(nullptr, &view);
 }
 
 PipelineHarness::~PipelineHarness()
@@ -88,11 +41,9 @@ void PipelineHarness::clearWorkFiles() const
 
 OpenOutcome PipelineHarness::open(const CString& input)
 {
-    OpenOutcome outcome;
     MessageBoxWatcher boxes;
-    outcome.opened = document.openInputFile(input, nullptr, 0);
-    outcome.boxes = boxes.texts();
-    return outcome;
+    const bool opened = document.openInputFile(input, nullptr, 0);
+    return {opened, boxes.texts()};
 }
 
 std::string PipelineHarness::checkAfterFailure()
@@ -107,8 +58,7 @@ std::string PipelineHarness::checkAfterFailure()
         problems += " cut region left valid;";
     if (FileExists(workFile(L"temp.dat")))
         problems += " DAT file left behind;";
-    const CString tempWav = workFile(L"temp.in");
-    if (FileExists(tempWav) && !IsCompleteWav(tempWav))
+    if (FileExists(workFile(L"temp.in")) && !IsCompleteWav(workFile(L"temp.in")))
         problems += " half-written temporary WAV file left behind;";
     return problems;
 }
@@ -120,8 +70,7 @@ std::string PipelineHarness::checkAfterSuccess() const
         problems += " busy flag left up;";
     if (document.getWavPath().IsEmpty())
         problems += " no WAV path;";
-    const CString tempWav = workFile(L"temp.in");
-    if (document.getWavPath() == tempWav && !IsCompleteWav(tempWav))
+    if (document.getWavPath() == workFile(L"temp.in") && !IsCompleteWav(workFile(L"temp.in")))
         problems += " temporary WAV file incomplete;";
     // The DAT file holds one byte per step frames of the samples the WAV
     // reader delivers, however the builder cut them into blocks.
@@ -136,47 +85,28 @@ std::string PipelineHarness::checkAfterSuccess() const
         const uint64_t step = format.nSamplesPerSec / 100;
         const uint64_t expected = (frames + step - 1) / step;
         const uint64_t actual = ReadFileBytes(document.getDatPath()).size();
-        if (actual != expected) {
-            char text[120];
-            snprintf(text, sizeof(text), " DAT file of %llu bytes for %llu frames (expected %llu);",
-                     static_cast<unsigned long long>(actual),
-                     static_cast<unsigned long long>(frames),
-                     static_cast<unsigned long long>(expected));
-            problems += text;
-        }
+        if (actual != expected)
+            problems += " DAT file of " + std::to_string(actual) + " bytes for " +
+                        std::to_string(frames) + " frames (expected " + std::to_string(expected) +
+                        ");";
     } catch (const CKestraException& e) {
         problems += " opened WAV file cannot be read again: " + Narrow(e.message()) + ";";
     }
     return problems;
 }
 
-namespace {
-
-class FinishWait : public CWavPlayerCallBack {
-public:
-    FinishWait() : finished(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-    ~FinishWait() { CloseHandle(finished); }
-    void onPlayingFinished(bool failed) override
-    {
-        error = failed;
-        SetEvent(finished);
-    }
-    HANDLE finished;
-    std::atomic<bool> error = false;
-};
-
-} // namespace
-
 bool PipelineHarness::playTail(const CString& wavPath, int64_t durationMs)
 {
-    FinishWait wait;
-    CWavPlayer player(&wait);
+    FinishProbe probe;
+    CWavPlayer player(&probe);
     const int64_t start = durationMs > 60 ? durationMs - 60 : 0;
     if (!player.play(wavPath, start, durationMs + 500, &document.cutRegion()))
         return true;
-    WaitForSingleObject(wait.finished, INFINITE);
+    // The watchdog of the caller bounds a player that never reports.
+    while (!probe.waitForFinish()) {
+    }
     player.stop();
-    return wait.error;
+    return probe.lastError;
 }
 
 CString resourceText(UINT id)

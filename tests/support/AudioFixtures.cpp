@@ -2,21 +2,16 @@
 
 #include "TempDir.h"
 
+#include <windows.h>
+
 #include <cstring>
 
 namespace {
 
-uint32_t le32(const std::string& bytes, size_t at)
+template <typename T> T le(const std::string& bytes, size_t at)
 {
-    uint32_t value = 0;
-    memcpy(&value, bytes.data() + at, 4);
-    return value;
-}
-
-uint16_t le16(const std::string& bytes, size_t at)
-{
-    uint16_t value = 0;
-    memcpy(&value, bytes.data() + at, 2);
+    T value = 0;
+    memcpy(&value, bytes.data() + at, sizeof(T));
     return value;
 }
 
@@ -25,16 +20,11 @@ void put32(std::string& bytes, uint32_t value)
     bytes.append(reinterpret_cast<const char*>(&value), 4);
 }
 
-void put16(std::string& bytes, uint16_t value)
-{
-    bytes.append(reinterpret_cast<const char*>(&value), 2);
-}
-
 } // namespace
 
 CString FixturePath(const wchar_t* name)
 {
-    CString folder = ExecutableFolder(); // bin
+    CString folder = ExecutableFolder();             // bin
     folder = folder.Left(folder.ReverseFind(L'\\')); // build folder
     return folder + L"\\fixtures\\" + name;
 }
@@ -48,15 +38,15 @@ WavFileContents ReadWavFile(const wchar_t* path)
     bool haveFormat = false;
     for (size_t at = 12; at + 8 <= bytes.size();) {
         const std::string id = bytes.substr(at, 4);
-        const uint32_t size = le32(bytes, at + 4);
+        const uint32_t size = le<uint32_t>(bytes, at + 4);
         const size_t body = at + 8;
         if (id == "fmt " && size >= 16 && body + 16 <= bytes.size()) {
-            wav.formatTag = le16(bytes, body);
-            wav.channels = le16(bytes, body + 2);
-            wav.sampleRate = le32(bytes, body + 4);
-            wav.avgBytesPerSec = le32(bytes, body + 8);
-            wav.blockAlign = le16(bytes, body + 12);
-            wav.bitsPerSample = le16(bytes, body + 14);
+            wav.formatTag = le<uint16_t>(bytes, body);
+            wav.channels = le<uint16_t>(bytes, body + 2);
+            wav.sampleRate = le<uint32_t>(bytes, body + 4);
+            wav.avgBytesPerSec = le<uint32_t>(bytes, body + 8);
+            wav.blockAlign = le<uint16_t>(bytes, body + 12);
+            wav.bitsPerSample = le<uint16_t>(bytes, body + 14);
             haveFormat = true;
         } else if (id == "data") {
             wav.samples = bytes.substr(body, size);
@@ -72,16 +62,13 @@ std::string MakeWavBytes(uint16_t formatTag, uint16_t channels, uint32_t sampleR
                          uint16_t bitsPerSample, const std::string& samples)
 {
     const uint16_t blockAlign = static_cast<uint16_t>(channels * bitsPerSample / 8);
+    const PCMWAVEFORMAT format{
+        {formatTag, channels, sampleRate, sampleRate * blockAlign, blockAlign}, bitsPerSample};
     std::string bytes = "RIFF";
     put32(bytes, static_cast<uint32_t>(36 + samples.size()));
     bytes += "WAVEfmt ";
-    put32(bytes, 16);
-    put16(bytes, formatTag);
-    put16(bytes, channels);
-    put32(bytes, sampleRate);
-    put32(bytes, sampleRate * blockAlign);
-    put16(bytes, blockAlign);
-    put16(bytes, bitsPerSample);
+    put32(bytes, sizeof(format));
+    bytes.append(reinterpret_cast<const char*>(&format), sizeof(format));
     bytes += "data";
     put32(bytes, static_cast<uint32_t>(samples.size()));
     return bytes + samples;

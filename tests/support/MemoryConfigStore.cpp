@@ -24,46 +24,30 @@ VLConfigKey* MemoryConfigStore::AddKey(VLConfigSection* section, const CString& 
     return &m_keys.back();
 }
 
-int MemoryConfigStore::GetInt(VLConfigKey* key)
-{
-    return static_cast<int>(wcstol(key->value, nullptr, 10));
-}
-
-double MemoryConfigStore::GetDouble(VLConfigKey* key)
-{
-    return wcstod(key->value, nullptr);
-}
-
-bool MemoryConfigStore::GetBool(VLConfigKey* key)
-{
-    return key->value.CompareNoCase(L"true") == 0 || wcstol(key->value, nullptr, 10) != 0;
-}
-
-void MemoryConfigStore::SetInt(VLConfigKey* key, int value)
-{
-    key->value.Format(L"%d", value);
-}
-
 void MemoryConfigStore::preset(const CString& section, const CString& key, const CString& value)
 {
     m_presets[{section, key}] = value;
 }
 
+VLConfigKey* MemoryConfigStore::find(const CString& section, const CString& key) const
+{
+    for (const auto& record : m_keys) {
+        if (record.section->name == section && record.name == key)
+            return const_cast<VLConfigKey*>(&record);
+    }
+    return nullptr;
+}
+
 void MemoryConfigStore::set(const CString& section, const CString& key, const CString& value)
 {
-    for (auto& record : m_keys) {
-        if (record.section->name == section && record.name == key)
-            record.value = value;
-    }
+    if (VLConfigKey* record = find(section, key))
+        record->value = value;
 }
 
 const CString* MemoryConfigStore::value(const CString& section, const CString& key) const
 {
-    for (const auto& record : m_keys) {
-        if (record.section->name == section && record.name == key)
-            return &record.value;
-    }
-    return nullptr;
+    const VLConfigKey* record = find(section, key);
+    return record ? &record->value : nullptr;
 }
 
 std::deque<CString> MemoryConfigStore::keyNames(const CString& section) const

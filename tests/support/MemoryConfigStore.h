@@ -2,6 +2,7 @@
 
 #include "ConfigStore.h"
 
+#include <cwchar>
 #include <deque>
 #include <map>
 
@@ -23,11 +24,17 @@ public:
     VLConfigKey* AddKey(VLConfigSection* section, const CString& name,
                         const CString& defaultValue) override;
     CString GetString(VLConfigKey* key) override { return key->value; }
-    int GetInt(VLConfigKey* key) override;
-    double GetDouble(VLConfigKey* key) override;
-    bool GetBool(VLConfigKey* key) override;
+    int GetInt(VLConfigKey* key) override
+    {
+        return static_cast<int>(wcstol(key->value, nullptr, 10));
+    }
+    double GetDouble(VLConfigKey* key) override { return wcstod(key->value, nullptr); }
+    bool GetBool(VLConfigKey* key) override
+    {
+        return key->value.CompareNoCase(L"true") == 0 || GetInt(key) != 0;
+    }
     void SetString(VLConfigKey* key, const CString& value) override { key->value = value; }
-    void SetInt(VLConfigKey* key, int value) override;
+    void SetInt(VLConfigKey* key, int value) override { key->value.Format(L"%d", value); }
     bool IsPortable() override { return portable; }
 
     // A value that wins over the default when the key is declared.
@@ -42,6 +49,8 @@ public:
     bool portable = false;
 
 private:
+    VLConfigKey* find(const CString& section, const CString& key) const;
+
     std::deque<VLConfigSection> m_sections;
     std::deque<VLConfigKey> m_keys;
     std::map<std::pair<CString, CString>, CString> m_presets;

@@ -32,22 +32,27 @@ public:
 private:
     void run()
     {
-        while (!m_stop) {
+        for (; !m_stop; Sleep(10))
             EnumWindows(answer, reinterpret_cast<LPARAM>(this));
-            Sleep(10);
-        }
     }
 
+    static bool hasClass(HWND window, const wchar_t* name)
+    {
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        return CString(className).CompareNoCase(name) == 0;
+    }
+
+    // Other dialogs of the process (a progress window, say) are left alone:
+    // only a message box has its text in a static with the identifier 0xFFFF.
     static BOOL CALLBACK answer(HWND window, LPARAM self)
     {
         auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
-        wchar_t className[16] = {};
-        GetClassNameW(window, className, 16);
-        if (process != GetCurrentProcessId() || CString(className) != L"#32770" ||
+        if (process != GetCurrentProcessId() || !hasClass(window, L"#32770") ||
             !IsWindowVisible(window) || watcher->m_answered.count(window) ||
-            !isMessageBox(window))
+            !GetDlgItem(window, 0xFFFF))
             return TRUE;
         CString text;
         EnumChildWindows(window, longestStaticText, reinterpret_cast<LPARAM>(&text));
@@ -60,20 +65,12 @@ private:
         return TRUE;
     }
 
-    // Other dialogs of the process (a progress window, say) are left alone:
-    // only a message box has its text in a static with this identifier.
-    static bool isMessageBox(HWND window) { return GetDlgItem(window, 0xFFFF) != nullptr; }
-
     // The message is the longest static text of the box.
     static BOOL CALLBACK longestStaticText(HWND child, LPARAM found)
     {
-        wchar_t className[16] = {};
-        GetClassNameW(child, className, 16);
-        if (CString(className).CompareNoCase(L"Static") != 0)
-            return TRUE;
-        const CString text = AfxGetWindowText(child);
         CString& longest = *reinterpret_cast<CString*>(found);
-        if (text.GetLength() > longest.GetLength())
+        const CString text = AfxGetWindowText(child);
+        if (hasClass(child, L"Static") && text.GetLength() > longest.GetLength())
             longest = text;
         return TRUE;
     }

@@ -30,28 +30,57 @@ Picture readPixels(HDC dc, HBITMAP bitmap, int width, int height)
     return picture;
 }
 
-Picture captureScreenArea(const RECT& area)
+// Where the window's client area lies in the client area of `top`.
+POINT clientOffset(HWND top, HWND window)
 {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+    POINT origin{0, 0};
+    MapWindowPoints(window, top, &origin, 1);
+    return origin;
+}
+
+// The window and its visible children, bottom to top, each as it draws itself
+// (WM_PRINT for a frame of its own, WM_PRINTCLIENT for the client area), so
+// no other window on a shared display can show through.
+void printTree(HWND top, HWND window, HDC dc)
+{
+    const POINT client = clientOffset(top, window);
+    if (window != top) {
+        RECT bounds{};
+        GetWindowRect(window, &bounds);
+        POINT frame{bounds.left, bounds.top};
+        ScreenToClient(top, &frame);
+        SetViewportOrgEx(dc, frame.x, frame.y, nullptr);
+        SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
+    }
+    SetViewportOrgEx(dc, client.x, client.y, nullptr);
+    SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    for (HWND child = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST); child;
+         child = GetWindow(child, GW_HWNDPREV))
+        if (IsWindowVisible(child))
+            printTree(top, child, dc);
+}
+
+// Prints `top` with its children into a bitmap of the given size, the top's
+// client origin at `origin`.
+Picture printToPicture(HWND top, SIZE size, POINT origin, bool frame)
+{
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    if (frame)
+        SendMessageW(top, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_NONCLIENT);
+    // Children and the top are printed relative to the top's client origin.
+    POINT shift{};
+    OffsetWindowOrgEx(memory, -origin.x, -origin.y, &shift);
+    printTree(top, top, memory);
     SelectObject(memory, previous);
-    Picture picture = readPixels(memory, bitmap, width, height);
+    Picture picture = readPixels(memory, bitmap, size.cx, size.cy);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return picture;
-}
-
-void finishPainting(HWND window)
-{
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpMessages();
-    GdiFlush();
 }
 
 } // namespace
@@ -77,19 +106,19 @@ Picture ReadBitmap(HBITMAP bitmap)
 
 Picture CaptureClientArea(HWND window)
 {
-    finishPainting(window);
     RECT client{};
     GetClientRect(window, &client);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    return captureScreenArea(client);
+    return printToPicture(window, SIZE{client.right, client.bottom}, POINT{0, 0}, false);
 }
 
 Picture CaptureWindow(HWND window)
 {
-    finishPainting(window);
     RECT bounds{};
     GetWindowRect(window, &bounds);
-    return captureScreenArea(bounds);
+    POINT client{0, 0};
+    ClientToScreen(window, &client);
+    return printToPicture(window, SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top},
+                          POINT{client.x - bounds.left, client.y - bounds.top}, true);
 }
 
 HBITMAP CreatePatternBitmap(int width, int height,

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-// A picture read back from the display or from a bitmap, as COLORREF values.
+// A picture read back from a window or a bitmap, as COLORREF values.
 struct Picture {
     int width = 0;
     int height = 0;
@@ -19,10 +19,11 @@ struct Picture {
 
 // The pixels of a bitmap (one not selected into any device context).
 Picture ReadBitmap(HBITMAP bitmap);
-// A window's client area as it is on the screen now; pending paints are
-// finished first.
+// A window's client area with its children, as they draw themselves when
+// printed (WM_PRINTCLIENT): what the window shows, whatever else is on the
+// display, without handling any waiting message.
 Picture CaptureClientArea(HWND window);
-// The whole window, frame included, as on the screen.
+// The same with the window's frame, where the window prints one itself.
 Picture CaptureWindow(HWND window);
 
 // A screen-compatible bitmap whose pixels the function gives.

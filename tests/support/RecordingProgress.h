@@ -8,20 +8,20 @@
 // of times (never, by default).
 class RecordingProgress : public IOpProgress {
 public:
-    explicit RecordingProgress(int cancelAfterQuestions = -1) : m_cancelAfter(cancelAfterQuestions) {}
+    explicit RecordingProgress(int cancelAfterQuestions = -1) : m_cancelAfter(cancelAfterQuestions)
+    {
+    }
 
     void setTextId(UINT id) override { textIds.push_back(id); }
     void setRange(UINT maximum) override { ranges.push_back(maximum); }
     void setPos(UINT position) override { positions.push_back(position); }
-    void show(bool visible) override { shows.push_back(visible); }
-    bool isCancelled() override { return m_cancelAfter >= 0 && questions++ >= m_cancelAfter; }
+    bool isCancelled() override { return m_cancelAfter >= 0 && m_questions++ >= m_cancelAfter; }
 
     std::vector<UINT> textIds;
     std::vector<UINT> ranges;
     std::vector<UINT> positions;
-    std::vector<bool> shows;
-    int questions = 0;
 
 private:
     int m_cancelAfter;
+    int m_questions = 0;
 };

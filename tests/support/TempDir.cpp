@@ -32,11 +32,6 @@ void RemoveTree(const CString& folder)
     SHFileOperationW(&op);
 }
 
-CString TempDir::file(const wchar_t* name) const
-{
-    return m_path + L"\\" + name;
-}
-
 std::string ReadFileBytes(const wchar_t* path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -14,7 +14,7 @@ public:
     // The folder, without a trailing backslash.
     const CString& path() const { return m_path; }
     // path() joined with a relative name.
-    CString file(const wchar_t* name) const;
+    CString file(const wchar_t* name) const { return m_path + L"\\" + name; }
 
 private:
     CString m_path;

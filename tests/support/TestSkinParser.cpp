@@ -30,17 +30,5 @@ bool TestSkinParser::getBitmap(CString key, CDynBitmap& value)
     SolidBitmap bitmap{};
     return read(&Section::bitmaps, key, bitmap) &&
            value.Attach(CreatePatternBitmap(bitmap.size.cx, bitmap.size.cy,
-                                                  [&](int, int) { return bitmap.colour; }));
-}
-
-bool TestSkinParser::getAnchor(const CString& key, int& a, int& b, int& c, int& d)
-{
-    std::array<int, 4> values{};
-    if (!read(&Section::anchors, key, values))
-        return false;
-    a = values[0];
-    b = values[1];
-    c = values[2];
-    d = values[3];
-    return true;
+                                            [&](int, int) { return bitmap.colour; }));
 }

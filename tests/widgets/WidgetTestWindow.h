@@ -26,8 +26,8 @@ protected:
     {
         if (msg == WM_COMMAND && lParam != 0)
             commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
-        if (msg == WM_PAINT) {
-            CPaintDC dc(this);
+        if (msg == WM_PAINT || msg == WM_PRINTCLIENT) {
+            CPaintDC dc(this, PrintTarget(msg, wParam));
             CRect client;
             GetClientRect(&client);
             dc.FillSolidRect(client, m_background);

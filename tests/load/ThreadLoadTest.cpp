@@ -1,0 +1,190 @@
+// A thousand play/stop cycles on the player, stopped at random moments:
+// before the worker has opened the device, while it feeds it, and while it
+// is inside its end notification. Every stop returns, and no notification
+// comes after one.
+//
+// A hundred loops of the cut in the stream view, each stopped at a random
+// moment: while the cut plays, while the player's thread is inside its end
+// notification, and after the loop has started again. The stop always
+// returns, the loop never starts again after it, and the player's thread
+// reports nothing more.
+#include "LoadRun.h"
+#include "playback/PlaybackFixtures.h"
+#include "streamview/StreamViewFixture.h"
+
+#include "playback/WavPlayer.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// Counts notifications, and those that arrive once the player's stop has
+// returned; on request it holds the worker inside the notification for a
+// moment, so a stop lands there.
+class StopProbe : public CWavPlayerCallBack {
+public:
+    StopProbe() : m_entered(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    ~StopProbe() { CloseHandle(m_entered); }
+    StopProbe(const StopProbe&) = delete;
+    StopProbe& operator=(const StopProbe&) = delete;
+
+    void onPlayingFinished(bool error) override
+    {
+        if (stopped)
+            ++late;
+        if (error)
+            ++errors;
+        ++calls;
+        SetEvent(m_entered);
+        if (holdMilliseconds > 0)
+            Sleep(holdMilliseconds);
+    }
+    void rearm() { ResetEvent(m_entered); }
+    bool waitUntilNotifying() { return WaitForSingleObject(m_entered, 30000) == WAIT_OBJECT_0; }
+
+    std::atomic<int> calls{0};
+    std::atomic<int> late{0};
+    std::atomic<int> errors{0};
+    std::atomic<bool> stopped{false};
+    std::atomic<DWORD> holdMilliseconds{0};
+
+private:
+    HANDLE m_entered;
+};
+
+} // namespace
+
+TEST(PlayerLoad, ThousandPlayStopCyclesAtRandomMomentsNeverHangOrNotifyLate)
+{
+    const int cycles = ScaledCount(1000);
+    TempDir dir;
+    const CString longFile = dir.file(L"long.wav");
+    const CString tinyFile = dir.file(L"tiny.wav");
+    writeSquareWav(longFile, 3000, 4000);
+    writeSquareWav(tinyFile, 15, 4000);
+
+    StopProbe probe;
+    std::mt19937 random(GetTickCount());
+    int stopsInNotification = 0;
+    int missedNotifications = 0;
+    {
+        Watchdog watchdog(60);
+        CWavPlayer player(&probe);
+        for (int i = 0; i < cycles; ++i) {
+            watchdog.arm("play/stop cycle " + std::to_string(i) + " of " + std::to_string(cycles));
+            const int kind = static_cast<int>(random() % 4);
+            probe.holdMilliseconds = kind == 0 ? random() % 20 : 0;
+            probe.stopped = false;
+            probe.rearm();
+            ASSERT_TRUE(
+                player.play(kind == 0 || kind == 1 ? tinyFile : longFile, 0, 3000, nullptr));
+            if (kind == 0) {
+                // Into the notification of a playback that ends by itself.
+                if (probe.waitUntilNotifying())
+                    ++stopsInNotification;
+                else
+                    ++missedNotifications;
+            } else if (kind != 3) {
+                // Around the end of the tiny file, or while the long one plays.
+                Sleep(random() % 40);
+            }
+            player.stop();
+            probe.stopped = true;
+            ASSERT_FALSE(player.isPlaying()) << "cycle " << i;
+        }
+        watchdog.disarm();
+    }
+    // Anything still on its way would arrive now.
+    Sleep(200);
+    EXPECT_EQ(probe.late, 0) << "notifications after a stop had returned";
+    EXPECT_EQ(probe.errors, 0);
+    EXPECT_EQ(missedNotifications, 0) << "playbacks that never reported their end";
+    EXPECT_GT(stopsInNotification, cycles / 10);
+    std::printf("%d cycles, %d stopped inside the notification, %d notified in all\n", cycles,
+                stopsInNotification, probe.calls.load());
+}
+
+namespace {
+
+using CutLoopLoad = StreamViewTest;
+
+} // namespace
+
+TEST_F(CutLoopLoad, HundredCutLoopsStoppedAtRandomMomentsStayStopped)
+{
+    const int loops = ScaledCount(100);
+    openSilence(2100); // the default cut is 525 to 1575 ms
+    ASSERT_TRUE(document.cutRegion().valid);
+    MessageBoxWatcher boxes;
+    std::mt19937 random(GetTickCount());
+    int stopsInNotification = 0;
+    int stopsAfterRestart = 0;
+
+    Watchdog watchdog(60);
+    for (int i = 0; i < loops; ++i) {
+        watchdog.arm("cut loop " + std::to_string(i) + " of " + std::to_string(loops));
+        const int kind = static_cast<int>(random() % 20);
+        const int finishedBefore = view.finished;
+        view.holdMilliseconds = kind < 3 ? random() % 50 : 0;
+        ResetEvent(view.entered);
+        command(ID_VIEW_PLAY_CUT);
+        ASSERT_TRUE(view.isPlaying()) << "loop " << i;
+        if (kind < 3) {
+            // The player's thread is on its way into the notification.
+            ASSERT_TRUE(pumpUntil([&] { return WaitForSingleObject(view.entered, 0) == 0; }));
+            ++stopsInNotification;
+        } else if (kind == 3) {
+            ASSERT_TRUE(pumpUntil([&] {
+                return view.finished > finishedBefore && view.isPlaying();
+            })) << "the cut did not start again in loop "
+                << i;
+            ++stopsAfterRestart;
+            PumpMessages();
+            Sleep(random() % 200);
+        } else {
+            Sleep(random() % 150);
+            PumpMessages();
+        }
+        command(ID_VIEW_STOP);
+        EXPECT_FALSE(view.isPlaying()) << "loop " << i;
+        const int finishedAtStop = view.finished;
+        // Whatever the player's thread posted before the stop is handled now.
+        const ULONGLONG settle = GetTickCount64() + 30;
+        while (GetTickCount64() < settle) {
+            PumpMessages();
+            Sleep(5);
+        }
+        ASSERT_FALSE(view.isPlaying()) << "the loop started again after its stop in loop " << i;
+        ASSERT_EQ(view.finished, finishedAtStop) << "notified after the stop in loop " << i;
+    }
+    watchdog.disarm();
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_GT(stopsInNotification, 0);
+    std::printf("%d loops, %d stopped inside the notification, %d after a restart\n", loops,
+                stopsInNotification, stopsAfterRestart);
+}
+
+TEST_F(CutLoopLoad, EndOfAStoppedPlaybackDoesNotMoveTheNextOne)
+{
+    openSilence(2100);
+    ResetEvent(view.entered);
+    command(ID_VIEW_PLAY_CUT);
+    ASSERT_EQ(WaitForSingleObject(view.entered, 30000), WAIT_OBJECT_0);
+    // The end is reported and its handling waits in the queue, unhandled.
+    const ULONGLONG giveUp = GetTickCount64() + 30000;
+    while (view.isPlaying() && GetTickCount64() < giveUp)
+        Sleep(5);
+    ASSERT_FALSE(view.isPlaying());
+    command(ID_VIEW_STOP);
+    const int64_t start = pos();
+    command(ID_VIEW_PLAY);
+    ASSERT_TRUE(view.isPlaying());
+    PumpMessages();
+    EXPECT_TRUE(view.isPlaying());
+    EXPECT_LT(pos(), start + 500) << "the stopped playback's end moved the position to its end";
+    command(ID_VIEW_STOP);
+}
