@@ -41,9 +41,34 @@ struct Wanted {
 // it transparent.
 constexpr COLORREF kOutside = RGB(255, 0, 255);
 
+// The window as this display shows it. The display is the tool's own, so
+// nothing else covers the window; printing it instead would leave out what
+// the system draws for it, such as a message box's frame and text.
+Picture pictureOnTheDisplay(HWND window)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages();
+    GdiFlush();
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    Picture picture = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    return picture;
+}
+
 void savePicture(HWND window, const wchar_t* name)
 {
-    Picture picture = CaptureWindow(window);
+    Picture picture = pictureOnTheDisplay(window);
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     if (GetWindowRgn(window, region) != ERROR) {
         for (int y = 0; y < picture.height; ++y)
