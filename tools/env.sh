@@ -64,6 +64,8 @@ tarvisk_start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  # Linking waits for the server to end, so it comes before the persistent one.
+  tarvisk_link_fonts
   # The Wine server keeps the error output of the program that starts it, and
   # lives as long as any Wine program runs: started by a test, it would hold
   # that test's output pipe open until the whole ctest run ends, and ctest
@@ -75,6 +77,23 @@ tarvisk_start_wine() {
   wineserver -w
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1
+}
+
+# Wine's own fonts (fonts-wine) give the dialogs their faces and the caption
+# buttons their glyphs; Japanese text needs a font with its characters behind
+# every face the windows and the skins use, or it shows as boxes.
+TARVISK_LINKED_FACES=(Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI")
+TARVISK_FONT_LINK='ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic'
+tarvisk_link_fonts() {
+  # This Wine does not look for its own fonts where fonts-wine puts them.
+  ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  grep -q '^"Tahoma"=str(7):"ipagp.ttf,IPAPGothic' "$WINEPREFIX/system.reg" 2>/dev/null && return
+  local face
+  for face in "${TARVISK_LINKED_FACES[@]}"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "$TARVISK_FONT_LINK" /f >/dev/null 2>&1
+  done
+  wineserver -w
 }
 
 tarvisk_env_start() {

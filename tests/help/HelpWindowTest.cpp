@@ -1,0 +1,124 @@
+// The "?" button of the editor opens the compiled help that lies beside the
+// host, in an HTML Help window of the host's process with the help's contents.
+#include "support/FacadeFixture.h"
+#include "support/RefusingSaves.h"
+#include "support/TestText.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+CString className(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// Top-level windows of this process whose class is the given one.
+std::vector<HWND> processWindows(const wchar_t* windowClass)
+{
+    struct Search {
+        const wchar_t* windowClass;
+        std::vector<HWND> found;
+    } search{windowClass, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId() && className(window) == search->windowClass)
+                search->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND findChild(HWND parent, const wchar_t* windowClass)
+{
+    HWND child = FindWindowExW(parent, nullptr, windowClass, nullptr);
+    for (HWND inner = FindWindowExW(parent, nullptr, nullptr, nullptr); !child && inner;
+         inner = FindWindowExW(parent, inner, nullptr, nullptr))
+        child = findChild(inner, windowClass);
+    return child;
+}
+
+// The titles of the tree's items, top level first, in order.
+std::vector<CString> treeTitles(HWND tree)
+{
+    std::vector<CString> titles;
+    for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+         item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                               reinterpret_cast<LPARAM>(item)))) {
+        wchar_t text[128] = {};
+        TVITEMW query{};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = text;
+        query.cchTextMax = 128;
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+        titles.push_back(text);
+    }
+    return titles;
+}
+
+class HelpWindow : public FacadeFixture {
+protected:
+    HelpWindow() : FacadeFixture(L"HelpWindowTest") {}
+
+    void TearDown() override
+    {
+        for (HWND help : processWindows(L"HH Parent"))
+            DestroyWindow(help);
+        FacadeFixture::TearDown();
+    }
+
+    // A click on the button as the host's loop hands it on: posted input,
+    // offered to PreTranslateMessage before it is dispatched.
+    void clickThroughTheHostLoop(HWND button)
+    {
+        PostMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!tarvisk.PreTranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    }
+
+    RefusingSaves saves;
+};
+
+} // namespace
+
+TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
+{
+    info.helpLink = ExecutableFolder() + L"\\Tarvisk.chm";
+    ASSERT_NE(GetFileAttributesW(info.helpLink), INVALID_FILE_ATTRIBUTES)
+        << "built beside the host";
+    ASSERT_TRUE(tarvisk.init(info, &saves));
+    ASSERT_TRUE(processWindows(L"HH Parent").empty());
+
+    clickThroughTheHostLoop(GetDlgItem(tarvisk.getMainWindow(), 1004));
+
+    const std::vector<HWND> help = processWindows(L"HH Parent");
+    ASSERT_EQ(help.size(), 1u) << "one HTML Help window";
+    EXPECT_TRUE(IsWindowVisible(help[0]));
+    wchar_t title[128] = {};
+    GetWindowTextW(help[0], title, 128);
+    EXPECT_EQ(CString(title), L"Tarvisk Ringtone Editor Help");
+    const HWND contents = findChild(help[0], WC_TREEVIEWW);
+    ASSERT_NE(contents, nullptr) << "the contents pane";
+    const std::vector<CString> expected{
+        L"Tarvisk Ringtone Editor", L"Opening a file", L"Zoom and scroll",
+        L"Marking the cut",         L"Fades",          L"Play and play cut",
+        L"Saving the ringtone",     L"Error messages"};
+    EXPECT_EQ(treeTitles(contents), expected);
+}
