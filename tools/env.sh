@@ -96,6 +96,22 @@ tarvisk_link_fonts() {
   wineserver -w
 }
 
+# Wine's desktop process, started by the first program that makes a window,
+# takes that program's error output, and ends whenever the desktop is idle.
+# For a test run it is started here, by a program that holds it open
+# (tests/support/KeepDesktop.c) until tarvisk_env_stop.
+tarvisk_keep_desktop() { # keeper.exe
+  wine "$1" </dev/null >/dev/null 2>&1 &
+  local pid
+  for _ in $(seq 100); do
+    for pid in $(pgrep -f 'explorer.exe /desktop'); do
+      grep -qxF "WINEPREFIX=$WINEPREFIX" <(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null) && return
+    done
+    sleep 0.1
+  done
+  echo "env: Wine's desktop did not start" >&2
+}
+
 tarvisk_env_start() {
   tarvisk_start_display
   tarvisk_start_sound
