@@ -62,40 +62,6 @@ protected:
 
 } // namespace
 
-TEST(LogLevels, LevelsAreClampedParsedAndTaggedByTheirTensRow)
-{
-    CLoggerEx logger;
-    for (const auto& [set, kept] : {std::pair{75, 60}, {-5, 0}, {35, 35}}) {
-        logger.SetLevel(set);
-        EXPECT_EQ(logger.GetLevel(), kept) << set;
-    }
-    const std::pair<const wchar_t*, int> parsed[] = {
-        {L"debug", 40}, {L"VERBOSE", 60}, {L"None", 0}, {L"35", 35},  {L"+20x", 20},
-        {L"-7", -7},    {L"", 0},         {L"abc", 0},  {L"Info ", 0}};
-    for (const auto& [text, level] : parsed)
-        EXPECT_EQ(ParseLogLevel(text), level) << Narrow(text);
-    const std::pair<int, const wchar_t*> tags[] = {{0, L""},     {15, L"ERR"}, {20, L"WRN"},
-                                                   {35, L"INF"}, {49, L"DBG"}, {50, L"-->"},
-                                                   {69, L"---"}, {70, L""},    {-1, L""}};
-    for (const auto& [level, tag] : tags)
-        EXPECT_EQ(LogLevelTag(level), CString(tag)) << level;
-}
-
-TEST(LogErrors, SystemTextsCarryTheCode)
-{
-    const CString known = SystemErrorText(ERROR_FILE_NOT_FOUND);
-    EXPECT_GT(known.GetLength(), 4);
-    EXPECT_EQ(known.Right(4), CString(L" (2)"));
-    EXPECT_EQ(known.Find(L'\n'), -1);
-    EXPECT_EQ(known.Find(L'\r'), -1);
-    EXPECT_EQ(SystemErrorText(0x20001234u), CString(L" (536875572)"));
-
-    SetLastError(ERROR_ACCESS_DENIED);
-    const CString last = LastErrorText();
-    EXPECT_EQ(last.Left(3), CString(L"5: "));
-    EXPECT_GT(last.GetLength(), 3);
-}
-
 TEST_F(LoggerFile, EachDaysFileIsNamedByTimeAndProcessAndStartsWithTheBanner)
 {
     logger.SetLevel(LOG_WARNING);
@@ -170,11 +136,9 @@ TEST(LogFormatting, WideStringsAndSixtyFourBitNumbers)
     logger.Close();
     logger.SetLevel(0);
 
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(dir.file(L"Fmt_*.txt"), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    FindClose(search);
-    const CString text = ReadUtf16File(dir.file(found.cFileName)).c_str();
+    const auto files = logFiles(dir.path());
+    ASSERT_EQ(files.size(), 1u);
+    const CString text = ReadUtf16File(dir.file(files[0])).c_str();
     EXPECT_NE(text.Find(L"INF: [wide text] -1234567890123 42\r\n"), -1);
     EXPECT_EQ(text.Find(L"filtered"), -1);
 }

@@ -17,48 +17,6 @@ bool isFolder(const CString& path)
 
 } // namespace
 
-TEST(PathText, PartsAreJoinedWithExactlyOneBackslashAtTheSeam)
-{
-    const struct {
-        const wchar_t *folder, *part, *joined;
-    } appended[] = {{L"C:\\a\\", L"\\b", L"C:\\a\\b"},
-                    {L"C:\\a", L"b", L"C:\\a\\b"},
-                    {L"C:\\a\\", L"b", L"C:\\a\\b"},
-                    {L"C:\\a", L"\\b", L"C:\\a\\b"},
-                    {L"", L"b", L"b"},
-                    {L"C:\\a", nullptr, L"C:\\a\\"}};
-    for (const auto& c : appended) {
-        CString path = c.folder;
-        AppendPathPart(path, c.part);
-        EXPECT_EQ(path, CString(c.joined));
-    }
-    const struct {
-        const wchar_t *folder, *name, *extension, *path;
-    } built[] = {{nullptr, L"Log", nullptr, L"Log"},
-                 {L"C:\\w", L"temp", L"dat", L"C:\\w\\temp.dat"},
-                 {L"C:\\w\\", L"temp", nullptr, L"C:\\w\\temp"},
-                 {nullptr, L"temp", L"in", L"temp.in"}};
-    for (const auto& c : built)
-        EXPECT_EQ(BuildPath(c.folder, c.name, c.extension), CString(c.path));
-}
-
-TEST(PathText, SplitPathAndTitle)
-{
-    const PathParts parts = SplitPath(L"C:\\music\\My-Song 2.tar.mp3");
-    EXPECT_EQ(parts.drive, CString(L"C:"));
-    EXPECT_EQ(parts.folder, CString(L"\\music\\"));
-    EXPECT_EQ(parts.name, CString(L"My-Song 2.tar"));
-    EXPECT_EQ(parts.extension, CString(L".mp3"));
-    EXPECT_EQ(GetFileTitle(L"C:\\x\\song.MP3"), CString(L"song"));
-    CString backslashed = L"C:\\x";
-    AddTrailingBackslash(backslashed);
-    AddTrailingBackslash(backslashed);
-    EXPECT_EQ(backslashed, CString(L"C:\\x\\"));
-    CString empty;
-    AddTrailingBackslash(empty);
-    EXPECT_TRUE(empty.IsEmpty());
-}
-
 TEST(Folders, MissingLevelsAreMadeAndAFileInTheWayStopsIt)
 {
     TempDir dir;
@@ -84,19 +42,6 @@ TEST(Folders, MissingLevelsAreMadeAndAFileInTheWayStopsIt)
     EXPECT_TRUE(EnsureFolder(dir.file(L"file"))) << "anything that exists will do";
     EXPECT_TRUE(EnsureFolder(dir.file(L"a\\b")));
     EXPECT_TRUE(isFolder(dir.file(L"a\\b")));
-}
-
-TEST(Folders, LogFolderLiesBelowTheEditionsDataRoot)
-{
-    MemoryConfigStore store;
-    FixedHostInfo host(L"PathsTest");
-    CommonKeys(&store, &host);
-    MVSettingsKeys(&store);
-    const CString expectedRoot = GetLocalAppDataDir() + L"Verlanis\\Sorvenne_PathsTest\\";
-    EXPECT_EQ(GetAppDataRoot(), expectedRoot);
-    EXPECT_EQ(GetLogRoot(), expectedRoot + L"Log\\");
-    EXPECT_EQ(GetLogFolder(), expectedRoot + L"Log\\Melvora");
-    EXPECT_TRUE(isFolder(expectedRoot + L"Log\\Melvora"));
 }
 
 TEST(Folders, PortableLogRootFollowsTheTempFolderWhateverItsSeparator)

@@ -1,6 +1,7 @@
 #include "infra/Settings.h"
 
 #include "infra/Paths.h"
+#include "infra/SystemInfo.h"
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
 #include "support/TestText.h"
@@ -44,70 +45,6 @@ CCutRegion makeCut(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut)
 
 } // namespace
 
-TEST_F(SettingsStore, KeysAreDeclaredInTheirFixedOrder)
-{
-    declare();
-    const std::deque<CString> common = {L"OutputFolder",
-                                        L"TempFolder",
-                                        L"ImportExportFolder",
-                                        L"Language",
-                                        L"TraceLevel",
-                                        L"HTTPProxy",
-                                        L"AutoStart",
-                                        L"AppWidth",
-                                        L"AppHeight",
-                                        L"AppPositionX",
-                                        L"AppPositionY",
-                                        L"AppGuiMOVisible",
-                                        L"AppGuiTab",
-                                        L"AppGuiMPFolded",
-                                        L"AppGuiTabFolded",
-                                        L"CurrentSkinName",
-                                        L"CloseButtonAction",
-                                        L"DontUseMO",
-                                        L"AutomatedRestartInProgress",
-                                        L"AutomaticUpdates"};
-    EXPECT_EQ(store.keyNames(L"Common"), common);
-    const std::deque<CString> own = {L"TraceAKRip",
-                                     L"ActiveSkin",
-                                     L"LogarithmicView",
-                                     L"LogViewParam_X0",
-                                     L"LogViewParam_X1",
-                                     L"LogViewParam_S",
-                                     L"MinZoomSec",
-                                     L"BitRate",
-                                     L"UploadUrl",
-                                     L"HomePageUrl",
-                                     L"SupportUrl",
-                                     L"WavFileName",
-                                     L"InputFileName",
-                                     L"InputName",
-                                     L"InputType",
-                                     L"InputParam",
-                                     L"InputTitle",
-                                     L"Proxy",
-                                     L"Cut",
-                                     L"NormalizationPercent",
-                                     L"WaveOutDevice",
-                                     L"AskWantCDRip"};
-    EXPECT_EQ(store.keyNames(L"MV_Settings"), own);
-
-    EXPECT_EQ(*store.value(L"Common", L"TraceLevel"), CString(L"None"));
-    EXPECT_EQ(*store.value(L"Common", L"CurrentSkinName"), CString(L"Standard"));
-    const CString output = *store.value(L"Common", L"OutputFolder");
-    ASSERT_FALSE(output.IsEmpty());
-    EXPECT_EQ(output.Right(1), CString(L"\\"));
-    EXPECT_EQ(GetMVSettings().GetNormalizationPercent(), 89.0);
-    EXPECT_EQ(GetMVSettings().GetMinZoomSec(), 6);
-}
-
-TEST_F(SettingsStore, EmptyLanguageReadsAsEnglish)
-{
-    store.preset(L"Common", L"Language", L"");
-    declare();
-    EXPECT_EQ(GetLanguage(), CString(L"en"));
-}
-
 TEST_F(SettingsStore, StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole)
 {
     const std::pair<const wchar_t*, CCutRegion> cases[] = {
@@ -131,16 +68,13 @@ TEST_F(SettingsStore, StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole
     EXPECT_EQ(*store.value(L"MV_Settings", L"Cut"), CString(L"6000000000,6000004000,100,200"));
 }
 
-TEST_F(SettingsStore, MinZoomBelowOneIsRepairedInTheStore)
+TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundredIsOff)
 {
     store.preset(L"MV_Settings", L"MinZoomSec", L"0");
     declare();
     EXPECT_EQ(GetMVSettings().GetMinZoomSec(), 6);
     EXPECT_EQ(*store.value(L"MV_Settings", L"MinZoomSec"), CString(L"6"));
-}
 
-TEST_F(SettingsStore, NormalizationOutsideTenToHundredIsOff)
-{
     const std::pair<const wchar_t*, double> cases[] = {
         {L"9.5", 0.0}, {L"10", 10.0}, {L"100", 100.0}, {L"100.5", 0.0}, {L"55.5", 55.5}};
     for (const auto& [text, expected] : cases) {
@@ -160,13 +94,8 @@ TEST_F(SettingsStore, TempFolderIsKeptWhileItExistsAndAMissingOneIsReplacedAndMa
     declare();
     EXPECT_EQ(GetTempFolder(), temp.path());
 
-    CString deleted;
-    {
-        TempDir gone;
-        deleted = gone.path();
-    }
     MemoryConfigStore fresh;
-    fresh.preset(L"Common", L"TempFolder", deleted);
+    fresh.preset(L"Common", L"TempFolder", temp.file(L"gone"));
     CommonKeys(&fresh, &host);
     MVSettingsKeys(&fresh);
     const CString expected = BuildPath(GetDefaultTempMusicDir(), L"Verlanis", nullptr);
@@ -176,15 +105,8 @@ TEST_F(SettingsStore, TempFolderIsKeptWhileItExistsAndAMissingOneIsReplacedAndMa
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-TEST(ParseUIntList, ExactlyCountDecimalFields)
+TEST(SystemInfo, ExecutableWithoutVersionResourceIsNamedByItsFile)
 {
-    unsigned values[3] = {};
-    EXPECT_TRUE(ParseUIntList(L"1,22,333", L',', values, 3));
-    EXPECT_EQ(values[0], 1u);
-    EXPECT_EQ(values[1], 22u);
-    EXPECT_EQ(values[2], 333u);
-    EXPECT_TRUE(ParseUIntList(L"7;8;9", L';', values, 3));
-    EXPECT_EQ(values[2], 9u);
-    for (const wchar_t* text : {L"1,2", L"1,2,3,4", L",1,2", L"1,2,", L"1,,2", L"", L"1,2,x"})
-        EXPECT_FALSE(ParseUIntList(text, L',', values, 3)) << Narrow(text);
+    EXPECT_TRUE(GetHostVersion().IsEmpty());
+    EXPECT_EQ(GetHostProductName(), CString(L"InfraTests"));
 }

@@ -33,19 +33,15 @@ TEST(Envelope, EachFrameIsScaledByGainAndFadeTruncatedAndHeldAtTheLimits)
 {
     // 16-bit PCM at 1000 frames per second, so frame i is at millisecond i.
     const auto formatOf = [](WORD channels) {
-        WAVEFORMATEX format{WAVE_FORMAT_PCM,
-                            channels,
-                            1000,
-                            2000u * channels,
-                            static_cast<WORD>(channels * 2),
-                            16,
-                            0};
-        return format;
+        const WORD block = static_cast<WORD>(channels * 2);
+        return WAVEFORMATEX{WAVE_FORMAT_PCM, channels, 1000, 1000u * block, block, 16, 0};
     };
     const std::vector<int16_t> extremes = {32767, -32768, 1, -1, 0, 12345};
-    const std::vector<int16_t> stereo8000 = {8000, -8000, 8000, -8000, 8000, -8000};
+    // Frames 256..259 ms into a 1024 ms fade-in.
+    const std::vector<int16_t> ramp = {1024, -1024, 1024, -1024, 1024, -1024, 1024, -1024};
+    const std::vector<int16_t> ramped = {256, -256, 257, -257, 258, -258, 259, -259};
+    // Each: samples in, cut, channels, gain, start ms, bytes already played, samples out.
     const struct {
-        const char* what;
         std::vector<int16_t> in;
         CCutRegion cut;
         WORD channels;
@@ -54,42 +50,20 @@ TEST(Envelope, EachFrameIsScaledByGainAndFadeTruncatedAndHeldAtTheLimits)
         uint64_t bytesDone;
         std::vector<int16_t> out;
     } cases[] = {
-        {"fade under 100 ms", stereo8000, cutOf(1000, 5000, 8, 0), 2, 0.0, 1000, 8, stereo8000},
-        {"frames 256..259 ms into a 1024 ms ramp",
-         {1024, -1024, 1024, -1024, 1024, -1024, 1024, -1024},
-         cutOf(1000, 5000, 1024, 0),
-         2,
-         0.0,
-         1000,
-         4 * 256,
-         {256, -256, 257, -257, 258, -258, 259, -259}},
-        {"gain 3 times fade 0.5, mono",
-         {1001, -1001},
-         cutOf(0, 5000, 1000, 0),
-         1,
-         3.0,
-         500,
-         0,
-         {1501, -1504}},
-        {"gain 3 times fade 0.5, stereo",
-         {1001, -1001},
-         cutOf(0, 5000, 1000, 0),
-         2,
-         3.0,
-         500,
-         0,
-         {1501, -1501}},
-        {"every channel of a frame", std::vector<int16_t>(6, 4000), cutOf(0, 5000, 1000, 0), 6, 0.0,
-         250, 0, std::vector<int16_t>(6, 1000)},
-        {"no gain, no fades", extremes, cutOf(0, 5000, 0, 0), 2, 0.0, 0, 0, extremes},
-        {"no gain, no cut", extremes, CCutRegion(), 2, 0.0, 0, 0, extremes},
-        {"gain without a cut", {1000, -1000}, CCutRegion(), 2, 2.5, 0, 0, {2500, -2500}},
-        {"past the 16-bit limits", {30000, -30000}, CCutRegion(), 2, 2.0, 0, 0, {32767, -32768}},
+        {{8000, -8000}, cutOf(1000, 5000, 8, 0), 2, 0.0, 1000, 8, {8000, -8000}}, // under 100 ms
+        {ramp, cutOf(1000, 5000, 1024, 0), 2, 0.0, 1000, 4 * 256, ramped},
+        {{1001, -1001}, cutOf(0, 5000, 1000, 0), 1, 3.0, 500, 0, {1501, -1504}},
+        {{1001, -1001}, cutOf(0, 5000, 1000, 0), 2, 3.0, 500, 0, {1501, -1501}},
+        {std::vector<int16_t>(6, 4000), cutOf(0, 5000, 1000, 0), 6, 0.0, 250, 0,
+         std::vector<int16_t>(6, 1000)},
+        {extremes, cutOf(0, 5000, 0, 0), 2, 0.0, 0, 0, extremes},
+        {{1000, -1000}, CCutRegion(), 2, 2.5, 0, 0, {2500, -2500}},
+        {{30000, -30000}, CCutRegion(), 2, 2.0, 0, 0, {32767, -32768}},
     };
     for (const auto& c : cases) {
         std::vector<int16_t> samples = c.in;
         applyEnvelope(samples.data(), static_cast<uint32_t>(samples.size() * 2), c.startMs,
                       c.bytesDone, c.cut, formatOf(c.channels), c.gain);
-        EXPECT_EQ(samples, c.out) << c.what;
+        EXPECT_EQ(samples, c.out) << "case " << &c - cases;
     }
 }

@@ -30,9 +30,3 @@ void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude)
     }
     WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 2, kRate, 16, samples));
 }
-
-void write8BitWav(const wchar_t* path, int milliseconds)
-{
-    const std::string samples(static_cast<size_t>(int64_t{milliseconds} * kRate / 1000), '\x80');
-    WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, kRate, 8, samples));
-}

@@ -17,8 +17,6 @@ CCutRegion cutOf(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut);
 // A 16-bit stereo 44.1 kHz WAV file of a 441 Hz square wave: every sample
 // has the full magnitude, so a recorded magnitude is the factor the player applied.
 void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude);
-// An 8-bit mono WAV file of silence.
-void write8BitWav(const wchar_t* path, int milliseconds);
 
 // Counts the end notifications of a player and lets a test wait for one.
 class FinishProbe : public CWavPlayerCallBack {

@@ -9,9 +9,8 @@
 #include <cmath>
 #include <numeric>
 
-// What the player sends to the wave output device, recorded from the
-// PulseAudio null sink and compared with the envelope computed here. Any
-// other program playing into the sink meanwhile spoils the recording.
+// What the player sends to the wave output device, recorded from the sink
+// the test plays to, compared with the envelope computed here.
 
 namespace {
 
@@ -92,114 +91,72 @@ bool audible(int16_t sample)
     return std::abs(static_cast<int>(sample)) > kSilence;
 }
 
-// The audible frames of a recording. Every frame of a square wave is far from
-// silence, so silent frames between the first and the last audible one are
-// gaps the sound server of a loaded machine now and then puts into a stream;
-// they are left out, which keeps the frames in step with the played ones.
-struct Recording {
+// Plays [startMs, endMs) of the file while recording, and gives the
+// magnitudes of the audible frames, expectedMs of them at least. Every frame
+// of a square wave is far from silence, so silent frames between the first
+// and the last audible one are gaps the sound server of a loaded machine now
+// and then puts into a stream; leaving them out keeps the frames in step with
+// the played ones.
+std::vector<int> playAndRecord(const TempDir& dir, const CString& wav, int64_t startMs,
+                               int64_t endMs, const CCutRegion* cut, double gain, int expectedMs)
+{
+    NullSinkRecorder recorder(dir.file(L"recorded.raw"), expectedMs / 1000 + 10);
+    EXPECT_TRUE(recorder.waitForFrames(kRate * 3 / 10)) << "parec does not record the sink";
+    // A previous playback's tail may still be on its way through the server.
+    const size_t playedFrom = recorder.recordedFrames();
+    FinishProbe probe;
+    CWavPlayer player(&probe);
+    player.setGain(gain);
+    EXPECT_TRUE(player.play(wav, startMs, endMs, cut));
+    EXPECT_TRUE(probe.waitForFinish());
+    EXPECT_FALSE(probe.lastError);
+
+    // The tail of the playback reaches the recording a little later.
+    const auto onsetOf = [&](const std::vector<int16_t>& left) {
+        return std::find_if(left.begin() +
+                                static_cast<ptrdiff_t>(std::min(playedFrom, left.size())),
+                            left.end(), audible);
+    };
+    std::vector<int16_t> left = recorder.leftChannel();
+    const size_t onset = static_cast<size_t>(onsetOf(left) - left.begin());
+    recorder.waitForFrames(onset + static_cast<size_t>(expectedMs + 500) * kRate / 1000);
+    left = recorder.leftChannel();
     std::vector<int> magnitudes;
-
-    double audibleMs() const { return static_cast<double>(magnitudes.size()) * 1000 / kRate; }
-    size_t windows() const { return magnitudes.size() / kWindow; }
-    double windowMagnitude(size_t window) const
-    {
-        const auto first = magnitudes.begin() + static_cast<ptrdiff_t>(window * kWindow);
-        return std::accumulate(first, first + kWindow, 0.0) / kWindow;
-    }
-    // The level most windows have.
-    double typicalMagnitude() const
-    {
-        std::vector<double> levels;
-        for (size_t w = 0; w < windows(); ++w)
-            levels.push_back(windowMagnitude(w));
-        std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
-        return levels.empty() ? 0 : levels[levels.size() / 2];
-    }
-};
-
-class PlaybackRecordingTest : public testing::Test {
-protected:
-    // Plays [startMs, endMs) of the file while recording, and finds the
-    // audible part of the recording, which must be expectedMs long at least.
-    Recording playAndRecord(const CString& wav, int64_t startMs, int64_t endMs,
-                            const CCutRegion* cut, double gain, int expectedMs)
-    {
-        // A recorder runs on after its playback: every one writes a file of its own.
-        CString name;
-        name.Format(L"recorded%d.raw", ++m_recordings);
-        NullSinkRecorder recorder(dir.file(name), expectedMs / 1000 + 10);
-        EXPECT_TRUE(recorder.waitForFrames(kRate * 3 / 10)) << "parec does not record the sink";
-        // A previous playback's tail may still be on its way through the server.
-        const size_t playedFrom = recorder.recordedFrames();
-        FinishProbe probe;
-        CWavPlayer player(&probe);
-        player.setGain(gain);
-        EXPECT_TRUE(player.play(wav, startMs, endMs, cut));
-        EXPECT_TRUE(probe.waitForFinish());
-        EXPECT_FALSE(probe.lastError);
-
-        // The tail of the playback reaches the recording a little later.
-        const auto onsetOf = [&](const std::vector<int16_t>& left) {
-            return std::find_if(left.begin() +
-                                    static_cast<ptrdiff_t>(std::min(playedFrom, left.size())),
-                                left.end(), audible);
-        };
-        std::vector<int16_t> left = recorder.leftChannel();
-        const size_t onset = static_cast<size_t>(onsetOf(left) - left.begin());
-        recorder.waitForFrames(onset + static_cast<size_t>(expectedMs + 500) * kRate / 1000);
-        left = recorder.leftChannel();
-        Recording recording;
-        for (auto frame = onsetOf(left); frame != left.end(); ++frame)
-            if (audible(*frame))
-                recording.magnitudes.push_back(std::abs(static_cast<int>(*frame)));
-        return recording;
-    }
-
-    TempDir dir;
-
-private:
-    int m_recordings = 0;
-};
+    for (auto frame = onsetOf(left); frame != left.end(); ++frame)
+        if (audible(*frame))
+            magnitudes.push_back(std::abs(static_cast<int>(*frame)));
+    return magnitudes;
+}
 
 } // namespace
 
-TEST_F(PlaybackRecordingTest, FadedCutRampsUpAndDownAsTheFadeFactor)
+TEST(PlaybackRecording, FadedCutWithGainRampsAsTheEnvelopeAndEndsWithTheFile)
 {
+    TempDir dir;
     constexpr int amplitude = 16000;
+    constexpr double gain = 1.5;
     const CString wav = dir.file(L"square.wav");
-    writeSquareWav(wav, 6000, amplitude);
+    writeSquareWav(wav, 5000, amplitude);
     const CCutRegion cut = cutOf(1000, 5000, 2000, 2000);
-    const Recording recording = playAndRecord(wav, 1000, 5000, &cut, 1.0, 4000);
-    ASSERT_GT(recording.windows(), 0u);
+    // The end lies past the file: the playback ends with the file.
+    const std::vector<int> recorded = playAndRecord(dir, wav, 1000, 10000, &cut, gain, 4000);
+    const size_t windows = recorded.size() / kWindow;
+    ASSERT_GT(windows, 0u);
 
     // The ramp starts at silence, so the first audible frame lies where the
     // computed envelope first exceeds the silence level.
-    const double onsetMs = 2000.0 * kSilence / amplitude;
-    EXPECT_NEAR(recording.audibleMs(), 4000 - 2 * onsetMs, 30);
+    const double onsetMs = 2000.0 * kSilence / (amplitude * gain);
+    EXPECT_NEAR(recorded.size() * 1000.0 / kRate, 4000 - 2 * onsetMs, 30);
     std::vector<double> mismatches;
-    for (size_t w = 0; w < recording.windows(); ++w) {
+    for (size_t w = 0; w < windows; ++w) {
+        const auto first = recorded.begin() + static_cast<ptrdiff_t>(w * kWindow);
+        const double level = std::accumulate(first, first + kWindow, 0.0) / kWindow;
         const double ms = onsetMs + (w + 0.5) * 10;
         const double factor = ms < 2000 ? ms / 2000 : (4000 - ms) / 2000;
-        if (std::abs(recording.windowMagnitude(w) / amplitude - factor) > 0.02)
+        if (std::abs(level / (amplitude * gain) - factor) > 0.02)
             mismatches.push_back(ms);
     }
     // A stream may lose a few milliseconds, so a few windows may miss their level.
-    EXPECT_LE(mismatches.size(), recording.windows() / 30 + 1)
+    EXPECT_LE(mismatches.size(), windows / 30 + 1)
         << "first at " << (mismatches.empty() ? 0 : mismatches[0]) << " ms into the cut";
-}
-
-TEST_F(PlaybackRecordingTest, EndPastTheFilePlaysToItsEndAndGainScalesTheLevel)
-{
-    constexpr int amplitude = 4000;
-    const CString wav = dir.file(L"quiet.wav");
-    writeSquareWav(wav, 1500, amplitude);
-    const Recording plain = playAndRecord(wav, 500, 10000, nullptr, 1.0, 1000);
-    EXPECT_NEAR(plain.audibleMs(), 1000, 30);
-    EXPECT_NEAR(plain.typicalMagnitude(), amplitude, 1);
-
-    const double normalisation = 32767.0 / amplitude;
-    const Recording louder = playAndRecord(wav, 0, 1000, nullptr, normalisation, 1000);
-    ASSERT_GT(louder.windows(), 50u);
-    // The samples are truncated after scaling.
-    EXPECT_NEAR(louder.typicalMagnitude(), std::trunc(amplitude * normalisation), 1);
 }

@@ -24,21 +24,6 @@ protected:
         writeSquareWav(path, milliseconds, 8000);
         return path;
     }
-    void logErrors()
-    {
-        GetLogger().SetFilePrefix(dir.file(L"PlayerLog"));
-        GetLogger().SetLevel(LOG_ERROR);
-    }
-    std::wstring loggedText()
-    {
-        GetLogger().Close();
-        WIN32_FIND_DATAW found{};
-        HANDLE search = FindFirstFileW(dir.file(L"PlayerLog_*.txt"), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return std::wstring();
-        FindClose(search);
-        return ReadUtf16File(dir.file(found.cFileName));
-    }
 
     TempDir dir;
     FinishProbe probe;
@@ -79,31 +64,14 @@ TEST_F(WavPlayerTest, EachPlaybackNotifiesItsEndOnceUnlessStoppedReplacedOrDestr
     EXPECT_EQ(probe.calls, 3) << "destroying the player stops it silently";
 }
 
-TEST_F(WavPlayerTest, UnplayableFilesEndWithTheErrorNotificationAndALogLine)
-{
-    logErrors();
-    const CString eightBit = dir.file(L"eight.wav");
-    write8BitWav(eightBit, 500);
-    CWavPlayer player(&probe);
-    for (const CString& file : {eightBit, dir.file(L"missing.wav")}) {
-        ASSERT_TRUE(player.play(file, 0, 500, nullptr));
-        ASSERT_TRUE(probe.waitForFinish());
-        EXPECT_TRUE(probe.lastError) << Narrow(file);
-    }
-    player.stop();
-    EXPECT_EQ(probe.calls, 2);
-    const std::wstring log = loggedText();
-    EXPECT_NE(log.find(L"error while playing: not supported wav file"), std::wstring::npos);
-    EXPECT_NE(log.find(L"error while playing: error opening file"), std::wstring::npos);
-}
-
 // Runs for real only in the ctest case WaveOutputDeviceMissing, whose Wine
 // has no sound driver.
 TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
 {
     if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_SOUND", nullptr, 0) == 0)
         GTEST_SKIP() << "only in the run without a sound driver";
-    logErrors();
+    GetLogger().SetFilePrefix(dir.file(L"PlayerLog"));
+    GetLogger().SetLevel(LOG_ERROR);
     const CString song = squareFile(L"song.wav", 1000);
     CWavPlayer player(&probe);
     for (int attempt = 1; attempt <= 2; ++attempt) {
@@ -114,6 +82,12 @@ TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
     }
     player.stop();
     EXPECT_FALSE(player.isPlaying());
-    EXPECT_NE(loggedText().find(L"error while playing: error initializing waveout: "),
+    GetLogger().Close();
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(dir.file(L"PlayerLog_*.txt"), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    EXPECT_NE(ReadUtf16File(dir.file(found.cFileName))
+                  .find(L"error while playing: error initializing waveout: "),
               std::wstring::npos);
 }

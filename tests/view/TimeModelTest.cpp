@@ -1,15 +1,31 @@
-#include "view/StreamProgressCtrlBase.h"
+#include "view/CutRegion.h"
+#include "view/StreamProgressCtrl.h"
 
-#include "infra/Logger.h"
+#include "infra/Settings.h"
+#include "tests/support/MemoryConfigStore.h"
 
-#include "TimeModelFixture.h"
-#include "tests/support/TempDir.h"
+#include <gtest/gtest.h>
 
 #include <utility>
 
 namespace {
 
 using Window = std::pair<int64_t, int64_t>;
+
+// Settings with a minimum zoom of 6 s and the default logarithmic parameters.
+class TimeModelSettings : public testing::Test {
+protected:
+    TimeModelSettings()
+    {
+        m_store.preset(L"MV_Settings", L"MinZoomSec", L"6");
+        CommonKeys(&m_store, &m_hostInfo);
+        MVSettingsKeys(&m_store);
+    }
+
+private:
+    MemoryConfigStore m_store;
+    FixedHostInfo m_hostInfo;
+};
 
 Window window(const CStreamProgressCtrlBase& model)
 {
@@ -25,6 +41,21 @@ protected:
         model.setSaved(60000, true);
     }
     CStreamProgressCtrlBase model;
+};
+
+class PositionLayer : public TimeModelSettings {
+protected:
+    // A minute on 600 pixels, zoomed to (22500, 52500): 50 ms per pixel.
+    PositionLayer()
+    {
+        ctrl.setRect(0, 0, 600, 100);
+        ctrl.setSliderRect(0, 100, 600, 120);
+        ctrl.setLength(60000, true);
+        ctrl.setPosition(45000);
+        ctrl.zoomIn();
+    }
+    Window window() const { return ::window(ctrl.model()); }
+    CStreamProgressCtrl ctrl;
 };
 
 } // namespace
@@ -45,7 +76,7 @@ TEST_F(TimeModel, TimeAndPixelMapping)
     EXPECT_EQ(model.clampX(700), 600);
 }
 
-TEST_F(TimeModel, ZoomInHalvesAroundThePositionAndStopsAtMinZoom)
+TEST_F(TimeModel, ZoomInHalvesAroundThePositionToMinZoomAndZoomOutGrowsAroundTheCentre)
 {
     model.zoomIn(45000);
     EXPECT_EQ(window(model), Window(22500, 52500));
@@ -67,10 +98,9 @@ TEST_F(TimeModel, ZoomInHalvesAroundThePositionAndStopsAtMinZoom)
     model.setSaved(6040, true);
     model.zoomIn(3000);
     EXPECT_EQ(window(model), Window(0, 6040));
-}
 
-TEST_F(TimeModel, ZoomOutGrowsAroundTheWindowCentre)
-{
+    // Zooming out grows around the window's centre.
+    model.setSaved(60000, true);
     model.zoomIn(45000);
     model.zoomIn(45000);
     EXPECT_TRUE(model.zoomOut(0));
@@ -78,7 +108,6 @@ TEST_F(TimeModel, ZoomOutGrowsAroundTheWindowCentre)
     EXPECT_TRUE(model.zoomOut(0));
     EXPECT_EQ(window(model), Window(11250, 60000));
     EXPECT_TRUE(model.zoomOut(0));
-    EXPECT_EQ(window(model), Window(0, 60000));
     EXPECT_FALSE(model.isZoomed());
     EXPECT_FALSE(model.zoomOut(0));
 }
@@ -123,46 +152,74 @@ TEST_F(TimeModel, NewLengthKeepsWhatTheUserSees)
 
     CStreamProgressCtrlBase fresh;
     EXPECT_TRUE(fresh.isEmpty());
-    EXPECT_EQ(window(fresh), Window(0, 1)) << "an empty model shows one millisecond";
-    EXPECT_EQ(fresh.minZoom(), 6000);
     EXPECT_FALSE(fresh.zoomOut(0)) << "nothing to widen into";
     EXPECT_TRUE(fresh.setSaved(50000, false));
     EXPECT_EQ(window(fresh), Window(0, 50000)) << "the initial window shows the whole stream";
 }
 
-TEST_F(TimeModel, AmplitudeMapping)
+TEST(CutRegion, FadesStayInsideTheCutAndApart)
 {
-    model.setLogarithmic(false);
-    EXPECT_EQ(model.mapAmplitude(-128), -128.0);
-    EXPECT_EQ(model.mapAmplitude(127), 127.0);
-    model.setLogarithmic(true);
-    EXPECT_EQ(model.mapAmplitude(23), 0.0);
-    EXPECT_EQ(model.mapAmplitude(-23), 0.0);
-    EXPECT_GT(model.mapAmplitude(24), 0.0);
-    EXPECT_NEAR(model.mapAmplitude(127), 127.4, 0.5);
-    EXPECT_DOUBLE_EQ(model.mapAmplitude(-100), -model.mapAmplitude(100));
-    EXPECT_LT(model.mapAmplitude(60), model.mapAmplitude(61));
+    CCutRegion cut;
+    cut.setBegin(10000);
+    cut.setEnd(20000);
+    ASSERT_TRUE(cut.validate());
+    cut.setFadeOut(3000);
+    cut.setFadeIn(50000);
+    EXPECT_EQ(cut.fadeIn, 10000);
+    EXPECT_EQ(cut.fadeOut, 0);
+    EXPECT_LE(cut.fadeInEnd(), cut.fadeOutStart());
+
+    cut.setFadeIn(4000);
+    cut.setFadeOutStart(12000);
+    EXPECT_EQ(cut.fadeOut, 8000);
+    EXPECT_EQ(cut.fadeIn, 2000) << "the fade not kept gives way";
+    cut.setFadeInEnd(12000);
+    EXPECT_EQ(cut.fadeIn, 2000);
+    EXPECT_EQ(cut.fadeOut, 8000) << "fades that touch stay";
+    EXPECT_TRUE(cut.contains(10000));
+    EXPECT_FALSE(cut.contains(20000));
 }
 
-TEST_F(TimeModel, NegativeTimesAreLoggedAndLeftAlone)
+TEST_F(PositionLayer, ScrollZonesMoveWindowAndPosition)
 {
-    TempDir dir;
-    CLoggerEx& logger = GetLogger();
-    logger.Close();
-    logger.SetFilePrefix(dir.file(L"log"));
-    logger.SetLevel(LOG_ERROR);
-    model.zoomIn(-5);
-    model.scroll(0);
-    logger.Close();
-    logger.SetLevel(LOG_NONE);
+    ctrl.setPosition(30000);
+    EXPECT_EQ(ctrl.hitTest(3002, 3002), CStreamProgressCtrl::HitScrollLeft);
+    EXPECT_EQ(window(), Window(15000, 45000));
+    EXPECT_EQ(ctrl.getPos(), 22500);
+    ctrl.hitTest(3002, 3002);
+    ctrl.hitTest(3002, 3002);
+    ctrl.setPosition(1000);
+    EXPECT_EQ(ctrl.hitTest(3002, 3002), CStreamProgressCtrl::HitScrollLeft);
+    EXPECT_EQ(ctrl.getPos(), 0) << "at the stream start the position goes to the start";
 
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(dir.file(L"log*"), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    FindClose(search);
-    const std::wstring text = ReadUtf16File(dir.file(found.cFileName));
-    EXPECT_NE(text.find(L"negative time values in 'zoomIn time' : -5 555"), std::wstring::npos);
-    EXPECT_EQ(text.find(L"scroll times"), std::wstring::npos)
-        << "a window inside the stream is fine";
-    EXPECT_EQ(window(model), Window(0, 29997)) << "the zoom itself goes on as usual";
+    EXPECT_EQ(ctrl.hitTest(3005, 3005), CStreamProgressCtrl::HitScrollRight);
+    EXPECT_EQ(window(), Window(7500, 37500));
+    EXPECT_EQ(ctrl.getPos(), 7500);
+    ctrl.model().scroll(100000);
+    EXPECT_EQ(ctrl.hitTest(3005, 3005), CStreamProgressCtrl::HitScrollRight);
+    EXPECT_EQ(ctrl.getPos(), 59999);
+}
+
+TEST_F(PositionLayer, HitTestOrderAndPanning)
+{
+    EXPECT_EQ(ctrl.hitTest(700, 50), CStreamProgressCtrl::HitNone);
+    EXPECT_EQ(ctrl.hitTest(300, 110), CStreamProgressCtrl::HitSlider);
+    EXPECT_EQ(ctrl.getPos(), 37500);
+    EXPECT_EQ(ctrl.posPixel(), 300);
+    EXPECT_EQ(ctrl.hitTest(600, 120), CStreamProgressCtrl::HitNone)
+        << "the slider excludes its right and bottom edges";
+
+    EXPECT_FALSE(ctrl.panTo(400, 50)) << "no pan before a mouse-down in the rectangle";
+    EXPECT_EQ(ctrl.hitTest(600, 100), CStreamProgressCtrl::HitPan) << "the rectangle is inclusive";
+    ctrl.endPan();
+    EXPECT_EQ(ctrl.hitTest(300, 50), CStreamProgressCtrl::HitPan);
+    EXPECT_TRUE(ctrl.isPanning());
+    EXPECT_FALSE(ctrl.panTo(310, 50));
+    EXPECT_EQ(window(), Window(22500, 52500));
+    EXPECT_TRUE(ctrl.panTo(311, 50));
+    EXPECT_EQ(window(), Window(21950, 51950)) << "dragging right shows earlier times";
+    EXPECT_EQ(ctrl.getPos(), 37500 - 550);
+    EXPECT_FALSE(ctrl.panTo(320, 50)) << "steps count from the last pan";
+    ctrl.endPan();
+    EXPECT_FALSE(ctrl.panTo(100, 50));
 }
