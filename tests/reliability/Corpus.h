@@ -29,7 +29,7 @@ struct CorpusScale {
 // information into data that is not there, ID3v2 headers with bad sizes.
 // Ogg Vorbis: page and header packet fields changed with the page checksum
 // made right again, so libvorbis itself meets them.
-// ASF (WMA, WMV): object sizes of 0, huge and past the end, and counts.
+// ASF (WMA, WMV): truncations and bit flips only.
 enum class CorpusFormat { Wav, Mp3, Ogg, Asf };
 
 std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source,

@@ -2,8 +2,7 @@
 
 #include <shlobj.h>
 
-FacadeFixture::FacadeFixture(const wchar_t* editionPrefix)
-    : skin(ExecutableFolder() + L"\\skin")
+FacadeFixture::FacadeFixture(const wchar_t* editionPrefix) : skin(ExecutableFolder() + L"\\skin")
 {
     edition.Format(L"%s%X", editionPrefix, GetCurrentProcessId());
     host = FixedHostInfo(edition);
