@@ -1,6 +1,7 @@
 #include "import/Mp3Decoder.h"
 #include "import/OggDecoder.h"
 #include "import/WmaDecoder.h"
+#include "reliability/PipelineHarness.h"
 
 #include "support/AudioFixtures.h"
 #include "support/RecordingProgress.h"
@@ -8,20 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
-
-using MakeDecoder = std::unique_ptr<IDecoder> (*)();
-template <class Decoder> std::unique_ptr<IDecoder> make()
-{
-    return std::make_unique<Decoder>();
-}
-
-bool exists(const wchar_t* path)
-{
-    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
 
 DecodeResult decode(IDecoder& decoder, const CString& input, const CString& output,
                     IOpProgress* progress = nullptr)
@@ -128,7 +116,7 @@ TEST_F(DecoderTest, FailuresAndCancelLeaveNoOutput)
         if (c.input == missing) {
             EXPECT_EQ(decoder->errorCode(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
         }
-        EXPECT_FALSE(exists(dir.file(L"temp.in")));
+        EXPECT_FALSE(FileExists(dir.file(L"temp.in")));
     }
 }
 
@@ -178,5 +166,5 @@ TEST(WmaRuntimeMissing, DecoderGivesResult5AndNoOutput)
     EXPECT_EQ(decoder.errorText(), L"Windows media format components are not installed or they "
                                    L"are too old! Please install the Window Media Player 9 or "
                                    L"newer.");
-    EXPECT_FALSE(exists(dir.file(L"temp.in")));
+    EXPECT_FALSE(FileExists(dir.file(L"temp.in")));
 }

@@ -21,7 +21,7 @@ protected:
     CCutRegion cutFromText(const wchar_t* text)
     {
         declare();
-        store.set(L"MV_Settings", L"Cut", text);
+        store.find(L"MV_Settings", L"Cut")->value = text;
         CCutRegion cut;
         GetMVSettings().GetCut(cut);
         return cut;
@@ -92,9 +92,9 @@ TEST_F(SettingsStore, KeysAreDeclaredInTheirFixedOrder)
                                      L"AskWantCDRip"};
     EXPECT_EQ(store.keyNames(L"MV_Settings"), own);
 
-    EXPECT_EQ(*store.value(L"Common", L"TraceLevel"), CString(L"None"));
-    EXPECT_EQ(*store.value(L"Common", L"CurrentSkinName"), CString(L"Standard"));
-    const CString output = *store.value(L"Common", L"OutputFolder");
+    EXPECT_EQ(store.find(L"Common", L"TraceLevel")->value, CString(L"None"));
+    EXPECT_EQ(store.find(L"Common", L"CurrentSkinName")->value, CString(L"Standard"));
+    const CString output = store.find(L"Common", L"OutputFolder")->value;
     ASSERT_FALSE(output.IsEmpty());
     EXPECT_EQ(output.Right(1), CString(L"\\"));
     EXPECT_EQ(GetMVSettings().GetNormalizationPercent(), 89.0);
@@ -128,7 +128,7 @@ TEST_F(SettingsStore, StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole
         EXPECT_EQ(cutFromText(text), cut) << "cut text " << Narrow(text);
 
     GetMVSettings().SetCut(makeCut(6000000000LL, 6000004000LL, 100, 200));
-    EXPECT_EQ(*store.value(L"MV_Settings", L"Cut"), CString(L"6000000000,6000004000,100,200"));
+    EXPECT_EQ(store.find(L"MV_Settings", L"Cut")->value, CString(L"6000000000,6000004000,100,200"));
 }
 
 TEST_F(SettingsStore, MinZoomBelowOneIsRepairedInTheStore)
@@ -136,7 +136,7 @@ TEST_F(SettingsStore, MinZoomBelowOneIsRepairedInTheStore)
     store.preset(L"MV_Settings", L"MinZoomSec", L"0");
     declare();
     EXPECT_EQ(GetMVSettings().GetMinZoomSec(), 6);
-    EXPECT_EQ(*store.value(L"MV_Settings", L"MinZoomSec"), CString(L"6"));
+    EXPECT_EQ(store.find(L"MV_Settings", L"MinZoomSec")->value, CString(L"6"));
 }
 
 TEST_F(SettingsStore, NormalizationOutsideTenToHundredIsOff)
@@ -149,7 +149,7 @@ TEST_F(SettingsStore, NormalizationOutsideTenToHundredIsOff)
         CommonKeys(&fresh, &host);
         MVSettingsKeys(&fresh);
         EXPECT_EQ(GetMVSettings().GetNormalizationPercent(), expected) << Narrow(text);
-        EXPECT_EQ(*fresh.value(L"MV_Settings", L"NormalizationPercent"), CString(text));
+        EXPECT_EQ(fresh.find(L"MV_Settings", L"NormalizationPercent")->value, CString(text));
     }
 }
 

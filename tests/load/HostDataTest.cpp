@@ -1,6 +1,3 @@
-// What the reference host does with what the component hands it: a track
-// name typed by the user becomes a file that lands inside the output
-// folder, whatever the name holds.
 #include "refhost/RingtoneWriter.h"
 
 #include "support/AudioFixtures.h"

@@ -1,6 +1,3 @@
-// A hundred files opened one after another in one process through the
-// exported facade: what the component takes from the system for an open it
-// gives back by the next.
 #include "LoadRun.h"
 
 #include "res/resource.h"

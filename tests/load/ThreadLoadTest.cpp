@@ -16,8 +16,8 @@ namespace {
 // returned; it can hold the worker inside the notification, so a stop lands there.
 class StopProbe : public CWavPlayerCallBack {
 public:
-    StopProbe() : m_entered(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-    ~StopProbe() { CloseHandle(m_entered); }
+    StopProbe() : entered(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    ~StopProbe() { CloseHandle(entered); }
     StopProbe(const StopProbe&) = delete;
     StopProbe& operator=(const StopProbe&) = delete;
 
@@ -27,20 +27,15 @@ public:
             ++late;
         if (error)
             ++errors;
-        SetEvent(m_entered);
-        if (holdMilliseconds > 0)
-            Sleep(holdMilliseconds);
+        SetEvent(entered);
+        Sleep(holdMilliseconds);
     }
-    void rearm() { ResetEvent(m_entered); }
-    bool waitUntilNotifying() { return WaitForSingleObject(m_entered, 30000) == WAIT_OBJECT_0; }
 
+    const HANDLE entered;
     std::atomic<int> late{0};
     std::atomic<int> errors{0};
     std::atomic<bool> stopped{false};
     std::atomic<DWORD> holdMilliseconds{0};
-
-private:
-    HANDLE m_entered;
 };
 
 } // namespace
@@ -66,12 +61,12 @@ TEST(PlayerLoad, ThousandPlayStopCyclesAtRandomMomentsNeverHangOrNotifyLate)
             const int kind = static_cast<int>(random() % 4);
             probe.holdMilliseconds = kind == 0 ? random() % 20 : 0;
             probe.stopped = false;
-            probe.rearm();
+            ResetEvent(probe.entered);
             ASSERT_TRUE(
                 player.play(kind == 0 || kind == 1 ? tinyFile : longFile, 0, 3000, nullptr));
             if (kind == 0) {
                 // Into the notification of a playback that ends by itself.
-                if (probe.waitUntilNotifying())
+                if (WaitForSingleObject(probe.entered, 30000) == WAIT_OBJECT_0)
                     ++stopsInNotification;
                 else
                     ++missedNotifications;

@@ -11,10 +11,9 @@ struct CorpusFile {
     std::string bytes;
 };
 
-// How many generic mutations (truncations, bit flips) a run makes: the fast
-// set of the normal test run, or many more for the soak (TARVISK_SOAK=N),
-// which takes a fresh seed each run unless TARVISK_SOAK_SEED gives one, and
-// reports it.
+// How many generic mutations (truncations, bit flips) a run makes: many more
+// for the soak (TARVISK_SOAK=N), with a fresh seed unless TARVISK_SOAK_SEED
+// gives one.
 struct CorpusScale {
     int truncations = 24;
     int bitFlips = 24;

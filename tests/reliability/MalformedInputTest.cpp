@@ -10,12 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 
-// Every malformed file goes through the whole open pipeline and, when it
-// opens, through the player: it opens correctly or is refused with one box
-// carrying its format's message, and either way the process survives, no
-// step hangs, no half-written file stays behind and the document is empty
-// after a refusal.
-
 namespace {
 
 class MalformedInputTest : public testing::Test {

@@ -14,6 +14,23 @@
 
 #include <cstring>
 
+namespace {
+
+// A complete RIFF WAVE file: both size fields agree with the file's length.
+bool IsCompleteWav(const wchar_t* path)
+{
+    const std::string bytes = ReadFileBytes(path);
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(36, 4, "data") != 0)
+        return false;
+    uint32_t riffSize = 0;
+    uint32_t dataSize = 0;
+    memcpy(&riffSize, bytes.data() + 4, 4);
+    memcpy(&dataSize, bytes.data() + 40, 4);
+    return riffSize == bytes.size() - 8 && dataSize == bytes.size() - 44;
+}
+
+} // namespace
+
 PipelineHarness::PipelineHarness(const CString& workFolder) : m_work(workFolder)
 {
     CommonKeys(&m_store, &m_hostInfo);
@@ -153,16 +170,4 @@ CString formatted(UINT id, const wchar_t* argument)
 bool FileExists(const wchar_t* path)
 {
     return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsCompleteWav(const wchar_t* path)
-{
-    const std::string bytes = ReadFileBytes(path);
-    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(36, 4, "data") != 0)
-        return false;
-    uint32_t riffSize = 0;
-    uint32_t dataSize = 0;
-    memcpy(&riffSize, bytes.data() + 4, 4);
-    memcpy(&dataSize, bytes.data() + 40, 4);
-    return riffSize == bytes.size() - 8 && dataSize == bytes.size() - 44;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/Decoder.h"
 #include "import/DocumentView.h"
 #include "import/StreamDocument.h"
 
@@ -7,6 +8,7 @@
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,10 +72,15 @@ private:
     FixedHostInfo m_hostInfo;
 };
 
-// A complete RIFF WAVE file: both size fields agree with the file's length.
-bool IsCompleteWav(const wchar_t* path);
 bool FileExists(const wchar_t* path);
 // A string of the component's resources, in the language the tests load.
 CString resourceText(UINT id);
 // The resource string with its one %s filled in.
 CString formatted(UINT id, const wchar_t* argument);
+
+// A fresh decoder of a kind: make<CMp3Decoder>, say.
+using MakeDecoder = std::unique_ptr<IDecoder> (*)();
+template <class Decoder> std::unique_ptr<IDecoder> make()
+{
+    return std::make_unique<Decoder>();
+}
