@@ -1,5 +1,6 @@
 // The component as a host sees it: Tarvisk.dll loaded at run time and
 // driven through its exported facade.
+#include "support/ComponentLog.h"
 #include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestSkinParser.h"
@@ -61,18 +62,7 @@ protected:
     }
 
     // Text of this process's log file.
-    CString logText() const
-    {
-        CString pattern;
-        pattern.Format(L"%s\\Log\\Melvora\\Log_*_%X.txt", dataRoot().GetString(),
-                       GetCurrentProcessId());
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW(pattern, &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return CString();
-        FindClose(search);
-        return ReadUtf16File(dataRoot() + L"\\Log\\Melvora\\" + found.cFileName).c_str();
-    }
+    CString logText() const { return ComponentLogText(dataRoot()).c_str(); }
 
     NoSaves saves;
 };

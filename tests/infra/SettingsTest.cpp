@@ -22,7 +22,7 @@ protected:
     CCutRegion cutFromText(const wchar_t* text)
     {
         declare();
-        store.set(L"MV_Settings", L"Cut", text);
+        store.find(L"MV_Settings", L"Cut")->value = text;
         CCutRegion cut;
         GetMVSettings().GetCut(cut);
         return cut;
@@ -65,7 +65,7 @@ TEST_F(SettingsStore, StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole
         EXPECT_EQ(cutFromText(text), cut) << "cut text " << Narrow(text);
 
     GetMVSettings().SetCut(makeCut(6000000000LL, 6000004000LL, 100, 200));
-    EXPECT_EQ(*store.value(L"MV_Settings", L"Cut"), CString(L"6000000000,6000004000,100,200"));
+    EXPECT_EQ(store.find(L"MV_Settings", L"Cut")->value, CString(L"6000000000,6000004000,100,200"));
 }
 
 TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundredIsOff)
@@ -73,7 +73,7 @@ TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundr
     store.preset(L"MV_Settings", L"MinZoomSec", L"0");
     declare();
     EXPECT_EQ(GetMVSettings().GetMinZoomSec(), 6);
-    EXPECT_EQ(*store.value(L"MV_Settings", L"MinZoomSec"), CString(L"6"));
+    EXPECT_EQ(store.find(L"MV_Settings", L"MinZoomSec")->value, CString(L"6"));
 
     const std::pair<const wchar_t*, double> cases[] = {
         {L"9.5", 0.0}, {L"10", 10.0}, {L"100", 100.0}, {L"100.5", 0.0}, {L"55.5", 55.5}};
@@ -83,7 +83,7 @@ TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundr
         CommonKeys(&fresh, &host);
         MVSettingsKeys(&fresh);
         EXPECT_EQ(GetMVSettings().GetNormalizationPercent(), expected) << Narrow(text);
-        EXPECT_EQ(*fresh.value(L"MV_Settings", L"NormalizationPercent"), CString(text));
+        EXPECT_EQ(fresh.find(L"MV_Settings", L"NormalizationPercent")->value, CString(text));
     }
 }
 

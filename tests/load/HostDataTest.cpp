@@ -1,6 +1,3 @@
-// What the reference host does with what the component hands it: a track
-// name typed by the user becomes a file that lands inside the output
-// folder, whatever the name holds.
 #include "refhost/RingtoneWriter.h"
 
 #include "support/AudioFixtures.h"
@@ -48,34 +45,17 @@ TEST(HostileTrackNames, EveryNameGivesARealFileInsideTheOutputFolder)
     WriteFileBytes(decoded,
                    MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, std::string(2 * 3000, '\x10')));
 
-    const wchar_t* const literalNames[] = {L"..",
-                                           L"..\\..\\escaped",
-                                           L"../../escaped",
-                                           L"C:\\Windows\\escaped",
-                                           L"C:escaped",
-                                           L"\\\\server\\share\\escaped",
-                                           L"\\\\?\\C:\\escaped",
-                                           L"CON",
-                                           L"nul",
-                                           L"COM1",
-                                           L"lpt9",
-                                           L"AUX",
-                                           L"PRN",
-                                           L"CON.txt",
-                                           L"Com1 ",
-                                           L"NUL.wav",
-                                           L"CONIN$",
-                                           L"conout$",
-                                           L"name. . .",
-                                           L"   ",
-                                           L"",
-                                           L"tab\there\r\nnewline",
-                                           L"stream:name"};
-    std::vector<std::wstring> names(std::begin(literalNames), std::end(literalNames));
+    // Device names, names that climb out or point elsewhere, odd characters.
+    std::vector<std::wstring> names = {L"CON",     L"nul",    L"COM1",    L"lpt9",
+                                       L"AUX",     L"PRN",    L"CON.txt", L"Com1 ",
+                                       L"NUL.wav", L"CONIN$", L"conout$"};
+    names.insert(names.end(),
+                 {L"..", L"..\\..\\escaped", L"../../escaped", L"C:escaped",
+                  L"C:\\Windows\\escaped", L"\\\\server\\share\\escaped", L"\\\\?\\C:\\escaped"});
+    names.insert(names.end(), {L"name. . .", L"   ", L"", L"tab\there\r\nnewline", L"stream:name"});
     names.push_back(std::wstring(300, L'x'));
     names.push_back(std::wstring(250, L'y') + L"\\..\\..");
     names.push_back(std::wstring(199, L'z') + L"\U0001F3B5tail");
-    std::set<std::wstring> written;
     for (const std::wstring& name : names) {
         SCOPED_TRACE(Narrow(name.c_str()));
         RingtoneRequest request{decoded.str(), output.str(), name, 500, 1500, 0, 0};
@@ -89,7 +69,6 @@ TEST(HostileTrackNames, EveryNameGivesARealFileInsideTheOutputFolder)
         EXPECT_TRUE(wav.valid) << "the cut went to a device, not a file";
         EXPECT_EQ(wav.samples.size(), 2000u);
         EXPECT_LE(file.size(), 255u);
-        written.insert(file);
         DeleteFileW(path.c_str());
     }
     EXPECT_TRUE(filesIn(output).empty()) << "no partial files left behind";

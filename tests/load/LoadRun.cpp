@@ -2,7 +2,6 @@
 
 #include <winternl.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
@@ -14,43 +13,25 @@ int ScaledCount(int normal)
     return scale > 1 ? normal * scale : normal;
 }
 
-Watchdog::Watchdog(DWORD seconds) : m_bound(seconds), m_thread([this] { run(); }) {}
-
-Watchdog::~Watchdog()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stop = true;
-    }
-    m_wake.notify_one();
-    m_thread.join();
-}
-
 void Watchdog::arm(const std::string& step)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    disarm();
     m_step = step;
-    m_deadline = GetTickCount64() + m_bound * 1000ull;
+    const auto expired = [](void* self, BOOLEAN) {
+        const Watchdog& watchdog = *static_cast<const Watchdog*>(self);
+        fprintf(stderr, "HANG: \"%s\" did not finish within %lu s\n", watchdog.m_step.c_str(),
+                static_cast<unsigned long>(watchdog.m_bound));
+        TerminateProcess(GetCurrentProcess(), 3);
+    };
+    CreateTimerQueueTimer(&m_timer, nullptr, expired, this, m_bound * 1000, 0, WT_EXECUTEONLYONCE);
 }
 
 void Watchdog::disarm()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_deadline = 0;
-}
-
-void Watchdog::run()
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    while (!m_stop) {
-        m_wake.wait_for(lock, std::chrono::milliseconds(200));
-        if (m_deadline != 0 && GetTickCount64() > m_deadline) {
-            fprintf(stderr, "HANG: \"%s\" did not finish within %lu s\n", m_step.c_str(),
-                    static_cast<unsigned long>(m_bound));
-            fflush(stdout);
-            TerminateProcess(GetCurrentProcess(), 3);
-        }
-    }
+    // Waits for an expiry already running, which ends the process anyway.
+    if (m_timer)
+        DeleteTimerQueueTimer(nullptr, m_timer, INVALID_HANDLE_VALUE);
+    m_timer = nullptr;
 }
 
 namespace {
@@ -69,11 +50,7 @@ struct GdiHandleEntry {
 static_assert(sizeof(GdiHandleEntry) == 24);
 
 constexpr size_t kGdiTableEntries = 0x10000;
-#ifdef _WIN64
-constexpr size_t kPebGdiTableOffset = 0xF8;
-#else
-constexpr size_t kPebGdiTableOffset = 0x94;
-#endif
+constexpr size_t kPebGdiTableOffset = 0xF8; // in a 64-bit process
 
 const GdiHandleEntry* gdiTable()
 {
@@ -85,14 +62,10 @@ const GdiHandleEntry* gdiTable()
     return *reinterpret_cast<const GdiHandleEntry* const*>(peb + kPebGdiTableOffset);
 }
 
-// Wine's GetProcessHandleCount answers 0; the handle values are probed
-// instead. Handles are handed out lowest first, so a long run of unused
-// values means no more follow.
+// Handles are handed out lowest first, so a long run of unused values means
+// no more follow.
 unsigned long countKernelHandles()
 {
-    DWORD reported = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &reported) && reported != 0)
-        return reported;
     unsigned long count = 0;
     int unusedRun = 0;
     for (uintptr_t value = 4; unusedRun < 4096; value += 4) {
@@ -151,23 +124,15 @@ ResourceCounts ResourceCounts::now()
 {
     ResourceCounts counts;
     counts.kernelHandles = countKernelHandles();
-    counts.guiGdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    counts.guiUser = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    counts.gdiTableEntries = countGdiTable();
+    counts.gdiObjects = countGdiTable();
     counts.windows = countWindows();
     return counts;
 }
 
-bool ResourceCounts::gdiTableReadable()
-{
-    return gdiTable() != nullptr;
-}
-
 std::string ResourceCounts::describe() const
 {
-    char text[200];
-    snprintf(text, sizeof text,
-             "handles %lu, GetGuiResources GDI %lu USER %lu, GDI table %lu, windows %lu",
-             kernelHandles, guiGdi, guiUser, gdiTableEntries, windows);
+    char text[100];
+    snprintf(text, sizeof text, "handles %lu, GDI objects %lu, windows %lu", kernelHandles,
+             gdiObjects, windows);
     return text;
 }

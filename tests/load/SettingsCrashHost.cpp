@@ -8,8 +8,6 @@
 #include "hostkit/IniConfigStore.h"
 #include "res/resource.h"
 
-#include <cstdio>
-
 namespace {
 
 class CHostInfo : public IHostInfo {
@@ -21,16 +19,10 @@ public:
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 5) {
-        fwprintf(stderr, L"usage: SettingsCrashHost CONFIG SKIN AUDIOFILE EVENT\n");
-        return 2;
-    }
-    HANDLE closed = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[4]);
+    HANDLE closed = argc == 5 ? OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[4]) : nullptr;
     CTarviskLibrary tarvisk;
-    if (!closed || !tarvisk.load()) {
-        fwprintf(stderr, L"SettingsCrashHost: no event or no Tarvisk.dll\n");
-        return 1;
-    }
+    if (!closed || !tarvisk.load())
+        return 1; // the test sees the host end before the close
     CIniConfigStore store(argv[1]);
     CHostInfo hostInfo;
     CFolderSkinParser skin(argv[2]);

@@ -21,14 +21,6 @@ std::string named(const char* format, ...)
     return text;
 }
 
-uint32_t envNumber(const char* name, uint32_t fallback)
-{
-    char text[32] = {};
-    if (GetEnvironmentVariableA(name, text, sizeof(text)) == 0)
-        return fallback;
-    return static_cast<uint32_t>(strtoul(text, nullptr, 10));
-}
-
 uint32_t le32(const std::string& bytes, size_t at)
 {
     uint32_t value = 0;
@@ -255,15 +247,6 @@ void mp3Corpus(Corpus& c)
         // data that was never there), then every field at its largest.
         c.add(named("frame %zu: main data 511 bytes back", pick),
               patched(source, {{at + 4, 1, 0xFF}, {at + 5, 1, 0x80, 0x80}}));
-        std::string allOnes = source;
-        std::fill_n(allOnes.begin() + at + 4, 32, '\xFF');
-        c.add(named("frame %zu: side information all ones", pick), allOnes);
-        std::fill(allOnes.begin() + at + 4, allOnes.begin() + next, '\xFF');
-        c.add(named("frame %zu: whole frame all ones", pick), std::move(allOnes));
-        std::string randomBody = source;
-        for (size_t i = at + 4; i < next; ++i)
-            randomBody[i] = static_cast<char>(c.random());
-        c.add(named("frame %zu: random body", pick), std::move(randomBody));
         // The first granule of the first channel: main data from this frame,
         // no Huffman bits at all, yet 288 value pairs to decode from the
         // largest table, which reads far past the granule's bits.
@@ -351,8 +334,6 @@ void oggCorpus(Corpus& c)
         const int bit = static_cast<int>(c.random() % 8);
         page(named("header page bit %d of byte %zu flipped", bit, at), second,
              {{at, 1, static_cast<uint32_t>(source[at] ^ (1 << bit))}});
-        const uint8_t value = static_cast<uint8_t>(c.random());
-        page(named("header page byte %zu = 0x%02X", at, value), second, {{at, 1, value}});
     }
     for (int i = 0; i < c.scale.bitFlips; ++i) {
         const Page& p = pages[2 + c.random() % (pages.size() - 2)];
@@ -383,29 +364,11 @@ void oggCorpus(Corpus& c)
     c.add("headers only", source.substr(0, audio.at));
 }
 
+// The Windows Media runtime parses ASF itself and is slow to start: fewer
+// generic mutations, no structural ones.
 void asfCorpus(Corpus& c)
 {
-    const std::string& source = c.source;
-    // The Windows Media runtime under test is slow to start: fewer of the
-    // generic mutations, all of the structural ones.
-    c.generic(source, std::max(4, c.scale.truncations / 4), std::max(4, c.scale.bitFlips / 3));
-    if (source.size() < 30)
-        return;
-    c.size("header object size", 16);
-    c.field("header object count", 24, 4, {0, 1, 0xFFFFFFFF});
-    const size_t headerEnd = std::min<size_t>(source.size(), le32(source, 16));
-    for (size_t at = 30, i = 0; at + 24 <= headerEnd && i < 6; ++i) {
-        c.field(named("object %zu size", i), at + 16, 4, {0, 1, 0xFFFFFFFF});
-        const uint32_t size = le32(source, at + 16);
-        if (size < 24)
-            break;
-        at += size;
-    }
-    // The data object follows the header; its size and packet count.
-    if (headerEnd + 50 <= source.size()) {
-        c.field("data object size", headerEnd + 16, 4, {0, 0xFFFFFFFF});
-        c.field("data packet count", headerEnd + 40, 4, {0, 0xFFFFFFFF});
-    }
+    c.generic(c.source, std::max(4, c.scale.truncations / 4), std::max(4, c.scale.bitFlips / 3));
 }
 
 } // namespace
@@ -413,13 +376,14 @@ void asfCorpus(Corpus& c)
 CorpusScale CorpusScale::fromEnvironment()
 {
     CorpusScale scale;
-    const uint32_t soak = envNumber("TARVISK_SOAK", 0);
-    if (soak == 0)
+    const char* seed = getenv("TARVISK_SOAK_SEED");
+    const int soak = getenv("TARVISK_SOAK") ? atoi(getenv("TARVISK_SOAK")) : 0;
+    if (soak <= 0)
         return scale;
-    scale.truncations *= 4 * static_cast<int>(soak);
-    scale.bitFlips *= 20 * static_cast<int>(soak);
-    scale.seed = envNumber("TARVISK_SOAK_SEED", GetTickCount());
-    printf("soak: scale %u, seed %u (TARVISK_SOAK_SEED repeats it)\n", soak, scale.seed);
+    scale.truncations *= 4 * soak;
+    scale.bitFlips *= 20 * soak;
+    scale.seed = seed ? static_cast<uint32_t>(strtoul(seed, nullptr, 10)) : GetTickCount();
+    printf("soak: scale %d, seed %u (TARVISK_SOAK_SEED repeats it)\n", soak, scale.seed);
     return scale;
 }
 

@@ -11,10 +11,9 @@ struct CorpusFile {
     std::string bytes;
 };
 
-// How many generic mutations (truncations, bit flips) a run makes: the fast
-// set of the normal test run, or many more for the soak (TARVISK_SOAK=N),
-// which takes a fresh seed each run unless TARVISK_SOAK_SEED gives one, and
-// reports it.
+// How many generic mutations (truncations, bit flips) a run makes: many more
+// for the soak (TARVISK_SOAK=N), with a fresh seed unless TARVISK_SOAK_SEED
+// gives one.
 struct CorpusScale {
     int truncations = 24;
     int bitFlips = 24;
@@ -29,7 +28,7 @@ struct CorpusScale {
 // information into data that is not there, ID3v2 headers with bad sizes.
 // Ogg Vorbis: page and header packet fields changed with the page checksum
 // made right again, so libvorbis itself meets them.
-// ASF (WMA, WMV): object sizes of 0, huge and past the end, and counts.
+// ASF (WMA, WMV): truncations and bit flips only.
 enum class CorpusFormat { Wav, Mp3, Ogg, Asf };
 
 std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source,

@@ -10,7 +10,26 @@
 #include "support/AudioFixtures.h"
 #include "support/MessageBoxWatcher.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
+
+namespace {
+
+// A complete RIFF WAVE file: both size fields agree with the file's length.
+bool IsCompleteWav(const wchar_t* path)
+{
+    const std::string bytes = ReadFileBytes(path);
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(36, 4, "data") != 0)
+        return false;
+    uint32_t riffSize = 0;
+    uint32_t dataSize = 0;
+    memcpy(&riffSize, bytes.data() + 4, 4);
+    memcpy(&dataSize, bytes.data() + 40, 4);
+    return riffSize == bytes.size() - 8 && dataSize == bytes.size() - 44;
+}
+
+} // namespace
 
 PipelineHarness::PipelineHarness(const CString& workFolder) : m_work(workFolder)
 {
@@ -19,10 +38,12 @@ PipelineHarness::PipelineHarness(const CString& workFolder) : m_work(workFolder)
     GetMVSettings().SetWorkFolder(m_work);
     view.document = &document;
     document.attach(nullptr, &view);
+    CoInitialize(nullptr);
 }
 
 PipelineHarness::~PipelineHarness()
 {
+    CoUninitialize();
     GetMVSettings().SetWorkFolder(CString());
 }
 
@@ -42,8 +63,26 @@ void PipelineHarness::clearWorkFiles() const
 OpenOutcome PipelineHarness::open(const CString& input)
 {
     MessageBoxWatcher boxes;
+    watchdog.arm(caseName.empty() ? Narrow(input) : caseName);
     const bool opened = document.openInputFile(input, nullptr, 0);
+    watchdog.disarm();
     return {opened, boxes.texts()};
+}
+
+void PipelineHarness::expectOpens(const CString& input)
+{
+    const OpenOutcome outcome = open(input);
+    EXPECT_TRUE(outcome.opened) << Narrow(input);
+    EXPECT_TRUE(outcome.boxes.empty()) << Narrow(input);
+    EXPECT_EQ(checkAfterSuccess(), "") << Narrow(input);
+}
+
+void PipelineHarness::expectRefused(const CString& input, const CString& message)
+{
+    const OpenOutcome outcome = open(input);
+    EXPECT_FALSE(outcome.opened) << Narrow(input);
+    EXPECT_EQ(outcome.boxes, std::vector<CString>{message}) << Narrow(input);
+    EXPECT_EQ(checkAfterFailure(), "") << Narrow(input);
 }
 
 std::string PipelineHarness::checkAfterFailure()
@@ -97,16 +136,21 @@ std::string PipelineHarness::checkAfterSuccess() const
 
 bool PipelineHarness::playTail(const CString& wavPath, int64_t durationMs)
 {
-    FinishProbe probe;
-    CWavPlayer player(&probe);
-    const int64_t start = durationMs > 60 ? durationMs - 60 : 0;
-    if (!player.play(wavPath, start, durationMs + 500, &document.cutRegion()))
-        return true;
-    // The watchdog of the caller bounds a player that never reports.
-    while (!probe.waitForFinish()) {
+    watchdog.arm((caseName.empty() ? Narrow(wavPath) : caseName) + ", playing");
+    bool error = true;
+    {
+        FinishProbe probe;
+        CWavPlayer player(&probe);
+        const int64_t start = durationMs > 60 ? durationMs - 60 : 0;
+        if (player.play(wavPath, start, durationMs + 500, &document.cutRegion())) {
+            while (!probe.waitForFinish()) {
+            }
+            player.stop();
+            error = probe.lastError;
+        }
     }
-    player.stop();
-    return probe.lastError;
+    watchdog.disarm();
+    return error;
 }
 
 CString resourceText(UINT id)
@@ -126,16 +170,4 @@ CString formatted(UINT id, const wchar_t* argument)
 bool FileExists(const wchar_t* path)
 {
     return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsCompleteWav(const wchar_t* path)
-{
-    const std::string bytes = ReadFileBytes(path);
-    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(36, 4, "data") != 0)
-        return false;
-    uint32_t riffSize = 0;
-    uint32_t dataSize = 0;
-    memcpy(&riffSize, bytes.data() + 4, 4);
-    memcpy(&dataSize, bytes.data() + 40, 4);
-    return riffSize == bytes.size() - 8 && dataSize == bytes.size() - 44;
 }

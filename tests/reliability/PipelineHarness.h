@@ -1,11 +1,14 @@
 #pragma once
 
+#include "import/Decoder.h"
 #include "import/DocumentView.h"
 #include "import/StreamDocument.h"
 
+#include "load/LoadRun.h"
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,7 +33,8 @@ struct OpenOutcome {
 };
 
 // A document on a work folder of its own, with the settings the editor
-// declares, opened the way the editor opens files.
+// declares, opened the way the editor opens files, each open under a
+// watchdog. COM is ready for the Windows Media decoder.
 class PipelineHarness {
 public:
     explicit PipelineHarness(const CString& workFolder);
@@ -38,14 +42,18 @@ public:
 
     // Opens input, answering every box.
     OpenOutcome open(const CString& input);
+    // Opens input and checks it opened without a box and is whole.
+    void expectOpens(const CString& input);
+    // Opens input and checks it was refused with the one message and left nothing.
+    void expectRefused(const CString& input, const CString& message);
     // Failed opens leave the busy flag down, the document empty and no DAT
     // file behind; a temporary WAV file left by a decoder that finished is
     // complete. Returns the problems found, empty when there are none.
     std::string checkAfterFailure();
     // A successful open leaves a document whose DAT file matches its WAV file.
     std::string checkAfterSuccess() const;
-    // Plays the last moments of a WAV file and past its end; true when the
-    // player reported an error.
+    // Plays the last moments of a WAV file and past its end, under the
+    // watchdog; true when the player reported an error.
     bool playTail(const CString& wavPath, int64_t durationMs);
     // Removes the temporary files so each open starts clean.
     void clearWorkFiles() const;
@@ -53,6 +61,10 @@ public:
     CString workFile(const wchar_t* name) const;
     CStreamDocument document;
     RecordingView view;
+    // What a hang report names (the input when empty); a step that takes
+    // longer than the watchdog's bound is taken to hang.
+    std::string caseName;
+    Watchdog watchdog{60};
 
 private:
     CString m_work;
@@ -60,10 +72,15 @@ private:
     FixedHostInfo m_hostInfo;
 };
 
-// A complete RIFF WAVE file: both size fields agree with the file's length.
-bool IsCompleteWav(const wchar_t* path);
 bool FileExists(const wchar_t* path);
 // A string of the component's resources, in the language the tests load.
 CString resourceText(UINT id);
 // The resource string with its one %s filled in.
 CString formatted(UINT id, const wchar_t* argument);
+
+// A fresh decoder of a kind: make<CMp3Decoder>, say.
+using MakeDecoder = std::unique_ptr<IDecoder> (*)();
+template <class Decoder> std::unique_ptr<IDecoder> make()
+{
+    return std::make_unique<Decoder>();
+}

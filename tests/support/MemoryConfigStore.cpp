@@ -29,25 +29,13 @@ void MemoryConfigStore::preset(const CString& section, const CString& key, const
     m_presets[{section, key}] = value;
 }
 
-VLConfigKey* MemoryConfigStore::find(const CString& section, const CString& key) const
+VLConfigKey* MemoryConfigStore::find(const CString& section, const CString& key)
 {
-    for (const auto& record : m_keys) {
+    for (auto& record : m_keys) {
         if (record.section->name == section && record.name == key)
-            return const_cast<VLConfigKey*>(&record);
+            return &record;
     }
     return nullptr;
-}
-
-void MemoryConfigStore::set(const CString& section, const CString& key, const CString& value)
-{
-    if (VLConfigKey* record = find(section, key))
-        record->value = value;
-}
-
-const CString* MemoryConfigStore::value(const CString& section, const CString& key) const
-{
-    const VLConfigKey* record = find(section, key);
-    return record ? &record->value : nullptr;
 }
 
 std::deque<CString> MemoryConfigStore::keyNames(const CString& section) const

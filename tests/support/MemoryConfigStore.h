@@ -39,18 +39,15 @@ public:
 
     // A value that wins over the default when the key is declared.
     void preset(const CString& section, const CString& key, const CString& value);
-    // Changes the value of a declared key, as the user editing the store would.
-    void set(const CString& section, const CString& key, const CString& value);
-    // The value of a declared key, or null when it was never declared.
-    const CString* value(const CString& section, const CString& key) const;
+    // A declared key (whose value a test may change as a user editing the
+    // store would), or null when it was never declared.
+    VLConfigKey* find(const CString& section, const CString& key);
     // Names of a section's keys in declaration order.
     std::deque<CString> keyNames(const CString& section) const;
 
     bool portable = false;
 
 private:
-    VLConfigKey* find(const CString& section, const CString& key) const;
-
     std::deque<VLConfigSection> m_sections;
     std::deque<VLConfigKey> m_keys;
     std::map<std::pair<CString, CString>, CString> m_presets;

@@ -152,12 +152,17 @@ HBITMAP CreatePatternBitmap(int width, int height,
     return bitmap;
 }
 
-void PumpMessages()
+void PumpMessages(DWORD forMilliseconds)
 {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    const ULONGLONG until = GetTickCount64() + forMilliseconds;
+    for (MSG msg;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (GetTickCount64() >= until)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
 
@@ -165,33 +170,18 @@ CString SaveScreenshot(const Picture& picture, const wchar_t* name)
 {
     const CString folder = ExecutableFolder() + L"\\screenshots";
     CreateDirectoryW(folder, nullptr);
-    const CString path = folder + L"\\" + name + L".bmp";
-
-    const int rowBytes = (picture.width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = picture.width;
-    header.biHeight = picture.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biSizeImage = static_cast<DWORD>(rowBytes * picture.height);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-
+    // A 32-bit top-down bitmap: the picture's rows as they are.
+    std::string pixels;
+    for (const COLORREF pixel : picture.pixels) {
+        const RGBQUAD quad{GetBValue(pixel), GetGValue(pixel), GetRValue(pixel), 0};
+        pixels.append(reinterpret_cast<const char*>(&quad), sizeof quad);
+    }
+    const BITMAPINFOHEADER header = topDownFormat(picture.width, picture.height).bmiHeader;
+    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof file + sizeof header};
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
-    for (int y = picture.height - 1; y >= 0; --y) {
-        std::string row(static_cast<size_t>(rowBytes), '\0');
-        for (int x = 0; x < picture.width; ++x) {
-            const COLORREF pixel = picture.at(x, y);
-            row[x * 3] = static_cast<char>(GetBValue(pixel));
-            row[x * 3 + 1] = static_cast<char>(GetGValue(pixel));
-            row[x * 3 + 2] = static_cast<char>(GetRValue(pixel));
-        }
-        bytes += row;
-    }
-    WriteFileBytes(path, bytes);
+    const CString path = folder + L"\\" + name + L".bmp";
+    WriteFileBytes(path, bytes + pixels);
     return path;
 }

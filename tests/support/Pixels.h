@@ -34,8 +34,9 @@ bool operator==(const Picture& a, const Picture& b);
 HBITMAP CreatePatternBitmap(int width, int height,
                             const std::function<COLORREF(int x, int y)>& colourAt);
 
-// Handles the messages waiting on this thread.
-void PumpMessages();
+// Handles the messages waiting on this thread, and those that come during
+// the given time.
+void PumpMessages(DWORD forMilliseconds = 0);
 
 // Saves the picture as a 24-bit .bmp in the "screenshots" folder next to the
 // test executable and returns the file's path, so a person can look at what

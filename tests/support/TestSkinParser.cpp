@@ -19,16 +19,16 @@ bool TestSkinParser::getPosition(CString key, POINT& offset, POINT& anchorPercen
     return true;
 }
 
-bool TestSkinParser::getFont(CString key, CFont& value)
+bool TestSkinParser::getFont(CString key, CFont& out)
 {
     LOGFONTW description{};
-    return read(&Section::fonts, key, description) && value.CreateFontIndirect(&description);
+    return read(&Section::fonts, key, description) && out.CreateFontIndirect(&description);
 }
 
-bool TestSkinParser::getBitmap(CString key, CDynBitmap& value)
+bool TestSkinParser::getBitmap(CString key, CDynBitmap& out)
 {
     SolidBitmap bitmap{};
     return read(&Section::bitmaps, key, bitmap) &&
-           value.Attach(CreatePatternBitmap(bitmap.size.cx, bitmap.size.cy,
-                                            [&](int, int) { return bitmap.colour; }));
+           out.Attach(CreatePatternBitmap(bitmap.size.cx, bitmap.size.cy,
+                                          [&](int, int) { return bitmap.colour; }));
 }

@@ -35,25 +35,19 @@ public:
     Section& section(const CString& name) { return m_sections[name]; }
 
     bool selectSection(CString section) override;
-    bool getInt(CString key, int& value) override { return read(&Section::ints, key, value); }
-    bool getColor(CString key, COLORREF& value) override
-    {
-        return read(&Section::colours, key, value);
-    }
-    bool getRect(CString key, RECT& value) override { return read(&Section::rects, key, value); }
+    bool getInt(CString key, int& out) override { return read(&Section::ints, key, out); }
+    bool getColor(CString key, COLORREF& out) override { return read(&Section::colours, key, out); }
+    bool getRect(CString key, RECT& out) override { return read(&Section::rects, key, out); }
     bool getPosition(CString key, POINT& offset, POINT& anchorPercent) override;
-    bool getSize(CString key, SIZE& value) override { return read(&Section::sizes, key, value); }
+    bool getSize(CString key, SIZE& out) override { return read(&Section::sizes, key, out); }
     bool getPoint(CString, POINT&) override { return false; }
-    bool getFont(CString key, CFont& value) override;
-    bool getBitmap(CString key, CDynBitmap& value) override;
+    bool getFont(CString key, CFont& out) override;
+    bool getBitmap(CString key, CDynBitmap& out) override;
     bool getRegion(CString, CDynRgn&) override { return false; }
     bool getDouble(CString, double&) override { return false; }
-    bool getText(CString key, CString& value) override { return read(&Section::texts, key, value); }
-    bool getBool(CString key, bool& value) override { return read(&Section::bools, key, value); }
-    bool getCursor(CString key, HCURSOR& value) override
-    {
-        return read(&Section::cursors, key, value);
-    }
+    bool getText(CString key, CString& out) override { return read(&Section::texts, key, out); }
+    bool getBool(CString key, bool& out) override { return read(&Section::bools, key, out); }
+    bool getCursor(CString key, HCURSOR& out) override { return read(&Section::cursors, key, out); }
     bool getFilePath(const CString&, CString&) override { return false; }
     bool getHorizontalAlignment(const CString& key, UINT& flags) override
     {
