@@ -1,8 +1,11 @@
-// The floor for an MP3 open: libmad's decoder run over the file in the same
-// way the component drives it, every sample turned into 16 bits, nothing
-// written. Prints "decode_s SECONDS".
+// The floors for an MP3 open: libmad's decoder run over the file in the same
+// way the component drives it, every sample turned into 16 bits, and either
+// nothing written or the samples written to a WAV file. Prints
+// "decode_s SECONDS".
 //
-// Usage: BareMp3Decode FILE.mp3
+// Usage: BareMp3Decode FILE.mp3 [OUT.wav]
+
+#include "BareWavFile.h"
 
 #include <windows.h>
 
@@ -11,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -19,6 +23,9 @@ struct Input {
     HANDLE file;
     std::vector<unsigned char> buffer = std::vector<unsigned char>(80000);
     size_t count = 0;
+    BareWavFile* wav = nullptr;
+    WORD channels = 0;
+    DWORD rate = 0;
     int16_t sink = 0;
 };
 
@@ -57,6 +64,13 @@ mad_flow output(void* data, const mad_header*, mad_pcm* pcm)
         for (unsigned i = 0; i < pcm->length; ++i)
             frame[i * pcm->channels + c] = to16(pcm->samples[c][i]);
     }
+    if (input->wav) {
+        if (input->channels == 0) {
+            input->channels = static_cast<WORD>(pcm->channels);
+            input->rate = pcm->samplerate;
+        }
+        input->wav->add(frame, pcm->length * pcm->channels * sizeof frame[0]);
+    }
     // Keeps the conversion from being optimised away.
     input->sink ^= frame[0];
     return MAD_FLOW_CONTINUE;
@@ -66,8 +80,8 @@ mad_flow output(void* data, const mad_header*, mad_pcm* pcm)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: BareMp3Decode FILE.mp3\n");
+    if (argc != 2 && argc != 3) {
+        fprintf(stderr, "usage: BareMp3Decode FILE.mp3 [OUT.wav]\n");
         return 2;
     }
     Input input;
@@ -80,14 +94,25 @@ int wmain(int argc, wchar_t** argv)
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
+    std::unique_ptr<BareWavFile> wav;
+    if (argc == 3) {
+        wav = std::make_unique<BareWavFile>(argv[2]);
+        if (!wav->isOpen()) {
+            fprintf(stderr, "BareMp3Decode: cannot create the WAV file\n");
+            return 1;
+        }
+        input.wav = wav.get();
+    }
     mad_decoder decoder;
     mad_decoder_init(&decoder, &input, refill, nullptr, nullptr, output, nullptr, nullptr);
     const int result = mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);
     mad_decoder_finish(&decoder);
+    const bool written = !wav || wav->finish(input.channels, input.rate);
+    wav.reset();
     QueryPerformanceCounter(&end);
     CloseHandle(input.file);
     printf("decode_s %.6f\n",
            static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
     printf("sink %d\n", input.sink);
-    return result == 0 ? 0 : 1;
+    return result == 0 && written ? 0 : 1;
 }

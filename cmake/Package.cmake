@@ -1,6 +1,6 @@
 # The tree a host developer gets from `cmake --install` and, zipped, from
 # `cmake --build build --target package`:
-#   bin/              Tarvisk.dll, AxisU.dll, TarviskHost.exe, the default skin, the help file
+#   bin/              Tarvisk.dll, AxisU.dll, TarviskHost.exe, the skins, the help file
 #   include/          the public headers, alone sufficient
 #   lib/              the import library of Tarvisk.dll, and its .def file for other linkers
 #   lib/cmake/Tarvisk the package for find_package(Tarvisk CONFIG)
@@ -12,7 +12,8 @@ install(TARGETS Tarvisk EXPORT TarviskTargets RUNTIME DESTINATION bin ARCHIVE DE
 install(TARGETS TarviskHost RUNTIME DESTINATION bin)
 # Tarvisk.dll imports it by name; hosts never link it.
 install(FILES $<TARGET_FILE:AxisU> DESTINATION bin)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/skins/default/ DESTINATION bin/skin)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/skins/ DESTINATION bin/skins
+  PATTERN CMakeLists.txt EXCLUDE PATTERN make_skin.py EXCLUDE)
 install(FILES ${CMAKE_BINARY_DIR}/bin/Tarvisk.chm DESTINATION bin OPTIONAL)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/ DESTINATION include)
 install(FILES ${CMAKE_SOURCE_DIR}/host/Tarvisk.def DESTINATION lib)

@@ -209,7 +209,7 @@ BOOL CTarviskCtrl::OnCommand(WPARAM wParam, LPARAM lParam)
 
 BOOL CTarviskCtrl::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message >= WM_KEYDOWN && msg->message <= WM_SYSDEADCHAR) {
+    if (msg->message >= WM_KEYDOWN && msg->message <= WM_UNICHAR) {
         HACCEL accelerators = ::LoadAcceleratorsW(AfxGetResourceHandle(),
                                                   MAKEINTRESOURCEW(IDR_EDITOR_ACCELERATORS));
         if (accelerators && ::TranslateAcceleratorW(m_hWnd, accelerators, msg))

@@ -19,6 +19,14 @@ namespace {
 
 constexpr UINT kReadBlock = 100000;
 
+// Blocks of whole frames, at least one: the sampler drops a partial frame at
+// a block's end, so the next block must not start inside one.
+UINT blockSizeOf(const WAVEFORMATEX& format)
+{
+    const UINT frameSize = format.nChannels * 2u;
+    return std::max<UINT>(frameSize, kReadBlock - kReadBlock % frameSize);
+}
+
 int sampleAt(const BYTE* samples, size_t index)
 {
     int16_t sample;
@@ -47,16 +55,83 @@ int computePeak(const BYTE* samples, UINT byteCount, const WAVEFORMATEX& format)
     return peak;
 }
 
-int createDatFile(CWavReader* reader, const wchar_t* baseName, IOpProgress* progress, int& peak,
-                  CString& errorText)
+void CDatBlocks::start(const WAVEFORMATEX& format)
 {
-    // Blocks of whole frames, at least one: the encoder drops a partial frame
-    // at a block's end, so the next block must not start inside one.
-    const UINT frameSize = reader->getFormat()->nChannels * 2u;
-    const UINT blockSize = std::max<UINT>(frameSize, kReadBlock - kReadBlock % frameSize);
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[blockSize]);
-    if (!buffer)
-        return StepFailed;
+    *this = CDatBlocks();
+    m_format = format;
+    if (format.wBitsPerSample != 16 || !CDatSampler(format).usable())
+        return;
+    m_sampler.emplace(format);
+    m_blockSize = blockSizeOf(format);
+    m_partial.reset(new (std::nothrow) BYTE[m_blockSize]);
+    if (!m_partial)
+        m_sampler.reset();
+}
+
+void CDatBlocks::add(const BYTE* data, UINT length)
+{
+    if (!m_sampler)
+        return;
+    m_bytes += length;
+    while (length != 0) {
+        // Whole blocks are taken where they lie; only the pieces around
+        // them are gathered.
+        if (m_partialCount == 0 && length >= m_blockSize) {
+            take(data, m_blockSize);
+            data += m_blockSize;
+            length -= m_blockSize;
+            continue;
+        }
+        const UINT piece = std::min(length, m_blockSize - m_partialCount);
+        memcpy(m_partial.get() + m_partialCount, data, piece);
+        m_partialCount += piece;
+        data += piece;
+        length -= piece;
+        if (m_partialCount == m_blockSize) {
+            take(m_partial.get(), m_blockSize);
+            m_partialCount = 0;
+        }
+    }
+}
+
+void CDatBlocks::take(const BYTE* data, UINT length)
+{
+    m_sampler->sample(data, length, m_values);
+    m_blocks.push_back({length, m_values.size(), computePeak(data, length, m_format)});
+}
+
+void CDatBlocks::finish()
+{
+    if (!m_sampler || m_finished)
+        return;
+    if (m_partialCount != 0)
+        take(m_partial.get(), m_partialCount);
+    m_partial.reset();
+    m_partialCount = 0;
+    m_finished = true;
+}
+
+bool CDatBlocks::covers(const WAVEFORMATEX& format, DWORD dataSize) const
+{
+    return m_finished && m_bytes == dataSize && format.wFormatTag == m_format.wFormatTag &&
+           format.nChannels == m_format.nChannels &&
+           format.nSamplesPerSec == m_format.nSamplesPerSec &&
+           format.wBitsPerSample == m_format.wBitsPerSample;
+}
+
+int createDatFile(CWavReader* reader, const wchar_t* baseName, IOpProgress* progress, int& peak,
+                  CString& errorText, const CDatBlocks* measured)
+{
+    const WAVEFORMATEX format = *reader->getFormat();
+    if (measured && !measured->covers(format, reader->getDataSize()))
+        measured = nullptr;
+    const UINT blockSize = blockSizeOf(format);
+    std::unique_ptr<BYTE[]> buffer;
+    if (!measured) {
+        buffer.reset(new (std::nothrow) BYTE[blockSize]);
+        if (!buffer)
+            return StepFailed;
+    }
     std::optional<int> result;
     DWORD systemError = 0;
     peak = 0;
@@ -65,26 +140,39 @@ int createDatFile(CWavReader* reader, const wchar_t* baseName, IOpProgress* prog
     progress->setRange(reader->getDataSize());
     progress->show(true);
 
-    const WAVEFORMATEX format = *reader->getFormat();
     try {
         CDatFileEncoder encoder(baseName, &format);
         try {
             UINT done = 0;
+            size_t block = 0;
             while (!result) {
                 if (progress->isCancelled()) {
                     LogFormat(LOG_DEBUG, L"createDatFile canceled");
                     result = StepCancelled;
                     break;
                 }
-                const UINT count = reader->read(buffer.get(), static_cast<int>(blockSize));
-                if (count == 0)
-                    break;
-                if (count == static_cast<UINT>(-1)) {
-                    result = StepFailed;
-                    break;
+                UINT count = 0;
+                if (measured) {
+                    if (block == measured->blocks().size())
+                        break;
+                    const CDatBlocks::Block& taken = measured->blocks()[block];
+                    const size_t first = block == 0 ? 0 : measured->blocks()[block - 1].valueEnd;
+                    encoder.write(measured->values().data() + first,
+                                  static_cast<DWORD>(taken.valueEnd - first));
+                    peak = std::max(peak, taken.peak);
+                    count = taken.bytes;
+                    ++block;
+                } else {
+                    count = reader->read(buffer.get(), static_cast<int>(blockSize));
+                    if (count == 0)
+                        break;
+                    if (count == static_cast<UINT>(-1)) {
+                        result = StepFailed;
+                        break;
+                    }
+                    encoder.encode(buffer.get(), count);
+                    peak = std::max(peak, computePeak(buffer.get(), count, format));
                 }
-                encoder.encode(buffer.get(), count);
-                peak = std::max(peak, computePeak(buffer.get(), count, format));
                 done += count;
                 progress->setPos(done);
             }

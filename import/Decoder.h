@@ -2,6 +2,7 @@
 
 #include "CString.h"
 
+class CDatBlocks;
 class IOpProgress;
 
 enum DecodeResult : int {
@@ -21,10 +22,14 @@ public:
     virtual DecodeResult decodeFile(const wchar_t* input, const wchar_t* output,
                                     IOpProgress* progress) = 0;
 
+    // The blocks to measure the written samples into for the DAT step.
+    void measureInto(CDatBlocks* blocks) { m_measured = blocks; }
+
     DWORD errorCode() const { return m_errorCode; }
     const CString& errorText() const { return m_errorText; }
 
 protected:
     DWORD m_errorCode = 0;
     CString m_errorText;
+    CDatBlocks* m_measured = nullptr;
 };

@@ -172,7 +172,7 @@ int CMp3Decoder::writeFrame(const mad_pcm* pcm)
     }
     if (!m_formatKnown) {
         const WAVEFORMATEX format = Pcm16Format(pcm->channels, pcm->samplerate);
-        if (!m_writer.create(m_outputPath, &format)) {
+        if (!m_writer.create(m_outputPath, &format, m_measured)) {
             m_errorCode = m_writer.lastSystemError();
             m_errorText = SystemErrorText(m_errorCode);
             return MAD_FLOW_BREAK;

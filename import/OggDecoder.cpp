@@ -77,7 +77,7 @@ DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output
         const vorbis_info* info = ov_info(&vf, 0);
         const WAVEFORMATEX format =
             Pcm16Format(static_cast<WORD>(info->channels), static_cast<DWORD>(info->rate));
-        if (!writer.create(output, &format)) {
+        if (!writer.create(output, &format, m_measured)) {
             m_errorCode = writer.lastSystemError();
             m_errorText = SystemErrorText(m_errorCode);
             throw CKestraException(L"error creating dest wav file", 0);

@@ -272,7 +272,8 @@ void CStreamDocument::fillCommandState(CommandState& state)
     state.streamLoaded = m_durationMs > 0;
     state.cutValid = m_cut.valid;
     state.posInCut = m_cut.valid && m_cut.begin <= position && position < m_cut.end;
-    state.cutHasFades = m_cut.valid && (m_cut.fadeIn != 0 || m_cut.fadeOut != 0);
+    // Fades are removed at the position only, as they are set.
+    state.cutHasFades = state.posInCut && (m_cut.fadeIn != 0 || m_cut.fadeOut != 0);
     state.playing = m_view && m_view->isPlaying();
     state.documentBusy = isBusy();
 }
@@ -294,7 +295,8 @@ void CStreamDocument::applyDefaultCut()
     m_cut.validate();
 }
 
-bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpProgress* progress)
+bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpProgress* progress,
+                                  CDatBlocks* measured)
 {
     const CString path(input);
     const int dot = path.ReverseFind(L'.');
@@ -311,6 +313,7 @@ bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpPro
     wavPath = temporaryBase() + L".in";
     LogFormat(LOG_DEBUG, L"start decoding file %s", input);
     progress->setTextId(IDS_DECODING_FILE);
+    decoder->measureInto(measured);
     const DecodeResult result = decoder->decodeFile(input, wavPath, progress);
     progress->show(false);
 
@@ -355,24 +358,28 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
 
     bool opened = false;
     std::unique_ptr<CWavReader> reader;
+    // A decoded file's DAT values, taken as it was written, spare the DAT
+    // step reading it back.
+    CDatBlocks measured;
     try {
         assureWorkFolder();
         CString source;
         if (wavPath)
             source = wavPath;
-        if (wavPath || decodeToWav(input, source, &progress)) {
+        if (wavPath || decodeToWav(input, source, &progress, &measured)) {
             reader = std::make_unique<CWavReader>(source);
             checkReadable(*reader->getFormat());
             if (reader->getFormat()->wBitsPerSample == 8) {
                 LogFormat(LOG_DEBUG, L"start converting file %s", source.GetString());
                 CString errorText;
-                const int converted = convertWavFrom8Bit(reader.get(), tempWav, &progress, errorText);
+                const int converted =
+                    convertWavFrom8Bit(reader.get(), tempWav, &progress, errorText);
                 if (converted == StepCancelled)
                     throw CKestraException(CString(), CKestraException::Cancelled);
                 if (converted == StepFailed)
-                    throw CKestraException(errorText.IsEmpty() ? loadedString(IDS_ERROR_CONVERTING_WAV)
-                                                               : errorText,
-                                           CKestraException::ShowUnchanged);
+                    throw CKestraException(
+                        errorText.IsEmpty() ? loadedString(IDS_ERROR_CONVERTING_WAV) : errorText,
+                        CKestraException::ShowUnchanged);
                 reader.reset();
                 source = tempWav;
                 reader = std::make_unique<CWavReader>(source);
@@ -386,7 +393,8 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
             const CString datPath = temporaryBase() + L".dat";
             int peak = 0;
             CString errorText;
-            const int built = createDatFile(reader.get(), temporaryBase(), &progress, peak, errorText);
+            const int built =
+                createDatFile(reader.get(), temporaryBase(), &progress, peak, errorText, &measured);
             if (built == StepCancelled)
                 throw CKestraException(CString(), CKestraException::Cancelled);
             if (built == StepFailed) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+class CDatBlocks;
 class CWnd;
 class IDocumentView;
 class IOpProgress;
@@ -29,7 +30,9 @@ public:
     // Decodes or converts input as needed and fills the document; errors
     // are shown to the user. wavPath, when given, is read instead of decoding.
     bool openInputFile(const wchar_t* input, const wchar_t* wavPath, int flag);
-    bool decodeToWav(const wchar_t* input, CString& wavPath, IOpProgress* progress);
+    // A decoder's samples are measured into measured, when given, as it writes them.
+    bool decodeToWav(const wchar_t* input, CString& wavPath, IOpProgress* progress,
+                     CDatBlocks* measured = nullptr);
     static double computeGain(double percent, int peak);
     // Display text of an input type and its parameter; empty for files.
     static CString typeDescription(int type, const CString& parameter);

@@ -1,5 +1,6 @@
 #include "import/WavWriter.h"
 
+#include "import/DatFileBuild.h"
 #include "infra/Logger.h"
 #include "infra/TraceChannel.h"
 
@@ -22,8 +23,11 @@ WAVEFORMATEX Pcm16Format(WORD channels, DWORD samplesPerSec)
     return format;
 }
 
-bool CWavWriter::create(const wchar_t* fileName, const WAVEFORMATEX* format)
+bool CWavWriter::create(const wchar_t* fileName, const WAVEFORMATEX* format, CDatBlocks* measured)
 {
+    m_measured = measured;
+    if (m_measured)
+        m_measured->start(*format);
     m_fileName = fileName;
     m_format = *format;
     m_riffChunk = MMCKINFO{};
@@ -69,8 +73,11 @@ bool CWavWriter::create(const wchar_t* fileName, const WAVEFORMATEX* format)
 bool CWavWriter::write(const void* data, int length)
 {
     const LONG written = mmioWrite(m_handle, static_cast<const char*>(data), length);
-    if (written == length)
+    if (written == length) {
+        if (m_measured)
+            m_measured->add(static_cast<const BYTE*>(data), static_cast<UINT>(length));
         return true;
+    }
     // A short write (a full disk) loses samples just as a failed one does.
     // mmioWrite leaves the last error as it found it when it stores only
     // part of the block, so only a refused write carries its own reason.
@@ -94,5 +101,8 @@ bool CWavWriter::close()
         TraceFormat(LOG_ERROR, L"CWavWriter::close: could not ascend out of the main chunk");
     mmioClose(m_handle, 0);
     m_handle = nullptr;
+    if (m_measured)
+        m_measured->finish();
+    m_measured = nullptr;
     return true;
 }

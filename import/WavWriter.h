@@ -4,8 +4,11 @@
 
 #include <mmsystem.h>
 
+class CDatBlocks;
+
 // Writes a PCM WAV file: the 44-byte header, then the sample bytes as given.
-// The size fields get their final values on close.
+// The size fields get their final values on close. The samples written can
+// be measured for the DAT file on their way (measured, when given).
 class CWavWriter {
 public:
     CWavWriter() = default;
@@ -13,7 +16,8 @@ public:
     CWavWriter(const CWavWriter&) = delete;
     CWavWriter& operator=(const CWavWriter&) = delete;
 
-    bool create(const wchar_t* fileName, const WAVEFORMATEX* format);
+    bool create(const wchar_t* fileName, const WAVEFORMATEX* format,
+                CDatBlocks* measured = nullptr);
     bool write(const void* data, int length);
     bool close();
 
@@ -26,6 +30,7 @@ private:
     MMCKINFO m_riffChunk{};
     MMCKINFO m_dataChunk{};
     HMMIO m_handle = nullptr;
+    CDatBlocks* m_measured = nullptr;
     CString m_errorText;
     DWORD m_lastSystemError = 0;
 };

@@ -29,9 +29,15 @@ bool isPlayable(const WAVEFORMATEX& format)
 
 } // namespace
 
+CWavPlayer::CWavPlayer(CWavPlayerCallBack* callback)
+    : m_callback(callback), m_outputLoader(&CWaveOut::loadSystemOutput)
+{
+}
+
 CWavPlayer::~CWavPlayer()
 {
     stop();
+    m_outputLoader.join();
 }
 
 bool CWavPlayer::play(const CString& wavPath, int64_t startMs, int64_t endMs, const CCutRegion* cut)

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 // Plays a time range of a 16-bit PCM WAV file on a worker thread, with the
 // cut's fades and the gain applied on the fly.
@@ -20,7 +21,9 @@
 // the callback must not call stop.
 class CWavPlayer : public CCriticalSection {
 public:
-    explicit CWavPlayer(CWavPlayerCallBack* callback) : m_callback(callback) {}
+    // Loads the system's wave output on a thread of its own meanwhile, so
+    // the first playback does not wait for it.
+    explicit CWavPlayer(CWavPlayerCallBack* callback);
     ~CWavPlayer();
     CWavPlayer(const CWavPlayer&) = delete;
     CWavPlayer& operator=(const CWavPlayer&) = delete;
@@ -57,4 +60,5 @@ private:
     bool m_stopRequested = false;
     CCriticalSection m_stateLock;
     std::atomic<double> m_gain = 1.0;
+    std::thread m_outputLoader;
 };

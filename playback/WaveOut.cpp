@@ -120,6 +120,20 @@ void CWaveOut::drain()
     ReleaseSemaphore(m_semaphore, m_bufferCount, nullptr);
 }
 
+void CWaveOut::loadSystemOutput()
+{
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 44100;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 4;
+    format.nAvgBytesPerSec = 44100 * 4;
+    // A format query goes the whole way to the default device without opening it.
+    if (waveOutGetNumDevs() != 0)
+        waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY);
+}
+
 void CWaveOut::reset()
 {
     if (m_device)

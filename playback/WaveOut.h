@@ -30,6 +30,10 @@ public:
     // Stops the device and returns every queued buffer.
     void reset();
 
+    // Loads the system's wave output (its drivers, the sound server's
+    // connection) once per process, which the first open otherwise waits for.
+    static void loadSystemOutput();
+
 private:
     struct Buffer {
         WAVEHDR header{};

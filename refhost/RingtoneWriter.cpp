@@ -147,6 +147,20 @@ std::wstring RingtoneFileName(const std::wstring& trackName)
     return isDeviceName(name) ? L"_" + name : name;
 }
 
+std::wstring DecodedStream(const std::wstring& input, const std::wstring& workFolderStream)
+{
+    const size_t dot = input.find_last_of(L".\\");
+    const std::wstring extension = dot == std::wstring::npos ? L"" : input.substr(dot);
+    if (_wcsicmp(extension.c_str(), L".wav") != 0 && _wcsicmp(extension.c_str(), L".in") != 0)
+        return workFolderStream;
+    File file(CreateFileW(input.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                          nullptr));
+    PcmFormat format;
+    int64_t dataStart = 0;
+    uint32_t dataSize = 0;
+    return file.ok() && readHeader(file, format, dataStart, dataSize) ? input : workFolderStream;
+}
+
 bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstring& error)
 {
     File in(CreateFileW(request.decodedWav.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

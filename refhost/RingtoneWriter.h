@@ -22,5 +22,10 @@ struct RingtoneRequest {
 // names a file; "Ringtone" when nothing is left.
 std::wstring RingtoneFileName(const std::wstring& trackName);
 
+// The 16-bit PCM WAV the component cut from: a WAV input of that format
+// itself, which the component reads in place, otherwise the stream it decoded
+// or converted the input into in its work folder (workFolderStream).
+std::wstring DecodedStream(const std::wstring& input, const std::wstring& workFolderStream);
+
 // Writes the ringtone; on failure returns false and describes why in error.
 bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstring& error);

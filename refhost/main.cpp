@@ -1,12 +1,16 @@
 // The reference host: loads the component, hands it a skin folder, an INI
 // configuration store and a service provider, opens the file given on the
-// command line and pumps messages until the editor is closed.
+// command line and pumps messages until the editor is closed. F6 switches
+// the open editor to the next skin of the skins folder beside the host.
 //
-//   TarviskHost.exe [--config FILE.ini] [--skin FOLDER] [AUDIOFILE]
+//   TarviskHost.exe [--config FILE.ini] [--skin NAME|FOLDER] [AUDIOFILE]
 #include "TarviskLoader.h"
 #include "hostkit/FolderSkinParser.h"
 #include "hostkit/IniConfigStore.h"
+#include "refhost/HostLoop.h"
+#include "refhost/HostOutput.h"
 #include "refhost/RingtoneWriter.h"
+#include "refhost/SkinSwitcher.h"
 
 #include <cstdio>
 
@@ -27,20 +31,29 @@ public:
     bool saveCut(const std::wstring& inputFile, const std::wstring& trackName, int64_t cutBegin,
                  int64_t cutEnd, int32_t fadeIn, int32_t fadeOut) override
     {
-        wprintf(L"saveCut \"%s\" \"%s\" %I64d %I64d %d %d\n", inputFile.c_str(), trackName.c_str(),
-                cutBegin, cutEnd, fadeIn, fadeOut);
-        // The component leaves the decoded stream of the open file here.
-        const CString decoded = m_store.value(L"Common", L"TempFolder") + L"\\Tarvisk\\temp.in";
-        RingtoneRequest request{decoded.str(), m_store.value(L"Common", L"OutputFolder").str(),
-                                trackName, cutBegin, cutEnd, fadeIn, fadeOut};
+        PrintLine(stdout, L"saveCut " + Quoted(inputFile) + L" " + Quoted(trackName) + L" " +
+                              std::to_wstring(cutBegin) + L" " + std::to_wstring(cutEnd) + L" " +
+                              std::to_wstring(fadeIn) + L" " + std::to_wstring(fadeOut));
+        // The component decodes into its work folder what it cannot read in place.
+        const CString workFolderStream =
+            m_store.value(L"Common", L"TempFolder") + L"\\Tarvisk\\temp.in";
+        const std::wstring outputFolder = m_store.value(L"Common", L"OutputFolder").str();
+        RingtoneRequest request{DecodedStream(inputFile, workFolderStream.str()),
+                                outputFolder,
+                                trackName,
+                                cutBegin,
+                                cutEnd,
+                                fadeIn,
+                                fadeOut};
         std::wstring path, error;
         if (!WriteRingtone(request, path, error)) {
             MessageBoxW(nullptr, (L"The ringtone was not saved: " + error).c_str(), kTitle,
                         MB_ICONERROR | MB_OK);
             return false;
         }
-        wprintf(L"saved \"%s\"\n", path.c_str());
-        MessageBoxW(nullptr, (L"Ringtone saved as " + path).c_str(), kTitle, MB_ICONINFORMATION | MB_OK);
+        PrintLine(stdout, L"saved " + Quoted(path));
+        MessageBoxW(nullptr, (L"Ringtone saved as " + path).c_str(), kTitle,
+                    MB_ICONINFORMATION | MB_OK);
         return true;
     }
 
@@ -58,7 +71,7 @@ CString executableFolder()
 
 int fail(const wchar_t* text)
 {
-    fwprintf(stderr, L"TarviskHost: %s\n", text);
+    PrintLine(stderr, std::wstring(L"TarviskHost: ") + text);
     MessageBoxW(nullptr, text, kTitle, MB_ICONERROR | MB_OK);
     return 1;
 }
@@ -67,17 +80,16 @@ int fail(const wchar_t* text)
 
 int wmain(int argc, wchar_t** argv)
 {
-    setvbuf(stdout, nullptr, _IONBF, 0);
     const CString folder = executableFolder();
     CString configPath = folder + L"\\TarviskHost.ini";
-    CString skinFolder = folder + L"\\skin";
+    CString skin = L"default";
     CString file;
     for (int i = 1; i < argc; ++i) {
         const CString arg = argv[i];
         if (arg == L"--config" && i + 1 < argc)
             configPath = argv[++i];
         else if (arg == L"--skin" && i + 1 < argc)
-            skinFolder = argv[++i];
+            skin = argv[++i];
         else
             file = arg;
     }
@@ -88,10 +100,10 @@ int wmain(int argc, wchar_t** argv)
 
     CIniConfigStore store(configPath);
     CHostInfo hostInfo;
-    CFolderSkinParser skin(skinFolder);
+    CSkinSwitcher skins(folder + L"\\skins", skin);
     CServiceProvider provider(store);
     CTarvisk::TVSKInitInfo info;
-    info.skinParser = &skin;
+    info.skinParser = &skins.initial();
     info.configStore = &store;
     info.hostInfo = &hostInfo;
     info.helpLink = folder + L"\\Tarvisk.chm";
@@ -100,20 +112,9 @@ int wmain(int argc, wchar_t** argv)
         return fail(L"The editor could not be started.");
     }
     tarvisk.openFile(file);
-
-    // The editor hides itself when the user closes it; then the host ends.
-    const UINT_PTR watch = SetTimer(nullptr, 0, 250, nullptr);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == watch &&
-            !IsWindowVisible(tarvisk.getMainWindow()))
-            break;
-        if (!tarvisk.PreTranslateMessage(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    KillTimer(nullptr, watch);
+    if (!file.IsEmpty())
+        PrintLine(stdout, L"opened " + Quoted(file.str()));
+    RunHostMessageLoop(tarvisk, skins);
     tarvisk.destroy();
     return 0;
 }

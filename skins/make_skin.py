@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the default skin and the stream view's cursors.
+"""Draws the skins and the stream view's cursors.
 
-Writes skins/default/ (skin.ini, bitmaps, regions) and res/cursors/*.cur.
-The layout below is the one source of every position in skin.ini and every
-picture, so moving a button moves its artwork with it. Only the standard
+Writes one folder per theme, skins/default/ and skins/light/ (skin.ini,
+bitmaps, regions), and res/cursors/*.cur. The layout below is the one source
+of every position in skin.ini and every picture, so moving a button moves its
+artwork with it in every skin. Only the standard
 library is used, except for the one line of text inside a picture, which
 ImageMagick's `convert` rasterises. Running it again writes the same bytes.
 
@@ -16,37 +17,104 @@ import struct
 import subprocess
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SKIN_DIR = os.path.join(ROOT, "skins", "default")
+SKINS_DIR = os.path.join(ROOT, "skins")
 CURSOR_DIR = os.path.join(ROOT, "res", "cursors")
 
-# Palette: a dark, low-contrast face with one blue accent.
-TITLE_BAR = (21, 24, 30)
-BODY_TOP = (31, 35, 43)
-BODY_BOTTOM = (26, 29, 36)
-FRAME = (58, 64, 76)
-WELL = (42, 47, 56)
-TEXT = (220, 226, 234)
-TEXT_STEP = (201, 209, 220)
-TEXT_GROUP = (139, 148, 163)
-TEXT_DISABLED = (90, 98, 112)
-ACCENT = (79, 163, 255)
-ACCENT_PRESSED = (37, 99, 168)
-DANGER = (229, 72, 77)
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
 MAGENTA = (255, 0, 255)
+# The accent of the built-in cursors, which every skin shares.
+CURSOR_ACCENT = (37, 99, 168)
 
-# Stream view bands, from the top: position texts, cut band (waveform
-# inside), time axis.
-VIEW_TEXT_BAND = (23, 26, 32)
-VIEW_OUTSIDE = (13, 15, 19)
-VIEW_STREAM = (18, 22, 28)
-VIEW_ZERO_LINE = (35, 42, 52)
-VIEW_SEPARATOR = (38, 43, 52)
-VIEW_CUT = (24, 50, 77)
-VIEW_CUT_ZERO_LINE = (43, 74, 107)
-VIEW_CUT_AXIS = (27, 37, 51)
-PLAYHEAD = (255, 176, 32)
+
+class Look:
+    """A button state: fill, border and foreground (None leaves it out)."""
+
+    def __init__(self, fill, border, ink, radius=8):
+        self.fill, self.border, self.ink, self.radius = fill, border, ink, radius
+
+
+class Theme:
+    """The colours of one skin. Every skin shares the layout below.
+
+    Stream view bands, from the top: position texts, cut band (waveform
+    inside), time axis. The axis colour is also the colour of the axis
+    labels, so it must read well on the text band and on the cut's axis band.
+    """
+
+    def __init__(self, name, title, **colours):
+        self.name, self.title = name, title
+        for key, value in colours.items():
+            setattr(self, key, value)
+
+
+# A dark, low-contrast face with one blue accent.
+DARK = Theme(
+    "default", "Default skin",
+    title_bar=(21, 24, 30), body_top=(31, 35, 43), body_bottom=(26, 29, 36), frame=(58, 64, 76),
+    well=(42, 47, 56), text=(220, 226, 234), text_step=(201, 209, 220),
+    text_group=(139, 148, 163), text_disabled=(90, 98, 112), accent=(79, 163, 255),
+    field=(24, 27, 33), focus_text=WHITE,
+    view_text_band=(23, 26, 32), view_outside=(13, 15, 19), view_stream=(18, 22, 28),
+    view_zero_line=(35, 42, 52), view_separator=(38, 43, 52), view_cut=(24, 50, 77),
+    view_cut_zero_line=(43, 74, 107), view_cut_axis=(27, 37, 51), playhead=(255, 176, 32),
+    waveform=(108, 198, 255), axis=(139, 148, 163),
+    empty_bars=(60, 70, 86), empty_text=(120, 130, 146),
+    plain={
+        "up": Look((42, 48, 58), (58, 65, 80), (220, 226, 234)),
+        "mo": Look((51, 58, 70), (79, 163, 255), WHITE),
+        "do": Look((37, 99, 168), (79, 163, 255), WHITE),
+        "da": Look((34, 38, 46), (44, 49, 58), (78, 85, 98)),
+    },
+    primary={
+        "up": Look((47, 123, 224), (75, 147, 240), WHITE),
+        "mo": Look((75, 147, 240), (120, 178, 255), WHITE),
+        "do": Look((37, 99, 168), (75, 147, 240), WHITE),
+        "da": Look((34, 38, 46), (44, 49, 58), (78, 85, 98)),
+    },
+    title_buttons={
+        "up": Look(None, None, (154, 163, 178), 6),
+        "mo": Look((51, 58, 70), None, WHITE, 6),
+        "do": Look((30, 35, 43), None, WHITE, 6),
+        "da": Look(None, None, (70, 76, 88), 6),
+    },
+    exit_button={"mo": Look((229, 72, 77), None, WHITE, 6), "do": Look((176, 48, 53), None, WHITE, 6)},
+)
+
+# Paper white with the same layout, darker ink and a deeper blue accent.
+LIGHT = Theme(
+    "light", "Light skin",
+    title_bar=(228, 232, 238), body_top=(250, 251, 252), body_bottom=(239, 242, 246),
+    frame=(190, 197, 208), well=(210, 216, 225), text=(28, 33, 42), text_step=(52, 60, 74),
+    text_group=(92, 102, 118), text_disabled=(160, 167, 178), accent=(22, 110, 226),
+    field=(255, 255, 255), focus_text=BLACK,
+    view_text_band=(236, 239, 244), view_outside=(224, 228, 234), view_stream=(252, 252, 253),
+    view_zero_line=(220, 225, 232), view_separator=(206, 212, 221), view_cut=(212, 230, 252),
+    view_cut_zero_line=(176, 204, 240), view_cut_axis=(222, 234, 250), playhead=(222, 104, 0),
+    waveform=(28, 104, 196), axis=(84, 94, 110),
+    empty_bars=(190, 198, 210), empty_text=(110, 118, 132),
+    plain={
+        "up": Look((255, 255, 255), (198, 205, 215), (28, 33, 42)),
+        "mo": Look((238, 245, 255), (22, 110, 226), (16, 80, 166)),
+        "do": Look((16, 80, 166), (22, 110, 226), WHITE),
+        "da": Look((243, 245, 248), (222, 227, 234), (172, 178, 188)),
+    },
+    primary={
+        "up": Look((22, 110, 226), (16, 92, 196), WHITE),
+        "mo": Look((48, 132, 240), (22, 110, 226), WHITE),
+        "do": Look((16, 80, 166), (16, 80, 166), WHITE),
+        "da": Look((243, 245, 248), (222, 227, 234), (172, 178, 188)),
+    },
+    title_buttons={
+        "up": Look(None, None, (88, 98, 114), 6),
+        "mo": Look((210, 216, 225), None, (28, 33, 42), 6),
+        "do": Look((190, 197, 208), None, (28, 33, 42), 6),
+        "da": Look(None, None, (176, 182, 192), 6),
+    },
+    exit_button={"mo": Look((214, 54, 60), None, WHITE, 6), "do": Look((172, 38, 44), None, WHITE, 6)},
+)
+
+THEMES = (DARK, LIGHT)
 
 FONT_FACE = "Tahoma"
 
@@ -65,6 +133,8 @@ VIEW_HEIGHT = VIEW_RECT[3] - VIEW_RECT[1]
 MARK_TOP, MARK_BOTTOM = 22, 126
 WAVE_TOP, WAVE_BOTTOM = 28, 120
 AXIS_LINE = 130
+# Labels hang below the big marks; like every y of the view, in view pixels.
+AXIS_TEXT_TOP = AXIS_LINE + 14
 TILE_WIDTH = 8
 CURSOR_WIDTH = 11
 
@@ -379,37 +449,11 @@ def waveform_bars(x, cy, heights, spacing, radius):
             for i, v in enumerate(heights)]
 
 
-# --- Button looks: fill, border, foreground per state. ----------------------
-
-class Look:
-    def __init__(self, fill, border, ink, radius=8):
-        self.fill, self.border, self.ink, self.radius = fill, border, ink, radius
-
-
-STATE_KEYS = ("up", "mo", "do", "da")
-
-PLAIN = {
-    "up": Look((42, 48, 58), (58, 65, 80), TEXT),
-    "mo": Look((51, 58, 70), ACCENT, WHITE),
-    "do": Look(ACCENT_PRESSED, ACCENT, WHITE),
-    "da": Look((34, 38, 46), (44, 49, 58), (78, 85, 98)),
-}
-PRIMARY = {
-    "up": Look((47, 123, 224), (75, 147, 240), WHITE),
-    "mo": Look((75, 147, 240), (120, 178, 255), WHITE),
-    "do": Look(ACCENT_PRESSED, (75, 147, 240), WHITE),
-    "da": Look((34, 38, 46), (44, 49, 58), (78, 85, 98)),
-}
-TITLE = {
-    "up": Look(None, None, (154, 163, 178), 6),
-    "mo": Look((51, 58, 70), None, WHITE, 6),
-    "do": Look((30, 35, 43), None, WHITE, 6),
-    "da": Look(None, None, (70, 76, 88), 6),
-}
-TITLE_EXIT = dict(TITLE, mo=Look(DANGER, None, WHITE, 6), do=Look((176, 48, 53), None, WHITE, 6))
+# --- Button looks. ------------------------------------------------------------
 
 CAPTION_COLOURS = {"up": "font_color_up", "mo": "font_color_mo", "do": "font_color_do",
                    "da": "font_color_da"}
+STATE_KEYS = ("up", "mo", "do", "da")
 
 
 def button_face(background, look, icon, pressed):
@@ -432,7 +476,7 @@ class Element:
     """One skinned button or label: its section, place and looks."""
 
     def __init__(self, section, parent, pos, size, looks=None, icon=None, caption=None,
-                 font=None, align="center", margins=None, ink=TEXT_GROUP):
+                 font=None, align="center", margins=None, ink=None):
         self.section, self.parent, self.pos, self.size = section, parent, pos, size
         self.looks, self.icon, self.caption, self.font = looks, icon, caption, font
         self.align, self.margins, self.ink = align, margins or {}, ink
@@ -442,84 +486,81 @@ class Element:
         return self.section.strip("[]").replace("&", "_and_")
 
 
-def group_label(section, x, width, caption):
-    return Element(section, "ctrl", (x, LABEL_ROW_Y), (width, LABEL_HEIGHT), caption=caption,
-                   font="-11,700," + FONT_FACE, align="left")
+def elements(t):
+    """Every button and label of the three windows in the theme's looks."""
 
+    def group_label(section, x, width, caption):
+        return Element(section, "ctrl", (x, LABEL_ROW_Y), (width, LABEL_HEIGHT), caption=caption,
+                       font="-11,700," + FONT_FACE, align="left", ink=t.text_group)
 
-def icon_button(section, x, icon):
-    return Element(section, "ctrl", (x, BUTTON_ROW_Y), BUTTON, PLAIN, icon)
+    def icon_button(section, x, icon):
+        return Element(section, "ctrl", (x, BUTTON_ROW_Y), BUTTON, t.plain, icon)
 
+    def text_button(section, x, width, looks, caption):
+        return Element(section, "ctrl", (x, BUTTON_ROW_Y), (width, BUTTON[1]), looks,
+                       caption=caption, font="-13,700," + FONT_FACE)
 
-def text_button(section, x, width, looks, caption):
-    return Element(section, "ctrl", (x, BUTTON_ROW_Y), (width, BUTTON[1]), looks,
-                   caption=caption, font="-13,700," + FONT_FACE)
+    def title_button(section, x, looks, icon):
+        return Element(section, "main", (x, 8), (24, 24), looks, icon)
 
+    exit_looks = dict(t.title_buttons, **t.exit_button)
+    return [
+        Element("[mv_lbl_title_main]", "main", (16, 10), (300, 20), icon=logo,
+                caption="Tarvisk Audio Cutter", font="-14,700," + FONT_FACE, align="left",
+                margins={"textLeftMargin": 26}, ink=t.text),
+        title_button("[mv_btn_help]", 680, t.title_buttons, icon_help),
+        title_button("[mv_btn_minimize]", 736, t.title_buttons, icon_minimize),
+        title_button("[mv_btn_about]", 708, t.title_buttons, icon_about),
+        title_button("[mv_btn_exit]", 764, exit_looks, icon_exit),
+        Element("[mv_lbl_step2]", "ctrl", (16, 8), (500, 20),
+                caption="Select the part to keep, then save it", font="-13,400," + FONT_FACE,
+                align="left", ink=t.text_step),
+        group_label("[mv_lbl_zoom]", 16, 76, "ZOOM"),
+        icon_button("[mv_btn_zoom_in]", 56, lambda w, h: magnifier(w, h, True)),
+        icon_button("[mv_btn_zoom_out]", 16, lambda w, h: magnifier(w, h, False)),
+        group_label("[mv_lbl_play]", 112, 76, "PLAY"),
+        icon_button("[mv_btn_play]", 112, icon_play),
+        group_label("[mv_lbl_play_cut]", 208, 64, "PLAY CUT"),
+        icon_button("[mv_btn_play_cut]", 208, icon_play_cut),
+        icon_button("[mv_btn_stop]", 152, icon_stop),
+        group_label("[mv_lbl_cut]", 292, 76, "CUT"),
+        icon_button("[mv_btn_cut_begin]", 292, icon_cut_begin),
+        icon_button("[mv_btn_cut_end]", 332, flipped(icon_cut_begin)),
+        group_label("[mv_lbl_fading]", 388, 116, "FADE"),
+        icon_button("[mv_btn_fading_begin]", 388, icon_fade_in),
+        icon_button("[mv_btn_fading_end]", 428, flipped(icon_fade_in)),
+        icon_button("[mv_btn_fading_remove]", 468, icon_fade_remove),
+        Element("[mv_btn_scroll_left]", "ctrl", (16, VIEW_RECT[1]), (24, VIEW_HEIGHT), t.plain,
+                icon_chevron_left),
+        Element("[mv_btn_scroll_right]", "ctrl", (VIEW_RECT[2] + 4, VIEW_RECT[1]),
+                (24, VIEW_HEIGHT), t.plain, flipped(icon_chevron_left)),
+        # DrawText takes a single ampersand as a mnemonic prefix.
+        text_button("[mv_btn_save]", 560, 104, t.plain, "Save"),
+        text_button("[mv_btn_save&exit]", 672, 112, t.primary, "Save && exit"),
+        Element("[mv_lbl_title_track_name]", "track_name", (16, 12), (348, 20),
+                caption="Name your track", font="-14,700," + FONT_FACE, align="left", ink=t.text),
+        Element("[mv_btn_ok]", "track_name", (284, 50), (80, 34), t.primary, caption="OK",
+                font="-13,700," + FONT_FACE),
+    ]
 
-def title_button(section, x, looks, icon):
-    return Element(section, "main", (x, 8), (24, 24), looks, icon)
-
-
-CTRL_ELEMENTS = [
-    Element("[mv_lbl_step2]", "ctrl", (16, 8), (500, 20),
-            caption="Select the part to keep, then save it", font="-13,400," + FONT_FACE,
-            align="left", ink=TEXT_STEP),
-    group_label("[mv_lbl_zoom]", 16, 76, "ZOOM"),
-    icon_button("[mv_btn_zoom_in]", 56, lambda w, h: magnifier(w, h, True)),
-    icon_button("[mv_btn_zoom_out]", 16, lambda w, h: magnifier(w, h, False)),
-    group_label("[mv_lbl_play]", 112, 76, "PLAY"),
-    icon_button("[mv_btn_play]", 112, icon_play),
-    group_label("[mv_lbl_play_cut]", 208, 64, "PLAY CUT"),
-    icon_button("[mv_btn_play_cut]", 208, icon_play_cut),
-    icon_button("[mv_btn_stop]", 152, icon_stop),
-    group_label("[mv_lbl_cut]", 292, 76, "CUT"),
-    icon_button("[mv_btn_cut_begin]", 292, icon_cut_begin),
-    icon_button("[mv_btn_cut_end]", 332, flipped(icon_cut_begin)),
-    group_label("[mv_lbl_fading]", 388, 116, "FADE"),
-    icon_button("[mv_btn_fading_begin]", 388, icon_fade_in),
-    icon_button("[mv_btn_fading_end]", 428, flipped(icon_fade_in)),
-    icon_button("[mv_btn_fading_remove]", 468, icon_fade_remove),
-    Element("[mv_btn_scroll_left]", "ctrl", (16, VIEW_RECT[1]), (24, VIEW_HEIGHT), PLAIN,
-            icon_chevron_left),
-    Element("[mv_btn_scroll_right]", "ctrl", (VIEW_RECT[2] + 4, VIEW_RECT[1]), (24, VIEW_HEIGHT),
-            PLAIN, flipped(icon_chevron_left)),
-    # DrawText takes a single ampersand as a mnemonic prefix.
-    text_button("[mv_btn_save]", 560, 104, PLAIN, "Save"),
-    text_button("[mv_btn_save&exit]", 672, 112, PRIMARY, "Save && exit"),
-]
-
-MAIN_ELEMENTS = [
-    Element("[mv_lbl_title_main]", "main", (16, 10), (300, 20), icon=logo,
-            caption="Tarvisk Audio Cutter", font="-14,700," + FONT_FACE, align="left",
-            margins={"textLeftMargin": 26}, ink=TEXT),
-    title_button("[mv_btn_help]", 680, TITLE, icon_help),
-    title_button("[mv_btn_minimize]", 736, TITLE, icon_minimize),
-    title_button("[mv_btn_about]", 708, TITLE, icon_about),
-    title_button("[mv_btn_exit]", 764, TITLE_EXIT, icon_exit),
-]
-
-TRACK_NAME_ELEMENTS = [
-    Element("[mv_lbl_title_track_name]", "track_name", (16, 12), (348, 20),
-            caption="Name your track", font="-14,700," + FONT_FACE, align="left", ink=TEXT),
-    Element("[mv_btn_ok]", "track_name", (284, 50), (80, 34), PRIMARY, caption="OK",
-            font="-13,700," + FONT_FACE),
-]
 
 EDIT_RECT = (16, 52, 256, 30)
+
 
 def hex_colour(colour):
     return "#%02X%02X%02X" % tuple(int(c) for c in colour)
 
 
-def window_face(size, title_height):
+def window_face(t, size, title_height):
     """The window body with its frame; the region follows the same outline."""
     width, height = size
     face = Canvas(width, height)
-    face.vertical_gradient(0, height, BODY_TOP, BODY_BOTTOM)
+    face.vertical_gradient(0, height, t.body_top, t.body_bottom)
     if title_height:
-        face.fill_rect(0, 0, width, title_height, TITLE_BAR)
-        face.fill_rect(0, title_height, width, title_height + 1, WELL)
-    face.fill(outline(rounded_rect(0.5, 0.5, width - 0.5, height - 0.5, WINDOW_RADIUS), 1.0), FRAME)
+        face.fill_rect(0, 0, width, title_height, t.title_bar)
+        face.fill_rect(0, title_height, width, title_height + 1, t.well)
+    face.fill(outline(rounded_rect(0.5, 0.5, width - 0.5, height - 0.5, WINDOW_RADIUS), 1.0),
+              t.frame)
     return face
 
 
@@ -531,43 +572,43 @@ def window_region(size):
     return region
 
 
-def stream_tile(width, wave, zero_line, axis=VIEW_TEXT_BAND, mark=None):
+def stream_tile(t, width, wave, zero_line, axis=None, mark=None):
     """A full-height column strip of the stream view, band by band."""
-    tile = Canvas(width, VIEW_HEIGHT, VIEW_TEXT_BAND)
+    tile = Canvas(width, VIEW_HEIGHT, t.view_text_band)
     tile.fill_rect(0, MARK_TOP, width, MARK_BOTTOM, wave)
-    tile.fill_rect(0, MARK_BOTTOM, width, VIEW_HEIGHT, axis)
+    tile.fill_rect(0, MARK_BOTTOM, width, VIEW_HEIGHT, axis or t.view_text_band)
     if zero_line:
         centre = (WAVE_TOP + WAVE_BOTTOM) // 2
         tile.fill_rect(0, centre, width, centre + 1, zero_line)
     if mark:
         tile.fill_rect(0, MARK_TOP, width, MARK_BOTTOM, mark)
     else:
-        tile.fill_rect(0, MARK_TOP, width, MARK_TOP + 1, VIEW_SEPARATOR)
-        tile.fill_rect(0, MARK_BOTTOM, width, MARK_BOTTOM + 1, VIEW_SEPARATOR)
+        tile.fill_rect(0, MARK_TOP, width, MARK_TOP + 1, t.view_separator)
+        tile.fill_rect(0, MARK_BOTTOM, width, MARK_BOTTOM + 1, t.view_separator)
     return tile
 
 
-def playhead():
+def playhead(t):
     """The position cursor; magenta is transparent, so no soft edges."""
     head = Canvas(CURSOR_WIDTH, VIEW_HEIGHT, MAGENTA)
     centre = CURSOR_WIDTH // 2
-    head.fill_rect(centre, MARK_TOP, centre + 1, VIEW_HEIGHT, PLAYHEAD)
+    head.fill_rect(centre, MARK_TOP, centre + 1, VIEW_HEIGHT, t.playhead)
     head.fill(polygon([(0, MARK_TOP - 7), (CURSOR_WIDTH, MARK_TOP - 7), (CURSOR_WIDTH / 2, MARK_TOP)]),
-              PLAYHEAD, antialias=False)
+              t.playhead, antialias=False)
     return head
 
 
-def empty_description():
+def empty_description(t):
     """Shown in the middle of the view until a file is open."""
     text = text_mask("Open an audio file to see its waveform", 13)
-    picture = Canvas(text[0] + 48, 40, VIEW_OUTSIDE)
+    picture = Canvas(text[0] + 48, 40, t.view_outside)
     for bar in waveform_bars(8, 20, (6, 14, 24, 10, 18, 8), 5, 1.3):
-        picture.fill(bar, (60, 70, 86))
-    picture.draw_mask(text, 44, (40 - text[1]) // 2, (120, 130, 146))
+        picture.fill(bar, t.empty_bars)
+    picture.draw_mask(text, 44, (40 - text[1]) // 2, t.empty_text)
     return picture
 
 
-def view_section():
+def view_section(t):
     return [
         ("position", "%d,%d,%d,%d" % VIEW_RECT),
         ("slider_range", "0,%d,0,%d" % (MARK_BOTTOM, VIEW_HEIGHT)),
@@ -581,13 +622,13 @@ def view_section():
         ("bitmap_curpos", "view_curpos.bmp"),
         ("bitmap_margin", "view_outside.bmp"),
         ("color_transparent", hex_colour(MAGENTA)),
-        ("color_axis", "#5A6372"),
+        ("color_axis", hex_colour(t.axis)),
         ("font_axis", "-11,400," + FONT_FACE),
-        ("color_waveform", "#6CC6FF"),
-        ("color_mark_rect", hex_colour(ACCENT)),
+        ("color_waveform", hex_colour(t.waveform)),
+        ("color_mark_rect", hex_colour(t.accent)),
         ("y_pos_axis_line", str(AXIS_LINE)),
-        ("y_pos_axis_text", "14"),
-        ("color_font_position", hex_colour(TEXT_STEP)),
+        ("y_pos_axis_text", str(AXIS_TEXT_TOP)),
+        ("color_font_position", hex_colour(t.text_step)),
         ("font_position", "-12,400," + FONT_FACE),
         ("y_pos_current", "4"),
         ("y_wave_top", str(WAVE_TOP)),
@@ -602,18 +643,19 @@ def view_section():
     ]
 
 
-def view_pictures():
+def view_pictures(t):
     return {
-        "view_outside.bmp": stream_tile(TILE_WIDTH, VIEW_OUTSIDE, None),
-        "view_stream.bmp": stream_tile(TILE_WIDTH, VIEW_STREAM, VIEW_ZERO_LINE),
-        "view_cut_middle.bmp": stream_tile(TILE_WIDTH, VIEW_CUT, VIEW_CUT_ZERO_LINE, VIEW_CUT_AXIS),
-        "view_cut_edge.bmp": stream_tile(1, VIEW_CUT, None, VIEW_CUT_AXIS, mark=ACCENT),
-        "view_curpos.bmp": playhead(),
-        "view_empty_desc.bmp": empty_description(),
+        "view_outside.bmp": stream_tile(t, TILE_WIDTH, t.view_outside, None),
+        "view_stream.bmp": stream_tile(t, TILE_WIDTH, t.view_stream, t.view_zero_line),
+        "view_cut_middle.bmp": stream_tile(t, TILE_WIDTH, t.view_cut, t.view_cut_zero_line,
+                                           t.view_cut_axis),
+        "view_cut_edge.bmp": stream_tile(t, 1, t.view_cut, None, t.view_cut_axis, mark=t.accent),
+        "view_curpos.bmp": playhead(t),
+        "view_empty_desc.bmp": empty_description(t),
     }
 
 
-def element_section(element, background, pictures):
+def element_section(t, element, background, pictures):
     """The keys of a button or label; its pictures go into `pictures`."""
     keys = [("position", "%d,%d" % element.pos), ("size", "%d,%d" % element.size)]
     crop = background.crop(element.pos[0], element.pos[1], *element.size)
@@ -624,7 +666,7 @@ def element_section(element, background, pictures):
             keys.append(("bitmap_" + state, file_name))
     else:
         for shape in element.icon(*element.size) if element.icon else ():
-            crop.fill(shape, ACCENT)
+            crop.fill(shape, t.accent)
         pictures[element.name + ".bmp"] = crop
         keys.append(("bitmap_bg", element.name + ".bmp"))
     if element.caption:
@@ -640,38 +682,37 @@ def element_section(element, background, pictures):
     return keys
 
 
-def edit_section():
-    field = (24, 27, 33)
+def edit_section(t):
     return [
         ("position", "%d,%d" % EDIT_RECT[:2]),
         ("size", "%d,%d" % EDIT_RECT[2:]),
         ("font", "-14,400," + FONT_FACE),
-        ("color_normal_text", hex_colour(TEXT)),
-        ("color_normal_bk", hex_colour(field)),
-        ("color_deact_text", hex_colour(TEXT_DISABLED)),
-        ("color_deact_bk", hex_colour(field)),
-        ("color_focus_text", hex_colour(WHITE)),
-        ("color_focus_bk", hex_colour(field)),
-        ("color_ext_top_left", hex_colour(FRAME)),
-        ("color_int_top_left", hex_colour(field)),
-        ("color_ext_bottom_right", hex_colour(FRAME)),
-        ("color_int_bottom_right", hex_colour(field)),
+        ("color_normal_text", hex_colour(t.text)),
+        ("color_normal_bk", hex_colour(t.field)),
+        ("color_deact_text", hex_colour(t.text_disabled)),
+        ("color_deact_bk", hex_colour(t.field)),
+        ("color_focus_text", hex_colour(t.focus_text)),
+        ("color_focus_bk", hex_colour(t.field)),
+        ("color_ext_top_left", hex_colour(t.frame)),
+        ("color_int_top_left", hex_colour(t.field)),
+        ("color_ext_bottom_right", hex_colour(t.frame)),
+        ("color_int_bottom_right", hex_colour(t.field)),
         ("use_bitmap_bg", "0"),
         ("left_margin", "6"),
         ("right_margin", "6"),
     ]
 
 
-def build_skin():
+def build_skin(t):
     sections, pictures = [], {}
-    main_face = window_face(MAIN_SIZE, TITLE_HEIGHT)
+    main_face = window_face(t, MAIN_SIZE, TITLE_HEIGHT)
     x0, y0, x1, y1 = VIEW_RECT
     dx, dy = CTRL_ORIGIN
     main_face.fill(outline(rounded_rect(x0 + dx - 0.5, y0 + dy - 0.5, x1 + dx + 0.5, y1 + dy + 0.5, 2),
-                           1.0), WELL)
+                           1.0), t.well)
     ctrl_face = main_face.crop(*CTRL_ORIGIN, *CTRL_SIZE)
     main_region = window_region(MAIN_SIZE)
-    track_face = window_face(TRACK_NAME_SIZE, 0)
+    track_face = window_face(t, TRACK_NAME_SIZE, 0)
     faces = {"main": main_face, "ctrl": ctrl_face, "track_name": track_face}
 
     pictures["main.bmp"] = main_face
@@ -682,21 +723,21 @@ def build_skin():
     pictures["ctrl.bmp"] = ctrl_face
     pictures["ctrl_region.bmp"] = main_region.crop(*CTRL_ORIGIN, *CTRL_SIZE)
     sections.append(("[mv_ctrl]", [("bitmap_bg", "ctrl.bmp"), ("region_bg", "ctrl_region.bmp")]))
-    sections.append(("[mv_stream_view]", view_section()))
-    pictures.update(view_pictures())
+    sections.append(("[mv_stream_view]", view_section(t)))
+    pictures.update(view_pictures(t))
     pictures["track_name.bmp"] = track_face
     pictures["track_name_region.bmp"] = window_region(TRACK_NAME_SIZE)
     sections.append(("[mv_track_name]", [("bitmap", "track_name.bmp"),
                                          ("region", "track_name_region.bmp")]))
-    sections.append(("[mv_edt_track_name]", edit_section()))
-    for element in MAIN_ELEMENTS + CTRL_ELEMENTS + TRACK_NAME_ELEMENTS:
+    sections.append(("[mv_edt_track_name]", edit_section(t)))
+    for element in elements(t):
         sections.append((element.section,
-                         element_section(element, faces[element.parent], pictures)))
+                         element_section(t, element, faces[element.parent], pictures)))
     return sections, pictures
 
 
-def write_ini(path, sections):
-    lines = ["; Default skin. Written by skins/make_skin.py: change the script, not this file.", ""]
+def write_ini(path, title, sections):
+    lines = ["; %s. Written by skins/make_skin.py: change the script, not this file." % title, ""]
     for name, keys in sections:
         lines.append(name)
         lines.extend("%s=%s" % key for key in keys)
@@ -717,7 +758,7 @@ def cursor_picture(parts, accent=()):
         picture.fill(grown(shape, 1.2), BLACK)
         picture.fill(shape, WHITE)
     for shape in accent:
-        picture.fill(shape, ACCENT_PRESSED)
+        picture.fill(shape, CURSOR_ACCENT)
     return picture
 
 
@@ -770,12 +811,14 @@ CURSORS = {
 
 
 def main():
-    os.makedirs(SKIN_DIR, exist_ok=True)
+    for theme in THEMES:
+        folder = os.path.join(SKINS_DIR, theme.name)
+        os.makedirs(folder, exist_ok=True)
+        sections, pictures = build_skin(theme)
+        write_ini(os.path.join(folder, "skin.ini"), theme.title, sections)
+        for file_name, picture in sorted(pictures.items()):
+            write_bmp(os.path.join(folder, file_name), picture)
     os.makedirs(CURSOR_DIR, exist_ok=True)
-    sections, pictures = build_skin()
-    write_ini(os.path.join(SKIN_DIR, "skin.ini"), sections)
-    for file_name, picture in sorted(pictures.items()):
-        write_bmp(os.path.join(SKIN_DIR, file_name), picture)
     for file_name, (parts, accent, hotspot) in CURSORS.items():
         write_cur(os.path.join(CURSOR_DIR, file_name), cursor_picture(parts, accent), hotspot)
 

@@ -11,27 +11,23 @@ tarvisk_display_works() {
   [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
 }
 
-# A display is in use while the server that locked it runs; a killed Xvfb
-# leaves its lock and socket behind, and those must not use up the range.
-tarvisk_display_in_use() {
-  local lock="/tmp/.X$1-lock"
-  [ -e "$lock" ] || return 1
-  kill -0 "$(tr -d ' ' <"$lock")" 2>/dev/null
-}
-
 tarvisk_start_display() {
   if [ -n "${DISPLAY:-}" ] && { ! command -v xdpyinfo >/dev/null || tarvisk_display_works; }; then
     return
   fi
-  local n
-  for n in $(seq 77 120); do
-    tarvisk_display_in_use "$n" && continue
-    rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    TARVISK_STARTED_PIDS+=($!)
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return; sleep 0.1; done
-  done
+  # Xvfb picks a free display itself and writes its number once it listens:
+  # runs started side by side never take, or clean away, each other's.
+  local number
+  number="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  TARVISK_STARTED_PIDS+=($!)
+  for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+  if [ -s "$number" ]; then
+    export DISPLAY=":$(tr -d '[:space:]' <"$number")"
+    rm -f "$number"
+    return
+  fi
+  rm -f "$number"
   echo "env: could not start Xvfb" >&2
   return 1
 }

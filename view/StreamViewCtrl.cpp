@@ -159,12 +159,6 @@ void CStreamViewCtrl::layout()
 
 // Painting ----------------------------------------------------------------
 
-void CStreamViewCtrl::paint()
-{
-    CPaintDC paintDc(this);
-    composeFrame(paintDc);
-}
-
 void CStreamViewCtrl::prepareSurfaces(const CDC& target, int width, int height)
 {
     if (!m_back.ready() || !(m_back.size() == CSize(width, height)))
@@ -735,6 +729,7 @@ void CStreamViewCtrl::onMouseWheel(int delta)
     const int64_t shift = delta <= 0 ? model.scrollRight(25) : model.scrollLeft(25);
     m_positionLayer.setPosition(m_positionLayer.getPos() + shift);
     Invalidate(FALSE);
+    notifyParent();
 }
 
 // Playback ----------------------------------------------------------------
@@ -891,17 +886,13 @@ LRESULT CStreamViewCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_PAINT:
-        paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return TRUE;
     case WM_PRINTCLIENT: {
-        CDC target;
-        target.Attach(reinterpret_cast<HDC>(wParam));
-        composeFrame(target);
-        target.Detach();
+        CPaintDC dc(this, PrintTarget(msg, wParam));
+        composeFrame(dc);
         return 0;
     }
+    case WM_ERASEBKGND:
+        return TRUE;
     case WM_SIZE: {
         const LRESULT result = CWnd::WindowProc(msg, wParam, lParam);
         layout();

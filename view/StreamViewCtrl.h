@@ -65,7 +65,6 @@ private:
     enum class Edge { Begin, End };
 
     // Painting.
-    void paint();
     // The whole frame, composed off screen and copied to the target once.
     void composeFrame(CDC& target);
     // Makes what a frame is composed with, unless it is there for this size

@@ -4,16 +4,37 @@
 #include "infra/Logger.h"
 #include "infra/TraceChannel.h"
 
-#include <vector>
+namespace {
 
-CDatFileEncoder::CDatFileEncoder(const wchar_t* baseName, const WAVEFORMATEX* format)
+const WAVEFORMATEX& checkedFormat(const WAVEFORMATEX* format)
 {
     if (!format)
         throw CKestraEncoderException(L"DAT: NULL waveformatex as parameter", 0);
-    m_format = *format;
-    m_step = m_format.nSamplesPerSec / 100;
+    return *format;
+}
+
+} // namespace
+
+CDatSampler::CDatSampler(const WAVEFORMATEX& format)
+    : m_channels(format.nChannels), m_step(format.nSamplesPerSec / 100)
+{
+}
+
+void CDatSampler::sample(const BYTE* data, UINT length, std::vector<signed char>& values)
+{
+    const UINT frameSize = m_channels * 2u;
+    const UINT frames = length / frameSize;
+    for (; m_position < frames; m_position += m_step)
+        values.push_back(CDatFileEncoder::frameValue(
+            data + static_cast<size_t>(m_position) * frameSize, m_channels));
+    m_position -= frames;
+}
+
+CDatFileEncoder::CDatFileEncoder(const wchar_t* baseName, const WAVEFORMATEX* format)
+    : m_sampler(checkedFormat(format))
+{
     // Without frames or a step the sampling loop would never advance.
-    if (m_format.nChannels == 0 || m_step == 0)
+    if (!m_sampler.usable())
         throw CKestraEncoderException(L"DAT: unsupported sample layout", 0);
     open(baseName);
 }
@@ -36,17 +57,17 @@ void CDatFileEncoder::encode(const BYTE* data, UINT length)
 {
     if (m_handle == INVALID_HANDLE_VALUE)
         throw CKestraEncoderException(L"invalid DAT file state", 0);
-    const UINT frameSize = m_format.nChannels * 2u;
-    const UINT frames = length / frameSize;
-    std::vector<signed char> output(frames / m_step + 1);
-    DWORD count = 0;
-    for (; m_position < frames; m_position += m_step)
-        output[count++] = frameValue(data + static_cast<size_t>(m_position) * frameSize,
-                                     m_format.nChannels);
-    m_position -= frames;
+    m_values.clear();
+    m_sampler.sample(data, length, m_values);
+    write(m_values.data(), static_cast<DWORD>(m_values.size()));
+}
 
+void CDatFileEncoder::write(const signed char* values, DWORD count)
+{
+    if (m_handle == INVALID_HANDLE_VALUE)
+        throw CKestraEncoderException(L"invalid DAT file state", 0);
     DWORD written = 0;
-    if (!WriteFile(m_handle, output.data(), count, &written, nullptr) || written != count) {
+    if (!WriteFile(m_handle, values, count, &written, nullptr) || written != count) {
         m_lastSystemError = GetLastError();
         if (m_lastSystemError == 0)
             m_lastSystemError = ERROR_DISK_FULL;

@@ -4,10 +4,29 @@
 
 #include <mmsystem.h>
 
-// Writes the DAT visualization file: one signed byte for every step frames
-// of 16-bit PCM, step being a hundredth of the sample rate. The sampling
-// phase carries over from one buffer to the next, so any buffer size gives
-// the same file. Failures throw CKestraEncoderException.
+#include <vector>
+
+// The sampling of the DAT file: one value for every step frames of 16-bit
+// PCM, step being a hundredth of the sample rate. The sampling phase carries
+// over from one buffer to the next, so any buffer size gives the same values.
+class CDatSampler {
+public:
+    explicit CDatSampler(const WAVEFORMATEX& format);
+
+    // False for layouts without frames or a step; sample() needs both.
+    bool usable() const { return m_channels != 0 && m_step != 0; }
+    // Appends the values of the whole frames of data; a partial frame at its
+    // end is dropped.
+    void sample(const BYTE* data, UINT length, std::vector<signed char>& values);
+
+private:
+    WORD m_channels;
+    UINT m_step;
+    UINT m_position = 0; // frame, relative to the next buffer, of the next value
+};
+
+// Writes the DAT visualization file, the values of CDatSampler.
+// Failures throw CKestraEncoderException.
 class CDatFileEncoder : public CFileEncoder {
 public:
     CDatFileEncoder(const wchar_t* baseName, const WAVEFORMATEX* format);
@@ -15,6 +34,8 @@ public:
 
     void encode(const BYTE* data, UINT length) override;
     void restart(const wchar_t* baseName) override;
+    // Appends values sampled elsewhere, as encode appends its own.
+    void write(const signed char* values, DWORD count);
 
     // The DAT value of one frame of 16-bit little-endian samples.
     static signed char frameValue(const BYTE* frame, WORD channels);
@@ -24,7 +45,6 @@ private:
     void close();
 
     HANDLE m_handle = INVALID_HANDLE_VALUE;
-    WAVEFORMATEX m_format{};
-    UINT m_position = 0;
-    UINT m_step = 0;
+    CDatSampler m_sampler;
+    std::vector<signed char> m_values;
 };

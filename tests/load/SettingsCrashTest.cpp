@@ -38,7 +38,7 @@ TEST(SettingsCrash, SettingsWrittenAtCloseSurviveTheHostBeingKilled)
     HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, eventName);
     ASSERT_NE(closed, nullptr);
     CString commandLine;
-    commandLine.Format(L"SettingsCrashHost.exe \"%s\" skin \"%s\" %s", ini.GetString(),
+    commandLine.Format(L"SettingsCrashHost.exe \"%s\" skins\\default \"%s\" %s", ini.GetString(),
                        song.GetString(), eventName.GetString());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

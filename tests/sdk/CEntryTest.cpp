@@ -53,7 +53,7 @@ protected:
     std::wstring logText() const { return ComponentLogText(dataRoot()); }
 
     TempDir temp;
-    CString skin = ExecutableFolder() + L"\\skin";
+    CString skin = ExecutableFolder() + L"\\skins\\default";
     CString settings = temp.file(L"host.ini");
     CString edition;
     TarviskHostSetup setup{};

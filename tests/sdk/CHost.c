@@ -97,7 +97,7 @@ int wmain(void)
 
     GetModuleFileNameW(NULL, bin, MAX_PATH);
     *wcsrchr(bin, L'\\') = 0;
-    swprintf(skin, MAX_PATH, L"%ls\\skin", bin);
+    swprintf(skin, MAX_PATH, L"%ls\\skins\\default", bin);
     swprintf(song, MAX_PATH, L"%ls\\..\\fixtures\\tone.mp3", bin);
     GetFullPathNameW(song, MAX_PATH, song, NULL);
     GetTempPathW(MAX_PATH, temp);

@@ -36,7 +36,7 @@ zip)
       lib/cmake/Tarvisk/TarviskConfigVersion.cmake lib/cmake/Tarvisk/TarviskTargets.cmake \
       lib/cmake/Tarvisk/TarviskTargets-${config:-noconfig}.cmake
     [ -f "$build/bin/Tarvisk.chm" ] && echo bin/Tarvisk.chm
-    (cd "$source/skins/default" && find . -type f | sed 's#^\./#bin/skin/#')
+    (cd "$source/skins" && find . -mindepth 2 -type f | sed 's#^\./#bin/skins/#')
     (cd "$source/include" && find . -type f | sed 's#^\./#include/#')
   } | sort >"$work/expected.txt"
   cmake -E tar tf "$work/$name.zip" | grep -v '/$' | sed "s#^$name/##" | sort >"$work/listed.txt"

@@ -131,7 +131,7 @@ std::vector<const wchar_t*> pictureKeys(int kind)
 
 class DefaultSkin : public testing::Test {
 protected:
-    CFolderSkinParser skin{ExecutableFolder() + L"\\skin"};
+    CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default"};
 
     SIZE bitmapSize(const wchar_t* section, const wchar_t* key)
     {

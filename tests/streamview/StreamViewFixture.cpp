@@ -114,20 +114,7 @@ void StreamViewTest::clickSlider(int x)
 
 Picture StreamViewTest::capture()
 {
-    PumpMessages();
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    CRect client;
-    view.GetClientRect(&client);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.Width(), client.Height());
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    view.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    SelectObject(dc, previous);
-    Picture picture = ReadBitmap(bitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return picture;
+    return PrintClientArea(view.GetSafeHwnd());
 }
 
 bool StreamViewTest::pumpUntil(const std::function<bool()>& condition)

@@ -1,9 +1,10 @@
 #include "support/FacadeFixture.h"
 
+#include "support/AudioFixtures.h"
+
 #include <shlobj.h>
 
-FacadeFixture::FacadeFixture(const wchar_t* editionPrefix)
-    : skin(ExecutableFolder() + L"\\skin")
+FacadeFixture::FacadeFixture(const wchar_t* editionPrefix) : skin(BuiltSkin(L"default"))
 {
     edition.Format(L"%s%X", editionPrefix, GetCurrentProcessId());
     host = FixedHostInfo(edition);
@@ -27,6 +28,40 @@ void FacadeFixture::TearDown()
     tarvisk.destroy();
     tarvisk.unload();
     RemoveTree(dataRoot());
+}
+
+CString FacadeFixture::writeSong(const wchar_t* name, int seconds)
+{
+    std::string samples(static_cast<size_t>(seconds) * 1000 * 2, '\0');
+    for (size_t i = 0; i < samples.size(); i += 2)
+        samples[i + 1] = static_cast<char>(i % 4 == 0 ? 0x30 : 0xD0);
+    const CString path = temp.file(name);
+    WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, samples));
+    return path;
+}
+
+HWND FacadeFixture::editor()
+{
+    return GetDlgItem(tarvisk.getMainWindow(), 1);
+}
+
+HWND FacadeFixture::streamView()
+{
+    return FindWindowExW(editor(), nullptr, nullptr, L"StreamViewCtrl");
+}
+
+Picture SkinPicture(const CString& skinFolder, const wchar_t* section, const wchar_t* key)
+{
+    CFolderSkinParser parser(skinFolder);
+    CDynBitmap bitmap;
+    if (!parser.selectSection(section) || !parser.getBitmap(key, bitmap))
+        return Picture{};
+    return ReadBitmap(static_cast<HBITMAP>(bitmap.GetSafeHandle()));
+}
+
+CString BuiltSkin(const wchar_t* name)
+{
+    return ExecutableFolder() + L"\\skins\\" + name;
 }
 
 CString FacadeFixture::dataRoot() const

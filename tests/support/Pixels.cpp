@@ -41,7 +41,7 @@ POINT clientOffset(HWND top, HWND window)
 // The window and its visible children, bottom to top, each as it draws itself
 // (WM_PRINT for a frame of its own, WM_PRINTCLIENT for the client area), so
 // no other window on a shared display can show through.
-void printTree(HWND top, HWND window, HDC dc)
+void printTree(HWND top, HWND window, HDC dc, bool children)
 {
     const POINT client = clientOffset(top, window);
     if (window != top) {
@@ -55,15 +55,17 @@ void printTree(HWND top, HWND window, HDC dc)
     SetViewportOrgEx(dc, client.x, client.y, nullptr);
     SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    if (!children)
+        return;
     for (HWND child = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST); child;
          child = GetWindow(child, GW_HWNDPREV))
         if (IsWindowVisible(child))
-            printTree(top, child, dc);
+            printTree(top, child, dc, true);
 }
 
-// Prints `top` with its children into a bitmap of the given size, the top's
-// client origin at `origin`.
-Picture printToPicture(HWND top, SIZE size, POINT origin, bool frame)
+// Prints `top`, with its children if asked, into a bitmap of the given size,
+// the top's client origin at `origin`.
+Picture printToPicture(HWND top, SIZE size, POINT origin, bool frame, bool children)
 {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -74,7 +76,7 @@ Picture printToPicture(HWND top, SIZE size, POINT origin, bool frame)
     // Children and the top are printed relative to the top's client origin.
     POINT shift{};
     OffsetWindowOrgEx(memory, -origin.x, -origin.y, &shift);
-    printTree(top, top, memory);
+    printTree(top, top, memory, children);
     SelectObject(memory, previous);
     Picture picture = readPixels(memory, bitmap, size.cx, size.cy);
     DeleteObject(bitmap);
@@ -108,7 +110,7 @@ Picture CaptureClientArea(HWND window)
 {
     RECT client{};
     GetClientRect(window, &client);
-    return printToPicture(window, SIZE{client.right, client.bottom}, POINT{0, 0}, false);
+    return printToPicture(window, SIZE{client.right, client.bottom}, POINT{0, 0}, false, true);
 }
 
 Picture CaptureWindow(HWND window)
@@ -118,7 +120,19 @@ Picture CaptureWindow(HWND window)
     POINT client{0, 0};
     ClientToScreen(window, &client);
     return printToPicture(window, SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top},
-                          POINT{client.x - bounds.left, client.y - bounds.top}, true);
+                          POINT{client.x - bounds.left, client.y - bounds.top}, true, true);
+}
+
+Picture PrintClientArea(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return printToPicture(window, SIZE{client.right, client.bottom}, POINT{0, 0}, false, false);
+}
+
+bool operator==(const Picture& a, const Picture& b)
+{
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
 HBITMAP CreatePatternBitmap(int width, int height,

@@ -25,6 +25,10 @@ Picture ReadBitmap(HBITMAP bitmap);
 Picture CaptureClientArea(HWND window);
 // The same with the window's frame, where the window prints one itself.
 Picture CaptureWindow(HWND window);
+// The client area as the window alone draws it, without its children.
+Picture PrintClientArea(HWND window);
+// Pixel by pixel the same picture.
+bool operator==(const Picture& a, const Picture& b);
 
 // A screen-compatible bitmap whose pixels the function gives.
 HBITMAP CreatePatternBitmap(int width, int height,

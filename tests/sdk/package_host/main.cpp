@@ -41,7 +41,7 @@ int wmain(int argc, wchar_t** argv)
         std::printf("%ls %ls\n", binary, version.c_str());
         versions = versions && version == argv[1];
     }
-    const std::wstring skin = std::wstring(bin) + L"\\skin";
+    const std::wstring skin = std::wstring(bin) + L"\\skins\\default";
     const std::wstring settings =
         std::wstring(temp) + L"PackageHost" + std::to_wstring(GetCurrentProcessId()) + L".ini";
 

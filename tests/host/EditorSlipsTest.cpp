@@ -1,0 +1,138 @@
+// Button states and keyboard routing of the editor, driven through the
+// facade of the built DLL with the messages a user's actions produce.
+#include "support/FacadeFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+constexpr int kZoomIn = 11;
+constexpr int kFadeIn = 41;
+constexpr int kRemoveFades = 43;
+constexpr int kScrollLeft = 51;
+
+class EditorSlips : public FacadeFixture {
+protected:
+    EditorSlips() : FacadeFixture(L"EditorSlips") {}
+
+    // A 70-second song open in the editor: the whole stream is visible, the
+    // position in its middle, the default cut from 10 s to 20 s.
+    void SetUp() override
+    {
+        FacadeFixture::SetUp();
+        ASSERT_TRUE(tarvisk.init(info, &saveCounter));
+        tarvisk.openFile(writeSong(L"song.wav", 70));
+        ASSERT_NE(streamView(), nullptr);
+    }
+
+    void command(int id) { SendMessageW(editor(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    // A click in the view's slider zone, which moves the position there.
+    void clickSlider(int x)
+    {
+        int top = 0;
+        RECT range{};
+        ASSERT_TRUE(skin.selectSection(L"[mv_stream_view]") &&
+                    skin.getRect(L"slider_range", range));
+        top = range.top + 2;
+        SendMessageW(streamView(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, top));
+        SendMessageW(streamView(), WM_LBUTTONUP, 0, MAKELPARAM(x, top));
+    }
+
+    // The x in the view of a time while the whole stream is visible.
+    int pixelOf(int milliseconds)
+    {
+        RECT client;
+        GetClientRect(streamView(), &client);
+        const int margin =
+            SkinPicture(BuiltSkin(L"default"), L"[mv_stream_view]", L"bitmap_margin").width;
+        return margin + (client.right - 2 * margin) * milliseconds / 70000;
+    }
+
+    // What the button shows: the skin's picture of an enabled or of a
+    // disabled button.
+    std::string shown(int id, const wchar_t* section)
+    {
+        const Picture face = PrintClientArea(GetDlgItem(editor(), id));
+        if (face == SkinPicture(BuiltSkin(L"default"), section, L"bitmap_up"))
+            return "enabled";
+        if (face == SkinPicture(BuiltSkin(L"default"), section, L"bitmap_da"))
+            return "disabled";
+        return "neither face";
+    }
+};
+
+TEST_F(EditorSlips, WheelScrollUpdatesTheButtons)
+{
+    command(kZoomIn);
+    for (int i = 0; i < 20 && shown(kScrollLeft, L"[mv_btn_scroll_left]") == "enabled"; ++i)
+        command(kScrollLeft);
+    ASSERT_EQ(shown(kScrollLeft, L"[mv_btn_scroll_left]"), "disabled") << "at the stream start";
+
+    SendMessageW(streamView(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(shown(kScrollLeft, L"[mv_btn_scroll_left]"), "enabled")
+        << "the wheel moved the view and the position to later times";
+}
+
+TEST_F(EditorSlips, RemoveFadingIsOfferedAtAPositionInACutWithAFade)
+{
+    const struct {
+        const char* what;
+        bool fade;
+        int position;
+        const char* shown;
+    } cases[] = {
+        {"in a cut without fades", false, 15000, "disabled"},
+        {"in a cut with a fade", true, 15000, "enabled"},
+        {"after a cut with a fade", true, 35000, "disabled"},
+        {"before a cut with a fade", true, 5000, "disabled"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        clickSlider(pixelOf(15000));
+        command(kRemoveFades);
+        if (c.fade)
+            command(kFadeIn);
+        clickSlider(pixelOf(c.position));
+        EXPECT_EQ(shown(kRemoveFades, L"[mv_btn_fading_remove]"), c.shown);
+    }
+}
+
+// Messages the stream view received through SendMessage on this thread.
+std::set<UINT> viewReceived;
+HWND watchedView = nullptr;
+
+LRESULT CALLBACK recordSent(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->hwnd == watchedView)
+        viewReceived.insert(sent->message);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(EditorSlips, KeyboardMessagesUpToUnicharGetTheEditorsPreTranslation)
+{
+    watchedView = streamView();
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, recordSent, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const struct {
+        UINT message;
+        bool reachesView;
+    } cases[] = {
+        {WM_KEYDOWN, true}, {WM_CHAR, true}, {WM_SYSDEADCHAR, true}, {0x0108, true},
+        {WM_UNICHAR, true}, {0x010A, false}, {WM_MOUSEMOVE, false},
+    };
+    for (const auto& c : cases) {
+        viewReceived.clear();
+        MSG msg{watchedView, c.message, VK_SPACE, 0, 0, {}};
+        tarvisk.PreTranslateMessage(&msg);
+        EXPECT_EQ(viewReceived.count(c.message) == 1, c.reachesView)
+            << "message 0x" << std::hex << c.message;
+    }
+    UnhookWindowsHookEx(hook);
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+// What the reference host prints, read from its standard output while a
+// user's save runs through it as a separate process: whole paths and names,
+// whatever characters they hold.
+#include "support/AudioFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// The first visible top-level window of the process that passes the test.
+HWND findWindow(DWORD process, const std::function<bool(HWND)>& wanted)
+{
+    struct Search {
+        DWORD process;
+        const std::function<bool(HWND)>* wanted;
+        HWND found = nullptr;
+    } search{process, &wanted};
+    EnumWindows(
+        [](HWND window, LPARAM data) {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process || !IsWindowVisible(window) || !(*s->wanted)(window))
+                return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Waits up to a minute for the condition.
+bool waitFor(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 600; ++i) {
+        if (condition())
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+// Waits up to a minute for such a window.
+HWND waitForWindow(DWORD process, const std::function<bool(HWND)>& wanted)
+{
+    HWND window = nullptr;
+    waitFor([&] { return (window = findWindow(process, wanted)) != nullptr; });
+    return window;
+}
+
+std::string readFile(const wchar_t* path)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    std::string bytes(1 << 16, '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+TEST(HostOutput, SavePrintsTheWholePathsAndName)
+{
+    TempDir temp;
+    CreateDirectoryW(temp.file(L"out"), nullptr);
+    const CString song = temp.file(L"Lied für Ö.wav");
+    std::string samples(6000 * 2, '\0');
+    for (size_t i = 0; i < samples.size(); i += 2)
+        samples[i + 1] = static_cast<char>(i % 4 == 0 ? 0x30 : 0xD0);
+    WriteFileBytes(song, MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, samples));
+    const CString ini = temp.file(L"host.ini");
+    WritePrivateProfileStringW(L"Common", L"TempFolder", temp.path(), ini);
+    WritePrivateProfileStringW(L"Common", L"OutputFolder", temp.file(L"out"), ini);
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const CString outputPath = temp.file(L"stdout.txt");
+    HANDLE output = CreateFileW(outputPath, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                0, nullptr);
+    ASSERT_NE(output, INVALID_HANDLE_VALUE);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    CString commandLine;
+    commandLine.Format(L"\"%s\\TarviskHost.exe\" --config \"%s\" \"%s\"",
+                       ExecutableFolder().GetString(), ini.GetString(), song.GetString());
+    std::wstring writable = commandLine.str();
+    PROCESS_INFORMATION host{};
+    ASSERT_TRUE(CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               nullptr, &startup, &host));
+    CloseHandle(output);
+
+    // Once the song is open: save and exit in the editor, a name with more
+    // than one byte a letter, then the host's own message that the ringtone
+    // was saved.
+    const std::string opened = "opened \"" + Narrow(song) + "\"\r\n";
+    EXPECT_TRUE(waitFor([&] { return readFile(outputPath).find(opened) != std::string::npos; }))
+        << readFile(outputPath);
+    const HWND editor = findWindow(
+        host.dwProcessId, [](HWND w) { return GetDlgItem(GetDlgItem(w, 1), 101) != nullptr; });
+    ASSERT_NE(editor, nullptr) << "the host shows the editor";
+    PostMessageW(GetDlgItem(editor, 1), WM_COMMAND, MAKEWPARAM(102, 0), 0);
+    const HWND trackName =
+        waitForWindow(host.dwProcessId, [](HWND w) { return GetDlgItem(w, 1044) != nullptr; });
+    ASSERT_NE(trackName, nullptr) << "the track name dialog";
+    SendMessageW(GetDlgItem(trackName, 1044), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Mein Tön"));
+    PostMessageW(trackName, WM_COMMAND, IDOK, 0);
+    const HWND saved = waitForWindow(host.dwProcessId, [editor](HWND w) {
+        wchar_t text[64] = {};
+        GetWindowTextW(w, text, 64);
+        return w != editor && std::wstring(text) == L"Tarvisk reference host";
+    });
+    ASSERT_NE(saved, nullptr) << "the host's message box";
+    wchar_t message[512] = {};
+    GetDlgItemTextW(saved, 0xFFFF, message, 512);
+    PostMessageW(saved, WM_COMMAND, IDOK, 0);
+    const bool ended = WaitForSingleObject(host.hProcess, 60000) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(host.hProcess, 9);
+    CloseHandle(host.hThread);
+    CloseHandle(host.hProcess);
+    ASSERT_TRUE(ended) << "the host ends when the editor closes";
+
+    const std::string printed = readFile(outputPath);
+    const std::string expectedSave =
+        "saveCut \"" + Narrow(song) + "\" \"Mein T\xC3\xB6n\" 1500 4500 0 0\r\n";
+    const std::string expectedSaved =
+        "saved \"" + Narrow(temp.file(L"out\\Mein Tön.wav")) + "\"\r\n";
+    EXPECT_NE(printed.find(expectedSave), std::string::npos) << printed;
+    EXPECT_NE(printed.find(expectedSaved), std::string::npos) << printed << Narrow(message);
+}
+
+} // namespace

@@ -1,0 +1,122 @@
+// The reference host's skins in the live editor: the skin it starts with,
+// F6 through the host's own message loop, and the track name dialog, which
+// keeps the skin of init. Every look is read back from the windows
+// themselves.
+#include "refhost/HostLoop.h"
+#include "refhost/SkinSwitcher.h"
+#include "support/FacadeFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kExitButton = 1000;
+constexpr int kSave = 101;
+
+// The track name dialog as it showed, taken by a timer that runs inside its
+// modal loop, which then confirms the dialog and closes the editor.
+struct TrackNameWatch {
+    static inline Picture shown;
+    static inline HWND mainDialog = nullptr;
+
+    static void CALLBACK look(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        EnumThreadWindows(GetCurrentThreadId(), take, 0);
+        if (shown.width == 0)
+            return;
+        KillTimer(nullptr, timer);
+        PostMessageW(mainDialog, WM_COMMAND, kExitButton, 0);
+    }
+
+    static BOOL CALLBACK take(HWND window, LPARAM)
+    {
+        if (!IsWindowVisible(window) || !GetDlgItem(window, 1044))
+            return TRUE;
+        shown = PrintClientArea(window);
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        return FALSE;
+    }
+};
+
+class SkinSwitch : public FacadeFixture {
+protected:
+    SkinSwitch() : FacadeFixture(L"SkinSwitch") {}
+
+    // The editor opened as the host opens it, starting in the named skin.
+    void start(const wchar_t* skinName)
+    {
+        skins = std::make_unique<CSkinSwitcher>(ExecutableFolder() + L"\\skins", skinName);
+        info.skinParser = &skins->initial();
+        ASSERT_TRUE(tarvisk.init(info, &saveCounter));
+        tarvisk.openFile(writeSong(L"song.wav", 30));
+    }
+
+    // The user presses F6 in the editor, then closes it; the host's loop
+    // runs until the editor has gone.
+    void pressF6AndClose()
+    {
+        ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
+        PostMessageW(streamView(), WM_KEYDOWN, VK_F6, 0);
+        PostMessageW(tarvisk.getMainWindow(), WM_COMMAND, kExitButton, 0);
+        runHostLoop();
+    }
+
+    // The host's loop, ended by a quit message should the editor stay open.
+    void runHostLoop()
+    {
+        const UINT_PTR guard =
+            SetTimer(nullptr, 0, 60000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); });
+        RunHostMessageLoop(tarvisk, *skins);
+        KillTimer(nullptr, guard);
+        ASSERT_FALSE(IsWindowVisible(tarvisk.getMainWindow())) << "the editor closed";
+    }
+
+    // The faces of the editor's windows match the skin's pictures.
+    void expectLooksOf(const wchar_t* skinName)
+    {
+        const CString folder = BuiltSkin(skinName);
+        EXPECT_TRUE(PrintClientArea(tarvisk.getMainWindow()) ==
+                    SkinPicture(folder, L"[mv_main]", L"bitmap"))
+            << "the main window's face";
+        EXPECT_TRUE(PrintClientArea(editor()) == SkinPicture(folder, L"[mv_ctrl]", L"bitmap_bg"))
+            << "the editor's face";
+        const Picture margin = SkinPicture(folder, L"[mv_stream_view]", L"bitmap_margin");
+        const Picture view = PrintClientArea(streamView());
+        ASSERT_EQ(view.height, margin.height) << "the stream view's height";
+        for (int y = 0; y < margin.height; ++y)
+            ASSERT_EQ(view.at(0, y), margin.at(0, y)) << "the stream view's margin at y " << y;
+    }
+
+    std::unique_ptr<CSkinSwitcher> skins;
+};
+
+TEST_F(SkinSwitch, F6CyclesTheEditorThroughTheSkinsBesideTheHost)
+{
+    start(L"default");
+    expectLooksOf(L"default");
+    pressF6AndClose();
+    expectLooksOf(L"light");
+    pressF6AndClose();
+    expectLooksOf(L"default");
+}
+
+TEST_F(SkinSwitch, StartSkinIsChosenByNameAndTheTrackNameDialogKeepsIt)
+{
+    start(L"light");
+    expectLooksOf(L"light");
+    pressF6AndClose();
+    expectLooksOf(L"default");
+
+    ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
+    TrackNameWatch::mainDialog = tarvisk.getMainWindow();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, TrackNameWatch::look);
+    PostMessageW(editor(), WM_COMMAND, MAKEWPARAM(kSave, 0), 0);
+    runHostLoop();
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(saveCounter.saves, 1);
+    EXPECT_TRUE(TrackNameWatch::shown ==
+                SkinPicture(BuiltSkin(L"light"), L"[mv_track_name]", L"bitmap"))
+        << "the track name dialog in the skin of init";
+}
+
+} // namespace
