@@ -74,116 +74,64 @@ struct LabelBox {
     int right; // exclusive
 };
 
-// A white 32-bit memory bitmap the axis paints into, read back pixel by pixel.
-class Canvas {
-public:
-    Canvas()
-    {
-        m_dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits),
-                                    nullptr, 0);
-        m_previous = SelectObject(m_dc, m_bitmap);
-        fill(kWhite);
-    }
-    ~Canvas()
-    {
-        SelectObject(m_dc, m_previous);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC dc() const { return m_dc; }
-    void fill(COLORREF color)
-    {
-        GdiFlush();
-        const DWORD pixel = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
-        std::fill(m_bits, m_bits + kWidth * kHeight, pixel);
-    }
-    COLORREF pixel(int x, int y) const
-    {
-        GdiFlush();
-        const DWORD p = m_bits[y * kWidth + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    bool inked(int x, int y) const { return pixel(x, y) != kWhite; }
-    bool dark(int x, int y) const
-    {
-        const COLORREF p = pixel(x, y);
-        return GetRValue(p) + GetGValue(p) + GetBValue(p) < 3 * 128;
-    }
-    bool blankOutside(const RECT& area) const
-    {
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                if (!PtInRect(&area, POINT{x, y}) && inked(x, y))
-                    return false;
-        return true;
-    }
-
-    // Marks hang from the axis line in row 0; a mark is a column dark in row 1.
-    std::vector<Mark> marks() const
-    {
-        std::vector<Mark> found;
-        for (int x = 0; x < kWidth; ++x) {
-            int length = 1;
-            while (length < kLabelTop && dark(x, length))
-                ++length;
-            if (length > 1)
-                found.push_back({x, length});
-        }
-        return found;
-    }
-    // Runs of inked columns in the label band, letters closer than 6 pixels
-    // (smoothed ones included) taken as one label.
-    std::vector<LabelBox> labels() const
-    {
-        std::vector<LabelBox> found;
-        for (int x = 0; x < kWidth; ++x) {
-            bool column = false;
-            for (int y = kLabelTop; y < kHeight && !column; ++y)
-                column = inked(x, y);
-            if (!column)
-                continue;
-            if (!found.empty() && x - found.back().right < 6)
-                found.back().right = x + 1;
-            else
-                found.push_back({x, x + 1});
-        }
-        return found;
-    }
-    // Appends this canvas below the picture's rows.
-    void appendTo(Picture& picture) const
-    {
-        picture.width = kWidth;
-        picture.height += kHeight;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                picture.pixels.push_back(pixel(x, y));
-    }
-
-private:
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
-    DWORD* m_bits = nullptr;
-};
-
 const RECT kAxisRect{0, 0, kWidth, kHeight};
 
-void paintAxis(CTimeAxis& axis, Canvas& canvas, const CQTime& left, const CQTime& right)
+// What `paint` draws into a memory picture of the axis's size, read back.
+template <typename Paint> Picture painted(Paint paint, COLORREF background = kWhite)
+{
+    HBITMAP bitmap = CreatePatternBitmap(kWidth, kHeight, [=](int, int) { return background; });
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    paint(dc);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    Picture picture = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    return picture;
+}
+
+Picture paintAxis(CTimeAxis& axis, const CQTime& left, const CQTime& right)
 {
     axis.SetAxisParamsEx(kSmallMark, kMiddleMark, kBigMark, kLabelTop);
     axis.SetBorders(left, right);
-    axis.Paint(canvas.dc(), kAxisRect, kAxisRect, false);
+    return painted([&](HDC dc) { axis.Paint(dc, kAxisRect, kAxisRect, false); });
+}
+
+bool dark(const Picture& shot, int x, int y)
+{
+    const COLORREF p = shot.at(x, y);
+    return GetRValue(p) + GetGValue(p) + GetBValue(p) < 3 * 128;
+}
+
+// Marks hang from the axis line in row 0; a mark is a column dark in row 1.
+std::vector<Mark> marks(const Picture& shot)
+{
+    std::vector<Mark> found;
+    for (int x = 0; x < kWidth; ++x) {
+        int length = 1;
+        while (length < kLabelTop && dark(shot, x, length))
+            ++length;
+        if (length > 1)
+            found.push_back({x, length});
+    }
+    return found;
+}
+
+// Runs of inked columns in the label band, letters closer than 6 pixels
+// (smoothed ones included) taken as one label.
+std::vector<LabelBox> labels(const Picture& shot)
+{
+    std::vector<LabelBox> found;
+    for (int x = 0; x < kWidth; ++x) {
+        const int white = shot.count(kWhite, RECT{x, kLabelTop, x + 1, kHeight});
+        if (white == kHeight - kLabelTop)
+            continue;
+        if (!found.empty() && x - found.back().right < 6)
+            found.back().right = x + 1;
+        else
+            found.push_back({x, x + 1});
+    }
+    return found;
 }
 
 class TimeAxisTest : public testing::Test {
@@ -192,7 +140,6 @@ protected:
     void TearDown() override { Axis_SetMode(AXIS_MODE_CLOCK); }
 
     CTimeAxis axis{axisFont(), blackPen(), blackPen(), kLabelGap};
-    Canvas canvas;
 };
 
 } // namespace
@@ -244,26 +191,24 @@ TEST_F(TimeAxisTest, ScaleAdaptsToTheSpanWithoutCrowdingLabels)
     const int64_t spans[] = {100,          1 * kSecond, 10 * kSecond, kMinute,
                              10 * kMinute, kHour,       3 * kHour};
     const CQTime start = CQTime(2000, 1, 1, 0, 0, 7, 250);
-    Picture picture;
     int64_t previousBigStep = 0;
     for (int64_t span : spans) {
         SCOPED_TRACE(testing::Message() << "span " << span << " ms");
-        canvas.fill(kWhite);
-        paintAxis(axis, canvas, start, later(start, span));
-        canvas.appendTo(picture);
-
+        const Picture shot = paintAxis(axis, start, later(start, span));
+        if (span == kMinute)
+            SaveScreenshot(shot, L"axis-minute");
         for (int x = 0; x < kWidth; ++x)
-            ASSERT_TRUE(canvas.dark(x, 0)) << "axis line broken at " << x;
+            ASSERT_TRUE(dark(shot, x, 0)) << "axis line broken at " << x;
 
-        const std::vector<Mark> marks = canvas.marks();
-        ASSERT_GE(marks.size(), 5u);
-        const int smallSpacing = marks[1].x - marks[0].x;
+        const std::vector<Mark> found = marks(shot);
+        ASSERT_GE(found.size(), 5u);
+        const int smallSpacing = found[1].x - found[0].x;
         EXPECT_GE(smallSpacing, 4) << "marks closer than a character";
-        for (size_t i = 1; i < marks.size(); ++i)
-            EXPECT_NEAR(marks[i].x - marks[i - 1].x, smallSpacing, 1) << "uneven at " << marks[i].x;
+        for (size_t i = 1; i < found.size(); ++i)
+            EXPECT_NEAR(found[i].x - found[i - 1].x, smallSpacing, 1) << "uneven at " << found[i].x;
 
         std::vector<int> bigMarks;
-        for (const Mark& mark : marks) {
+        for (const Mark& mark : found) {
             EXPECT_TRUE(mark.length == kSmallMark || mark.length == kMiddleMark ||
                         mark.length == kBigMark)
                 << "mark of length " << mark.length << " at " << mark.x;
@@ -281,22 +226,19 @@ TEST_F(TimeAxisTest, ScaleAdaptsToTheSpanWithoutCrowdingLabels)
         EXPECT_GT(*round, previousBigStep) << "a longer span needs coarser labels";
         previousBigStep = *round;
 
-        const std::vector<LabelBox> labels = canvas.labels();
-        EXPECT_GE(labels.size() + 2, bigMarks.size()) << "labels missing under big marks";
-        EXPECT_LE(labels.size(), bigMarks.size());
-        for (size_t i = 1; i < labels.size(); ++i)
-            EXPECT_GE(labels[i].left - labels[i - 1].right, 10)
-                << "labels crowd at " << labels[i].left;
-        for (const LabelBox& label : labels) {
-            EXPECT_GE(label.left, 0);
-            EXPECT_LE(label.right, kWidth);
+        const std::vector<LabelBox> boxes = labels(shot);
+        EXPECT_GE(boxes.size() + 2, bigMarks.size()) << "labels missing under big marks";
+        EXPECT_LE(boxes.size(), bigMarks.size());
+        for (size_t i = 1; i < boxes.size(); ++i)
+            EXPECT_GE(boxes[i].left - boxes[i - 1].right, 10)
+                << "labels crowd at " << boxes[i].left;
+        for (const LabelBox& label : boxes) {
             const int centre = (label.left + label.right) / 2;
             EXPECT_TRUE(std::any_of(bigMarks.begin(), bigMarks.end(),
                                     [&](int x) { return std::abs(x - centre) <= 3; }))
                 << "label at " << label.left << " under no big mark";
         }
     }
-    SaveScreenshot(picture, L"axis-spans");
 }
 
 TEST_F(TimeAxisTest, ClockMarksFallOnRoundTimesElapsedMarksOnTheLeftBorder)
@@ -306,12 +248,10 @@ TEST_F(TimeAxisTest, ClockMarksFallOnRoundTimesElapsedMarksOnTheLeftBorder)
     const CQTime left = CQTime(2000, 1, 1, 10, 0, 0, 300);
     for (const auto& [mode, firstBig] : {std::pair{AXIS_MODE_CLOCK, 70}, {AXIS_MODE_ELAPSED, 0}}) {
         Axis_SetMode(mode);
-        canvas.fill(kWhite);
-        paintAxis(axis, canvas, left, later(left, 10 * kSecond));
-        const std::vector<Mark> marks = canvas.marks();
-        const auto big = std::find_if(marks.begin(), marks.end(),
+        const std::vector<Mark> found = marks(paintAxis(axis, left, later(left, 10 * kSecond)));
+        const auto big = std::find_if(found.begin(), found.end(),
                                       [](const Mark& m) { return m.length == kBigMark; });
-        ASSERT_NE(big, marks.end());
+        ASSERT_NE(big, found.end());
         EXPECT_EQ(big->x, firstBig) << "mode " << mode;
     }
 }
@@ -323,21 +263,21 @@ TEST_F(TimeAxisTest, PaintKeepsToTheUpdateRectangleAndItsPensAndAnEmptyRangeDraw
     axis.SetAxisParamsEx(kSmallMark, kMiddleMark, kBigMark, kLabelTop);
     axis.SetBorders(midnight2000(), later(midnight2000(), kMinute));
     const RECT update{0, 0, kWidth / 2, kHeight};
-    axis.Paint(canvas.dc(), kAxisRect, update, false);
-    EXPECT_TRUE(canvas.blankOutside(update));
-    EXPECT_EQ(canvas.pixel(kWidth / 4, 0), RGB(255, 0, 0)) << "the axis line in the new pen";
+    Picture shot = painted([&](HDC dc) { axis.Paint(dc, kAxisRect, update, false); });
+    EXPECT_EQ(shot.count(kWhite, RECT{kWidth / 2, 0, kWidth, kHeight}), kWidth / 2 * kHeight);
+    EXPECT_EQ(shot.at(kWidth / 4, 0), RGB(255, 0, 0)) << "the axis line in the new pen";
 
     // Erasing fills the axis with the background colour.
-    canvas.fill(RGB(255, 0, 255));
-    SetBkColor(canvas.dc(), kWhite);
-    axis.Paint(canvas.dc(), kAxisRect, kAxisRect, true);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            ASSERT_NE(canvas.pixel(x, y), RGB(255, 0, 255)) << x << "," << y;
+    shot = painted(
+        [&](HDC dc) {
+            SetBkColor(dc, kWhite);
+            axis.Paint(dc, kAxisRect, kAxisRect, true);
+        },
+        RGB(255, 0, 255));
+    EXPECT_EQ(shot.count(RGB(255, 0, 255)), 0);
 
     for (const int64_t span : {0, -1000}) {
-        canvas.fill(kWhite);
-        paintAxis(axis, canvas, midnight2000(), later(midnight2000(), span));
-        EXPECT_TRUE(canvas.blankOutside(RECT{})) << "span " << span;
+        shot = paintAxis(axis, midnight2000(), later(midnight2000(), span));
+        EXPECT_EQ(shot.count(kWhite), kWidth * kHeight) << "span " << span;
     }
 }

@@ -15,14 +15,12 @@ class StateProbe : public CWnd {
 public:
     static constexpr UINT kProbe = WM_APP + 1;
     AFX_MODULE_STATE* seen = nullptr;
-    int probes = 0;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         if (msg == kProbe) {
             seen = AfxGetModuleState();
-            ++probes;
             return 42;
         }
         return CWnd::WindowProc(msg, wParam, lParam);
@@ -108,49 +106,6 @@ TEST(WindowDispatch, MessagesRunInTheModuleThatMadeTheWindowAndDeletingTheObject
         EXPECT_NE(AfxGetModuleState(), &otherModule);
     }
     EXPECT_FALSE(IsWindow(hwnd));
-}
-
-TEST(WindowDispatch, SubclassedWindowKeepsItsOwnBehaviour)
-{
-    HWND edit = CreateWindowExW(0, L"EDIT", L"text", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(edit, nullptr);
-    StateProbe probe;
-    ASSERT_TRUE(probe.SubclassWindow(edit));
-    EXPECT_FALSE(probe.SubclassWindow(edit));
-    EXPECT_EQ(probe.SendMessage(StateProbe::kProbe), 42);
-    wchar_t buffer[16] = {};
-    EXPECT_EQ(probe.SendMessage(WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buffer)), 4);
-    EXPECT_STREQ(buffer, L"text");
-    EXPECT_EQ(probe.UnsubclassWindow(), edit);
-    EXPECT_EQ(CWnd::FromHandlePermanent(edit), nullptr);
-    EXPECT_EQ(SendMessageW(edit, StateProbe::kProbe, 0, 0), 0);
-    EXPECT_EQ(probe.probes, 1);
-    DestroyWindow(edit);
-}
-
-TEST(Locks, SingleLockReleasesOnScopeExit)
-{
-    CCriticalSection section;
-    {
-        CSingleLock lock(&section, TRUE);
-        EXPECT_TRUE(lock.IsLocked());
-    }
-    // Another thread can take it now.
-    bool taken = false;
-    std::pair<CCriticalSection*, bool*> args(&section, &taken);
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* arg) -> DWORD {
-            auto* args = static_cast<std::pair<CCriticalSection*, bool*>*>(arg);
-            CSingleLock lock(args->first, TRUE);
-            *args->second = true;
-            return 0;
-        },
-        &args, 0, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
-    CloseHandle(thread);
-    EXPECT_TRUE(taken);
 }
 
 TEST(Resources, TextsAndDialogsComeInTheModulesResourceLanguage)

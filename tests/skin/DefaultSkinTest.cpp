@@ -129,14 +129,6 @@ std::vector<const wchar_t*> pictureKeys(int kind)
     return {L"bitmap_up", L"bitmap_do", L"bitmap_mo", L"bitmap_da"};
 }
 
-// The caption would lose a single ampersand to DrawText's mnemonic prefix.
-bool hasLoneAmpersand(std::wstring caption)
-{
-    for (size_t at; (at = caption.find(L"&&")) != std::wstring::npos;)
-        caption.erase(at, 2);
-    return caption.find(L'&') != std::wstring::npos;
-}
-
 class DefaultSkin : public testing::Test {
 protected:
     CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default"};
@@ -164,6 +156,37 @@ protected:
         return origin;
     }
 
+    // The selected button's caption, if it has one, shows whole in its skin
+    // font; that font is an outline one (a face the system lacks is
+    // substituted, and a bitmap font prints coarse or not at all); and a single
+    // ampersand would be lost to DrawText's mnemonic prefix.
+    void expectCaptionShowsWhole(SIZE size, const std::string& name)
+    {
+        CString caption;
+        if (!skin.getText(L"caption", caption))
+            return;
+        std::wstring text = caption.GetString();
+        for (size_t at; (at = text.find(L"&&")) != std::wstring::npos;)
+            text.erase(at, 2);
+        EXPECT_EQ(text.find(L'&'), std::wstring::npos) << name << ": write && for an ampersand";
+        CFont font;
+        ASSERT_TRUE(skin.getFont(L"font", font)) << name;
+        int left = 0, right = 0;
+        skin.getInt(L"textLeftMargin", left);
+        skin.getInt(L"textRightMargin", right);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ previous = SelectObject(dc, font);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        RECT needed{};
+        DrawTextW(dc, caption, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        SelectObject(dc, previous);
+        DeleteDC(dc);
+        EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << name << ": no outline font";
+        EXPECT_LE(needed.right + std::max(left, 0) + std::max(right, 0), size.cx) << name;
+        EXPECT_LE(needed.bottom, size.cy) << name << " caption is cut";
+    }
+
     int intValue(const wchar_t* key)
     {
         int value = -1;
@@ -178,27 +201,22 @@ protected:
         return rect;
     }
 
-    // Where the window of the section's control lands in its parent, the way
-    // the control places itself; the anchor is given back.
-    RECT placed(const wchar_t* section, Parent parent, POINT* anchor = nullptr)
+    // Where the section's control lands in its parent when anchored at the
+    // top-left corner; the anchor is given back.
+    RECT placed(const wchar_t* section, POINT& anchor)
     {
-        const SIZE outer = parentSize(parent);
-        POINT offset{}, percent{};
+        POINT offset{};
         SIZE size{};
-        EXPECT_TRUE(skin.selectSection(section) && skin.getPosition(L"position", offset, percent) &&
+        EXPECT_TRUE(skin.selectSection(section) && skin.getPosition(L"position", offset, anchor) &&
                     skin.getSize(L"size", size))
             << Narrow(section);
-        if (anchor)
-            *anchor = percent;
-        const int left = outer.cx * percent.x / 100 + offset.x;
-        const int top = outer.cy * percent.y / 100 + offset.y;
-        return RECT{left, top, left + size.cx, top + size.cy};
+        return RECT{offset.x, offset.y, offset.x + size.cx, offset.y + size.cy};
     }
 };
 
 } // namespace
 
-TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureOfItsSizeForEachState)
+TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureForEachStateAndAWholeCaption)
 {
     for (const Keys& keys : kWindowKeys) {
         ASSERT_TRUE(skin.selectSection(keys.section)) << Narrow(keys.section);
@@ -219,6 +237,7 @@ TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureOfItsSizeForEachS
                 << name << " " << Narrow(key);
             states.push_back(ReadBitmap(picture).pixels);
         }
+        expectCaptionShowsWhole(size, name);
         for (size_t a = 0; a < states.size(); ++a)
             for (size_t b = a + 1; b < states.size(); ++b)
                 EXPECT_NE(states[a], states[b])
@@ -251,7 +270,7 @@ TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
     for (const auto& [section, parent] : controls) {
         const std::string name = Narrow(section);
         POINT anchor{};
-        const RECT rect = placed(section, parent, &anchor);
+        const RECT rect = placed(section, anchor);
         EXPECT_TRUE(anchor.x == 0 && anchor.y == 0) << name << " is anchored elsewhere";
         const SIZE outer = parentSize(parent);
         EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= outer.cx &&
@@ -351,190 +370,4 @@ TEST_F(DefaultSkin, StreamViewPicturesSpanItsFrame)
     const int transparentCount = picture.count(transparent);
     EXPECT_GT(transparentCount, 0);
     EXPECT_LT(transparentCount, picture.width * picture.height);
-}
-
-// Renders the editor face from the skin's pictures, the way the windows
-// compose it, to be saved as a screenshot for a look.
-class Preview {
-public:
-    Preview(int width, int height)
-        : m_dc(CreateCompatibleDC(nullptr)),
-          m_bitmap(CreatePatternBitmap(width, height, [](int, int) { return RGB(128, 128, 128); })),
-          m_previous(SelectObject(m_dc, m_bitmap))
-    {
-    }
-    ~Preview()
-    {
-        SelectObject(m_dc, m_previous);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    Preview(const Preview&) = delete;
-    Preview& operator=(const Preview&) = delete;
-
-    HDC dc() const { return m_dc; }
-
-    // The picture's colour `transparent` is left out.
-    void draw(const CDynBitmap& picture, int x, int y, int width = 0,
-              COLORREF transparent = CLR_INVALID)
-    {
-        const int w = width ? width : picture.GetWidth(), h = picture.GetHeight();
-        HDC source = CreateCompatibleDC(m_dc);
-        HGDIOBJ old = SelectObject(source, picture);
-        if (transparent == CLR_INVALID)
-            BitBlt(m_dc, x, y, w, h, source, 0, 0, SRCCOPY);
-        else
-            TransparentBlt(m_dc, x, y, w, h, source, 0, 0, w, h, transparent);
-        SelectObject(source, old);
-        DeleteDC(source);
-    }
-
-    Picture picture() const
-    {
-        SelectObject(m_dc, m_previous);
-        Picture result = ReadBitmap(m_bitmap);
-        SelectObject(m_dc, m_bitmap);
-        return result;
-    }
-
-private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_previous;
-};
-
-class DefaultSkinFace : public DefaultSkin {
-protected:
-    // Draws a button's picture and its caption as the button paints them, and
-    // checks that the caption shows whole in the skin's font.
-    void drawButton(Preview& preview, const ButtonSection& button, POINT origin,
-                    const wchar_t* pictureKey, const wchar_t* colourKey)
-    {
-        const std::string name = Narrow(button.section);
-        RECT rect = placed(button.section, button.parent);
-        OffsetRect(&rect, origin.x, origin.y);
-        CDynBitmap picture;
-        ASSERT_TRUE(skin.getBitmap(pictureKey, picture)) << name;
-        preview.draw(picture, rect.left, rect.top);
-        CString caption;
-        if (!skin.getText(L"caption", caption))
-            return;
-        EXPECT_FALSE(hasLoneAmpersand(caption.GetString()))
-            << name << ": write && for an ampersand";
-        CFont font;
-        COLORREF colour = 0;
-        ASSERT_TRUE(skin.getFont(L"font", font)) << name;
-        ASSERT_TRUE(skin.getColor(colourKey, colour)) << name << " " << Narrow(colourKey);
-        UINT horizontal = DT_LEFT, vertical = DT_VCENTER;
-        skin.getHorizontalAlignment(L"textHorizontalAlignment", horizontal);
-        skin.getVerticalAlignment(L"textVerticalAlignment", vertical);
-        int margin = 0;
-        if (skin.getInt(L"textLeftMargin", margin) && margin > 0)
-            rect.left += margin;
-        if (skin.getInt(L"textRightMargin", margin) && margin > 0)
-            rect.right -= margin;
-
-        HDC dc = preview.dc();
-        HGDIOBJ oldFont = SelectObject(dc, font);
-        // Where the face is missing the system substitutes one; a bitmap
-        // font in its place would print the caption coarse or not at all.
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc, &metrics);
-        EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << name << ": no outline font";
-        RECT needed = rect;
-        DrawTextW(dc, caption, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
-        EXPECT_LE(needed.right - needed.left, rect.right - rect.left) << name << " caption is cut";
-        EXPECT_LE(needed.bottom - needed.top, rect.bottom - rect.top) << name << " caption is cut";
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, colour);
-        DrawTextW(dc, caption, -1, &rect, horizontal | vertical | DT_WORD_ELLIPSIS | DT_SINGLELINE);
-        SelectObject(dc, oldFont);
-    }
-
-    // A stream with a cut and a made-up waveform, and the position cursor in it.
-    void drawStream(Preview& preview, POINT origin)
-    {
-        const RECT view = viewRect();
-        CDynBitmap margin, stream, cutMiddle, cutEdge, cursor;
-        COLORREF waveColour = 0, transparent = 0;
-        ASSERT_TRUE(skin.getBitmap(L"bitmap_margin", margin) &&
-                    skin.getBitmap(L"bitmap_stream", stream) &&
-                    skin.getBitmap(L"bitmap_cut_middle", cutMiddle) &&
-                    skin.getBitmap(L"bitmap_cut_left", cutEdge) &&
-                    skin.getBitmap(L"bitmap_curpos", cursor) &&
-                    skin.getColor(L"color_waveform", waveColour) &&
-                    skin.getColor(L"color_transparent", transparent));
-        const int left = origin.x + view.left, top = origin.y + view.top;
-        const int width = view.right - view.left, m = margin.GetWidth();
-        preview.draw(margin, left, top);
-        preview.draw(margin, left + width - m, top);
-        for (int x = m; x < width - m; x += stream.GetWidth())
-            preview.draw(stream, left + x, top, std::min(stream.GetWidth(), width - m - x));
-        const int cutBegin = width / 3, cutEnd = width * 2 / 3;
-        for (int x = cutBegin; x < cutEnd; x += cutMiddle.GetWidth())
-            preview.draw(cutMiddle, left + x, top, std::min(cutMiddle.GetWidth(), cutEnd - x));
-        preview.draw(cutEdge, left + cutBegin, top);
-        preview.draw(cutEdge, left + cutEnd - 1, top);
-
-        const int waveTop = intValue(L"y_wave_top"), waveBottom = intValue(L"y_wave_bottom");
-        const int centre = (waveTop + waveBottom) / 2, half = (waveBottom - waveTop) / 2;
-        HDC dc = preview.dc();
-        HPEN pen = CreatePen(PS_SOLID, 1, waveColour);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        for (int x = m; x < width - m; ++x) {
-            const int amplitude = half * (1 + (x * 7919 % 61)) * (1 + x % 97) / (62 * 98);
-            MoveToEx(dc, left + x, top + centre - amplitude, nullptr);
-            LineTo(dc, left + x, top + centre + amplitude + 1);
-        }
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
-        preview.draw(cursor, left + width / 2 - cursor.GetWidth() / 2, top, 0, transparent);
-    }
-};
-
-TEST_F(DefaultSkinFace, CaptionsShowWholeOnTheEditorFace)
-{
-    const SIZE main = parentSize(Parent::Main);
-    const SIZE trackName = parentSize(Parent::TrackName);
-    const SIZE ctrlAt = ctrlOrigin();
-    const int stateRow = main.cy + 16 + trackName.cy + 16;
-    constexpr int kStateRowHeight = 44;
-    Preview preview(main.cx, stateRow + 3 * kStateRowHeight);
-
-    CDynBitmap face;
-    ASSERT_TRUE(skin.getBitmap(L"bitmap", face));
-    preview.draw(face, 0, 0);
-    ASSERT_TRUE(skin.selectSection(L"[mv_ctrl]") && skin.getBitmap(L"bitmap_bg", face));
-    preview.draw(face, ctrlAt.cx, ctrlAt.cy);
-    drawStream(preview, POINT{ctrlAt.cx, ctrlAt.cy});
-    const POINT trackNameAt{0, main.cy + 16};
-    ASSERT_TRUE(skin.selectSection(L"[mv_track_name]") && skin.getBitmap(L"bitmap", face));
-    preview.draw(face, trackNameAt.x, trackNameAt.y);
-
-    for (const ButtonSection& button : kButtons) {
-        const POINT origin = button.parent == Parent::Main   ? POINT{0, 0}
-                             : button.parent == Parent::Ctrl ? POINT{ctrlAt.cx, ctrlAt.cy}
-                                                             : trackNameAt;
-        drawButton(preview, button, origin, pictureKeys(button.kind)[0], L"font_color_up");
-    }
-    // A few buttons in each state, a row each: up, hover, pressed, disabled.
-    const wchar_t* const states[][2] = {{L"bitmap_up", L"font_color_up"},
-                                        {L"bitmap_mo", L"font_color_mo"},
-                                        {L"bitmap_do", L"font_color_do"},
-                                        {L"bitmap_da", L"font_color_da"}};
-    int y = stateRow;
-    for (const ButtonSection& button : kButtons) {
-        const std::wstring section = button.section;
-        if (section != L"[mv_btn_play]" && section != L"[mv_btn_save&exit]" &&
-            section != L"[mv_btn_exit]")
-            continue;
-        int x = 0;
-        for (const auto& state : states) {
-            const RECT rect = placed(button.section, button.parent);
-            drawButton(preview, button, POINT{x - rect.left, y - rect.top}, state[0], state[1]);
-            x += rect.right - rect.left + 8;
-        }
-        y += kStateRowHeight;
-    }
-    SaveScreenshot(preview.picture(), L"default_skin");
 }

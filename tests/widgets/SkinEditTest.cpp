@@ -16,7 +16,6 @@ constexpr COLORREF kInnerShade = RGB(0, 120, 0);
 // Lets the test see what the skin left in the edit.
 class InspectableEdit : public CSkinEdit {
 public:
-    using CSkinEdit::m_backgroundBitmap;
     using CSkinEdit::m_titleTip;
 
     std::vector<UINT> received;
@@ -73,36 +72,9 @@ TEST_F(SkinnedEdit, LoadPlacesTheEditByAnchorAndOffsetAndNotUsedHidesIt)
     EXPECT_TRUE(edit.LoadSkin(&skin, L"[mv_hidden]"));
     EXPECT_FALSE(edit.IsWindowVisible());
 
-    // Without a font from this or an earlier skin, the default GUI font.
-    auto& section = skin.section(L"[mv_track_name]");
-    const auto fonts = section.fonts;
-    section.fonts.clear();
     ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
     EXPECT_TRUE(edit.IsWindowVisible()) << "a skin that uses the edit shows it again";
     EXPECT_EQ(placement(edit), CRect(130, 10, 250, 34));
-    const HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    EXPECT_EQ(edit.GetFont(), stock);
-    section.fonts = fonts;
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    EXPECT_NE(edit.GetFont(), stock);
-    section.fonts.clear();
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    EXPECT_NE(edit.GetFont(), stock) << "the earlier skin's font stays";
-}
-
-TEST_F(SkinnedEdit, BackgroundWithoutBitmapIsTheEightByEightPattern)
-{
-    skin.section(L"[mv_track_name]").bools[L"use_bitmap_bg"] = true;
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    BITMAP info{};
-    ASSERT_TRUE(edit.m_backgroundBitmap.GetBitmapInfo(info));
-    EXPECT_EQ(CSize(info.bmWidth, info.bmHeight), CSize(8, 8));
-    EXPECT_EQ(info.bmBitsPixel, 1);
-    BYTE rows[16] = {};
-    ASSERT_EQ(GetBitmapBits(edit.m_backgroundBitmap, sizeof rows, rows), 16);
-    const BYTE expected[16] = {0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 0};
-    for (int i = 0; i < 16; i += 2)
-        EXPECT_EQ(rows[i], expected[i]) << "row " << i / 2;
 }
 
 TEST_F(SkinnedEdit, OneTextLineSitsCentredBetweenEqualInsets)
@@ -160,29 +132,6 @@ TEST_F(SkinnedEdit, FrameAndBackgroundComeFromEachEditsSkin)
     const Picture reloaded = CaptureClientArea(edit);
     EXPECT_GT(reloaded.count(RGB(0, 90, 90)), 100);
     EXPECT_EQ(reloaded.count(kNormalBackground), 0);
-}
-
-TEST_F(SkinnedEdit, NegativeOffsetsCountFromTheRightThroughTheGenericInterface)
-{
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    IGenericCtrl& control = edit;
-    EXPECT_TRUE(control.isReady());
-    control.setPosition(-50, 20, nullptr);
-    EXPECT_EQ(placement(edit), CRect(250, 20, 370, 44));
-
-    HDWP defer = BeginDeferWindowPos(1);
-    defer = control.setPositionAndSize(-100, -40, 80, 20, defer);
-    ASSERT_NE(defer, nullptr);
-    EndDeferWindowPos(defer);
-    EXPECT_EQ(placement(edit), CRect(200, 160, 280, 180));
-    EXPECT_EQ(control.getSize(), CSize(80, 20));
-    EXPECT_EQ(control.getPosition(), CPoint(-100, -40));
-
-    const CRect area(10, 10, 110, 60);
-    control.reposition(nullptr, false, &area, true);
-    EXPECT_EQ(placement(edit), CRect(10, 20, 90, 40));
-    control.showCtrl(false);
-    EXPECT_FALSE(edit.IsWindowVisible());
 }
 
 TEST_F(SkinnedEdit, TitleTipShowsOverItsItemAndAKeyOrAClickHidesItAndPassesOn)

@@ -2,6 +2,4 @@
 
 // Strings of the widget tests, far from the component's identifiers.
 #define IDS_TEST_TOOLTIP_LONG 61001
-#define IDS_TEST_TOOLTIP_OFF 61002
-#define IDS_TEST_TOOLTIP_ON 61003
 #define IDC_TEST_BUTTON 61004
