@@ -1,6 +1,7 @@
 // The "?" button of the editor opens the compiled help that lies beside the
 // host, in an HTML Help window of the host's process with the help's contents.
 #include "support/FacadeFixture.h"
+#include "support/ProcessWindows.h"
 #include "support/RefusingSaves.h"
 #include "support/TestText.h"
 
@@ -11,31 +12,14 @@
 
 namespace {
 
-CString className(HWND window)
+// The HTML Help windows of this process.
+std::vector<HWND> helpWindows()
 {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-// Top-level windows of this process whose class is the given one.
-std::vector<HWND> processWindows(const wchar_t* windowClass)
-{
-    struct Search {
-        const wchar_t* windowClass;
-        std::vector<HWND> found;
-    } search{windowClass, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) {
-            auto* search = reinterpret_cast<Search*>(data);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && className(window) == search->windowClass)
-                search->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return ProcessWindows(GetCurrentProcessId(), [](HWND w) {
+        wchar_t name[16] = {};
+        GetClassNameW(w, name, 16);
+        return std::wstring(name) == L"HH Parent";
+    });
 }
 
 HWND findChild(HWND parent, const wchar_t* windowClass)
@@ -72,7 +56,7 @@ protected:
 
     void TearDown() override
     {
-        for (HWND help : processWindows(L"HH Parent"))
+        for (HWND help : helpWindows())
             DestroyWindow(help);
         FacadeFixture::TearDown();
     }
@@ -104,13 +88,12 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
     ASSERT_NE(GetFileAttributesW(info.helpLink), INVALID_FILE_ATTRIBUTES)
         << "built beside the host";
     ASSERT_TRUE(tarvisk.init(info, &saves));
-    ASSERT_TRUE(processWindows(L"HH Parent").empty());
+    ASSERT_TRUE(helpWindows().empty());
 
     clickThroughTheHostLoop(GetDlgItem(tarvisk.getMainWindow(), 1004));
 
-    const std::vector<HWND> help = processWindows(L"HH Parent");
-    ASSERT_EQ(help.size(), 1u) << "one HTML Help window";
-    EXPECT_TRUE(IsWindowVisible(help[0]));
+    const std::vector<HWND> help = helpWindows();
+    ASSERT_EQ(help.size(), 1u) << "one visible HTML Help window";
     wchar_t title[128] = {};
     GetWindowTextW(help[0], title, 128);
     EXPECT_EQ(CString(title), L"Tarvisk Ringtone Editor Help");
