@@ -2,7 +2,6 @@
 // host, in an HTML Help window of the host's process with the help's contents.
 #include "support/FacadeFixture.h"
 #include "support/ProcessWindows.h"
-#include "support/RefusingSaves.h"
 #include "support/TestText.h"
 
 #include <commctrl.h>
@@ -76,8 +75,6 @@ protected:
             }
         }
     }
-
-    RefusingSaves saves;
 };
 
 } // namespace
@@ -87,7 +84,7 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
     info.helpLink = ExecutableFolder() + L"\\Tarvisk.chm";
     ASSERT_NE(GetFileAttributesW(info.helpLink), INVALID_FILE_ATTRIBUTES)
         << "built beside the host";
-    ASSERT_TRUE(tarvisk.init(info, &saves));
+    ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     ASSERT_TRUE(helpWindows().empty());
 
     clickThroughTheHostLoop(GetDlgItem(tarvisk.getMainWindow(), 1004));

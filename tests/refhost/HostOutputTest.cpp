@@ -9,8 +9,6 @@
 
 #include <string>
 
-namespace {
-
 TEST(HostOutput, SavePrintsTheWholePathsAndName)
 {
     TempDir temp;
@@ -83,5 +81,3 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
     EXPECT_NE(printed.find(expectedSave), std::string::npos) << printed;
     EXPECT_NE(printed.find(expectedSaved), std::string::npos) << printed << Narrow(message);
 }
-
-} // namespace
