@@ -59,22 +59,6 @@ protected:
             DestroyWindow(help);
         FacadeFixture::TearDown();
     }
-
-    // A click on the button as the host's loop hands it on: posted input,
-    // offered to PreTranslateMessage before it is dispatched.
-    void clickThroughTheHostLoop(HWND button)
-    {
-        PostMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!tarvisk.PreTranslateMessage(&msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
-    }
 };
 
 } // namespace
@@ -87,7 +71,18 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     ASSERT_TRUE(helpWindows().empty());
 
-    clickThroughTheHostLoop(GetDlgItem(tarvisk.getMainWindow(), 1004));
+    // A click on "?" as the host's loop hands it on: posted input, offered
+    // to PreTranslateMessage before it is dispatched.
+    const HWND button = GetDlgItem(tarvisk.getMainWindow(), 1004);
+    PostMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        if (!tarvisk.PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 
     const std::vector<HWND> help = helpWindows();
     ASSERT_EQ(help.size(), 1u) << "one visible HTML Help window";

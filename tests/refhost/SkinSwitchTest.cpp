@@ -37,15 +37,6 @@ class SkinSwitch : public FacadeFixture {
 protected:
     SkinSwitch() : FacadeFixture(L"SkinSwitch") {}
 
-    // The editor opened as the host opens it, starting in the named skin.
-    void start(const wchar_t* skinName)
-    {
-        skins = std::make_unique<CSkinSwitcher>(ExecutableFolder() + L"\\skins", skinName);
-        info.skinParser = &skins->initial();
-        ASSERT_TRUE(tarvisk.init(info, &saveCounter));
-        tarvisk.openFile(writeSong(L"song.wav", 30));
-    }
-
     // The user presses F6 in the editor, then closes it; the host's loop
     // runs until the editor has gone.
     void pressF6AndClose()
@@ -87,7 +78,10 @@ protected:
 
 TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOne)
 {
-    start(L"light");
+    skins = std::make_unique<CSkinSwitcher>(ExecutableFolder() + L"\\skins", L"light");
+    info.skinParser = &skins->initial();
+    ASSERT_TRUE(tarvisk.init(info, &saveCounter));
+    tarvisk.openFile(writeSong(L"song.wav", 30));
     expectLooksOf(L"light");
     for (const wchar_t* next : {L"default", L"light", L"default"}) {
         pressF6AndClose();
