@@ -22,12 +22,10 @@ Drawn draw(const wchar_t* face, const wchar_t* text)
     logFont.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(logFont.lfFaceName, face, LF_FACESIZE - 1);
     HFONT font = CreateFontIndirectW(&logFont);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 160, 24);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreatePatternBitmap(160, 24, [](int, int) { return RGB(255, 255, 255); });
     HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
     HGDIOBJ previousFont = SelectObject(dc, font);
-    PatBlt(dc, 0, 0, 160, 24, WHITENESS);
     TextOutW(dc, 2, 2, text, static_cast<int>(wcslen(text)));
     wchar_t selected[LF_FACESIZE] = {};
     GetTextFaceW(dc, LF_FACESIZE, selected);
@@ -35,7 +33,6 @@ Drawn draw(const wchar_t* face, const wchar_t* text)
     SelectObject(dc, previousBitmap);
     DeleteObject(font);
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     Drawn drawn{selected, ReadBitmap(bitmap)};
     DeleteObject(bitmap);
     return drawn;

@@ -34,15 +34,10 @@ HWND findChild(HWND parent, const wchar_t* windowClass)
 std::vector<CString> treeTitles(HWND tree)
 {
     std::vector<CString> titles;
-    for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-         item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
-                                                               reinterpret_cast<LPARAM>(item)))) {
+    for (HTREEITEM item = TreeView_GetRoot(tree); item;
+         item = TreeView_GetNextSibling(tree, item)) {
         wchar_t text[128] = {};
-        TVITEMW query{};
-        query.mask = TVIF_TEXT;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = 128;
+        TVITEMW query{TVIF_TEXT, item, 0, 0, text, 128};
         SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
         titles.push_back(text);
     }
