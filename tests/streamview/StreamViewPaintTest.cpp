@@ -240,7 +240,7 @@ TEST_F(StreamViewPaint, PositionTextIsDrawnInTheSkinsFontCentredOverTheTextRecta
     // The ink starts and ends at the extent's ends, give or take the side
     // bearings of the font the system gives for the skin's description.
     int first = picture.width, last = -1;
-    for (int x = std::max(0, left - 6); x < std::min(picture.width, left + extent.cx + 6); ++x)
+    for (int x = std::max(0, left - 6); x < std::min<int>(picture.width, left + extent.cx + 6); ++x)
         if (picture.count(SkinColour::text, RECT{x, 0, x + 1, height}) > 0) {
             first = std::min(first, x);
             last = x;
