@@ -191,7 +191,7 @@ public:
 
     void setLogarithmic(bool on)
     {
-        store.set(L"MV_Settings", L"LogarithmicView", on ? L"1" : L"0");
+        store.find(L"MV_Settings", L"LogarithmicView")->value = on ? L"1" : L"0";
     }
 
     // One whole frame through the window's own painting.

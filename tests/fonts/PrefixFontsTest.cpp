@@ -8,63 +8,51 @@
 
 namespace {
 
-HFONT createFont(const wchar_t* face)
-{
-    LOGFONTW font{};
-    font.lfHeight = -16;
-    font.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
-    return CreateFontIndirectW(&font);
-}
+// The text drawn in a font of the named face, and the face the system
+// really selected for that name.
+struct Drawn {
+    CString face;
+    Picture picture;
+};
 
-// The face the system really selects for the name.
-CString selectedFace(const wchar_t* face)
+Drawn draw(const wchar_t* face, const wchar_t* text)
 {
+    LOGFONTW logFont{};
+    logFont.lfHeight = -16;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(logFont.lfFaceName, face, LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectW(&logFont);
     HDC dc = CreateCompatibleDC(nullptr);
-    HFONT font = createFont(face);
-    HGDIOBJ previous = SelectObject(dc, font);
-    wchar_t name[LF_FACESIZE] = {};
-    GetTextFaceW(dc, LF_FACESIZE, name);
-    SelectObject(dc, previous);
-    DeleteObject(font);
-    DeleteDC(dc);
-    return name;
-}
-
-Picture render(const wchar_t* face, const wchar_t* text)
-{
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 160, 24);
+    HBITMAP bitmap = CreatePatternBitmap(160, 24, [](int, int) { return RGB(255, 255, 255); });
     HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, 160, 24, WHITENESS);
-    HFONT font = createFont(face);
     HGDIOBJ previousFont = SelectObject(dc, font);
     TextOutW(dc, 2, 2, text, static_cast<int>(wcslen(text)));
+    wchar_t selected[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, selected);
     SelectObject(dc, previousFont);
     SelectObject(dc, previousBitmap);
     DeleteObject(font);
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    Picture picture = ReadBitmap(bitmap);
+    Drawn drawn{selected, ReadBitmap(bitmap)};
     DeleteObject(bitmap);
-    return picture;
+    return drawn;
 }
 
 } // namespace
 
 TEST(PrefixFonts, DialogFaceAndCaptionGlyphsAreRealFonts)
 {
-    EXPECT_EQ(selectedFace(L"Tahoma"), L"Tahoma");
-    EXPECT_EQ(selectedFace(L"Marlett"), L"Marlett") << "caption buttons would show letters";
+    EXPECT_EQ(draw(L"Tahoma", L"a").face, L"Tahoma");
+    EXPECT_EQ(draw(L"Marlett", L"a").face, L"Marlett") << "caption buttons would show letters";
 }
 
 // Characters no font has are drawn as the same box each; Japanese must not be.
 TEST(PrefixFonts, JapaneseTextIsDrawnWithItsOwnGlyphsInEveryDialogFace)
 {
     for (const wchar_t* face : {L"MS Shell Dlg", L"MS Shell Dlg 2", L"Tahoma"}) {
-        const Picture japanese = render(face, L"\x73FE\x5728\x306E\x4F4D\x7F6E"); // 現在の位置
-        const Picture boxes = render(face, L"\xE000\xE001\xE002\xE003\xE004");
+        const Picture japanese =
+            draw(face, L"\x73FE\x5728\x306E\x4F4D\x7F6E").picture; // 現在の位置
+        const Picture boxes = draw(face, L"\xE000\xE001\xE002\xE003\xE004").picture;
         EXPECT_LT(japanese.count(RGB(255, 255, 255)), japanese.width * japanese.height)
             << Narrow(face);
         EXPECT_TRUE(japanese.pixels != boxes.pixels) << Narrow(face) << ": Japanese drawn as boxes";

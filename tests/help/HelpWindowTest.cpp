@@ -1,7 +1,7 @@
 // The "?" button of the editor opens the compiled help that lies beside the
 // host, in an HTML Help window of the host's process with the help's contents.
 #include "support/FacadeFixture.h"
-#include "support/RefusingSaves.h"
+#include "support/ProcessWindows.h"
 #include "support/TestText.h"
 
 #include <commctrl.h>
@@ -11,31 +11,14 @@
 
 namespace {
 
-CString className(HWND window)
+// The HTML Help windows of this process.
+std::vector<HWND> helpWindows()
 {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-// Top-level windows of this process whose class is the given one.
-std::vector<HWND> processWindows(const wchar_t* windowClass)
-{
-    struct Search {
-        const wchar_t* windowClass;
-        std::vector<HWND> found;
-    } search{windowClass, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) {
-            auto* search = reinterpret_cast<Search*>(data);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && className(window) == search->windowClass)
-                search->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return ProcessWindows(GetCurrentProcessId(), [](HWND w) {
+        wchar_t name[16] = {};
+        GetClassNameW(w, name, 16);
+        return std::wstring(name) == L"HH Parent";
+    });
 }
 
 HWND findChild(HWND parent, const wchar_t* windowClass)
@@ -51,15 +34,10 @@ HWND findChild(HWND parent, const wchar_t* windowClass)
 std::vector<CString> treeTitles(HWND tree)
 {
     std::vector<CString> titles;
-    for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-         item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
-                                                               reinterpret_cast<LPARAM>(item)))) {
+    for (HTREEITEM item = TreeView_GetRoot(tree); item;
+         item = TreeView_GetNextSibling(tree, item)) {
         wchar_t text[128] = {};
-        TVITEMW query{};
-        query.mask = TVIF_TEXT;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = 128;
+        TVITEMW query{TVIF_TEXT, item, 0, 0, text, 128};
         SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
         titles.push_back(text);
     }
@@ -72,28 +50,10 @@ protected:
 
     void TearDown() override
     {
-        for (HWND help : processWindows(L"HH Parent"))
+        for (HWND help : helpWindows())
             DestroyWindow(help);
         FacadeFixture::TearDown();
     }
-
-    // A click on the button as the host's loop hands it on: posted input,
-    // offered to PreTranslateMessage before it is dispatched.
-    void clickThroughTheHostLoop(HWND button)
-    {
-        PostMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!tarvisk.PreTranslateMessage(&msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
-    }
-
-    RefusingSaves saves;
 };
 
 } // namespace
@@ -103,14 +63,24 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
     info.helpLink = ExecutableFolder() + L"\\Tarvisk.chm";
     ASSERT_NE(GetFileAttributesW(info.helpLink), INVALID_FILE_ATTRIBUTES)
         << "built beside the host";
-    ASSERT_TRUE(tarvisk.init(info, &saves));
-    ASSERT_TRUE(processWindows(L"HH Parent").empty());
+    ASSERT_TRUE(tarvisk.init(info, &saveCounter));
+    ASSERT_TRUE(helpWindows().empty());
 
-    clickThroughTheHostLoop(GetDlgItem(tarvisk.getMainWindow(), 1004));
+    // A click on "?" as the host's loop hands it on: posted input, offered
+    // to PreTranslateMessage before it is dispatched.
+    const HWND button = GetDlgItem(tarvisk.getMainWindow(), 1004);
+    PostMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        if (!tarvisk.PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
 
-    const std::vector<HWND> help = processWindows(L"HH Parent");
-    ASSERT_EQ(help.size(), 1u) << "one HTML Help window";
-    EXPECT_TRUE(IsWindowVisible(help[0]));
+    const std::vector<HWND> help = helpWindows();
+    ASSERT_EQ(help.size(), 1u) << "one visible HTML Help window";
     wchar_t title[128] = {};
     GetWindowTextW(help[0], title, 128);
     EXPECT_EQ(CString(title), L"Tarvisk Ringtone Editor Help");

@@ -33,13 +33,11 @@ protected:
     // A click in the view's slider zone, which moves the position there.
     void clickSlider(int x)
     {
-        int top = 0;
         RECT range{};
         ASSERT_TRUE(skin.selectSection(L"[mv_stream_view]") &&
                     skin.getRect(L"slider_range", range));
-        top = range.top + 2;
-        SendMessageW(streamView(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, top));
-        SendMessageW(streamView(), WM_LBUTTONUP, 0, MAKELPARAM(x, top));
+        SendMessageW(streamView(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, range.top + 2));
+        SendMessageW(streamView(), WM_LBUTTONUP, 0, MAKELPARAM(x, range.top + 2));
     }
 
     // The x in the view of a time while the whole stream is visible.
@@ -88,7 +86,6 @@ TEST_F(EditorSlips, RemoveFadingIsOfferedAtAPositionInACutWithAFade)
         {"in a cut without fades", false, 15000, "disabled"},
         {"in a cut with a fade", true, 15000, "enabled"},
         {"after a cut with a fade", true, 35000, "disabled"},
-        {"before a cut with a fade", true, 5000, "disabled"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

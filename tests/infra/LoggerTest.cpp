@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -20,22 +19,6 @@ void testClock(SYSTEMTIME* now)
 void setClock(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms)
 {
     g_clock = SYSTEMTIME{year, month, 0, day, hour, minute, second, ms};
-}
-
-// Log files in folder, in name order.
-std::vector<CString> logFiles(const CString& folder)
-{
-    std::vector<CString> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(folder + L"\\*.txt", &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 CString threadHex()
@@ -74,7 +57,7 @@ TEST_F(LoggerFile, EachDaysFileIsNamedByTimeAndProcessAndStartsWithTheBanner)
     CString first, second;
     first.Format(L"Log_20260304_050607_%X.txt", GetCurrentProcessId());
     second.Format(L"Log_20260305_000001_%X.txt", GetCurrentProcessId());
-    ASSERT_EQ(logFiles(dir.path()), (std::vector<CString>{first, second}));
+    ASSERT_EQ(FileNames(dir.file(L"*.txt")), (std::vector<CString>{first, second}));
     const std::string bytes = ReadFileBytes(dir.file(first));
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE") << "UTF-16 with its byte order mark";
@@ -91,10 +74,10 @@ TEST_F(LoggerFile, LevelZeroMakesNoFileAndTheNextMessageAfterRaisingItDoesWithTh
     logger.Log(LOG_ERROR, L"dropped");
     logger.Log(LOG_VERBOSE, L"dropped");
     EXPECT_FALSE(logger.IsOpen());
-    EXPECT_TRUE(logFiles(dir.path()).empty());
+    EXPECT_TRUE(FileNames(dir.file(L"*.txt")).empty());
     logger.SetLevel(LOG_INFO);
     logger.Log(LOG_INFO, L"now");
-    const auto files = logFiles(dir.path());
+    const auto files = FileNames(dir.file(L"*.txt"));
     ASSERT_EQ(files.size(), 1u);
     const CString prefix = L"05:06:07.089 " + threadHex();
     EXPECT_EQ(fileText(files[0]), prefix + L" INF: banner\r\n" + prefix + L" INF: now\r\n");
@@ -113,7 +96,7 @@ TEST_F(LoggerFile, VanishedFolderIsMadeAgainAndAnUnusableOneDisturbsNobody)
     setClock(2026, 3, 5, 0, 0, 1, 0);
     logger.Log(LOG_INFO, L"second day");
     logger.Close();
-    const auto files = logFiles(dir.file(L"gone\\deeper"));
+    const auto files = FileNames(dir.file(L"gone\\deeper\\*.txt"));
     ASSERT_EQ(files.size(), 1u);
     EXPECT_NE(fileText(L"gone\\deeper\\" + files[0]).Find(L"INF: second day\r\n"), -1);
 
@@ -136,7 +119,7 @@ TEST(LogFormatting, WideStringsAndSixtyFourBitNumbers)
     logger.Close();
     logger.SetLevel(0);
 
-    const auto files = logFiles(dir.path());
+    const auto files = FileNames(dir.file(L"*.txt"));
     ASSERT_EQ(files.size(), 1u);
     const CString text = ReadUtf16File(dir.file(files[0])).c_str();
     EXPECT_NE(text.Find(L"INF: [wide text] -1234567890123 42\r\n"), -1);

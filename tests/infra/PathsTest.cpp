@@ -7,21 +7,11 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-bool isFolder(const CString& path)
-{
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-} // namespace
-
 TEST(Folders, MissingLevelsAreMadeAndAFileInTheWayStopsIt)
 {
     TempDir dir;
     EXPECT_TRUE(CreateDirectoryTree(dir.file(L"y\\z\\"), nullptr));
-    EXPECT_TRUE(isFolder(dir.file(L"y\\z")));
+    EXPECT_TRUE(IsFolder(dir.file(L"y\\z")));
     EXPECT_TRUE(CreateDirectoryTree(dir.file(L"y\\z"), nullptr)) << "an existing tree is fine";
 
     WriteFileBytes(dir.file(L"file"), "not a folder");
@@ -30,18 +20,18 @@ TEST(Folders, MissingLevelsAreMadeAndAFileInTheWayStopsIt)
         EXPECT_FALSE(CreateDirectoryTree(dir.file(path), nullptr)) << Narrow(path);
         EXPECT_EQ(GetLastError(), 80u) << Narrow(path);
     }
-    EXPECT_FALSE(isFolder(dir.file(L"file\\z")));
+    EXPECT_FALSE(IsFolder(dir.file(L"file\\z")));
 
     EXPECT_TRUE(AssureDirExists(dir.file(L"one")));
-    EXPECT_TRUE(isFolder(dir.file(L"one")));
+    EXPECT_TRUE(IsFolder(dir.file(L"one")));
     EXPECT_TRUE(AssureDirExists(dir.file(L"one")));
     EXPECT_FALSE(AssureDirExists(dir.file(L"missing\\two"))) << "one level only";
-    EXPECT_FALSE(isFolder(dir.file(L"missing")));
+    EXPECT_FALSE(IsFolder(dir.file(L"missing")));
     EXPECT_FALSE(AssureDirExists(dir.file(L"file")));
 
     EXPECT_TRUE(EnsureFolder(dir.file(L"file"))) << "anything that exists will do";
     EXPECT_TRUE(EnsureFolder(dir.file(L"a\\b")));
-    EXPECT_TRUE(isFolder(dir.file(L"a\\b")));
+    EXPECT_TRUE(IsFolder(dir.file(L"a\\b")));
 }
 
 TEST(Folders, PortableLogRootFollowsTheTempFolderWhateverItsSeparator)
@@ -53,5 +43,5 @@ TEST(Folders, PortableLogRootFollowsTheTempFolderWhateverItsSeparator)
     CommonKeys(&store, &host);
     SetTempFolder(dir.path() + L"/");
     EXPECT_EQ(GetLogRoot(), dir.path() + L"/Log\\");
-    EXPECT_TRUE(isFolder(dir.file(L"Log")));
+    EXPECT_TRUE(IsFolder(dir.file(L"Log")));
 }

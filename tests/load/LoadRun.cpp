@@ -52,16 +52,6 @@ static_assert(sizeof(GdiHandleEntry) == 24);
 constexpr size_t kGdiTableEntries = 0x10000;
 constexpr size_t kPebGdiTableOffset = 0xF8; // in a 64-bit process
 
-const GdiHandleEntry* gdiTable()
-{
-    PROCESS_BASIC_INFORMATION process{};
-    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process,
-                                  sizeof process, nullptr) != 0)
-        return nullptr;
-    auto* peb = reinterpret_cast<const char*>(process.PebBaseAddress);
-    return *reinterpret_cast<const GdiHandleEntry* const*>(peb + kPebGdiTableOffset);
-}
-
 // Handles are handed out lowest first, so a long run of unused values means
 // no more follow.
 unsigned long countKernelHandles()
@@ -82,9 +72,12 @@ unsigned long countKernelHandles()
 
 unsigned long countGdiTable()
 {
-    const GdiHandleEntry* table = gdiTable();
-    if (!table)
+    PROCESS_BASIC_INFORMATION process{};
+    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process,
+                                  sizeof process, nullptr) != 0)
         return 0;
+    auto* peb = reinterpret_cast<const char*>(process.PebBaseAddress);
+    const auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + kPebGdiTableOffset);
     // Windows keeps every process's objects in one table; Wine leaves the
     // owner 0 in its table of this process alone.
     const uint16_t self = static_cast<uint16_t>(GetCurrentProcessId());

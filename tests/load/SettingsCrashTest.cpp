@@ -1,8 +1,6 @@
 // Settings the editor writes when it is closed are on disk at once: a host
 // that is killed right after the close loses none of them, and a new
 // process reads them back.
-#include "TarviskLoader.h"
-#include "hostkit/IniConfigStore.h"
 #include "support/AudioFixtures.h"
 #include "support/TempDir.h"
 

@@ -5,17 +5,6 @@
 
 #include <string>
 
-CCutRegion cutOf(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut)
-{
-    CCutRegion cut;
-    cut.begin = begin;
-    cut.end = end;
-    cut.fadeIn = fadeIn;
-    cut.fadeOut = fadeOut;
-    cut.valid = true;
-    return cut;
-}
-
 void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude)
 {
     const int64_t frames = int64_t{milliseconds} * kRate / 1000;

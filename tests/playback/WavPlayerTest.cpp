@@ -83,11 +83,9 @@ TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
     player.stop();
     EXPECT_FALSE(player.isPlaying());
     GetLogger().Close();
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(dir.file(L"PlayerLog_*.txt"), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    FindClose(search);
-    EXPECT_NE(ReadUtf16File(dir.file(found.cFileName))
-                  .find(L"error while playing: error initializing waveout: "),
-              std::wstring::npos);
+    const std::vector<CString> logs = FileNames(dir.file(L"PlayerLog_*.txt"));
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_NE(
+        ReadUtf16File(dir.file(logs[0])).find(L"error while playing: error initializing waveout: "),
+        std::wstring::npos);
 }

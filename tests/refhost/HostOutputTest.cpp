@@ -2,67 +2,12 @@
 // user's save runs through it as a separate process: whole paths and names,
 // whatever characters they hold.
 #include "support/AudioFixtures.h"
+#include "support/ProcessWindows.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-
-namespace {
-
-// The first visible top-level window of the process that passes the test.
-HWND findWindow(DWORD process, const std::function<bool(HWND)>& wanted)
-{
-    struct Search {
-        DWORD process;
-        const std::function<bool(HWND)>* wanted;
-        HWND found = nullptr;
-    } search{process, &wanted};
-    EnumWindows(
-        [](HWND window, LPARAM data) {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->process || !IsWindowVisible(window) || !(*s->wanted)(window))
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Waits up to a minute for the condition.
-bool waitFor(const std::function<bool()>& condition)
-{
-    for (int i = 0; i < 600; ++i) {
-        if (condition())
-            return true;
-        Sleep(100);
-    }
-    return false;
-}
-
-// Waits up to a minute for such a window.
-HWND waitForWindow(DWORD process, const std::function<bool(HWND)>& wanted)
-{
-    HWND window = nullptr;
-    waitFor([&] { return (window = findWindow(process, wanted)) != nullptr; });
-    return window;
-}
-
-std::string readFile(const wchar_t* path)
-{
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    std::string bytes(1 << 16, '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
-}
 
 TEST(HostOutput, SavePrintsTheWholePathsAndName)
 {
@@ -100,18 +45,19 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
     // than one byte a letter, then the host's own message that the ringtone
     // was saved.
     const std::string opened = "opened \"" + Narrow(song) + "\"\r\n";
-    EXPECT_TRUE(waitFor([&] { return readFile(outputPath).find(opened) != std::string::npos; }))
-        << readFile(outputPath);
-    const HWND editor = findWindow(
+    EXPECT_TRUE(WaitFor([&] {
+        return ReadFileBytes(outputPath).find(opened) != std::string::npos;
+    })) << ReadFileBytes(outputPath);
+    const HWND editor = WaitForProcessWindow(
         host.dwProcessId, [](HWND w) { return GetDlgItem(GetDlgItem(w, 1), 101) != nullptr; });
     ASSERT_NE(editor, nullptr) << "the host shows the editor";
     PostMessageW(GetDlgItem(editor, 1), WM_COMMAND, MAKEWPARAM(102, 0), 0);
-    const HWND trackName =
-        waitForWindow(host.dwProcessId, [](HWND w) { return GetDlgItem(w, 1044) != nullptr; });
+    const HWND trackName = WaitForProcessWindow(
+        host.dwProcessId, [](HWND w) { return GetDlgItem(w, 1044) != nullptr; });
     ASSERT_NE(trackName, nullptr) << "the track name dialog";
     SendMessageW(GetDlgItem(trackName, 1044), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Mein Tön"));
     PostMessageW(trackName, WM_COMMAND, IDOK, 0);
-    const HWND saved = waitForWindow(host.dwProcessId, [editor](HWND w) {
+    const HWND saved = WaitForProcessWindow(host.dwProcessId, [editor](HWND w) {
         wchar_t text[64] = {};
         GetWindowTextW(w, text, 64);
         return w != editor && std::wstring(text) == L"Tarvisk reference host";
@@ -127,7 +73,7 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
     CloseHandle(host.hProcess);
     ASSERT_TRUE(ended) << "the host ends when the editor closes";
 
-    const std::string printed = readFile(outputPath);
+    const std::string printed = ReadFileBytes(outputPath);
     const std::string expectedSave =
         "saveCut \"" + Narrow(song) + "\" \"Mein T\xC3\xB6n\" 1500 4500 0 0\r\n";
     const std::string expectedSaved =
@@ -135,5 +81,3 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
     EXPECT_NE(printed.find(expectedSave), std::string::npos) << printed;
     EXPECT_NE(printed.find(expectedSaved), std::string::npos) << printed << Narrow(message);
 }
-
-} // namespace

@@ -75,19 +75,18 @@ TEST(RingtoneWriter, CopiesTheCutWithLinearFadesUpToTheStreamsEnd)
 TEST(RingtoneWriter, UnreadableStreamOrFolderLeavesNothing)
 {
     TempDir dir;
-    std::wstring path, error;
-    RingtoneRequest missing{dir.file(L"none.in").str(), dir.path().str(), L"x", 0, 1000, 0, 0};
-    EXPECT_FALSE(WriteRingtone(missing, path, error));
-    EXPECT_FALSE(error.empty());
-
     WriteFileBytes(dir.file(L"temp.in"), constantWav(2000, 1));
-    RingtoneRequest nowhere{
-        dir.file(L"temp.in").str(), dir.file(L"no\\such\\folder").str(), L"x", 0, 1000, 0, 0};
-    EXPECT_FALSE(WriteRingtone(nowhere, path, error));
-    EXPECT_EQ(GetFileAttributesW((path + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
-
     WriteFileBytes(dir.file(L"text.in"), "not a wave file at all, just text");
-    RingtoneRequest text{dir.file(L"text.in").str(), dir.path().str(), L"x", 0, 1000, 0, 0};
-    EXPECT_FALSE(WriteRingtone(text, path, error));
-    EXPECT_EQ(GetFileAttributesW(dir.file(L"x.wav")), INVALID_FILE_ATTRIBUTES);
+    const std::pair<const wchar_t*, CString> cases[] = {{L"none.in", dir.path()},
+                                                        {L"temp.in", dir.file(L"no\\such\\folder")},
+                                                        {L"text.in", dir.path()}};
+    for (const auto& [stream, folder] : cases) {
+        SCOPED_TRACE(Narrow(stream));
+        std::wstring path, error;
+        const RingtoneRequest request{dir.file(stream).str(), folder.str(), L"x", 0, 1000, 0, 0};
+        EXPECT_FALSE(WriteRingtone(request, path, error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(GetFileAttributesW(dir.file(L"x.wav")), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesW(dir.file(L"x.wav.part")), INVALID_FILE_ATTRIBUTES);
+    }
 }

@@ -16,11 +16,6 @@
 
 namespace {
 
-int save(void*, const TarviskSaveRequest*)
-{
-    return 1;
-}
-
 class CEntry : public testing::Test {
 protected:
     CEntry()
@@ -30,7 +25,7 @@ protected:
         setup.skinFolder = skin;
         setup.settingsFile = settings;
         setup.edition = edition;
-        setup.save = save;
+        setup.save = [](void*, const TarviskSaveRequest*) { return 1; };
         // Process ids come round again, and a log file is released only with
         // its process: an earlier run's log may still be there.
         RemoveTree(dataRoot());

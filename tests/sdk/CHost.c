@@ -58,23 +58,23 @@ static void click(int id)
 }
 
 /* Plays the user of the modal track name dialog, from inside its loop. */
-static BOOL CALLBACK typeName(HWND window, LPARAM answered)
+static int answered;
+static BOOL CALLBACK typeName(HWND window, LPARAM unused)
 {
     HWND edit = GetDlgItem(window, TRACK_NAME_EDIT);
-    if (!IsWindowVisible(window) || !edit)
+    (void)unused;
+    if (answered || !IsWindowVisible(window) || !edit)
         return TRUE;
     SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)L"C Tone");
     PostMessageW(window, WM_COMMAND, IDOK, 0);
-    *(int*)answered = 1;
+    answered = 1;
     return FALSE;
 }
 
-static int answered;
 static void CALLBACK answerTrackName(HWND window, UINT message, UINT_PTR id, DWORD time)
 {
     (void)window, (void)message, (void)id, (void)time;
-    if (!answered)
-        EnumThreadWindows(GetCurrentThreadId(), typeName, (LPARAM)&answered);
+    EnumThreadWindows(GetCurrentThreadId(), typeName, 0);
 }
 
 static void removeTree(const wchar_t* folder)

@@ -3,8 +3,8 @@
 #   sdk_test.sh package-host SOURCE BUILD  install the tree, build a host project
 #                                          against it with find_package, run it
 #   sdk_test.sh zip SOURCE BUILD           make the release zip, check its file
-#                                          list, run its TarviskHost.exe with an
-#                                          MP3 in a Wine prefix of its own
+#                                          list, open an MP3 with its TarviskHost.exe
+#                                          in a Wine prefix of its own
 set -euo pipefail
 mode=$1 source=$2 build=$3
 work="$build/sdk/$mode"
@@ -52,7 +52,17 @@ zip)
   wineboot -i >/dev/null 2>&1
   # No window manager runs on the test display (see tools/env.sh).
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  wine "$build/bin/HostRunDriver.exe" "$(windows_path "$work/unpacked/$name/bin/TarviskHost.exe")" \
-    "$(windows_path "$work/song.mp3")"
+  # The host prints that line once the file has opened; an open that failed
+  # waits on its error box instead.
+  opened="opened \"$(windows_path "$work/song.mp3")\""
+  wine "$(windows_path "$work/unpacked/$name/bin/TarviskHost.exe")" \
+    "$(windows_path "$work/song.mp3")" >"$work/host.out" 2>&1 &
+  for _ in $(seq 600); do
+    grep -qF "$opened" "$work/host.out" && exit 0
+    sleep 0.1
+  done
+  echo "the host did not open the file:"
+  cat "$work/host.out"
+  exit 1
   ;;
 esac

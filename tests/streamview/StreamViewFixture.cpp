@@ -71,11 +71,6 @@ void StreamViewTest::skinBitmap(const wchar_t* key, COLORREF colour, int bitmapW
         TestSkinParser::SolidBitmap{colour, SIZE{bitmapWidth, bitmapHeight}};
 }
 
-StreamViewTest::~StreamViewTest()
-{
-    view.stopPlaying();
-}
-
 CString StreamViewTest::writeWav(const wchar_t* name, int64_t frames,
                                  const std::function<int(int64_t)>& value)
 {
@@ -101,21 +96,10 @@ void StreamViewTest::open(const CString& path)
     PumpMessages();
 }
 
-void StreamViewTest::mouse(UINT msg, int x, int y, WPARAM keys)
-{
-    view.SendMessage(msg, keys, MAKELPARAM(x, y));
-}
-
 void StreamViewTest::clickSlider(int x)
 {
     mouse(WM_LBUTTONDOWN, x, SkinGeometry::sliderTop + 2, MK_LBUTTON);
     mouse(WM_LBUTTONUP, x, SkinGeometry::sliderTop + 2);
-}
-
-Picture StreamViewTest::capture()
-{
-    PumpMessages();
-    return CaptureClientArea(view);
 }
 
 bool StreamViewTest::pumpUntil(const std::function<bool()>& condition)

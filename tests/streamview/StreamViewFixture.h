@@ -86,28 +86,33 @@ protected:
 class StreamViewTest : public StreamViewSettings {
 protected:
     StreamViewTest();
-    ~StreamViewTest() override;
+    ~StreamViewTest() override { view.stopPlaying(); }
 
     // A 16-bit mono WAV at 100 Hz, one sample per DAT value: value(k) is the
     // high byte of frame k, so it becomes DAT value k.
     CString writeWav(const wchar_t* name, int64_t frames, const std::function<int(int64_t)>& value);
     // A solid bitmap for the key, read by the next loadSkin.
     void skinBitmap(const wchar_t* key, COLORREF colour, int bitmapWidth, int bitmapHeight);
-    // Opens a file of that many milliseconds of silence.
     void openSilence(int64_t milliseconds);
     void open(const CString& path);
 
-    // Sends a mouse message with the view's client coordinates.
-    void mouse(UINT msg, int x, int y, WPARAM keys = 0);
+    // A mouse message at the view's client coordinates.
+    void mouse(UINT msg, int x, int y, WPARAM keys = 0)
+    {
+        view.SendMessage(msg, keys, MAKELPARAM(x, y));
+    }
     void command(UINT id) { view.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0)); }
-    // Moves the position by clicking the slider zone at x.
     void clickSlider(int x);
     int pixelOf(int64_t t) const { return model().timeToPixel(t, false); }
     const CStreamProgressCtrlBase& model() const { return view.positionLayer().model(); }
     int64_t pos() const { return view.positionLayer().getPos(); }
 
     // The frame as the view draws it, whatever covers it on the display.
-    Picture capture();
+    Picture capture()
+    {
+        PumpMessages();
+        return CaptureClientArea(view);
+    }
     // Handles messages until the condition holds; false when it does not
     // within a minute.
     bool pumpUntil(const std::function<bool()>& condition);

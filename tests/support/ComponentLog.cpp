@@ -6,10 +6,7 @@ std::wstring ComponentLogText(const CString& dataRoot)
 {
     CString pattern;
     pattern.Format(L"%s\\Log\\Melvora\\Log_*_%X.txt", dataRoot.GetString(), GetCurrentProcessId());
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return {};
-    FindClose(search);
-    return ReadUtf16File(dataRoot + L"\\Log\\Melvora\\" + found.cFileName);
+    const std::vector<CString> names = FileNames(pattern);
+    return names.empty() ? std::wstring()
+                         : ReadUtf16File(dataRoot + L"\\Log\\Melvora\\" + names[0]);
 }

@@ -2,6 +2,8 @@
 
 #include "CString.h"
 
+#include <vector>
+
 // A fresh folder under the system temporary folder, removed with everything
 // in it when the object goes.
 class TempDir {
@@ -27,5 +29,8 @@ std::string ReadFileBytes(const wchar_t* path);
 // A UTF-16 file with byte-order mark as text (without the mark).
 std::wstring ReadUtf16File(const wchar_t* path);
 void WriteFileBytes(const wchar_t* path, const std::string& bytes);
+bool IsFolder(const wchar_t* path);
+// Names of the entries a wildcard pattern matches, "." and ".." left out, in name order.
+std::vector<CString> FileNames(const CString& pattern);
 // The folder of the running test executable, without a trailing backslash.
 CString ExecutableFolder();

@@ -12,7 +12,8 @@ namespace {
 
 using Window = std::pair<int64_t, int64_t>;
 
-// Settings with a minimum zoom of 6 s and the default logarithmic parameters.
+// Settings with a minimum zoom of 6 s and the default logarithmic parameters,
+// declared before the models are made.
 class TimeModelSettings : public testing::Test {
 protected:
     TimeModelSettings()
@@ -32,31 +33,24 @@ Window window(const CStreamProgressCtrlBase& model)
     return {model.visibleStart(), model.visibleEnd()};
 }
 
+// A minute on 600 pixels: the model unzoomed at 100 ms per pixel, the
+// control zoomed to (22500, 52500) at 50 ms per pixel.
 class TimeModel : public TimeModelSettings {
 protected:
-    // A minute of stream on 600 pixels: 100 ms per pixel when unzoomed.
     TimeModel()
     {
         model.setRect(0, 0, 600, 100);
         model.setSaved(60000, true);
-    }
-    CStreamProgressCtrlBase model;
-};
-
-class PositionLayer : public TimeModelSettings {
-protected:
-    // A minute on 600 pixels, zoomed to (22500, 52500): 50 ms per pixel.
-    PositionLayer()
-    {
         ctrl.setRect(0, 0, 600, 100);
         ctrl.setSliderRect(0, 100, 600, 120);
         ctrl.setLength(60000, true);
         ctrl.setPosition(45000);
         ctrl.zoomIn();
     }
-    Window window() const { return ::window(ctrl.model()); }
+    CStreamProgressCtrlBase model;
     CStreamProgressCtrl ctrl;
 };
+using PositionLayer = TimeModel;
 
 } // namespace
 
@@ -99,7 +93,6 @@ TEST_F(TimeModel, ZoomInHalvesAroundThePositionToMinZoomAndZoomOutGrowsAroundThe
     model.zoomIn(3000);
     EXPECT_EQ(window(model), Window(0, 6040));
 
-    // Zooming out grows around the window's centre.
     model.setSaved(60000, true);
     model.zoomIn(45000);
     model.zoomIn(45000);
@@ -184,7 +177,7 @@ TEST_F(PositionLayer, ScrollZonesMoveWindowAndPosition)
 {
     ctrl.setPosition(30000);
     EXPECT_EQ(ctrl.hitTest(3002, 3002), CStreamProgressCtrl::HitScrollLeft);
-    EXPECT_EQ(window(), Window(15000, 45000));
+    EXPECT_EQ(window(ctrl.model()), Window(15000, 45000));
     EXPECT_EQ(ctrl.getPos(), 22500);
     ctrl.hitTest(3002, 3002);
     ctrl.hitTest(3002, 3002);
@@ -193,7 +186,7 @@ TEST_F(PositionLayer, ScrollZonesMoveWindowAndPosition)
     EXPECT_EQ(ctrl.getPos(), 0) << "at the stream start the position goes to the start";
 
     EXPECT_EQ(ctrl.hitTest(3005, 3005), CStreamProgressCtrl::HitScrollRight);
-    EXPECT_EQ(window(), Window(7500, 37500));
+    EXPECT_EQ(window(ctrl.model()), Window(7500, 37500));
     EXPECT_EQ(ctrl.getPos(), 7500);
     ctrl.model().scroll(100000);
     EXPECT_EQ(ctrl.hitTest(3005, 3005), CStreamProgressCtrl::HitScrollRight);
@@ -215,9 +208,9 @@ TEST_F(PositionLayer, HitTestOrderAndPanning)
     EXPECT_EQ(ctrl.hitTest(300, 50), CStreamProgressCtrl::HitPan);
     EXPECT_TRUE(ctrl.isPanning());
     EXPECT_FALSE(ctrl.panTo(310, 50));
-    EXPECT_EQ(window(), Window(22500, 52500));
+    EXPECT_EQ(window(ctrl.model()), Window(22500, 52500));
     EXPECT_TRUE(ctrl.panTo(311, 50));
-    EXPECT_EQ(window(), Window(21950, 51950)) << "dragging right shows earlier times";
+    EXPECT_EQ(window(ctrl.model()), Window(21950, 51950)) << "dragging right shows earlier times";
     EXPECT_EQ(ctrl.getPos(), 37500 - 550);
     EXPECT_FALSE(ctrl.panTo(320, 50)) << "steps count from the last pan";
     ctrl.endPan();

@@ -8,6 +8,7 @@
 #include "TarviskC.h"
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -21,10 +22,10 @@ std::wstring fileVersion(const std::wstring& path)
     if (data.empty() || !GetFileVersionInfoW(path.c_str(), 0, data.size(), data.data()) ||
         !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &size))
         return {};
-    return std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." +
-           std::to_wstring(LOWORD(info->dwFileVersionMS)) + L"." +
-           std::to_wstring(HIWORD(info->dwFileVersionLS)) + L"." +
-           std::to_wstring(LOWORD(info->dwFileVersionLS));
+    wchar_t text[32];
+    swprintf(text, 32, L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+             HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
+    return text;
 }
 
 } // namespace

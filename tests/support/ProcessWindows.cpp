@@ -1,0 +1,38 @@
+#include "support/ProcessWindows.h"
+
+std::vector<HWND> ProcessWindows(DWORD process, const std::function<bool(HWND)>& wanted)
+{
+    struct Search {
+        DWORD process;
+        const std::function<bool(HWND)>& wanted;
+        std::vector<HWND> found;
+    } search{process, wanted, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->process && IsWindowVisible(window) && s->wanted(window))
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitFor(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 600; ++i) {
+        if (condition())
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+HWND WaitForProcessWindow(DWORD process, const std::function<bool(HWND)>& wanted)
+{
+    std::vector<HWND> found;
+    WaitFor([&] { return !(found = ProcessWindows(process, wanted)).empty(); });
+    return found.empty() ? nullptr : found.front();
+}
