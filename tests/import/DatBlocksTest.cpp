@@ -13,12 +13,6 @@
 
 namespace {
 
-struct PositionProgress : RecordingProgress {
-    using RecordingProgress::RecordingProgress;
-    void setPos(UINT position) override { positions.push_back(position); }
-    std::vector<UINT> positions;
-};
-
 struct DatStep {
     int result = -1;
     std::string dat;
@@ -30,7 +24,7 @@ DatStep runDatStep(const CString& wav, const CString& base, const CDatBlocks* me
                    int cancelAfter = -1)
 {
     CWavReader reader(wav);
-    PositionProgress progress(cancelAfter);
+    RecordingProgress progress(cancelAfter);
     DatStep step;
     CString errorText;
     step.result = createDatFile(&reader, base, &progress, step.peak, errorText, measured);
