@@ -9,11 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-// The DAT step from the values measured while a decoder wrote the WAV file
-// must be the DAT step that reads the file back: same file, peak, progress
-// and cancellation points.
+#include <random>
 
 namespace {
 
@@ -41,14 +37,11 @@ DatStep runDatStep(const CString& wav, const CString& base, const CDatBlocks* me
 // Noise over the whole 16-bit range, starting with -32768.
 std::string noise(size_t samples)
 {
+    std::mt19937 random(12345);
     std::string bytes(samples * 2, '\0');
-    uint32_t state = 12345;
-    for (size_t i = 0; i < samples; ++i) {
-        state = state * 1664525u + 1013904223u;
-        const int16_t value = i == 0 ? int16_t(-32768) : int16_t(state >> 16);
-        memcpy(bytes.data() + 2 * i, &value, 2);
-    }
-    return bytes;
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes.replace(0, 2, "\x00\x80", 2);
 }
 
 } // namespace
@@ -58,17 +51,14 @@ TEST(DatBlocks, ValuesMeasuredWhileWritingMakeTheFileReadingBackMakes)
     TempDir dir;
     const CString base = dir.file(L"temp");
     // Three channels at 48 kHz have frames that do not divide the DAT step's blocks.
-    const struct {
-        WORD channels;
-        DWORD rate;
-    } layouts[] = {{2, 44100}, {1, 22050}, {3, 48000}};
+    const std::pair<WORD, DWORD> layouts[] = {{2, 44100}, {1, 22050}, {3, 48000}};
     // Writes of any size, frames split across them, as well as whole blocks.
     const UINT writeSizes[] = {7, 99993, 150000, 1, 100000, 40000};
-    for (const auto& layout : layouts) {
-        SCOPED_TRACE(testing::Message() << layout.channels << " channels");
-        const std::string samples = noise(size_t(150001) * layout.channels);
+    for (const auto& [channels, rate] : layouts) {
+        SCOPED_TRACE(testing::Message() << channels << " channels");
+        const std::string samples = noise(size_t(150001) * channels);
         const CString wav = dir.file(L"decoded.wav");
-        const WAVEFORMATEX format = Pcm16Format(layout.channels, layout.rate);
+        const WAVEFORMATEX format = Pcm16Format(channels, rate);
         CDatBlocks measured;
         {
             CWavWriter writer;
@@ -96,7 +86,7 @@ TEST(DatBlocks, ValuesMeasuredWhileWritingMakeTheFileReadingBackMakes)
         EXPECT_TRUE(cancelled.dat.empty());
 
         // A file that is not the one measured is read back.
-        WriteFileBytes(wav, MakeWavBytes(WAVE_FORMAT_PCM, layout.channels, layout.rate, 16,
+        WriteFileBytes(wav, MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, 16,
                                          samples.substr(0, samples.size() / 2)));
         const DatStep other = runDatStep(wav, base, &measured);
         EXPECT_EQ(other.dat, runDatStep(wav, base, nullptr).dat);

@@ -1,21 +1,11 @@
-#include "import/WavReader.h"
 #include "infra/KestraException.h"
+#include "reliability/PipelineHarness.h"
 
 #include "support/AudioFixtures.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string readAll(CWavReader& reader)
-{
-    std::string samples;
-    char buffer[3000];
-    for (UINT n; (n = reader.read(buffer, sizeof(buffer))) != 0;)
-        samples.append(buffer, n);
-    return samples;
-}
 
 std::string openFailure(const wchar_t* path)
 {
@@ -35,7 +25,7 @@ TEST(WavReader, ReadsTheDataChunkAloneAndSeeksWithinIt)
     const WavFileContents sox = ReadWavFile(FixturePath(L"pcm16.wav"));
     CWavReader reader(FixturePath(L"pcm16.wav"));
     EXPECT_EQ(reader.getDurationMs(), 3000);
-    EXPECT_EQ(readAll(reader), sox.samples);
+    EXPECT_EQ(ReadAllSamples(reader), sox.samples);
 
     // A LIST chunk after the samples must not be read as samples.
     TempDir dir;
@@ -44,7 +34,7 @@ TEST(WavReader, ReadsTheDataChunkAloneAndSeeksWithinIt)
                                               std::string("LIST\x04\x00\x00\x00INFO", 12));
     CWavReader list(dir.file(L"list.wav"));
     EXPECT_EQ(list.getDurationMs(), 2500);
-    EXPECT_EQ(readAll(list), samples);
+    EXPECT_EQ(ReadAllSamples(list), samples);
     // Seeks stay inside the data chunk, on whole frames: 1 ms is 44.1 frames.
     EXPECT_EQ(list.seek(1), 44 + 44 * 4);
     EXPECT_EQ(list.seek(100000), 44 + 441000);

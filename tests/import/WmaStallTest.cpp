@@ -2,6 +2,7 @@
 #include "import/WmaDecoder.h"
 #include "res/resource.h"
 
+#include "reliability/PipelineHarness.h"
 #include "support/AudioFixtures.h"
 #include "support/TempDir.h"
 
@@ -12,39 +13,31 @@
 #include <atomic>
 #include <functional>
 
-// A Windows Media runtime that stops answering, inside Open or in the middle
-// of the samples: the user's Cancel and the stall limit both end the step at
-// once, nothing is left behind, and the worker given up on harms nobody.
-
 namespace {
 
 enum class Silent { InOpen, InGetNextSample };
 
 // Shared by the test and the stand-in, which may outlive the decoder.
 struct Gate {
-    Gate()
-        : open(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          readerGone(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          runtimeGone(CreateEventW(nullptr, TRUE, FALSE, nullptr))
-    {
-    }
     ~Gate()
     {
-        CloseHandle(open);
-        CloseHandle(readerGone);
-        CloseHandle(runtimeGone);
+        for (const HANDLE event : {open, readerGone, runtimeGone})
+            CloseHandle(event);
     }
-    HANDLE open;        // the silent call goes on once the test sets it
-    HANDLE readerGone;  // the worker has released the stand-in
-    HANDLE runtimeGone; // nobody holds the runtime's library any more
+    // The silent call goes on once the test sets open; readerGone: the worker
+    // has released the stand-in; runtimeGone: nobody holds the runtime's library.
+    const HANDLE open = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE readerGone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE runtimeGone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Silent silent;
     std::function<void()> whenSilent;
 };
 
 // The runtime's own reader, silent in one call until the gate opens.
 class SilentReader final : public IWMSyncReader {
 public:
-    SilentReader(IWMSyncReader* runtime, std::shared_ptr<Gate> gate, Silent silent)
-        : m_runtime(runtime), m_gate(std::move(gate)), m_silent(silent)
+    SilentReader(IWMSyncReader* runtime, std::shared_ptr<Gate> gate)
+        : m_runtime(runtime), m_gate(std::move(gate))
     {
     }
     ~SilentReader()
@@ -55,13 +48,13 @@ public:
 
     STDMETHODIMP Open(const WCHAR* file) override
     {
-        waitIf(m_silent == Silent::InOpen);
+        waitIf(m_gate->silent == Silent::InOpen);
         return m_runtime->Open(file);
     }
     STDMETHODIMP GetNextSample(WORD stream, INSSBuffer** sample, QWORD* time, QWORD* duration,
                                DWORD* flags, DWORD* output, WORD* streamOut) override
     {
-        waitIf(m_silent == Silent::InGetNextSample && ++m_samples > 3);
+        waitIf(m_gate->silent == Silent::InGetNextSample && ++m_samples > 3);
         return m_runtime->GetNextSample(stream, sample, time, duration, flags, output, streamOut);
     }
 
@@ -73,80 +66,35 @@ public:
             delete this;
         return left;
     }
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
-    {
-        return m_runtime->QueryInterface(iid, object);
-    }
     // The rest as the runtime answers.
-    STDMETHODIMP Close() override { return m_runtime->Close(); }
-    STDMETHODIMP SetRange(QWORD start, LONGLONG duration) override
-    {
-        return m_runtime->SetRange(start, duration);
+#define FORWARD(Method, Parameters, Arguments)                                                     \
+    STDMETHODIMP Method Parameters override                                                        \
+    {                                                                                              \
+        return m_runtime->Method Arguments;                                                        \
     }
-    STDMETHODIMP SetRangeByFrame(WORD s, QWORD frame, LONGLONG frames) override
-    {
-        return m_runtime->SetRangeByFrame(s, frame, frames);
-    }
-    STDMETHODIMP SetStreamsSelected(WORD n, WORD* s, WMT_STREAM_SELECTION* w) override
-    {
-        return m_runtime->SetStreamsSelected(n, s, w);
-    }
-    STDMETHODIMP GetStreamSelected(WORD s, WMT_STREAM_SELECTION* w) override
-    {
-        return m_runtime->GetStreamSelected(s, w);
-    }
-    STDMETHODIMP SetReadStreamSamples(WORD s, BOOL compressed) override
-    {
-        return m_runtime->SetReadStreamSamples(s, compressed);
-    }
-    STDMETHODIMP GetReadStreamSamples(WORD s, BOOL* compressed) override
-    {
-        return m_runtime->GetReadStreamSamples(s, compressed);
-    }
-    STDMETHODIMP GetOutputSetting(DWORD o, LPCWSTR name, WMT_ATTR_DATATYPE* type, BYTE* value,
-                                  WORD* length) override
-    {
-        return m_runtime->GetOutputSetting(o, name, type, value, length);
-    }
-    STDMETHODIMP SetOutputSetting(DWORD o, LPCWSTR name, WMT_ATTR_DATATYPE type, const BYTE* value,
-                                  WORD length) override
-    {
-        return m_runtime->SetOutputSetting(o, name, type, value, length);
-    }
-    STDMETHODIMP GetOutputCount(DWORD* n) override { return m_runtime->GetOutputCount(n); }
-    STDMETHODIMP GetOutputProps(DWORD o, IWMOutputMediaProps** props) override
-    {
-        return m_runtime->GetOutputProps(o, props);
-    }
-    STDMETHODIMP SetOutputProps(DWORD o, IWMOutputMediaProps* props) override
-    {
-        return m_runtime->SetOutputProps(o, props);
-    }
-    STDMETHODIMP GetOutputFormatCount(DWORD o, DWORD* n) override
-    {
-        return m_runtime->GetOutputFormatCount(o, n);
-    }
-    STDMETHODIMP GetOutputFormat(DWORD o, DWORD f, IWMOutputMediaProps** p) override
-    {
-        return m_runtime->GetOutputFormat(o, f, p);
-    }
-    STDMETHODIMP GetOutputNumberForStream(WORD s, DWORD* o) override
-    {
-        return m_runtime->GetOutputNumberForStream(s, o);
-    }
-    STDMETHODIMP GetStreamNumberForOutput(DWORD o, WORD* s) override
-    {
-        return m_runtime->GetStreamNumberForOutput(o, s);
-    }
-    STDMETHODIMP GetMaxOutputSampleSize(DWORD o, DWORD* n) override
-    {
-        return m_runtime->GetMaxOutputSampleSize(o, n);
-    }
-    STDMETHODIMP GetMaxStreamSampleSize(WORD s, DWORD* n) override
-    {
-        return m_runtime->GetMaxStreamSampleSize(s, n);
-    }
-    STDMETHODIMP OpenStream(IStream* stream) override { return m_runtime->OpenStream(stream); }
+    FORWARD(QueryInterface, (REFIID iid, void** object), (iid, object))
+    FORWARD(Close, (), ())
+    FORWARD(SetRange, (QWORD start, LONGLONG duration), (start, duration))
+    FORWARD(SetRangeByFrame, (WORD s, QWORD frame, LONGLONG frames), (s, frame, frames))
+    FORWARD(SetStreamsSelected, (WORD n, WORD* s, WMT_STREAM_SELECTION* w), (n, s, w))
+    FORWARD(GetStreamSelected, (WORD s, WMT_STREAM_SELECTION* w), (s, w))
+    FORWARD(SetReadStreamSamples, (WORD s, BOOL compressed), (s, compressed))
+    FORWARD(GetReadStreamSamples, (WORD s, BOOL* compressed), (s, compressed))
+    FORWARD(GetOutputSetting, (DWORD o, LPCWSTR n, WMT_ATTR_DATATYPE* t, BYTE* v, WORD* l),
+            (o, n, t, v, l))
+    FORWARD(SetOutputSetting, (DWORD o, LPCWSTR n, WMT_ATTR_DATATYPE t, const BYTE* v, WORD l),
+            (o, n, t, v, l))
+    FORWARD(GetOutputCount, (DWORD * n), (n))
+    FORWARD(GetOutputProps, (DWORD o, IWMOutputMediaProps** p), (o, p))
+    FORWARD(SetOutputProps, (DWORD o, IWMOutputMediaProps* p), (o, p))
+    FORWARD(GetOutputFormatCount, (DWORD o, DWORD* n), (o, n))
+    FORWARD(GetOutputFormat, (DWORD o, DWORD f, IWMOutputMediaProps** p), (o, f, p))
+    FORWARD(GetOutputNumberForStream, (WORD s, DWORD* o), (s, o))
+    FORWARD(GetStreamNumberForOutput, (DWORD o, WORD* s), (o, s))
+    FORWARD(GetMaxOutputSampleSize, (DWORD o, DWORD* n), (o, n))
+    FORWARD(GetMaxStreamSampleSize, (WORD s, DWORD* n), (s, n))
+    FORWARD(OpenStream, (IStream * stream), (stream))
+#undef FORWARD
 
 private:
     void waitIf(bool silent)
@@ -159,31 +107,24 @@ private:
 
     IWMSyncReader* m_runtime;
     std::shared_ptr<Gate> m_gate;
-    Silent m_silent;
     int m_samples = 0;
     std::atomic<ULONG> m_references = 1;
 };
 
-class SilentReaderFactory : public IWmReaderFactory {
+class SilentReaderFactory : public CWmRuntimeReaderFactory {
 public:
-    SilentReaderFactory(std::shared_ptr<Gate> gate, Silent silent)
-        : m_gate(std::move(gate)), m_silent(silent)
-    {
-    }
+    explicit SilentReaderFactory(std::shared_ptr<Gate> gate) : m_gate(std::move(gate)) {}
     ~SilentReaderFactory() override { SetEvent(m_gate->runtimeGone); }
     ReaderCreation create(IWMSyncReader** reader) override
     {
-        IWMSyncReader* runtimeReader = nullptr;
-        const ReaderCreation creation = m_runtime.create(&runtimeReader);
+        const ReaderCreation creation = CWmRuntimeReaderFactory::create(reader);
         if (SUCCEEDED(creation.status))
-            *reader = new SilentReader(runtimeReader, m_gate, m_silent);
+            *reader = new SilentReader(*reader, m_gate);
         return creation;
     }
 
 private:
-    CWmRuntimeReaderFactory m_runtime;
     std::shared_ptr<Gate> m_gate;
-    Silent m_silent;
 };
 
 struct StallCase {
@@ -200,11 +141,6 @@ protected:
     ~WmaStall() override { CoUninitialize(); }
 };
 
-bool exists(const wchar_t* path)
-{
-    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
-
 } // namespace
 
 TEST_P(WmaStall, StepEndsAtOnceAndTheWorkerGivenUpOnHarmsNobody)
@@ -215,6 +151,7 @@ TEST_P(WmaStall, StepEndsAtOnceAndTheWorkerGivenUpOnHarmsNobody)
     CProgressDlg dialog;
     ASSERT_TRUE(dialog.create(IDS_OPEN_FILE_TITLE, nullptr));
     const auto gate = std::make_shared<Gate>();
+    gate->silent = c.silent;
     // The user presses Cancel while the runtime is silent; the click arrives
     // only if the waiting thread keeps pumping the dialog's messages.
     gate->whenSilent = [cancels = c.userCancels, hwnd = dialog.GetSafeHwnd()] {
@@ -223,19 +160,18 @@ TEST_P(WmaStall, StepEndsAtOnceAndTheWorkerGivenUpOnHarmsNobody)
                          reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDCANCEL)));
     };
     {
-        CWmaDecoder decoder(std::make_shared<SilentReaderFactory>(gate, c.silent), 5000);
+        CWmaDecoder decoder(std::make_shared<SilentReaderFactory>(gate), 5000);
         EXPECT_EQ(decoder.decodeFile(FixturePath(L"tone.wma"), output, &dialog), c.result);
         EXPECT_EQ(decoder.errorText(), c.errorText);
     }
-    EXPECT_FALSE(exists(output));
+    EXPECT_FALSE(FileExists(output));
     EXPECT_EQ(WaitForSingleObject(gate->runtimeGone, 0), WAIT_TIMEOUT)
         << "the runtime stays loaded while the worker may be inside it";
 
     // The next open works while the runtime still keeps the first worker.
     const CString next = dir.file(L"next.in");
-    CWmaDecoder decoder;
     IOpProgress silent;
-    EXPECT_EQ(decoder.decodeFile(FixturePath(L"tone.wma"), next, &silent), DecodeDone);
+    EXPECT_EQ(CWmaDecoder().decodeFile(FixturePath(L"tone.wma"), next, &silent), DecodeDone);
     EXPECT_TRUE(ReadWavFile(next).valid);
 
     // Once the runtime answers, the worker releases the reader, then lets the
@@ -243,7 +179,7 @@ TEST_P(WmaStall, StepEndsAtOnceAndTheWorkerGivenUpOnHarmsNobody)
     SetEvent(gate->open);
     EXPECT_EQ(WaitForSingleObject(gate->runtimeGone, 60000), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(gate->readerGone, 0), WAIT_OBJECT_0);
-    EXPECT_FALSE(exists(output));
+    EXPECT_FALSE(FileExists(output));
 }
 
 INSTANTIATE_TEST_SUITE_P(

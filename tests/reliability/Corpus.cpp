@@ -51,18 +51,11 @@ std::string patched(std::string bytes, const std::vector<Patch>& patches)
     return bytes;
 }
 
-// Collects the corpus of one source file.
 struct Corpus {
-    Corpus(const std::string& source, const CorpusScale& scale, uint32_t stream)
-        : source(source), scale(scale), random(scale.seed * 31 + stream)
-    {
-    }
-
     void add(std::string name, std::string bytes)
     {
         files.push_back({std::move(name), std::move(bytes)});
     }
-    // The field at `at` set to each of `values` in turn.
     void field(const std::string& name, size_t at, int width, std::vector<uint32_t> values)
     {
         for (const uint32_t value : values)
@@ -213,36 +206,32 @@ void mp3Corpus(Corpus& c)
     const std::vector<size_t> frames = mpegFrames(source);
     if (frames.size() < 4)
         return;
-    const struct {
-        const char* name;
-        int byte;
-        uint8_t mask;
-        uint8_t value;
-    } changes[] = {
-        {"free-format bitrate", 2, 0xF0, 0x00},
-        {"bitrate index 15", 2, 0xF0, 0xF0},
-        {"lowest bitrate", 2, 0xF0, 0x10},
-        {"reserved sample rate", 2, 0x0C, 0x0C},
-        {"sample rate 32 kHz", 2, 0x0C, 0x08},
-        {"padding toggled", 2, 0x02, 0x02},
-        {"reserved layer", 1, 0x06, 0x00},
-        {"layer I", 1, 0x06, 0x06},
-        {"layer II", 1, 0x06, 0x04},
-        {"reserved version", 1, 0x18, 0x08},
-        {"MPEG-2", 1, 0x18, 0x10},
-        {"MPEG-2.5", 1, 0x18, 0x00},
-        {"CRC announced", 1, 0x01, 0x00},
-        {"one channel", 3, 0xC0, 0xC0},
-        {"dual channel", 3, 0xC0, 0x80},
-        {"joint stereo with all modes", 3, 0xF0, 0x70},
-        {"reserved emphasis", 3, 0x03, 0x02},
+    // Header fields: the byte from the frame start, its value and mask.
+    const std::pair<const char*, Patch> changes[] = {
+        {"free-format bitrate", {2, 1, 0x00, 0xF0}},
+        {"bitrate index 15", {2, 1, 0xF0, 0xF0}},
+        {"lowest bitrate", {2, 1, 0x10, 0xF0}},
+        {"reserved sample rate", {2, 1, 0x0C, 0x0C}},
+        {"sample rate 32 kHz", {2, 1, 0x08, 0x0C}},
+        {"padding toggled", {2, 1, 0x02, 0x02}},
+        {"reserved layer", {1, 1, 0x00, 0x06}},
+        {"layer I", {1, 1, 0x06, 0x06}},
+        {"layer II", {1, 1, 0x04, 0x06}},
+        {"reserved version", {1, 1, 0x08, 0x18}},
+        {"MPEG-2", {1, 1, 0x10, 0x18}},
+        {"MPEG-2.5", {1, 1, 0x00, 0x18}},
+        {"CRC announced", {1, 1, 0x00, 0x01}},
+        {"one channel", {3, 1, 0xC0, 0xC0}},
+        {"dual channel", {3, 1, 0x80, 0xC0}},
+        {"joint stereo with all modes", {3, 1, 0x70, 0xF0}},
+        {"reserved emphasis", {3, 1, 0x02, 0x03}},
     };
     for (const size_t pick : {size_t{0}, size_t{1}, frames.size() / 2, frames.size() - 1}) {
         const size_t at = frames[pick];
-        const size_t next = pick + 1 < frames.size() ? frames[pick + 1] : source.size();
-        for (const auto& change : changes)
-            c.add(named("frame %zu: %s", pick, change.name),
-                  patched(source, {{at + change.byte, 1, change.value, change.mask}}));
+        for (auto [name, patch] : changes) {
+            patch.at += at;
+            c.add(named("frame %zu: %s", pick, name), patched(source, {patch}));
+        }
         // Side information: the back pointer at its largest (511 bytes into
         // data that was never there), then every field at its largest.
         c.add(named("frame %zu: main data 511 bytes back", pick),
@@ -392,7 +381,8 @@ std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& sourc
 {
     using Maker = void (*)(Corpus&);
     const Maker makers[] = {wavCorpus, mp3Corpus, oggCorpus, asfCorpus};
-    Corpus corpus(source, scale, static_cast<uint32_t>(format) + 1);
+    Corpus corpus{
+        source, scale, std::mt19937(scale.seed * 31 + static_cast<uint32_t>(format) + 1), {}};
     makers[static_cast<int>(format)](corpus);
     return std::move(corpus.files);
 }

@@ -21,20 +21,17 @@ protected:
     // one of the WAV file the decoder wrote.
     bool expectedMessage(const CString& text, const CString& input, bool isWav) const
     {
-        std::vector<CString> accepted = {resourceText(IDS_UNSUPPORTED_WAVE),
-                                         resourceText(IDS_SAMPLE_RATE_TOO_LOW)};
-        if (isWav) {
-            const CString wrapped = resourceText(IDS_COULD_NOT_OPEN);
-            const int reasonAt = wrapped.Find(L"%s");
-            if (text.Left(reasonAt) == wrapped.Left(reasonAt))
-                return true;
-            accepted.push_back(resourceText(IDS_ERROR_CONVERTING_WAV));
-        } else {
-            accepted.push_back(formatted(IDS_ERROR_DECODING, input));
-            accepted.push_back(resourceText(IDS_INVALID_FILE));
-            accepted.push_back(resourceText(IDS_FILE_NOT_SUPPORTED));
-        }
-        return std::find(accepted.begin(), accepted.end(), text) != accepted.end();
+        const CString wrapped = resourceText(IDS_COULD_NOT_OPEN);
+        const int reasonAt = wrapped.Find(L"%s");
+        const std::vector<CString> accepted =
+            isWav ? std::vector<CString>{resourceText(IDS_ERROR_CONVERTING_WAV)}
+                  : std::vector<CString>{formatted(IDS_ERROR_DECODING, input),
+                                         resourceText(IDS_INVALID_FILE),
+                                         resourceText(IDS_FILE_NOT_SUPPORTED)};
+        return (isWav && text.Left(reasonAt) == wrapped.Left(reasonAt)) ||
+               text == resourceText(IDS_UNSUPPORTED_WAVE) ||
+               text == resourceText(IDS_SAMPLE_RATE_TOO_LOW) ||
+               std::find(accepted.begin(), accepted.end(), text) != accepted.end();
     }
 
     // Runs the corpus made from one fixture under the fixture's extension.
@@ -85,7 +82,6 @@ protected:
         }
         printf("corpus %s: %zu files tried, %d opened (%d of them refused by the player)\n", format,
                corpus.size(), opened, playerRefusals);
-        RecordProperty(std::string("files_") + format, static_cast<int>(corpus.size()));
     }
 
     TempDir work;
@@ -114,11 +110,6 @@ TEST_F(MalformedInputTest, OggVorbis)
 
 TEST_F(MalformedInputTest, WindowsMediaAudioAndVideo)
 {
-    // A missing runtime skips the format with the reason instead of failing it.
-    const OpenOutcome valid = harness.open(FixturePath(L"tone.wma"));
-    if (!valid.opened)
-        GTEST_SKIP() << "the Windows Media runtime cannot open the valid file here: "
-                     << (valid.boxes.empty() ? "no message" : Narrow(valid.boxes[0]));
     runFixture("wma", L"tone.wma", CorpusFormat::Asf);
     runFixture("wmv", L"clip.wmv", CorpusFormat::Asf);
 }

@@ -1,6 +1,5 @@
 #include "PipelineHarness.h"
 
-#include "import/WavReader.h"
 #include "infra/KestraException.h"
 #include "infra/Paths.h"
 #include "infra/Settings.h"
@@ -12,21 +11,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
-// A complete RIFF WAVE file: both size fields agree with the file's length.
+// A complete RIFF WAVE file: its header is the one its samples call for.
 bool IsCompleteWav(const wchar_t* path)
 {
-    const std::string bytes = ReadFileBytes(path);
-    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(36, 4, "data") != 0)
-        return false;
-    uint32_t riffSize = 0;
-    uint32_t dataSize = 0;
-    memcpy(&riffSize, bytes.data() + 4, 4);
-    memcpy(&dataSize, bytes.data() + 40, 4);
-    return riffSize == bytes.size() - 8 && dataSize == bytes.size() - 44;
+    const WavFileContents wav = ReadWavFile(path);
+    return wav.valid &&
+           ReadFileBytes(path) == MakeWavBytes(wav.formatTag, wav.channels, wav.sampleRate,
+                                               wav.bitsPerSample, wav.samples);
 }
 
 } // namespace
@@ -116,18 +109,13 @@ std::string PipelineHarness::checkAfterSuccess() const
     try {
         CWavReader reader(document.getWavPath());
         const WAVEFORMATEX format = *reader.getFormat();
-        std::vector<char> block(1 << 16);
-        uint64_t available = 0;
-        for (UINT count; (count = reader.read(block.data(), static_cast<int>(block.size()))) > 0;)
-            available += count;
-        const uint64_t frames = available / (format.nChannels * 2u);
+        const uint64_t frames = ReadAllSamples(reader).size() / (format.nChannels * 2u);
         const uint64_t step = format.nSamplesPerSec / 100;
         const uint64_t expected = (frames + step - 1) / step;
         const uint64_t actual = ReadFileBytes(document.getDatPath()).size();
         if (actual != expected)
-            problems += " DAT file of " + std::to_string(actual) + " bytes for " +
-                        std::to_string(frames) + " frames (expected " + std::to_string(expected) +
-                        ");";
+            problems += " DAT file of " + std::to_string(actual) + " bytes, not " +
+                        std::to_string(expected) + ";";
     } catch (const CKestraException& e) {
         problems += " opened WAV file cannot be read again: " + Narrow(e.message()) + ";";
     }
@@ -165,6 +153,15 @@ CString formatted(UINT id, const wchar_t* argument)
     CString text;
     text.Format(resourceText(id), argument);
     return text;
+}
+
+std::string ReadAllSamples(CWavReader& reader)
+{
+    std::string samples;
+    char buffer[3000];
+    for (UINT n; (n = reader.read(buffer, sizeof(buffer))) != 0;)
+        samples.append(buffer, n);
+    return samples;
 }
 
 bool FileExists(const wchar_t* path)

@@ -3,6 +3,7 @@
 #include "import/Decoder.h"
 #include "import/DocumentView.h"
 #include "import/StreamDocument.h"
+#include "import/WavReader.h"
 
 #include "load/LoadRun.h"
 #include "support/MemoryConfigStore.h"
@@ -26,7 +27,6 @@ public:
     std::vector<bool> busySeen;
 };
 
-// What one open left behind.
 struct OpenOutcome {
     bool opened = false;
     std::vector<CString> boxes;
@@ -40,11 +40,8 @@ public:
     explicit PipelineHarness(const CString& workFolder);
     ~PipelineHarness();
 
-    // Opens input, answering every box.
     OpenOutcome open(const CString& input);
-    // Opens input and checks it opened without a box and is whole.
     void expectOpens(const CString& input);
-    // Opens input and checks it was refused with the one message and left nothing.
     void expectRefused(const CString& input, const CString& message);
     // Failed opens leave the busy flag down, the document empty and no DAT
     // file behind; a temporary WAV file left by a decoder that finished is
@@ -55,7 +52,6 @@ public:
     // Plays the last moments of a WAV file and past its end, under the
     // watchdog; true when the player reported an error.
     bool playTail(const CString& wavPath, int64_t durationMs);
-    // Removes the temporary files so each open starts clean.
     void clearWorkFiles() const;
 
     CString workFile(const wchar_t* name) const;
@@ -73,9 +69,9 @@ private:
 };
 
 bool FileExists(const wchar_t* path);
+std::string ReadAllSamples(CWavReader& reader);
 // A string of the component's resources, in the language the tests load.
 CString resourceText(UINT id);
-// The resource string with its one %s filled in.
 CString formatted(UINT id, const wchar_t* argument);
 
 // A fresh decoder of a kind: make<CMp3Decoder>, say.
