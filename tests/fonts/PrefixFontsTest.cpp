@@ -2,7 +2,7 @@
 // face and the caption buttons' glyphs are real fonts, not stand-ins, and
 // Japanese text reaches a font that has its characters instead of boxes.
 #include "support/Pixels.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 

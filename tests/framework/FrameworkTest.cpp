@@ -1,6 +1,6 @@
 #include "Afx.h"
 #include "res/resource.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 

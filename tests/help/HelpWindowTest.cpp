@@ -2,7 +2,7 @@
 // host, in an HTML Help window of the host's process with the help's contents.
 #include "support/FacadeFixture.h"
 #include "support/ProcessWindows.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

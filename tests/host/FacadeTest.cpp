@@ -4,7 +4,7 @@
 #include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestSkinParser.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 

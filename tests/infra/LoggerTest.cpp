@@ -1,7 +1,7 @@
 #include "infra/Logger.h"
 
 #include "support/TempDir.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "infra/Settings.h"
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 

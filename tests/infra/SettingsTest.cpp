@@ -5,7 +5,7 @@
 #include "playback/PlaybackFixtures.h"
 #include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 

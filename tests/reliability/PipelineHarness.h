@@ -49,16 +49,14 @@ public:
     std::string checkAfterFailure();
     // A successful open leaves a document whose DAT file matches its WAV file.
     std::string checkAfterSuccess() const;
-    // Plays the last moments of a WAV file and past its end, under the
-    // watchdog; true when the player reported an error.
+    // Plays a WAV file's last moments and past its end; true on a player error.
     bool playTail(const CString& wavPath, int64_t durationMs);
     void clearWorkFiles() const;
 
     CString workFile(const wchar_t* name) const;
     CStreamDocument document;
     RecordingView view;
-    // What a hang report names (the input when empty); a step that takes
-    // longer than the watchdog's bound is taken to hang.
+    // What a hang report names (the input when empty).
     std::string caseName;
     Watchdog watchdog{60};
 

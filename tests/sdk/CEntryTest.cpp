@@ -6,7 +6,7 @@
 #include "support/ComponentLog.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TempDir.h"
-#include "support/TestText.h"
+#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

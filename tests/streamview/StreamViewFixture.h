@@ -16,8 +16,7 @@
 #include <atomic>
 #include <functional>
 
-// The view with a window onto the player's end notification: it counts the
-// calls and can hold the player's thread for a moment on its way in.
+// The view, counting the player's end notifications and able to hold them.
 class ObservedView : public CStreamViewCtrl {
 public:
     ObservedView() : entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -70,8 +69,7 @@ constexpr int sliderTop = 84;
 constexpr int positionTextY = 106;
 } // namespace SkinGeometry
 
-// The settings every part of the view reads, declared before the view and
-// its time model are made.
+// The settings the view reads, declared before the view and its model exist.
 class StreamViewSettings : public testing::Test {
 protected:
     StreamViewSettings();
@@ -96,7 +94,6 @@ protected:
     void openSilence(int64_t milliseconds);
     void open(const CString& path);
 
-    // A mouse message at the view's client coordinates.
     void mouse(UINT msg, int x, int y, WPARAM keys = 0)
     {
         view.SendMessage(msg, keys, MAKELPARAM(x, y));
@@ -107,14 +104,12 @@ protected:
     const CStreamProgressCtrlBase& model() const { return view.positionLayer().model(); }
     int64_t pos() const { return view.positionLayer().getPos(); }
 
-    // The frame as the view draws it, whatever covers it on the display.
     Picture capture()
     {
         PumpMessages();
         return CaptureClientArea(view);
     }
-    // Handles messages until the condition holds; false when it does not
-    // within a minute.
+    // Handles messages until the condition holds; false after a minute.
     bool pumpUntil(const std::function<bool()>& condition);
 
     TestSkinParser skin;

@@ -3,6 +3,7 @@
 #include "CString.h"
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 // The audio files made before the tests by make_audio_fixtures.sh, in the
@@ -29,3 +30,8 @@ std::string MakeWavBytes(uint16_t formatTag, uint16_t channels, uint32_t sampleR
 
 // UTF-8 of a wide text, for assertions and their messages.
 std::string Narrow(const wchar_t* text);
+// Lets failed expectations show CString values as text.
+inline void PrintTo(const CString& text, std::ostream* out)
+{
+    *out << '"' << Narrow(text) << '"';
+}

@@ -1,8 +1,5 @@
-/* Holds Wine's desktop open for a whole test run. Wine ends its desktop
- * process once no other program uses the desktop, and the next program that
- * makes a window starts it again, handing it that program's error output:
- * under ctest, that test's output pipe would then stay open, and the case
- * time out, until the desktop ends once more. */
+/* Holds Wine's desktop process open for a whole test run: restarted by a
+ * test, it would hold that test's output pipe open (tools/env.sh). */
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)

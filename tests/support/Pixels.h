@@ -34,15 +34,9 @@ bool operator==(const Picture& a, const Picture& b);
 HBITMAP CreatePatternBitmap(int width, int height,
                             const std::function<COLORREF(int x, int y)>& colourAt);
 
-// Handles the messages waiting on this thread, and those that come during
-// the given time.
+// Handles the messages waiting on this thread and those of the given time.
 void PumpMessages(DWORD forMilliseconds = 0);
 
-// Saves the picture as a 24-bit .bmp in the "screenshots" folder next to the
-// test executable and returns the file's path, so a person can look at what
-// a user would see.
+// Saves the picture as a 24-bit .bmp for a person to look at, in the
+// "screenshots" folder next to the test executable; gives the file's path.
 CString SaveScreenshot(const Picture& picture, const wchar_t* name);
-inline CString SaveWindowScreenshot(HWND window, const wchar_t* name)
-{
-    return SaveScreenshot(CaptureWindow(window), name);
-}

@@ -4,8 +4,7 @@
 
 #include <vector>
 
-// A fresh folder under the system temporary folder, removed with everything
-// in it when the object goes.
+// A fresh folder in the system temporary folder, removed with all it holds.
 class TempDir {
 public:
     TempDir();
@@ -15,7 +14,6 @@ public:
 
     // The folder, without a trailing backslash.
     const CString& path() const { return m_path; }
-    // path() joined with a relative name.
     CString file(const wchar_t* name) const { return m_path + L"\\" + name; }
 
 private:

@@ -154,7 +154,7 @@ TEST_F(SkinnedEdit, TitleTipShowsOverItsItemAndAKeyOrAClickHidesItAndPassesOn)
     tip.Show(CRect(5, 5, 5, 20), L"Hidden");
     EXPECT_FALSE(tip.IsWindowVisible()) << "an empty item has no tip";
     show();
-    SaveWindowScreenshot(tip, L"title_tip");
+    SaveScreenshot(CaptureWindow(tip), L"title_tip");
 
     MSG key = messageAt(WM_KEYDOWN, CPoint(0, 0), 'A');
     EXPECT_TRUE(edit.PreTranslateMessage(&key));
