@@ -1,6 +1,7 @@
 # Sourced by the tools: a Wine prefix in the build tree, an X display and a
-# PulseAudio null sink. Starts only what is missing; tarvisk_env_stop ends
-# only what this shell started.
+# PulseAudio null sink. Starts only what is missing, but for the prefix's Wine
+# server, which it replaces (tarvisk_start_wine); tarvisk_env_stop ends the
+# server and what else this shell started.
 TARVISK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TARVISK_BUILD="${TARVISK_BUILD:-$TARVISK_ROOT/build}"
 export WINEPREFIX="${WINEPREFIX:-$TARVISK_BUILD/wineprefix}"

@@ -74,8 +74,7 @@ Picture printToPicture(HWND top, SIZE size, POINT origin, bool frame, bool child
     if (frame)
         SendMessageW(top, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_NONCLIENT);
     // Children and the top are printed relative to the top's client origin.
-    POINT shift{};
-    OffsetWindowOrgEx(memory, -origin.x, -origin.y, &shift);
+    OffsetWindowOrgEx(memory, -origin.x, -origin.y, nullptr);
     printTree(top, top, memory, children);
     SelectObject(memory, previous);
     Picture picture = readPixels(memory, bitmap, size.cx, size.cy);
