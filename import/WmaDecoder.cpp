@@ -22,8 +22,9 @@ constexpr GUID kIidHeaderInfo = {
     0x96406bda, 0x2b2b, 0x11d3, {0xb3, 0x6b, 0x00, 0xc0, 0x4f, 0x61, 0x08, 0xff}};
 constexpr HRESULT kAttributeNotFound = static_cast<HRESULT>(0xC00D07F0);
 // How long the end of a step waits for the worker to let go of the runtime: a
-// runtime that is slow, not stuck, finishes within it after a Cancel.
-constexpr DWORD kWorkerEndMs = 1000;
+// runtime that is slow, not stuck, finishes within it after a Cancel, and
+// with the 10 ms polls a Cancel is answered within a second.
+constexpr DWORD kWorkerEndMs = 900;
 
 using CreateSyncReaderProc = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, DWORD, IWMSyncReader**);
 
