@@ -144,18 +144,6 @@ protected:
 
 } // namespace
 
-TEST(QTimeTest, LocalCalendarTimeReadsBackOnTheLocalClock)
-{
-    // 2000-01-01 00:00 on the clock is 946684800 s after the epoch's clock
-    // midnight, whatever the time zone.
-    EXPECT_EQ(midnight2000().localClockMilliseconds(), 946684800000LL);
-    EXPECT_EQ(CQTime(2000, 1, 1, 1, 2, 3, 456).localClockMilliseconds() -
-                  midnight2000().localClockMilliseconds(),
-              3723456);
-    EXPECT_EQ(CQTime(2000, 1, 2, 0, 0, 0, 0).milliseconds() - midnight2000().milliseconds(),
-              24 * kHour);
-}
-
 TEST(TimeAxisLabelTest, LabelsShowAsManyPlacesAsTheStepNeeds)
 {
     LabelProbe probe;
@@ -256,28 +244,3 @@ TEST_F(TimeAxisTest, ClockMarksFallOnRoundTimesElapsedMarksOnTheLeftBorder)
     }
 }
 
-TEST_F(TimeAxisTest, PaintKeepsToTheUpdateRectangleAndItsPensAndAnEmptyRangeDrawsNothing)
-{
-    const LOGPEN red{PS_SOLID, {1, 0}, RGB(255, 0, 0)};
-    axis.SetAxisParams(axisFont(), red, red, kLabelGap);
-    axis.SetAxisParamsEx(kSmallMark, kMiddleMark, kBigMark, kLabelTop);
-    axis.SetBorders(midnight2000(), later(midnight2000(), kMinute));
-    const RECT update{0, 0, kWidth / 2, kHeight};
-    Picture shot = painted([&](HDC dc) { axis.Paint(dc, kAxisRect, update, false); });
-    EXPECT_EQ(shot.count(kWhite, RECT{kWidth / 2, 0, kWidth, kHeight}), kWidth / 2 * kHeight);
-    EXPECT_EQ(shot.at(kWidth / 4, 0), RGB(255, 0, 0)) << "the axis line in the new pen";
-
-    // Erasing fills the axis with the background colour.
-    shot = painted(
-        [&](HDC dc) {
-            SetBkColor(dc, kWhite);
-            axis.Paint(dc, kAxisRect, kAxisRect, true);
-        },
-        RGB(255, 0, 255));
-    EXPECT_EQ(shot.count(RGB(255, 0, 255)), 0);
-
-    for (const int64_t span : {0, -1000}) {
-        shot = paintAxis(axis, midnight2000(), later(midnight2000(), span));
-        EXPECT_EQ(shot.count(kWhite), kWidth * kHeight) << "span " << span;
-    }
-}

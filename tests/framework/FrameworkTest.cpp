@@ -42,29 +42,6 @@ protected:
 
 } // namespace
 
-TEST(CStringText, FormatTrimFindAndSlices)
-{
-    CString text;
-    text.Format(L"%s|%I64d|%I64u|%d|%X|%02d", L"wide", -9000000000LL, 18000000000ULL, -7, 0xBEEFu,
-                5);
-    EXPECT_EQ(text, CString(L"wide|-9000000000|18000000000|-7|BEEF|05"));
-    text.AppendFormat(L"+%s", CString(L"more").GetString());
-    EXPECT_EQ(text.Right(5), CString(L"+more"));
-    text.Format(L"%s", std::wstring(5000, L'x').c_str());
-    EXPECT_EQ(text.GetLength(), 5000);
-
-    text = L"line\r\n\n";
-    text.TrimRight(L"\n");
-    EXPECT_EQ(text, CString(L"line\r"));
-    const CString path = L"C:\\a\\b.txt";
-    EXPECT_EQ(path.ReverseFind(L'\\'), 4);
-    EXPECT_EQ(path.Mid(5), CString(L"b.txt"));
-    EXPECT_EQ(path.Left(2), CString(L"C:"));
-    EXPECT_EQ(path.Right(3), CString(L"txt"));
-    EXPECT_EQ(path.Mid(50), CString());
-    EXPECT_EQ(CString(L"ABC").CompareNoCase(L"abc"), 0);
-}
-
 TEST(ModuleState, GuardRestoresThePreviousStateOnEveryWayOut)
 {
     AFX_MODULE_STATE* const outer = AfxGetModuleState();

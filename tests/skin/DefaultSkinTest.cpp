@@ -187,13 +187,6 @@ protected:
         EXPECT_LE(needed.bottom, size.cy) << name << " caption is cut";
     }
 
-    int intValue(const wchar_t* key)
-    {
-        int value = -1;
-        EXPECT_TRUE(skin.getInt(key, value)) << Narrow(key);
-        return value;
-    }
-
     RECT viewRect()
     {
         RECT rect{};
@@ -290,84 +283,3 @@ TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
     }
 }
 
-// The editor control sits inside the main window; its own outline has to
-// follow the main window's, or its corners would square the rounded ones off.
-TEST_F(DefaultSkin, WindowOutlinesAreRoundedAndTheEditorsContinuesTheMainWindows)
-{
-    for (const wchar_t* section : {L"[mv_main]", L"[mv_track_name]"}) {
-        const std::string name = Narrow(section);
-        const SIZE size = bitmapSize(section, L"bitmap");
-        CDynRgn outline;
-        ASSERT_TRUE(skin.getRegion(L"region", outline)) << name;
-        RECT box{};
-        EXPECT_EQ(GetRgnBox(outline, &box), COMPLEXREGION) << name;
-        const RECT whole{0, 0, size.cx, size.cy};
-        EXPECT_TRUE(EqualRect(&box, &whole)) << name << " outline does not cover the window";
-        const int w = size.cx, h = size.cy;
-        for (POINT corner : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}})
-            EXPECT_FALSE(PtInRegion(outline, corner.x, corner.y))
-                << name << " corner " << corner.x << "," << corner.y;
-        for (POINT inside : {POINT{w / 2, 0}, POINT{w / 2, h - 1}, POINT{0, h / 2},
-                             POINT{w - 1, h / 2}, POINT{w / 2, h / 2}})
-            EXPECT_TRUE(PtInRegion(outline, inside.x, inside.y))
-                << name << " " << inside.x << "," << inside.y;
-    }
-
-    CDynRgn mainOutline, ctrlOutline;
-    const SIZE origin = ctrlOrigin();
-    ASSERT_TRUE(skin.getRegion(L"region", mainOutline));
-    ASSERT_TRUE(skin.selectSection(L"[mv_ctrl]") && skin.getRegion(L"region_bg", ctrlOutline));
-    const SIZE ctrl = parentSize(Parent::Ctrl);
-    int differing = 0;
-    for (int y = 0; y < ctrl.cy; ++y)
-        for (int x = 0; x < ctrl.cx; ++x)
-            differing += !PtInRegion(ctrlOutline, x, y) !=
-                         !PtInRegion(mainOutline, x + origin.cx, y + origin.cy);
-    EXPECT_EQ(differing, 0);
-}
-
-TEST_F(DefaultSkin, StreamViewPicturesSpanItsFrame)
-{
-    const RECT view = viewRect();
-    const int height = view.bottom - view.top;
-    for (const wchar_t* key :
-         {L"bitmap_center", L"bitmap_center_empty", L"bitmap_stream", L"bitmap_cut_left",
-          L"bitmap_cut_right", L"bitmap_cut_middle", L"bitmap_curpos", L"bitmap_margin"})
-        EXPECT_EQ(bitmapSize(L"[mv_stream_view]", key).cy, height) << Narrow(key);
-    // The cut's edges are drawn one column wide.
-    EXPECT_EQ(bitmapSize(L"[mv_stream_view]", L"bitmap_cut_left").cx, 1);
-    EXPECT_EQ(bitmapSize(L"[mv_stream_view]", L"bitmap_cut_right").cx, 1);
-    const SIZE empty = bitmapSize(L"[mv_stream_view]", L"bitmap_empty_stream_desc");
-    const int margin = bitmapSize(L"[mv_stream_view]", L"bitmap_margin").cx;
-    EXPECT_LE(empty.cx, view.right - view.left - 2 * margin);
-    EXPECT_LE(empty.cy, height);
-
-    // Top to bottom: position texts, cut band with the waveform inside, axis.
-    const int current = intValue(L"y_pos_current");
-    const int markTop = intValue(L"y_mark_rect_top"), markBottom = intValue(L"y_mark_rect_bottom");
-    const int waveTop = intValue(L"y_wave_top"), waveBottom = intValue(L"y_wave_bottom");
-    const int axis = intValue(L"y_pos_axis_line");
-    EXPECT_LE(0, current);
-    EXPECT_LT(current, markTop);
-    EXPECT_LE(markTop, waveTop);
-    EXPECT_LT(waveTop, waveBottom);
-    EXPECT_LE(waveBottom, markBottom);
-    EXPECT_LE(markBottom, axis);
-    EXPECT_LT(axis, height);
-    RECT slider{};
-    ASSERT_TRUE(skin.getRect(L"slider_range", slider));
-    EXPECT_LE(0, slider.top);
-    EXPECT_LT(slider.top, slider.bottom);
-    EXPECT_LE(slider.bottom, height);
-
-    // The position cursor is drawn with its transparent colour left out; a
-    // cursor without that colour would hide the waveform behind a block.
-    COLORREF transparent = 0;
-    ASSERT_TRUE(skin.getColor(L"color_transparent", transparent));
-    CDynBitmap cursor;
-    ASSERT_TRUE(skin.getBitmap(L"bitmap_curpos", cursor));
-    const Picture picture = ReadBitmap(cursor);
-    const int transparentCount = picture.count(transparent);
-    EXPECT_GT(transparentCount, 0);
-    EXPECT_LT(transparentCount, picture.width * picture.height);
-}

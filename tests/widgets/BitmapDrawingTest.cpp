@@ -1,6 +1,4 @@
 #include "widgets/BitmapDrawing.h"
-#include "widgets/MemDC.h"
-#include "widgets/Select.h"
 
 #include "Afx.h"
 #include "support/Pixels.h"
@@ -14,15 +12,15 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // A screen-compatible memory picture, green, to draw on and read back.
-class MemoryContext : public testing::Test {
+class TransparentBlits : public testing::Test {
 protected:
-    MemoryContext()
+    TransparentBlits()
     {
         dc.CreateCompatibleDC(nullptr);
         bitmap.Attach(CreatePatternBitmap(160, 50, [](int, int) { return kGreen; }));
         previous = dc.SelectObject(bitmap);
     }
-    ~MemoryContext() override { dc.SelectObject(previous); }
+    ~TransparentBlits() override { dc.SelectObject(previous); }
 
     Picture picture()
     {
@@ -36,8 +34,6 @@ protected:
     CBitmap bitmap;
     HGDIOBJ previous;
 };
-using TransparentBlits = MemoryContext;
-using OpaqueBlits = MemoryContext;
 
 } // namespace
 
@@ -81,66 +77,3 @@ TEST_F(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStay
     EXPECT_EQ(after.count(kBlue, CRect(10, 0, 20, 20)), 200);
 }
 
-TEST_F(OpaqueBlits, DrawBitmapCopiesStretchesOrDrawsAPartAndNothingWithoutABitmap)
-{
-    CBitmap source;
-    source.Attach(CreatePatternBitmap(10, 10, [](int x, int) { return x < 5 ? kRed : kBlue; }));
-    CBitmap empty;
-    EXPECT_FALSE(DrawBitmap(&dc, &empty));
-    EXPECT_FALSE(DrawBitmap(&dc, nullptr));
-    const CRect copy(10, 10, 20, 20), stretched(40, 10, 60, 20), part(0, 0, 5, 10),
-        partDestination(30, 30, 35, 40);
-    EXPECT_TRUE(DrawBitmap(&dc, &source, &copy));
-    EXPECT_TRUE(DrawBitmap(&dc, &source, &stretched));
-    EXPECT_TRUE(DrawBitmap(&dc, &source, &partDestination, &part));
-    const Picture shot = picture();
-    EXPECT_EQ(shot.count(kRed, CRect(10, 10, 15, 20)), 50);
-    EXPECT_EQ(shot.count(kBlue, CRect(15, 10, 20, 20)), 50);
-    EXPECT_EQ(shot.count(kRed, CRect(40, 10, 50, 20)), 100);
-    EXPECT_EQ(shot.count(kBlue, CRect(50, 10, 60, 20)), 100);
-    EXPECT_EQ(shot.count(kRed, CRect(30, 30, 35, 40)), 50);
-    EXPECT_EQ(shot.count(kRed), 200) << "nothing drawn elsewhere";
-    EXPECT_EQ(shot.count(kBlue), 150);
-}
-
-TEST_F(MemoryContext, GuardsRestoreTheValueFromBeforeTheirFirstChange)
-{
-    dc.SetTextColor(kGreen);
-    dc.SetBkMode(OPAQUE);
-    dc.SetTextAlign(TA_LEFT | TA_TOP);
-    const HGDIOBJ originalFont = GetCurrentObject(dc, OBJ_FONT);
-    {
-        CSelTextColor colour(&dc, kRed);
-        colour.Select(kBlue);
-        EXPECT_EQ(dc.GetTextColor(), kBlue);
-        CSelBkMode mode(&dc, TRANSPARENT);
-        EXPECT_EQ(dc.GetBkMode(), TRANSPARENT);
-        CSelTextAlign alignment(&dc, TA_CENTER | TA_BOTTOM);
-        alignment.Select(TA_RIGHT);
-        LOGFONTW description{};
-        description.lfHeight = 20;
-        CSelFont font(&dc, description);
-        description.lfHeight = 30;
-        font.Select(description);
-        EXPECT_NE(GetCurrentObject(dc, OBJ_FONT), originalFont);
-    }
-    EXPECT_EQ(dc.GetTextColor(), kGreen);
-    EXPECT_EQ(dc.GetBkMode(), OPAQUE);
-    EXPECT_EQ(::GetTextAlign(dc), static_cast<UINT>(TA_LEFT | TA_TOP));
-    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), originalFont);
-}
-
-TEST_F(MemoryContext, OffScreenPictureReachesTheTargetWhenItGoes)
-{
-    {
-        const CRect area(10, 10, 30, 30);
-        CMemDC memory(&dc, &area);
-        // Callers draw in the target's coordinates.
-        memory.FillSolidRect(CRect(10, 10, 20, 30), kRed);
-        memory.FillSolidRect(CRect(20, 10, 30, 30), kBlue);
-        EXPECT_EQ(dc.GetPixel(15, 15), kGreen);
-    }
-    EXPECT_EQ(dc.GetPixel(15, 15), kRed);
-    EXPECT_EQ(dc.GetPixel(25, 25), kBlue);
-    EXPECT_EQ(dc.GetPixel(35, 35), kGreen);
-}

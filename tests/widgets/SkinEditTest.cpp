@@ -77,30 +77,6 @@ TEST_F(SkinnedEdit, LoadPlacesTheEditByAnchorAndOffsetAndNotUsedHidesIt)
     EXPECT_EQ(placement(edit), CRect(130, 10, 250, 34));
 }
 
-TEST_F(SkinnedEdit, OneTextLineSitsCentredBetweenEqualInsets)
-{
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    {
-        CClientDC dc(&edit);
-        dc.SelectObject(edit.GetFont());
-        ASSERT_EQ(dc.GetTextExtent(L"Ky").cy, 16) << "the skin's font is 16 pixels high";
-    }
-    CRect client;
-    edit.GetClientRect(&client);
-    EXPECT_EQ(client.Height(), 16);
-    CPoint clientOrigin(0, 0);
-    edit.ClientToScreen(&clientOrigin);
-    CRect bounds;
-    edit.GetWindowRect(&bounds);
-    EXPECT_EQ(clientOrigin.y - bounds.top, 4);
-
-    skin.section(L"[mv_track_name]").ints[L"left_margin"] = 6;
-    skin.section(L"[mv_track_name]").ints[L"right_margin"] = 3;
-    ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
-    edit.GetClientRect(&client);
-    EXPECT_EQ(client.Width(), 120 - 9);
-}
-
 TEST_F(SkinnedEdit, FrameAndBackgroundComeFromEachEditsSkin)
 {
     ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
