@@ -13,7 +13,8 @@ class BareWavFile {
 public:
     explicit BareWavFile(const wchar_t* path)
     {
-        m_file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        // A new file, as the component's writer makes (see CWavWriter).
+        m_file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         m_block.reserve(kBlock);
         writeHeader(0, 0);

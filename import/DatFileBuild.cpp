@@ -27,7 +27,7 @@ UINT blockSizeOf(const WAVEFORMATEX& format)
     return std::max<UINT>(frameSize, kReadBlock - kReadBlock % frameSize);
 }
 
-int sampleAt(const BYTE* samples, size_t index)
+int16_t sampleAt(const BYTE* samples, size_t index)
 {
     int16_t sample;
     memcpy(&sample, samples + 2 * index, sizeof sample);
@@ -42,16 +42,20 @@ int computePeak(const BYTE* samples, UINT byteCount, const WAVEFORMATEX& format)
         return 0;
     const size_t frames = static_cast<size_t>(byteCount * 8.0 / format.nChannels / 16);
     int peak = 0;
-    // Mono and stereo count every sample: one plain loop the compiler turns
-    // into vector code. Wider layouts count the first channel only.
+    // Mono and stereo count every sample. The extremes are kept as 16-bit
+    // values so the compiler's vector code takes eight samples at a time.
     if (format.nChannels <= 2) {
         const size_t count = frames * format.nChannels;
-        for (size_t i = 0; i < count; ++i)
-            peak = std::max(peak, std::abs(sampleAt(samples, i)));
-        return peak;
+        int16_t lowest = 0, highest = 0;
+        for (size_t i = 0; i < count; ++i) {
+            lowest = std::min(lowest, sampleAt(samples, i));
+            highest = std::max(highest, sampleAt(samples, i));
+        }
+        return std::max<int>(highest, -lowest);
     }
+    // Wider layouts count the first channel only.
     for (size_t frame = 0; frame < frames; ++frame)
-        peak = std::max(peak, std::abs(sampleAt(samples, frame * format.nChannels)));
+        peak = std::max<int>(peak, std::abs(sampleAt(samples, frame * format.nChannels)));
     return peak;
 }
 

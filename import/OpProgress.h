@@ -13,7 +13,6 @@ public:
     virtual void setSubTextId(UINT) {}
     virtual void setRange(UINT) {}
     virtual void setPos(UINT) {}
-    virtual void offsetPos(UINT) {}
     virtual void show(bool) {}
     virtual bool isCancelled() { return false; }
 };

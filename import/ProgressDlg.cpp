@@ -105,6 +105,8 @@ void CProgressDlg::setSubTextId(UINT id)
 
 void CProgressDlg::setRange(UINT maximum)
 {
+    m_range = maximum;
+    m_shownPos = 0;
     m_progress.SendMessage(PBM_SETRANGE32, 0, static_cast<LPARAM>(maximum));
     m_progress.SetPos(0);
     m_progress.Invalidate(TRUE);
@@ -113,13 +115,15 @@ void CProgressDlg::setRange(UINT maximum)
 
 void CProgressDlg::setPos(UINT position)
 {
-    m_progress.SetPos(static_cast<int>(position));
+    // The decoders report after every frame. Working out whether the bar or
+    // its percentage changed costs more than the frame, and a thousandth of
+    // the range changes neither; the end is always shown.
+    const bool small = position >= m_shownPos && position - m_shownPos < m_range / 1000;
+    if (!small || position == m_range) {
+        m_shownPos = position;
+        m_progress.SetPos(static_cast<int>(position));
+    }
     pumpMessagesSometimes();
-}
-
-void CProgressDlg::offsetPos(UINT increment)
-{
-    setPos(static_cast<UINT>(m_progress.GetPos()) + increment);
 }
 
 void CProgressDlg::show(bool visible)

@@ -9,6 +9,22 @@ namespace {
 // The header carries the format up to wBitsPerSample; cbSize stays out.
 constexpr LONG kFormatChunkSize = 16;
 
+// A new file for writing, in place of any earlier one. Wine truncates the
+// file that CREATE_ALWAYS opens, even a new one, and ext4 writes a truncated
+// file out to the disk when it is closed: the user would wait a quarter of a
+// second per hour of audio for a temporary file nobody needs on the disk.
+HANDLE createNewFile(const wchar_t* fileName)
+{
+    DeleteFileW(fileName);
+    HANDLE file = CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // One that could not be deleted is written over as before.
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+        file = CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file;
+}
+
 } // namespace
 
 WAVEFORMATEX Pcm16Format(WORD channels, DWORD samplesPerSec)
@@ -33,9 +49,18 @@ bool CWavWriter::create(const wchar_t* fileName, const WAVEFORMATEX* format, CDa
     m_riffChunk = MMCKINFO{};
     m_dataChunk = MMCKINFO{};
 
-    m_handle = mmioOpenW(const_cast<wchar_t*>(fileName), nullptr, MMIO_CREATE | MMIO_WRITE);
+    // The multimedia file functions take an open file when given no name.
+    const HANDLE file = createNewFile(fileName);
+    if (file != INVALID_HANDLE_VALUE) {
+        MMIOINFO info{};
+        info.fccIOProc = FOURCC_DOS;
+        info.adwInfo[0] = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(file));
+        m_handle = mmioOpenW(nullptr, &info, MMIO_WRITE);
+    }
     if (!m_handle) {
         m_lastSystemError = GetLastError();
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
         m_errorText = L"failed to open file for writing";
         TraceFormat(LOG_ERROR, L"CWavWriter::create: %s (%d)", m_errorText.GetString(),
                     static_cast<int>(m_lastSystemError));
