@@ -13,6 +13,7 @@ public:
     virtual void setSubTextId(UINT) {}
     virtual void setRange(UINT) {}
     virtual void setPos(UINT) {}
+    virtual void offsetPos(UINT) {}
     virtual void show(bool) {}
     virtual bool isCancelled() { return false; }
 };

@@ -106,6 +106,7 @@ void CProgressDlg::setSubTextId(UINT id)
 void CProgressDlg::setRange(UINT maximum)
 {
     m_range = maximum;
+    m_position = 0;
     m_shownPos = 0;
     m_progress.SendMessage(PBM_SETRANGE32, 0, static_cast<LPARAM>(maximum));
     m_progress.SetPos(0);
@@ -118,12 +119,18 @@ void CProgressDlg::setPos(UINT position)
     // The decoders report after every frame. Working out whether the bar or
     // its percentage changed costs more than the frame, and a thousandth of
     // the range changes neither; the end is always shown.
+    m_position = position;
     const bool small = position >= m_shownPos && position - m_shownPos < m_range / 1000;
     if (!small || position == m_range) {
         m_shownPos = position;
         m_progress.SetPos(static_cast<int>(position));
     }
     pumpMessagesSometimes();
+}
+
+void CProgressDlg::offsetPos(UINT increment)
+{
+    setPos(m_position + increment);
 }
 
 void CProgressDlg::show(bool visible)

@@ -22,6 +22,7 @@ public:
     void setSubTextId(UINT id) override;
     void setRange(UINT maximum) override;
     void setPos(UINT position) override;
+    void offsetPos(UINT increment) override;
     void show(bool visible) override;
     bool isCancelled() override;
 
@@ -40,6 +41,8 @@ private:
     CProgressCtrlX m_progress;
     uint64_t m_lastPump = 0;
     UINT m_range = 0;
+    UINT m_position = 0;
+    // The position the bar was last given.
     UINT m_shownPos = 0;
     CString m_text;
     CString m_subText;
