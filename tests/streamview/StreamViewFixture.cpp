@@ -2,19 +2,6 @@
 
 #include "support/AudioFixtures.h"
 
-namespace {
-
-LOGFONTW fontOf(int height)
-{
-    LOGFONTW font{};
-    font.lfHeight = height;
-    font.lfWeight = FW_NORMAL;
-    wcscpy_s(font.lfFaceName, L"Tahoma");
-    return font;
-}
-
-} // namespace
-
 StreamViewSettings::StreamViewSettings()
 {
     CommonKeys(&store, &hostInfo);
@@ -43,8 +30,10 @@ StreamViewTest::StreamViewTest()
     section.colours[L"color_mark_rect"] = SkinColour::markRect;
     section.colours[L"color_axis"] = SkinColour::axis;
     section.colours[L"color_font_position"] = SkinColour::text;
-    section.fonts[L"font_axis"] = fontOf(-11);
-    section.fonts[L"font_position"] = fontOf(-12);
+    LOGFONTW font{-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma"};
+    section.fonts[L"font_axis"] = font;
+    font.lfHeight = -12;
+    section.fonts[L"font_position"] = font;
     section.ints[L"y_wave_top"] = 20;
     section.ints[L"y_wave_bottom"] = 80;
     section.ints[L"y_mark_rect_top"] = markTop;
@@ -100,16 +89,4 @@ void StreamViewTest::clickSlider(int x)
 {
     mouse(WM_LBUTTONDOWN, x, SkinGeometry::sliderTop + 2, MK_LBUTTON);
     mouse(WM_LBUTTONUP, x, SkinGeometry::sliderTop + 2);
-}
-
-bool StreamViewTest::pumpUntil(const std::function<bool()>& condition)
-{
-    const ULONGLONG giveUp = GetTickCount64() + 60000;
-    while (!condition()) {
-        if (GetTickCount64() > giveUp)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        PumpMessages();
-    }
-    return true;
 }

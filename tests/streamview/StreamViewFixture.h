@@ -7,6 +7,7 @@
 
 #include "support/MemoryConfigStore.h"
 #include "support/Pixels.h"
+#include "support/ProcessWindows.h"
 #include "support/TempDir.h"
 #include "support/TestSkinParser.h"
 #include "widgets/WidgetTestWindow.h"
@@ -103,6 +104,12 @@ protected:
     int pixelOf(int64_t t) const { return model().timeToPixel(t, false); }
     const CStreamProgressCtrlBase& model() const { return view.positionLayer().model(); }
     int64_t pos() const { return view.positionLayer().getPos(); }
+    CommandState commandState()
+    {
+        CommandState state;
+        view.fillCommandState(state);
+        return state;
+    }
 
     Picture capture()
     {
@@ -110,7 +117,13 @@ protected:
         return CaptureClientArea(view);
     }
     // Handles messages until the condition holds; false after a minute.
-    bool pumpUntil(const std::function<bool()>& condition);
+    bool pumpUntil(const std::function<bool()>& condition)
+    {
+        return WaitFor([&] {
+            PumpMessages();
+            return condition();
+        });
+    }
 
     TestSkinParser skin;
     WidgetTestWindow parent{SIZE{640, 160}};

@@ -7,18 +7,13 @@ namespace {
 
 using namespace SkinGeometry;
 
-// Rows of the cut band where the mark rectangle and the zero line of a
-// silent waveform are drawn over the cut bitmaps.
-bool isOverdrawnRow(int y)
-{
-    return y == markTop + 1 || y == markBottom || y == waveCentre;
-}
-
-// The first row of the mark band, from the top, that shows the cut fill.
+// The first row of the mark band, from the top, that shows the cut fill;
+// the mark rectangle and the zero line of the silence are drawn over it.
 int topOfFill(const Picture& picture, int x)
 {
     for (int y = markTop; y <= markBottom; ++y)
-        if (!isOverdrawnRow(y) && picture.at(x, y) == SkinColour::cutMiddle)
+        if (y != markTop + 1 && y != markBottom && y != waveCentre &&
+            picture.at(x, y) == SkinColour::cutMiddle)
             return y;
     return markBottom + 1;
 }
@@ -78,7 +73,6 @@ TEST_F(StreamViewPaint, AnotherSkinIsPaintedWithNothingOfTheFirstLeft)
     skinBitmap(L"bitmap_curpos", newCursor, 5, newHeight);
     ASSERT_TRUE(view.loadSkin(skin));
     view.applySkin();
-    PumpMessages();
 
     const int begin = pixelOf(document.cutRegion().begin);
     ASSERT_GT(begin, margin + 10);

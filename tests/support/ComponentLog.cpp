@@ -2,6 +2,15 @@
 
 #include "support/TempDir.h"
 
+#include <shlobj.h>
+
+CString EditionDataRoot(const CString& edition)
+{
+    wchar_t local[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+    return CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
+}
+
 std::wstring ComponentLogText(const CString& dataRoot)
 {
     CString pattern;

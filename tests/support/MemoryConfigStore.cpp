@@ -1,7 +1,5 @@
 #include "MemoryConfigStore.h"
 
-#include <cwchar>
-
 VLConfigSection* MemoryConfigStore::AddSection(int, const CString& name)
 {
     for (auto& section : m_sections) {
@@ -36,14 +34,4 @@ VLConfigKey* MemoryConfigStore::find(const CString& section, const CString& key)
             return &record;
     }
     return nullptr;
-}
-
-std::deque<CString> MemoryConfigStore::keyNames(const CString& section) const
-{
-    std::deque<CString> names;
-    for (const auto& record : m_keys) {
-        if (record.section->name == section)
-            names.push_back(record.name);
-    }
-    return names;
 }

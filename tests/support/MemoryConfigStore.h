@@ -42,8 +42,6 @@ public:
     // A declared key (whose value a test may change as a user editing the
     // store would), or null when it was never declared.
     VLConfigKey* find(const CString& section, const CString& key);
-    // Names of a section's keys in declaration order.
-    std::deque<CString> keyNames(const CString& section) const;
 
     bool portable = false;
 

@@ -6,14 +6,7 @@ namespace {
 
 BITMAPINFO topDownFormat(int width, int height)
 {
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    return format;
+    return BITMAPINFO{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
 }
 
 Picture readPixels(HDC dc, HBITMAP bitmap, int width, int height)
@@ -30,20 +23,13 @@ Picture readPixels(HDC dc, HBITMAP bitmap, int width, int height)
     return picture;
 }
 
-// Where the window's client area lies in the client area of `top`.
-POINT clientOffset(HWND top, HWND window)
-{
-    POINT origin{0, 0};
-    MapWindowPoints(window, top, &origin, 1);
-    return origin;
-}
-
 // The window and its visible children, bottom to top, each as it draws itself
 // (WM_PRINT for a frame of its own, WM_PRINTCLIENT for the client area), so
 // no other window on a shared display can show through.
 void printTree(HWND top, HWND window, HDC dc, bool children)
 {
-    const POINT client = clientOffset(top, window);
+    POINT client{0, 0};
+    MapWindowPoints(window, top, &client, 1);
     if (window != top) {
         RECT bounds{};
         GetWindowRect(window, &bounds);

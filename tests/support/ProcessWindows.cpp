@@ -22,12 +22,10 @@ std::vector<HWND> ProcessWindows(DWORD process, const std::function<bool(HWND)>&
 
 bool WaitFor(const std::function<bool()>& condition)
 {
-    for (int i = 0; i < 600; ++i) {
-        if (condition())
-            return true;
-        Sleep(100);
-    }
-    return false;
+    for (const ULONGLONG giveUp = GetTickCount64() + 60000; !condition(); Sleep(10))
+        if (GetTickCount64() > giveUp)
+            return false;
+    return true;
 }
 
 HWND WaitForProcessWindow(DWORD process, const std::function<bool(HWND)>& wanted)

@@ -27,7 +27,6 @@ public:
         std::map<CString, SolidBitmap> bitmaps;
         std::map<CString, CString> texts;
         std::map<CString, bool> bools;
-        std::map<CString, HCURSOR> cursors;
         std::map<CString, UINT> horizontalAlignments;
     };
 
@@ -47,7 +46,7 @@ public:
     bool getDouble(CString, double&) override { return false; }
     bool getText(CString key, CString& out) override { return read(&Section::texts, key, out); }
     bool getBool(CString key, bool& out) override { return read(&Section::bools, key, out); }
-    bool getCursor(CString key, HCURSOR& out) override { return read(&Section::cursors, key, out); }
+    bool getCursor(CString, HCURSOR&) override { return false; }
     bool getFilePath(const CString&, CString&) override { return false; }
     bool getHorizontalAlignment(const CString& key, UINT& flags) override
     {
