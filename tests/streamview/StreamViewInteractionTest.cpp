@@ -75,18 +75,7 @@ TEST_F(StreamViewInteraction, CursorShowsWhatAPressWouldDoWhereThePointerIs)
     }
 }
 
-TEST_F(StreamViewInteraction, ResizingTheBeginTowardTheEndStopsAtOneSecondSilently)
-{
-    openSilence(60000);
-    MessageBoxWatcher boxes;
-    const CCutRegion& cut = document.cutRegion();
-    drag(pixelOf(cut.begin) + 1, {width - margin - 1});
-    EXPECT_EQ(cut.end - cut.begin, 1000);
-    EXPECT_TRUE(cut.valid);
-    EXPECT_TRUE(boxes.texts().empty());
-}
-
-TEST_F(StreamViewInteraction, MarksLessThanASecondApartAreRefusedAndAnEndBeforeTheBeginSwapsThem)
+TEST_F(StreamViewInteraction, CutsUnderASecondAreRefusedOrStopAtASecondAndAnEndBeforeTheBeginSwaps)
 {
     openSilence(60000);
     MessageBoxWatcher boxes;
@@ -133,22 +122,11 @@ TEST_F(StreamViewInteraction, MarksLessThanASecondApartAreRefusedAndAnEndBeforeT
     EXPECT_EQ(cut.end, markedBegin);
     EXPECT_EQ(view.markMode(), 2);
     EXPECT_FALSE(view.positionLayer().m_showMarker);
-}
 
-TEST_F(StreamViewInteraction, WheelTowardTheUserScrollsToLaterTimes)
-{
-    openSilence(60000);
-    command(ID_VIEW_ZOOM_IN);
-    command(ID_VIEW_ZOOM_IN);
-    command(ID_VIEW_SCROLL_LEFT);
-    command(ID_VIEW_SCROLL_LEFT);
-    const int64_t start = model().visibleStart();
-    const int pixel = view.positionLayer().posPixel();
-    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
-    EXPECT_GT(model().visibleStart(), start);
-    EXPECT_NEAR(view.positionLayer().posPixel(), pixel, 1) << "the position keeps its pixel";
-    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
-    EXPECT_EQ(model().visibleStart(), start);
+    drag(pixelOf(cut.begin) + 1, {width - margin - 1});
+    EXPECT_EQ(cut.end - cut.begin, 1000) << "resizing the begin toward the end";
+    EXPECT_TRUE(cut.valid);
+    EXPECT_EQ(boxes.texts().size(), 2u) << "silently";
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "StreamViewFixture.h"
 
-#include "support/AudioFixtures.h"
 #include "support/MessageBoxWatcher.h"
 
 namespace {
@@ -10,7 +9,7 @@ using namespace SkinGeometry;
 using StreamViewPlayback = StreamViewTest;
 
 // Looping cuts and stops inside the end notification: CutLoopLoad.
-TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardEndsOnTheLastMillisecondAndRewinds)
+TEST_F(StreamViewPlayback, CursorFollowsTheClockPagesAndTheWheelAndPlayAtTheStreamEndRewinds)
 {
     openSilence(120000);
     EXPECT_EQ(view.timerPeriod(), 120) << "the cursor timer follows the visible seconds";
@@ -34,6 +33,14 @@ TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardEndsOnTheLastMillis
     EXPECT_GE(pos(), end);
     EXPECT_LE(pos() - from, elapsed) << "the cursor ran ahead of the clock";
     command(ID_VIEW_STOP);
+
+    const int64_t paged = model().visibleStart();
+    const int pixel = view.positionLayer().posPixel();
+    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_GT(model().visibleStart(), paged) << "the wheel toward the user shows later times";
+    EXPECT_NEAR(view.positionLayer().posPixel(), pixel, 1) << "the position keeps its pixel";
+    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(model().visibleStart(), paged);
 
     while (model().visibleEnd() < model().streamEnd())
         command(ID_VIEW_SCROLL_RIGHT);

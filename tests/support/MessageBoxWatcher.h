@@ -20,8 +20,6 @@ public:
         m_stop = true;
         m_thread.join();
     }
-    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
-    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
     std::vector<CString> texts() const
     {

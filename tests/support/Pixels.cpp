@@ -11,13 +11,10 @@ BITMAPINFO topDownFormat(int width, int height)
 
 Picture readPixels(HDC dc, HBITMAP bitmap, int width, int height)
 {
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
+    Picture picture{width, height, {}};
     std::vector<RGBQUAD> raw(static_cast<size_t>(width) * height);
     BITMAPINFO format = topDownFormat(width, height);
     GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), raw.data(), &format, DIB_RGB_COLORS);
-    picture.pixels.reserve(raw.size());
     for (const RGBQUAD& pixel : raw)
         picture.pixels.push_back(RGB(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue));
     return picture;
