@@ -121,11 +121,3 @@ ResourceCounts ResourceCounts::now()
     counts.windows = countWindows();
     return counts;
 }
-
-std::string ResourceCounts::describe() const
-{
-    char text[100];
-    snprintf(text, sizeof text, "handles %lu, GDI objects %lu, windows %lu", kernelHandles,
-             gdiObjects, windows);
-    return text;
-}

@@ -38,5 +38,4 @@ struct ResourceCounts {
     unsigned long windows = 0;
 
     static ResourceCounts now();
-    std::string describe() const;
 };

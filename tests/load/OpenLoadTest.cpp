@@ -21,9 +21,9 @@ protected:
         CString name;
         if (n % 10 == 3 || n % 10 == 7) {
             name.Format(L"song%03d%s", n, n % 10 == 3 ? L".mp3" : L".ogg");
-            CopyFileW(FixturePath(n % 10 == 3 ? L"tone.mp3" : L"mono22k.ogg"), songs.file(name),
+            CopyFileW(FixturePath(n % 10 == 3 ? L"tone.mp3" : L"mono22k.ogg"), temp.file(name),
                       FALSE);
-            return songs.file(name);
+            return temp.file(name);
         }
         static const uint32_t rates[] = {8000, 11025, 22050, 44100};
         const uint16_t channels = static_cast<uint16_t>(1 + n % 2);
@@ -31,9 +31,9 @@ protected:
         const uint32_t rate = rates[(n / 2) % 4];
         const size_t bytes = rate * (2100 + 37 * static_cast<size_t>(n % 50)) / 1000 * channels;
         name.Format(L"song%03d.wav", n);
-        WriteFileBytes(songs.file(name), MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits,
-                                                      std::string(bytes * bits / 8, '\x30')));
-        return songs.file(name);
+        WriteFileBytes(temp.file(name), MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits,
+                                                     std::string(bytes * bits / 8, '\x30')));
+        return temp.file(name);
     }
 
     // Opens the file, plays the cut a moment, stops and closes the editor,
@@ -41,12 +41,10 @@ protected:
     void openPlayAndClose(const CString& path)
     {
         tarvisk.openFile(path);
-        const HWND dialog = tarvisk.getMainWindow();
-        const HWND editor = GetDlgItem(dialog, 1);
-        SendMessageW(editor, WM_COMMAND, MAKEWPARAM(ID_VIEW_PLAY_CUT, 0), 0);
+        SendMessageW(editor(), WM_COMMAND, MAKEWPARAM(ID_VIEW_PLAY_CUT, 0), 0);
         PumpMessages(30);
-        SendMessageW(editor, WM_COMMAND, MAKEWPARAM(ID_VIEW_STOP, 0), 0);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_EXIT_BUTTON, 0), 0);
+        SendMessageW(editor(), WM_COMMAND, MAKEWPARAM(ID_VIEW_STOP, 0), 0);
+        SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, MAKEWPARAM(IDC_EXIT_BUTTON, 0), 0);
         PumpMessages();
     }
 
@@ -98,8 +96,6 @@ TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
     watchdog.disarm();
     ASSERT_TRUE(boxes.texts().empty()) << Narrow(boxes.texts()[0]);
     const ResourceCounts end = ResourceCounts::now();
-    std::printf("after warm-up: %s\nafter %d opens: %s\n", start.describe().c_str(), opens,
-                end.describe().c_str());
     EXPECT_LE(end.kernelHandles, start.kernelHandles);
     EXPECT_LE(end.gdiObjects, start.gdiObjects);
     EXPECT_LE(end.windows, start.windows);

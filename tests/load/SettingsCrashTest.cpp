@@ -2,10 +2,10 @@
 // that is killed right after the close loses none of them, and a new
 // process reads them back.
 #include "support/AudioFixtures.h"
+#include "support/ComponentLog.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <string>
 
@@ -51,9 +51,7 @@ TEST(SettingsCrash, SettingsWrittenAtCloseSurviveTheHostBeingKilled)
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     CloseHandle(closed);
-    wchar_t local[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-    RemoveTree(CString(local) + L"\\Verlanis\\Sorvenne_SettingsCrash");
+    RemoveTree(EditionDataRoot(L"SettingsCrash"));
     ASSERT_EQ(woke, WAIT_OBJECT_0) << "the host ended or hung before it closed the editor";
 
     // This process never opened the file, so it reads what is on disk.

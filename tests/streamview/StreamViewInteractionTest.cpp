@@ -20,35 +20,10 @@ protected:
             mouse(WM_MOUSEMOVE, x = to, bandY, MK_LBUTTON);
         mouse(WM_LBUTTONUP, x, bandY);
     }
-    CommandState commandState()
-    {
-        CommandState state;
-        view.fillCommandState(state);
-        return state;
-    }
 };
 
 // The pan threshold and direction of a drag on the stream: PositionLayer.HitTestOrderAndPanning.
-TEST_F(StreamViewInteraction, CutDraggedPastTheStreamEndStopsThereAndEscapeRestoresIt)
-{
-    openSilence(60000);
-    const CCutRegion before = document.cutRegion();
-    const int inside = (pixelOf(before.begin) + pixelOf(before.end)) / 2;
-    mouse(WM_MOUSEMOVE, inside, bandY);
-    mouse(WM_LBUTTONDOWN, inside, bandY, MK_LBUTTON);
-    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::CutDrag));
-    mouse(WM_MOUSEMOVE, width + 200, bandY, MK_LBUTTON);
-    const CCutRegion& cut = document.cutRegion();
-    EXPECT_EQ(cut.end, model().streamEnd());
-    EXPECT_EQ(cut.end - cut.begin, before.end - before.begin);
-
-    view.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(document.cutRegion(), before);
-    EXPECT_NE(GetCapture(), view.GetSafeHwnd());
-    EXPECT_EQ(model().cut(), before) << "the painted cut is restored too";
-}
-
-TEST_F(StreamViewInteraction, DraggedCutKeepsItsFadesAndTellsTheDocument)
+TEST_F(StreamViewInteraction, DraggedCutKeepsLengthAndFadesStopsAtTheStreamEndAndEscapeRestoresIt)
 {
     openSilence(60000);
     CCutRegion& cut = document.cutRegion();
@@ -61,6 +36,20 @@ TEST_F(StreamViewInteraction, DraggedCutKeepsItsFadesAndTellsTheDocument)
     EXPECT_EQ(cut.end - cut.begin, 10000);
     EXPECT_EQ(cut.fadeIn, 5000);
     EXPECT_EQ(cut.fadeOut, 5000) << "touching fades survive a drag to earlier times";
+
+    const CCutRegion before = cut;
+    mouse(WM_MOUSEMOVE, inside - 30, bandY);
+    mouse(WM_LBUTTONDOWN, inside - 30, bandY, MK_LBUTTON);
+    EXPECT_EQ(view.currentCursor(), view.cursorFor(ViewCursor::CutDrag));
+    mouse(WM_MOUSEMOVE, width + 200, bandY, MK_LBUTTON);
+    EXPECT_EQ(cut.end, model().streamEnd());
+    EXPECT_EQ(cut.end - cut.begin, 10000);
+    EXPECT_EQ(cut.fadeIn, 5000);
+    EXPECT_EQ(cut.fadeOut, 5000) << "and a drag to later times";
+    view.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(cut, before);
+    EXPECT_NE(GetCapture(), view.GetSafeHwnd());
+    EXPECT_EQ(model().cut(), before) << "the painted cut is restored too";
 }
 
 TEST_F(StreamViewInteraction, CursorShowsWhatAPressWouldDoWhereThePointerIs)
@@ -86,67 +75,14 @@ TEST_F(StreamViewInteraction, CursorShowsWhatAPressWouldDoWhereThePointerIs)
     }
 }
 
-TEST_F(StreamViewInteraction, ResizingTheBeginTowardTheEndStopsAtOneSecondSilently)
-{
-    openSilence(60000);
-    MessageBoxWatcher boxes;
-    const CCutRegion& cut = document.cutRegion();
-    drag(pixelOf(cut.begin) + 1, {width - margin - 1});
-    EXPECT_EQ(cut.end - cut.begin, 1000);
-    EXPECT_TRUE(cut.valid);
-    EXPECT_TRUE(boxes.texts().empty());
-}
-
-TEST_F(StreamViewInteraction, SetBeginCloserThanOneSecondToTheStreamEndDoesNothing)
-{
-    openSilence(1500); // too short for a default cut
-    ASSERT_FALSE(document.cutRegion().valid);
-    clickSlider(width - margin - 10);
-    ASSERT_GT(pos() + 1000, 1500);
-    EXPECT_FALSE(commandState().canSetBegin);
-    command(ID_VIEW_CUT_BEGIN);
-    EXPECT_EQ(view.markMode(), 0);
-    EXPECT_FALSE(view.positionLayer().m_showMarker);
-
-    clickSlider(margin + 10);
-    EXPECT_TRUE(commandState().canSetBegin);
-    command(ID_VIEW_CUT_BEGIN);
-    EXPECT_EQ(view.markMode(), 1);
-    EXPECT_TRUE(view.positionLayer().m_showMarker);
-}
-
-TEST_F(StreamViewInteraction, MarkingTheEndBeforeTheMarkedBeginSwapsThem)
-{
-    openSilence(60000);
-    document.cutRegion().reset();
-    view.refreshFromDocument(false);
-    ASSERT_EQ(view.markMode(), 0);
-    clickSlider(pixelOf(30000));
-    const int64_t markedBegin = pos();
-    command(ID_VIEW_CUT_BEGIN);
-    ASSERT_EQ(view.markMode(), 1);
-
-    clickSlider(pixelOf(markedBegin - 2000));
-    const int64_t markedEnd = pos();
-    ASSERT_NEAR(static_cast<double>(markedBegin - markedEnd), 2000.0, 150.0);
-    EXPECT_FALSE(commandState().canSetEnd) << "the button stays disabled before the marked begin";
-    command(ID_VIEW_CUT_END);
-    const CCutRegion& cut = document.cutRegion();
-    EXPECT_TRUE(cut.valid);
-    EXPECT_EQ(cut.begin, markedEnd);
-    EXPECT_EQ(cut.end, markedBegin);
-    EXPECT_EQ(view.markMode(), 2);
-    EXPECT_FALSE(view.positionLayer().m_showMarker);
-}
-
-TEST_F(StreamViewInteraction, TooShortMarkIsRefusedAndSetBeginInsideKeepsOneSecond)
+TEST_F(StreamViewInteraction, CutsUnderASecondAreRefusedOrStopAtASecondAndAnEndBeforeTheBeginSwaps)
 {
     openSilence(60000);
     MessageBoxWatcher boxes;
     const CCutRegion before = document.cutRegion();
     clickSlider(pixelOf(before.end - 300));
     command(ID_VIEW_CUT_BEGIN);
-    EXPECT_EQ(document.cutRegion().begin, before.end - 1000);
+    EXPECT_EQ(document.cutRegion().begin, before.end - 1000) << "a begin inside keeps one second";
     EXPECT_EQ(document.cutRegion().end, before.end);
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_STREQ(boxes.texts()[0], L"The ringtone cannot be smaller than one second.");
@@ -160,22 +96,37 @@ TEST_F(StreamViewInteraction, TooShortMarkIsRefusedAndSetBeginInsideKeepsOneSeco
     EXPECT_FALSE(document.cutRegion().valid);
     EXPECT_EQ(view.markMode(), 0);
     EXPECT_EQ(boxes.texts().size(), 2u);
-}
 
-TEST_F(StreamViewInteraction, WheelTowardTheUserScrollsToLaterTimes)
-{
-    openSilence(60000);
-    command(ID_VIEW_ZOOM_IN);
-    command(ID_VIEW_ZOOM_IN);
-    command(ID_VIEW_SCROLL_LEFT);
-    command(ID_VIEW_SCROLL_LEFT);
-    const int64_t start = model().visibleStart();
-    const int pixel = view.positionLayer().posPixel();
-    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
-    EXPECT_GT(model().visibleStart(), start);
-    EXPECT_NEAR(view.positionLayer().posPixel(), pixel, 1) << "the position keeps its pixel";
-    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
-    EXPECT_EQ(model().visibleStart(), start);
+    clickSlider(pixelOf(model().streamEnd() - 500));
+    ASSERT_GT(pos() + 1000, model().streamEnd());
+    EXPECT_FALSE(commandState().canSetBegin) << "a begin closer than a second to the end";
+    command(ID_VIEW_CUT_BEGIN);
+    EXPECT_EQ(view.markMode(), 0);
+    EXPECT_FALSE(view.positionLayer().m_showMarker);
+    EXPECT_EQ(boxes.texts().size(), 2u) << "silently";
+
+    clickSlider(pixelOf(30000));
+    const int64_t markedBegin = pos();
+    EXPECT_TRUE(commandState().canSetBegin);
+    command(ID_VIEW_CUT_BEGIN);
+    ASSERT_EQ(view.markMode(), 1);
+    EXPECT_TRUE(view.positionLayer().m_showMarker);
+    clickSlider(pixelOf(markedBegin - 2000));
+    const int64_t markedEnd = pos();
+    ASSERT_NEAR(static_cast<double>(markedBegin - markedEnd), 2000.0, 150.0);
+    EXPECT_FALSE(commandState().canSetEnd) << "the button stays disabled before the marked begin";
+    command(ID_VIEW_CUT_END);
+    const CCutRegion& cut = document.cutRegion();
+    EXPECT_TRUE(cut.valid);
+    EXPECT_EQ(cut.begin, markedEnd);
+    EXPECT_EQ(cut.end, markedBegin);
+    EXPECT_EQ(view.markMode(), 2);
+    EXPECT_FALSE(view.positionLayer().m_showMarker);
+
+    drag(pixelOf(cut.begin) + 1, {width - margin - 1});
+    EXPECT_EQ(cut.end - cut.begin, 1000) << "resizing the begin toward the end";
+    EXPECT_TRUE(cut.valid);
+    EXPECT_EQ(boxes.texts().size(), 2u) << "silently";
 }
 
 } // namespace

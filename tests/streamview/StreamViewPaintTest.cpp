@@ -7,18 +7,13 @@ namespace {
 
 using namespace SkinGeometry;
 
-// Rows of the cut band where the mark rectangle and the zero line of a
-// silent waveform are drawn over the cut bitmaps.
-bool isOverdrawnRow(int y)
-{
-    return y == markTop + 1 || y == markBottom || y == waveCentre;
-}
-
-// The first row of the mark band, from the top, that shows the cut fill.
+// The first row of the mark band, from the top, that shows the cut fill;
+// the mark rectangle and the zero line of the silence are drawn over it.
 int topOfFill(const Picture& picture, int x)
 {
     for (int y = markTop; y <= markBottom; ++y)
-        if (!isOverdrawnRow(y) && picture.at(x, y) == SkinColour::cutMiddle)
+        if (y != markTop + 1 && y != markBottom && y != waveCentre &&
+            picture.at(x, y) == SkinColour::cutMiddle)
             return y;
     return markBottom + 1;
 }
@@ -34,7 +29,7 @@ std::vector<int> waveformRows(const Picture& picture, int x)
 
 using StreamViewPaint = StreamViewTest;
 
-TEST_F(StreamViewPaint, BackgroundShowsTheEmptyDescriptionUntilAStreamIsOpen)
+TEST_F(StreamViewPaint, EachBackgroundIsPaintedWithNothingLeftOfTheOneBefore)
 {
     Picture picture = capture();
     const int descLeft = (width - emptyDescWidth) / 2;
@@ -53,12 +48,6 @@ TEST_F(StreamViewPaint, BackgroundShowsTheEmptyDescriptionUntilAStreamIsOpen)
     EXPECT_EQ(picture.at(width - margin, 5), SkinColour::centre);
     EXPECT_EQ(picture.at(margin, 5), SkinColour::stream);
     EXPECT_EQ(picture.count(SkinColour::centreEmpty) + picture.count(SkinColour::emptyDesc), 0);
-}
-
-TEST_F(StreamViewPaint, AnotherSkinIsPaintedWithNothingOfTheFirstLeft)
-{
-    openSilence(60000);
-    capture();
 
     // A narrower, taller view with an opaque cursor of its full height over
     // background bitmaps that stop short of it.
@@ -66,24 +55,21 @@ TEST_F(StreamViewPaint, AnotherSkinIsPaintedWithNothingOfTheFirstLeft)
     constexpr COLORREF newCentre = RGB(0, 90, 90);
     constexpr COLORREF newStream = RGB(90, 90, 0);
     constexpr COLORREF newCursor = RGB(0, 120, 255);
-    constexpr COLORREF black = RGB(0, 0, 0);
     constexpr int newWidth = 500;
     constexpr int newHeight = 140;
     constexpr int covered = 120;
-    skin.section(L"[mv_stream_view]").rects[L"position"] =
-        RECT{10, 10, 10 + newWidth, 10 + newHeight};
+    skin.section(L"[mv_stream_view]").rects[L"position"] = {10, 10, 10 + newWidth, 10 + newHeight};
     skinBitmap(L"bitmap_margin", newMargin, margin, covered);
     skinBitmap(L"bitmap_center", newCentre, 1, covered);
     skinBitmap(L"bitmap_stream", newStream, 4, covered);
     skinBitmap(L"bitmap_curpos", newCursor, 5, newHeight);
     ASSERT_TRUE(view.loadSkin(skin));
     view.applySkin();
-    PumpMessages();
 
     const int begin = pixelOf(document.cutRegion().begin);
     ASSERT_GT(begin, margin + 10);
     const int before = view.positionLayer().posPixel();
-    Picture picture = capture();
+    picture = capture();
     ASSERT_EQ(picture.width, newWidth);
     ASSERT_EQ(picture.height, newHeight);
     EXPECT_EQ(picture.at(margin - 1, 5), newMargin);
@@ -96,7 +82,7 @@ TEST_F(StreamViewPaint, AnotherSkinIsPaintedWithNothingOfTheFirstLeft)
     EXPECT_NE(picture.at(before - 3, 5), newCursor);
     EXPECT_NE(picture.at(before + 3, 5), newCursor);
     for (int x : {0, margin + 2, newWidth - 1})
-        EXPECT_EQ(picture.at(x, covered), black) << "uncovered row at " << x;
+        EXPECT_EQ(picture.at(x, covered), RGB(0, 0, 0)) << "uncovered row at " << x;
 
     // The next frame draws the cursor elsewhere: below the bitmaps its old
     // place is black again.
@@ -109,17 +95,18 @@ TEST_F(StreamViewPaint, AnotherSkinIsPaintedWithNothingOfTheFirstLeft)
     EXPECT_EQ(picture.at(before, 5), picture.at(before + 3, 5));
     for (int x = before - 2; x <= before + 2; ++x)
         for (int y = covered; y < newHeight; ++y)
-            ASSERT_EQ(picture.at(x, y), black) << "old place " << x << "," << y;
+            ASSERT_EQ(picture.at(x, y), RGB(0, 0, 0)) << "old place " << x << "," << y;
 }
 
-TEST_F(StreamViewPaint, CutWithoutFadesHasOneColumnEdgesAndTheMiddleFillBetween)
+TEST_F(StreamViewPaint, CutHasOneColumnEdgesAndAFadeInRampRisesFromMarkBottomToMarkTop)
 {
     openSilence(60000);
-    ASSERT_TRUE(document.cutRegion().valid);
-    const int begin = pixelOf(document.cutRegion().begin);
-    const int end = pixelOf(document.cutRegion().end);
+    const CCutRegion& cut = document.cutRegion();
+    ASSERT_TRUE(cut.valid);
+    const int begin = pixelOf(cut.begin);
+    const int end = pixelOf(cut.end);
     ASSERT_GT(end - begin, 20);
-    const Picture picture = capture();
+    Picture picture = capture();
     for (int y : {2, 15}) {
         EXPECT_EQ(picture.at(begin - 1, y), SkinColour::stream);
         EXPECT_EQ(picture.at(begin, y), SkinColour::cutLeft);
@@ -132,20 +119,13 @@ TEST_F(StreamViewPaint, CutWithoutFadesHasOneColumnEdgesAndTheMiddleFillBetween)
     EXPECT_EQ(picture.at(begin, markTop + 1), SkinColour::markRect);
     EXPECT_EQ(picture.at((begin + end) / 2, markBottom), SkinColour::markRect);
     EXPECT_EQ(picture.at(end, (markTop + markBottom) / 2 + 3), SkinColour::markRect);
-}
 
-TEST_F(StreamViewPaint, FadeInRampRisesFromMarkBottomToMarkTop)
-{
-    openSilence(60000);
-    const CCutRegion& cut = document.cutRegion();
-    const int begin = pixelOf(cut.begin);
     clickSlider(pixelOf((cut.begin + cut.end) / 2));
     command(ID_VIEW_FADE_IN);
     ASSERT_EQ(cut.fadeInEnd(), pos());
     const int fadeInEnd = pixelOf(cut.fadeInEnd());
     ASSERT_GT(fadeInEnd - begin, 20);
-
-    const Picture picture = capture();
+    picture = capture();
     EXPECT_GE(topOfFill(picture, begin + 1), markBottom - 3) << "the ramp starts at the bottom";
     EXPECT_LE(topOfFill(picture, fadeInEnd), markTop + 2) << "and ends at the top";
     for (int x = begin + 2; x <= fadeInEnd; ++x)
@@ -181,11 +161,8 @@ TEST_F(StreamViewPaint, ColumnModeSpansEachColumnsExtremesAndSilenceIsOnePixelAt
         EXPECT_EQ(rows.back(), waveCentre + 22) << "x " << x;
         EXPECT_EQ(rows.size(), 37u) << "one unbroken column at x " << x;
     }
-    for (int x = pixelOf(frames * 10 / 2) + 2; x < width - margin - 2; ++x) {
-        const std::vector<int> rows = waveformRows(picture, x);
-        ASSERT_EQ(rows.size(), 1u) << "x " << x;
-        EXPECT_EQ(rows.front(), waveCentre);
-    }
+    for (int x = pixelOf(frames * 10 / 2) + 2; x < width - margin - 2; ++x)
+        ASSERT_EQ(waveformRows(picture, x), std::vector<int>{waveCentre}) << "x " << x;
 }
 
 TEST(StreamViewTexts, TimesReadAsClockTimesAndCalendarDatesFrom2000)
@@ -218,14 +195,12 @@ TEST_F(StreamViewPaint, PositionTextIsDrawnInTheSkinsFontCentredOverTheTextRecta
     // The text's extent in the skin's font.
     const CString text = positionText(pos());
     HDC dc = CreateCompatibleDC(nullptr);
-    const LOGFONTW description = skin.section(L"[mv_stream_view]").fonts[L"font_position"];
-    HFONT font = CreateFontIndirectW(&description);
-    HGDIOBJ previous = SelectObject(dc, font);
+    HFONT font = CreateFontIndirectW(&skin.section(L"[mv_stream_view]").fonts[L"font_position"]);
+    SelectObject(dc, font);
     SIZE extent{};
     GetTextExtentPoint32W(dc, text, text.GetLength(), &extent);
-    SelectObject(dc, previous);
-    DeleteObject(font);
     DeleteDC(dc);
+    DeleteObject(font);
 
     // The ink fills that extent centred over the rectangle, with none just
     // beside it (the track length text is further right).

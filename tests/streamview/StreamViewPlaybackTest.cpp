@@ -1,6 +1,5 @@
 #include "StreamViewFixture.h"
 
-#include "support/AudioFixtures.h"
 #include "support/MessageBoxWatcher.h"
 
 namespace {
@@ -10,7 +9,7 @@ using namespace SkinGeometry;
 using StreamViewPlayback = StreamViewTest;
 
 // Looping cuts and stops inside the end notification: CutLoopLoad.
-TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardAndEndsOnTheLastMillisecond)
+TEST_F(StreamViewPlayback, CursorFollowsTheClockPagesAndTheWheelAndPlayAtTheStreamEndRewinds)
 {
     openSilence(120000);
     EXPECT_EQ(view.timerPeriod(), 120) << "the cursor timer follows the visible seconds";
@@ -35,33 +34,31 @@ TEST_F(StreamViewPlayback, CursorRunsWithTheClockPagesForwardAndEndsOnTheLastMil
     EXPECT_LE(pos() - from, elapsed) << "the cursor ran ahead of the clock";
     command(ID_VIEW_STOP);
 
-    // A playback that ends by itself leaves the cursor on the last millisecond.
+    const int64_t paged = model().visibleStart();
+    const int pixel = view.positionLayer().posPixel();
+    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_GT(model().visibleStart(), paged) << "the wheel toward the user shows later times";
+    EXPECT_NEAR(view.positionLayer().posPixel(), pixel, 1) << "the position keeps its pixel";
+    view.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(model().visibleStart(), paged);
+
     while (model().visibleEnd() < model().streamEnd())
         command(ID_VIEW_SCROLL_RIGHT);
+    command(ID_VIEW_SCROLL_RIGHT);
+    EXPECT_EQ(pos(), model().streamEnd() - 1) << "scrolling past the end";
+    // A playback that ends by itself leaves the cursor on the last millisecond.
     clickSlider(pixelOf(model().streamEnd() - 1000));
     ASSERT_LT(model().streamEnd() - pos(), 1100);
     command(ID_VIEW_PLAY);
     ASSERT_TRUE(pumpUntil([&] { return view.finished == 1 && !view.isPlaying(); }));
     EXPECT_EQ(pos(), model().streamEnd() - 1);
-}
 
-TEST_F(StreamViewPlayback, PlayingAtTheStreamEndRewindsToTheStart)
-{
-    openSilence(60000);
-    command(ID_VIEW_ZOOM_IN);
-    // Scrolling past the end of the stream puts the position on its last
-    // millisecond.
-    for (int page = 0; page < 3; ++page)
-        command(ID_VIEW_SCROLL_RIGHT);
-    ASSERT_EQ(pos(), model().streamEnd() - 1);
-    ASSERT_GT(model().visibleStart(), 0);
+    // Playing there starts again from the stream's start.
     command(ID_VIEW_PLAY);
     EXPECT_TRUE(view.isPlaying());
     EXPECT_EQ(pos(), 0);
     EXPECT_EQ(model().visibleStart(), 0);
-    CommandState state;
-    view.fillCommandState(state);
-    EXPECT_TRUE(state.atStreamStart);
+    EXPECT_TRUE(commandState().atStreamStart);
     command(ID_VIEW_PLAY);
     EXPECT_TRUE(view.isPlaying()) << "a second play request is ignored";
     command(ID_VIEW_STOP);

@@ -2,8 +2,6 @@
 
 #include "support/AudioFixtures.h"
 
-#include <shlobj.h>
-
 FacadeFixture::FacadeFixture(const wchar_t* editionPrefix) : skin(BuiltSkin(L"default"))
 {
     edition.Format(L"%s%X", editionPrefix, GetCurrentProcessId());
@@ -62,11 +60,4 @@ Picture SkinPicture(const CString& skinFolder, const wchar_t* section, const wch
 CString BuiltSkin(const wchar_t* name)
 {
     return ExecutableFolder() + L"\\skins\\" + name;
-}
-
-CString FacadeFixture::dataRoot() const
-{
-    wchar_t local[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-    return CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
 }

@@ -2,6 +2,7 @@
 
 #include "TarviskLoader.h"
 #include "hostkit/FolderSkinParser.h"
+#include "support/ComponentLog.h"
 #include "support/MemoryConfigStore.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
@@ -31,8 +32,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The edition's data folder, below the local application data.
-    CString dataRoot() const;
+    CString dataRoot() const { return EditionDataRoot(edition); }
     // A WAV file in the temporary folder: a 1 kHz mono tone of that length.
     CString writeSong(const wchar_t* name, int seconds);
     // The editor's windows once init has made them: the control that holds

@@ -20,9 +20,24 @@ struct VLConfigKey {
 // Keys declared before the component runs can be preset with preset().
 class MemoryConfigStore : public IConfigStore {
 public:
-    VLConfigSection* AddSection(int kind, const CString& name) override;
+    VLConfigSection* AddSection(int, const CString& name) override
+    {
+        for (auto& section : m_sections)
+            if (section.name == name)
+                return &section;
+        m_sections.push_back({name});
+        return &m_sections.back();
+    }
     VLConfigKey* AddKey(VLConfigSection* section, const CString& name,
-                        const CString& defaultValue) override;
+                        const CString& defaultValue) override
+    {
+        if (VLConfigKey* declared = find(section->name, name))
+            return declared;
+        const auto preset = m_presets.find({section->name, name});
+        m_keys.push_back(
+            {section, name, preset != m_presets.end() ? preset->second : defaultValue});
+        return &m_keys.back();
+    }
     CString GetString(VLConfigKey* key) override { return key->value; }
     int GetInt(VLConfigKey* key) override
     {
@@ -38,12 +53,19 @@ public:
     bool IsPortable() override { return portable; }
 
     // A value that wins over the default when the key is declared.
-    void preset(const CString& section, const CString& key, const CString& value);
+    void preset(const CString& section, const CString& key, const CString& value)
+    {
+        m_presets[{section, key}] = value;
+    }
     // A declared key (whose value a test may change as a user editing the
     // store would), or null when it was never declared.
-    VLConfigKey* find(const CString& section, const CString& key);
-    // Names of a section's keys in declaration order.
-    std::deque<CString> keyNames(const CString& section) const;
+    VLConfigKey* find(const CString& section, const CString& key)
+    {
+        for (auto& record : m_keys)
+            if (record.section->name == section && record.name == key)
+                return &record;
+        return nullptr;
+    }
 
     bool portable = false;
 

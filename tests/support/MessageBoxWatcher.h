@@ -20,8 +20,6 @@ public:
         m_stop = true;
         m_thread.join();
     }
-    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
-    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
     std::vector<CString> texts() const
     {
@@ -36,13 +34,6 @@ private:
             EnumWindows(answer, reinterpret_cast<LPARAM>(this));
     }
 
-    static bool hasClass(HWND window, const wchar_t* name)
-    {
-        wchar_t className[16] = {};
-        GetClassNameW(window, className, 16);
-        return CString(className).CompareNoCase(name) == 0;
-    }
-
     // Other dialogs of the process (a progress window, say) are left alone:
     // only a message box has its text in a static with the identifier 0xFFFF.
     static BOOL CALLBACK answer(HWND window, LPARAM self)
@@ -50,28 +41,15 @@ private:
         auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
-        if (process != GetCurrentProcessId() || !hasClass(window, L"#32770") ||
-            !IsWindowVisible(window) || watcher->m_answered.count(window) ||
-            !GetDlgItem(window, 0xFFFF))
+        wchar_t className[8] = {};
+        GetClassNameW(window, className, 8);
+        const HWND text = GetDlgItem(window, 0xFFFF);
+        if (process != GetCurrentProcessId() || wcscmp(className, L"#32770") != 0 ||
+            !IsWindowVisible(window) || !text || !watcher->m_answered.insert(window).second)
             return TRUE;
-        CString text;
-        EnumChildWindows(window, longestStaticText, reinterpret_cast<LPARAM>(&text));
-        {
-            std::lock_guard<std::mutex> lock(watcher->m_mutex);
-            watcher->m_texts.push_back(text);
-        }
-        watcher->m_answered.insert(window);
+        std::lock_guard<std::mutex> lock(watcher->m_mutex);
+        watcher->m_texts.push_back(AfxGetWindowText(text));
         PostMessageW(window, WM_COMMAND, IDOK, 0);
-        return TRUE;
-    }
-
-    // The message is the longest static text of the box.
-    static BOOL CALLBACK longestStaticText(HWND child, LPARAM found)
-    {
-        CString& longest = *reinterpret_cast<CString*>(found);
-        const CString text = AfxGetWindowText(child);
-        if (hasClass(child, L"Static") && text.GetLength() > longest.GetLength())
-            longest = text;
         return TRUE;
     }
 

@@ -6,36 +6,18 @@ namespace {
 
 BITMAPINFO topDownFormat(int width, int height)
 {
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    return format;
+    return BITMAPINFO{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
 }
 
 Picture readPixels(HDC dc, HBITMAP bitmap, int width, int height)
 {
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
+    Picture picture{width, height, {}};
     std::vector<RGBQUAD> raw(static_cast<size_t>(width) * height);
     BITMAPINFO format = topDownFormat(width, height);
     GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), raw.data(), &format, DIB_RGB_COLORS);
-    picture.pixels.reserve(raw.size());
     for (const RGBQUAD& pixel : raw)
         picture.pixels.push_back(RGB(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue));
     return picture;
-}
-
-// Where the window's client area lies in the client area of `top`.
-POINT clientOffset(HWND top, HWND window)
-{
-    POINT origin{0, 0};
-    MapWindowPoints(window, top, &origin, 1);
-    return origin;
 }
 
 // The window and its visible children, bottom to top, each as it draws itself
@@ -43,7 +25,8 @@ POINT clientOffset(HWND top, HWND window)
 // no other window on a shared display can show through.
 void printTree(HWND top, HWND window, HDC dc, bool children)
 {
-    const POINT client = clientOffset(top, window);
+    POINT client{0, 0};
+    MapWindowPoints(window, top, &client, 1);
     if (window != top) {
         RECT bounds{};
         GetWindowRect(window, &bounds);

@@ -8,9 +8,7 @@
 // asked a given number of times (never, by default).
 class RecordingProgress : public IOpProgress {
 public:
-    explicit RecordingProgress(int cancelAfterQuestions = -1) : m_cancelAfter(cancelAfterQuestions)
-    {
-    }
+    explicit RecordingProgress(int cancelAfter = -1) : m_cancelAfter(cancelAfter) {}
 
     void setRange(UINT maximum) override { ranges.push_back(maximum); }
     void setPos(UINT position) override { positions.push_back(position); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SkinParser.h"
+#include "support/Pixels.h"
 
 #include <map>
 #include <vector>
@@ -27,27 +28,49 @@ public:
         std::map<CString, SolidBitmap> bitmaps;
         std::map<CString, CString> texts;
         std::map<CString, bool> bools;
-        std::map<CString, HCURSOR> cursors;
         std::map<CString, UINT> horizontalAlignments;
     };
 
     // The section of that name (with brackets), made when missing.
     Section& section(const CString& name) { return m_sections[name]; }
 
-    bool selectSection(CString section) override;
+    bool selectSection(CString section) override
+    {
+        const auto found = m_sections.find(section);
+        m_current = found == m_sections.end() ? nullptr : &found->second;
+        return m_current != nullptr;
+    }
     bool getInt(CString key, int& out) override { return read(&Section::ints, key, out); }
     bool getColor(CString key, COLORREF& out) override { return read(&Section::colours, key, out); }
     bool getRect(CString key, RECT& out) override { return read(&Section::rects, key, out); }
-    bool getPosition(CString key, POINT& offset, POINT& anchorPercent) override;
+    bool getPosition(CString key, POINT& offset, POINT& anchorPercent) override
+    {
+        Position position{};
+        if (!read(&Section::positions, key, position))
+            return false;
+        offset = position.offset;
+        anchorPercent = position.anchorPercent;
+        return true;
+    }
     bool getSize(CString key, SIZE& out) override { return read(&Section::sizes, key, out); }
     bool getPoint(CString, POINT&) override { return false; }
-    bool getFont(CString key, CFont& out) override;
-    bool getBitmap(CString key, CDynBitmap& out) override;
+    bool getFont(CString key, CFont& out) override
+    {
+        LOGFONTW description{};
+        return read(&Section::fonts, key, description) && out.CreateFontIndirect(&description);
+    }
+    bool getBitmap(CString key, CDynBitmap& out) override
+    {
+        SolidBitmap bitmap{};
+        return read(&Section::bitmaps, key, bitmap) &&
+               out.Attach(CreatePatternBitmap(bitmap.size.cx, bitmap.size.cy,
+                                              [&](int, int) { return bitmap.colour; }));
+    }
     bool getRegion(CString, CDynRgn&) override { return false; }
     bool getDouble(CString, double&) override { return false; }
     bool getText(CString key, CString& out) override { return read(&Section::texts, key, out); }
     bool getBool(CString key, bool& out) override { return read(&Section::bools, key, out); }
-    bool getCursor(CString key, HCURSOR& out) override { return read(&Section::cursors, key, out); }
+    bool getCursor(CString, HCURSOR&) override { return false; }
     bool getFilePath(const CString&, CString&) override { return false; }
     bool getHorizontalAlignment(const CString& key, UINT& flags) override
     {
