@@ -30,24 +30,19 @@ protected:
 
     void command(int id) { SendMessageW(editor(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-    // A click in the view's slider zone, which moves the position there.
-    void clickSlider(int x)
+    // A click in the view's slider zone at a time while the whole stream is
+    // visible, which moves the position there.
+    void clickSliderAt(int milliseconds)
     {
-        RECT range{};
+        RECT range{}, client{};
         ASSERT_TRUE(skin.selectSection(L"[mv_stream_view]") &&
                     skin.getRect(L"slider_range", range));
-        SendMessageW(streamView(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, range.top + 2));
-        SendMessageW(streamView(), WM_LBUTTONUP, 0, MAKELPARAM(x, range.top + 2));
-    }
-
-    // The x in the view of a time while the whole stream is visible.
-    int pixelOf(int milliseconds)
-    {
-        RECT client;
         GetClientRect(streamView(), &client);
         const int margin =
             SkinPicture(BuiltSkin(L"default"), L"[mv_stream_view]", L"bitmap_margin").width;
-        return margin + (client.right - 2 * margin) * milliseconds / 70000;
+        const int x = margin + (client.right - 2 * margin) * milliseconds / 70000;
+        SendMessageW(streamView(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, range.top + 2));
+        SendMessageW(streamView(), WM_LBUTTONUP, 0, MAKELPARAM(x, range.top + 2));
     }
 
     // What the button shows: the skin's picture of an enabled or of a
@@ -89,11 +84,11 @@ TEST_F(EditorSlips, RemoveFadingIsOfferedAtAPositionInACutWithAFade)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        clickSlider(pixelOf(15000));
+        clickSliderAt(15000);
         command(kRemoveFades);
         if (c.fade)
             command(kFadeIn);
-        clickSlider(pixelOf(c.position));
+        clickSliderAt(c.position);
         EXPECT_EQ(shown(kRemoveFades, L"[mv_btn_fading_remove]"), c.shown);
     }
 }

@@ -13,13 +13,6 @@
 
 namespace {
 
-void click(HWND button)
-{
-    SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
-
 std::vector<HWND> threadWindows()
 {
     std::vector<HWND> windows;
@@ -69,12 +62,6 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndAfterDest
     EXPECT_EQ(tarvisk.getMainWindow(), dialog);
     EXPECT_EQ(threadWindows(), windows);
 
-    CDynBitmap face;
-    ASSERT_TRUE(skin.selectSection(L"[mv_main]") && skin.getBitmap(L"bitmap", face));
-    RECT rect;
-    GetWindowRect(dialog, &rect);
-    EXPECT_EQ(rect.right - rect.left, face.GetWidth()) << "the skin's face sets the size";
-    EXPECT_EQ(rect.bottom - rect.top, face.GetHeight());
     wchar_t title[64] = {};
     GetWindowTextW(dialog, title, 64);
     EXPECT_STREQ(title, L"Tarvisk Ringtone Editor");
@@ -116,24 +103,19 @@ TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
     EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", goodbye + 1), -1);
 }
 
-TEST_F(Facade, SkinThatDoesNotLoadIsReportedAndTheEditorStillStarts)
+// The language setting gives the texts, the box's included.
+TEST_F(Facade, SkinThatDoesNotLoadIsReportedInTheSetLanguageAndTheEditorStillStarts)
 {
+    store.preset(L"Common", L"Language", L"de");
     TestSkinParser incomplete;
     incomplete.section(L"[mv_main]").sizes[L"vh_ctrl_position"] = SIZE{0, 0};
     info.skinParser = &incomplete;
     MessageBoxWatcher boxes;
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
-    EXPECT_TRUE(IsWindow(tarvisk.getMainWindow()));
-    EXPECT_EQ(boxes.texts(), std::vector<CString>{L"Error loading skin"});
-}
-
-TEST_F(Facade, GermanLanguageSettingGivesGermanTexts)
-{
-    store.preset(L"Common", L"Language", L"de");
-    ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     wchar_t title[64] = {};
     GetWindowTextW(tarvisk.getMainWindow(), title, 64);
     EXPECT_STREQ(title, L"Tarvisk Klingelton-Editor");
+    EXPECT_EQ(boxes.texts(), std::vector<CString>{L"Fehler beim Laden des Skins"});
 }
 
 TEST_F(Facade, DraggingTheEditorsBackgroundMovesTheWindow)
@@ -177,7 +159,7 @@ TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
     for (const CString& help : {CString(), link}) {
         info.helpLink = help;
         ASSERT_TRUE(tarvisk.init(info, &saveCounter));
-        click(GetDlgItem(tarvisk.getMainWindow(), 1004));
+        SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, 1004, 0);
         EXPECT_EQ(tarvisk.destroy(), 0);
     }
     const CString log = logText();

@@ -52,10 +52,7 @@ std::string patched(std::string bytes, const std::vector<Patch>& patches)
 }
 
 struct Corpus {
-    void add(std::string name, std::string bytes)
-    {
-        files.push_back({std::move(name), std::move(bytes)});
-    }
+    void add(std::string name, std::string bytes) { files.push_back({name, std::move(bytes)}); }
     void field(const std::string& name, size_t at, int width, std::vector<uint32_t> values)
     {
         for (const uint32_t value : values)

@@ -1,7 +1,6 @@
 #include "PipelineHarness.h"
 
 #include "infra/KestraException.h"
-#include "infra/Paths.h"
 #include "infra/Settings.h"
 #include "playback/WavPlayer.h"
 
@@ -38,13 +37,6 @@ PipelineHarness::~PipelineHarness()
 {
     CoUninitialize();
     GetMVSettings().SetWorkFolder(CString());
-}
-
-CString PipelineHarness::workFile(const wchar_t* name) const
-{
-    CString path = m_work;
-    AppendPathPart(path, name);
-    return path;
 }
 
 void PipelineHarness::clearWorkFiles() const

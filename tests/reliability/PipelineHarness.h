@@ -53,7 +53,7 @@ public:
     bool playTail(const CString& wavPath, int64_t durationMs);
     void clearWorkFiles() const;
 
-    CString workFile(const wchar_t* name) const;
+    CString workFile(const wchar_t* name) const { return m_work + L"\\" + name; }
     CStreamDocument document;
     RecordingView view;
     // What a hang report names (the input when empty).

@@ -21,6 +21,9 @@ protected:
     CEntry()
     {
         edition.Format(L"SdkCEntry%X", GetCurrentProcessId());
+        wchar_t local[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+        dataRoot = CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
         setup.size = sizeof setup;
         setup.skinFolder = skin;
         setup.settingsFile = settings;
@@ -28,7 +31,7 @@ protected:
         setup.save = [](void*, const TarviskSaveRequest*) { return 1; };
         // Process ids come round again, and a log file is released only with
         // its process: an earlier run's log may still be there.
-        RemoveTree(dataRoot());
+        RemoveTree(dataRoot);
         // The log of the first good init takes the refusals that follow.
         WritePrivateProfileStringW(L"Common", L"TraceLevel", L"Error", settings);
         WritePrivateProfileStringW(L"Common", L"TempFolder", temp.path(), settings);
@@ -36,22 +39,16 @@ protected:
     ~CEntry() override
     {
         tarvisk_destroy();
-        RemoveTree(dataRoot());
+        RemoveTree(dataRoot);
     }
 
-    CString dataRoot() const
-    {
-        wchar_t local[MAX_PATH] = {};
-        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-        return CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
-    }
-
-    std::wstring logText() const { return ComponentLogText(dataRoot()); }
+    std::wstring logText() const { return ComponentLogText(dataRoot); }
 
     TempDir temp;
     CString skin = ExecutableFolder() + L"\\skins\\default";
     CString settings = temp.file(L"host.ini");
     CString edition;
+    CString dataRoot;
     TarviskHostSetup setup{};
 };
 

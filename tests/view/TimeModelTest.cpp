@@ -12,30 +12,15 @@ namespace {
 
 using Window = std::pair<int64_t, int64_t>;
 
-// Settings with a minimum zoom of 6 s and the default logarithmic parameters,
-// declared before the models are made.
-class TimeModelSettings : public testing::Test {
-protected:
-    TimeModelSettings()
-    {
-        m_store.preset(L"MV_Settings", L"MinZoomSec", L"6");
-        CommonKeys(&m_store, &m_hostInfo);
-        MVSettingsKeys(&m_store);
-    }
-
-private:
-    MemoryConfigStore m_store;
-    FixedHostInfo m_hostInfo;
-};
-
 Window window(const CStreamProgressCtrlBase& model)
 {
     return {model.visibleStart(), model.visibleEnd()};
 }
 
 // A minute on 600 pixels: the model unzoomed at 100 ms per pixel, the
-// control zoomed to (22500, 52500) at 50 ms per pixel.
-class TimeModel : public TimeModelSettings {
+// control zoomed to (22500, 52500) at 50 ms per pixel. The settings (a
+// minimum zoom of 6 s) are declared before the models are made.
+class TimeModel : public testing::Test {
 protected:
     TimeModel()
     {
@@ -47,6 +32,14 @@ protected:
         ctrl.setPosition(45000);
         ctrl.zoomIn();
     }
+    MemoryConfigStore store;
+    FixedHostInfo hostInfo;
+    const bool declared = [this] {
+        store.preset(L"MV_Settings", L"MinZoomSec", L"6");
+        CommonKeys(&store, &hostInfo);
+        MVSettingsKeys(&store);
+        return true;
+    }();
     CStreamProgressCtrlBase model;
     CStreamProgressCtrl ctrl;
 };
