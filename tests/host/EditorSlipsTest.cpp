@@ -1,5 +1,4 @@
-// Button states and keyboard routing of the editor, driven through the
-// facade of the built DLL with the messages a user's actions produce.
+// The editor driven with the messages a user's actions produce.
 #include "support/FacadeFixture.h"
 
 #include <gtest/gtest.h>

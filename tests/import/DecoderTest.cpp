@@ -141,8 +141,5 @@ TEST(WmaRuntimeMissing, DecoderGivesResult5AndNoOutput)
     IOpProgress silent;
     EXPECT_EQ(decoder.decodeFile(FixturePath(L"tone.wma"), dir.file(L"temp.in"), &silent),
               DecodeRuntimeMissing);
-    EXPECT_EQ(decoder.errorText(), L"Windows media format components are not installed or they "
-                                   L"are too old! Please install the Window Media Player 9 or "
-                                   L"newer.");
     EXPECT_FALSE(FileExists(dir.file(L"temp.in")));
 }

@@ -1,7 +1,5 @@
-// The reference host's skins in the live editor: the skin it starts with,
-// F6 through the host's own message loop, and the track name dialog, which
-// keeps the skin of init. Every look is read back from the windows
-// themselves.
+// The reference host's skins in the live editor, F6 through the host's own
+// message loop; every look is read back from the windows themselves.
 #include "refhost/HostLoop.h"
 #include "refhost/SkinSwitcher.h"
 #include "support/FacadeFixture.h"
@@ -52,7 +50,7 @@ protected:
     {
         const UINT_PTR guard =
             SetTimer(nullptr, 0, 60000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); });
-        RunHostMessageLoop(tarvisk, *skins);
+        RunHostMessageLoop(tarvisk, skins);
         KillTimer(nullptr, guard);
         ASSERT_FALSE(IsWindowVisible(tarvisk.getMainWindow())) << "the editor closed";
     }
@@ -73,13 +71,12 @@ protected:
             ASSERT_EQ(view.at(0, y), margin.at(0, y)) << "the stream view's margin at y " << y;
     }
 
-    std::unique_ptr<CSkinSwitcher> skins;
+    CSkinSwitcher skins{ExecutableFolder() + L"\\skins", L"light"};
 };
 
 TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOne)
 {
-    skins = std::make_unique<CSkinSwitcher>(ExecutableFolder() + L"\\skins", L"light");
-    info.skinParser = &skins->initial();
+    info.skinParser = &skins.initial();
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     tarvisk.openFile(writeSong(L"song.wav", 30));
     expectLooksOf(L"light");

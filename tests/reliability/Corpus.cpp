@@ -75,10 +75,9 @@ struct Corpus {
         lengths.push_back(base.size() - 1);
         std::sort(lengths.begin(), lengths.end());
         lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-        for (const size_t length : lengths) {
+        for (const size_t length : lengths)
             if (length < base.size())
                 add(named("%struncated at %zu", prefix, length), base.substr(0, length));
-        }
         for (int i = 0; i < bitFlips && !base.empty(); ++i) {
             const size_t at = random() % (i % 2 ? base.size() : std::min<size_t>(base.size(), 512));
             const int bit = static_cast<int>(random() % 8);

@@ -8,7 +8,6 @@
 #include "import/WavReader.h"
 #include "import/WmaDecoder.h"
 #include "infra/Logger.h"
-#include "infra/Paths.h"
 #include "res/resource.h"
 
 #include "support/AudioFixtures.h"
@@ -62,7 +61,6 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
                      << " (mounting needs root)";
     const CString work = root + L"\\work";
     const CString filler = root + L"\\filler";
-    ASSERT_TRUE(EnsureFolder(work));
     PipelineHarness harness(work);
 
     // Fills the file system up but for `spare` bytes.

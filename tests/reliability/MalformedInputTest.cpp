@@ -48,10 +48,9 @@ protected:
             WriteFileBytes(input, file.bytes);
             harness.caseName = std::string(format) + ": " + file.name;
             const OpenOutcome outcome = harness.open(input);
-            std::string problems;
+            std::string problems = harness.problemsAfter(outcome.opened);
             if (outcome.opened) {
                 ++opened;
-                problems = harness.checkAfterSuccess();
                 if (!outcome.boxes.empty())
                     problems += " box shown for a file that opened: " + Narrow(outcome.boxes[0]);
                 // A device may refuse an odd layout; the player must then end and report.
@@ -59,13 +58,11 @@ protected:
                 if (duration > 0 && harness.playTail(harness.document.getWavPath(), duration))
                     ++playerRefusals;
             } else {
-                problems = harness.checkAfterFailure();
                 if (outcome.boxes.size() != 1)
                     problems += " boxes shown: " + std::to_string(outcome.boxes.size()) + ";";
-                for (const CString& box : outcome.boxes) {
+                for (const CString& box : outcome.boxes)
                     if (!expectedMessage(box, input, isWav))
                         problems += " unexpected message \"" + Narrow(box) + "\";";
-                }
                 // The player meets refused files only if a host hands them
                 // over as WAV files; it must still end and report.
                 if (isWav)

@@ -59,7 +59,7 @@ void PipelineHarness::expectOpens(const CString& input)
     const OpenOutcome outcome = open(input);
     EXPECT_TRUE(outcome.opened) << Narrow(input);
     EXPECT_TRUE(outcome.boxes.empty()) << Narrow(input);
-    EXPECT_EQ(checkAfterSuccess(), "") << Narrow(input);
+    EXPECT_EQ(problemsAfter(true), "") << Narrow(input);
 }
 
 void PipelineHarness::expectRefused(const CString& input, const CString& message)
@@ -67,35 +67,26 @@ void PipelineHarness::expectRefused(const CString& input, const CString& message
     const OpenOutcome outcome = open(input);
     EXPECT_FALSE(outcome.opened) << Narrow(input);
     EXPECT_EQ(outcome.boxes, std::vector<CString>{message}) << Narrow(input);
-    EXPECT_EQ(checkAfterFailure(), "") << Narrow(input);
+    EXPECT_EQ(problemsAfter(false), "") << Narrow(input);
 }
 
-std::string PipelineHarness::checkAfterFailure()
+std::string PipelineHarness::problemsAfter(bool opened)
 {
     std::string problems;
     if (document.isBusy())
         problems += " busy flag left up;";
-    if (document.getDurationMs() != 0 || !document.getWavPath().IsEmpty() ||
-        !document.getDatPath().IsEmpty() || !document.getDisplayName().IsEmpty())
-        problems += " document not reset;";
-    if (document.cutRegion().valid)
-        problems += " cut region left valid;";
-    if (FileExists(workFile(L"temp.dat")))
-        problems += " DAT file left behind;";
     if (FileExists(workFile(L"temp.in")) && !IsCompleteWav(workFile(L"temp.in")))
         problems += " half-written temporary WAV file left behind;";
-    return problems;
-}
-
-std::string PipelineHarness::checkAfterSuccess() const
-{
-    std::string problems;
-    if (document.isBusy())
-        problems += " busy flag left up;";
-    if (document.getWavPath().IsEmpty())
-        problems += " no WAV path;";
-    if (document.getWavPath() == workFile(L"temp.in") && !IsCompleteWav(workFile(L"temp.in")))
-        problems += " temporary WAV file incomplete;";
+    if (!opened) {
+        if (document.getDurationMs() != 0 || !document.getWavPath().IsEmpty() ||
+            !document.getDatPath().IsEmpty() || !document.getDisplayName().IsEmpty())
+            problems += " document not reset;";
+        if (document.cutRegion().valid)
+            problems += " cut region left valid;";
+        if (FileExists(workFile(L"temp.dat")))
+            problems += " DAT file left behind;";
+        return problems;
+    }
     // The DAT file holds one byte per step frames of the samples the WAV
     // reader delivers, however the builder cut them into blocks.
     try {

@@ -43,12 +43,11 @@ public:
     OpenOutcome open(const CString& input);
     void expectOpens(const CString& input);
     void expectRefused(const CString& input, const CString& message);
-    // Failed opens leave the busy flag down, the document empty and no DAT
-    // file behind; a temporary WAV file left by a decoder that finished is
-    // complete. Returns the problems found, empty when there are none.
-    std::string checkAfterFailure();
-    // A successful open leaves a document whose DAT file matches its WAV file.
-    std::string checkAfterSuccess() const;
+    // Every open leaves the busy flag down and a temporary WAV file, if any,
+    // complete; a successful one a DAT file that matches its WAV file, a
+    // failed one the document empty and no DAT file. Returns the problems
+    // found, empty when there are none.
+    std::string problemsAfter(bool opened);
     // Plays a WAV file's last moments and past its end; true on a player error.
     bool playTail(const CString& wavPath, int64_t durationMs);
     void clearWorkFiles() const;

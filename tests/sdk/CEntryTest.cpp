@@ -1,6 +1,4 @@
-// The C entry of Tarvisk.dll refusing what it cannot work with: each bad
-// setup and each call out of order or from another thread gets its result
-// and a line in the component's log, and leaves nothing made.
+// The C entry of Tarvisk.dll refusing what it cannot work with.
 #include "TarviskC.h"
 
 #include "support/ComponentLog.h"
@@ -61,7 +59,6 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
     HANDLE holder = CreateFileW(locked, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     const CString missingFolder = temp.file(L"missing\\host.ini");
-    const CString noSkin = temp.path();
     const wchar_t* unwritable = L"cannot be written";
     const auto settingsIn = [](const CString& file) {
         return [file](TarviskHostSetup& s) { s.settingsFile = file; };
@@ -76,7 +73,7 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
         {"no skin", [](auto& s) { s.skinFolder = nullptr; }, TARVISK_ERROR_ARGUMENT,
          L"are required"},
         {"no save", [](auto& s) { s.save = nullptr; }, TARVISK_ERROR_ARGUMENT, L"are required"},
-        {"skin folder without skin.ini", [&](auto& s) { s.skinFolder = noSkin; },
+        {"skin folder without skin.ini", [&](auto& s) { s.skinFolder = temp.path(); },
          TARVISK_ERROR_SKIN, L"has no skin.ini"},
         {"settings folder missing", settingsIn(missingFolder), TARVISK_ERROR_SETTINGS, unwritable},
         {"settings file is a folder", settingsIn(temp.path()), TARVISK_ERROR_SETTINGS, unwritable},
