@@ -44,8 +44,6 @@ protected:
         SendMessageW(streamView(), WM_LBUTTONUP, 0, MAKELPARAM(x, range.top + 2));
     }
 
-    // What the button shows: the skin's picture of an enabled or of a
-    // disabled button.
     std::string shown(int id, const wchar_t* section)
     {
         const Picture face = PrintClientArea(GetDlgItem(editor(), id));

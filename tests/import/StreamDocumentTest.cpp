@@ -13,7 +13,6 @@ class StreamDocumentTest : public testing::Test {
 protected:
     StreamDocumentTest() : harness(work.path()) {}
 
-    // A silent mono 8 kHz 16-bit file of the given length.
     CString silentWav(const wchar_t* name, int milliseconds)
     {
         const CString path = inputs.file(name);

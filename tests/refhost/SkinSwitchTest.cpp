@@ -55,7 +55,6 @@ protected:
         ASSERT_FALSE(IsWindowVisible(tarvisk.getMainWindow())) << "the editor closed";
     }
 
-    // The faces of the editor's windows match the skin's pictures.
     void expectLooksOf(const wchar_t* skinName)
     {
         const CString folder = BuiltSkin(skinName);

@@ -51,6 +51,13 @@ std::string patched(std::string bytes, const std::vector<Patch>& patches)
     return bytes;
 }
 
+// How many truncations and bit flips a run makes.
+struct CorpusScale {
+    int truncations = 24;
+    int bitFlips = 24;
+    uint32_t seed = 1;
+};
+
 struct Corpus {
     void add(std::string name, std::string bytes) { files.push_back({name, std::move(bytes)}); }
     void field(const std::string& name, size_t at, int width, std::vector<uint32_t> values)
@@ -356,9 +363,7 @@ void asfCorpus(Corpus& c)
     c.generic(c.source, std::max(4, c.scale.truncations / 4), std::max(4, c.scale.bitFlips / 3));
 }
 
-} // namespace
-
-CorpusScale CorpusScale::fromEnvironment()
+CorpusScale scaleFromEnvironment()
 {
     CorpusScale scale;
     const char* seed = getenv("TARVISK_SOAK_SEED");
@@ -372,9 +377,11 @@ CorpusScale CorpusScale::fromEnvironment()
     return scale;
 }
 
-std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source,
-                                   const CorpusScale& scale)
+} // namespace
+
+std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source)
 {
+    static const CorpusScale scale = scaleFromEnvironment();
     using Maker = void (*)(Corpus&);
     const Maker makers[] = {wavCorpus, mp3Corpus, oggCorpus, asfCorpus};
     Corpus corpus{

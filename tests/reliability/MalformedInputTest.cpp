@@ -39,7 +39,7 @@ protected:
         const CString extension = CString(fixture).Mid(CString(fixture).ReverseFind(L'.'));
         const bool isWav = extension == L".wav";
         const CString input = inputs.file(L"case" + extension);
-        const std::vector<CorpusFile> corpus = MakeCorpus(kind, source, scale);
+        const std::vector<CorpusFile> corpus = MakeCorpus(kind, source);
         int opened = 0, playerRefusals = 0, failures = 0;
         for (const CorpusFile& file : corpus) {
             if (failures >= 20)
@@ -80,7 +80,6 @@ protected:
     TempDir work;
     TempDir inputs;
     PipelineHarness harness;
-    const CorpusScale scale = CorpusScale::fromEnvironment();
 };
 
 } // namespace

@@ -143,6 +143,9 @@ TEST_F(TimeModel, NewLengthKeepsWhatTheUserSees)
     EXPECT_EQ(window(fresh), Window(0, 50000)) << "the initial window shows the whole stream";
 }
 
+// A fade that gives way to the one set after it:
+// SettingsStore.StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole; fades that
+// touch stay: StreamViewInteraction.DraggedCutKeepsItsFadesAndTellsTheDocument.
 TEST(CutRegion, FadesStayInsideTheCutAndApart)
 {
     CCutRegion cut;
@@ -153,15 +156,6 @@ TEST(CutRegion, FadesStayInsideTheCutAndApart)
     cut.setFadeIn(50000);
     EXPECT_EQ(cut.fadeIn, 10000);
     EXPECT_EQ(cut.fadeOut, 0);
-    EXPECT_LE(cut.fadeInEnd(), cut.fadeOutStart());
-
-    cut.setFadeIn(4000);
-    cut.setFadeOutStart(12000);
-    EXPECT_EQ(cut.fadeOut, 8000);
-    EXPECT_EQ(cut.fadeIn, 2000) << "the fade not kept gives way";
-    cut.setFadeInEnd(12000);
-    EXPECT_EQ(cut.fadeIn, 2000);
-    EXPECT_EQ(cut.fadeOut, 8000) << "fades that touch stay";
     EXPECT_TRUE(cut.contains(10000));
     EXPECT_FALSE(cut.contains(20000));
 }
