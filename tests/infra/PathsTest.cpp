@@ -1,7 +1,5 @@
 #include "infra/Paths.h"
 
-#include "infra/Settings.h"
-#include "support/MemoryConfigStore.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,16 +24,4 @@ TEST(Folders, MissingLevelsAreMadeAndAFileInTheWayStopsIt)
     EXPECT_TRUE(EnsureFolder(dir.file(L"file"))) << "anything that exists will do";
     EXPECT_TRUE(EnsureFolder(dir.file(L"a\\b")));
     EXPECT_TRUE(IsFolder(dir.file(L"a\\b")));
-}
-
-TEST(Folders, PortableLogRootFollowsTheTempFolderWhateverItsSeparator)
-{
-    TempDir dir;
-    MemoryConfigStore store;
-    store.portable = true;
-    FixedHostInfo host;
-    CommonKeys(&store, &host);
-    SetTempFolder(dir.path() + L"/");
-    EXPECT_EQ(GetLogRoot(), dir.path() + L"/Log\\");
-    EXPECT_TRUE(IsFolder(dir.file(L"Log")));
 }

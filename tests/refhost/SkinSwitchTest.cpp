@@ -35,16 +35,6 @@ class SkinSwitch : public FacadeFixture {
 protected:
     SkinSwitch() : FacadeFixture(L"SkinSwitch") {}
 
-    // The user presses F6 in the editor, then closes it; the host's loop
-    // runs until the editor has gone.
-    void pressF6AndClose()
-    {
-        ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
-        PostMessageW(streamView(), WM_KEYDOWN, VK_F6, 0);
-        PostMessageW(tarvisk.getMainWindow(), WM_COMMAND, kExitButton, 0);
-        runHostLoop();
-    }
-
     // The host's loop, ended by a quit message should the editor stay open.
     void runHostLoop()
     {
@@ -80,7 +70,11 @@ TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOne)
     tarvisk.openFile(writeSong(L"song.wav", 30));
     expectLooksOf(L"light");
     for (const wchar_t* next : {L"default", L"light", L"default"}) {
-        pressF6AndClose();
+        // The user presses F6 in the editor, then closes it.
+        ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
+        PostMessageW(streamView(), WM_KEYDOWN, VK_F6, 0);
+        PostMessageW(tarvisk.getMainWindow(), WM_COMMAND, kExitButton, 0);
+        runHostLoop();
         expectLooksOf(next);
     }
 
