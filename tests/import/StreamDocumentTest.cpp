@@ -27,6 +27,23 @@ protected:
     CStreamDocument& document = harness.document;
 };
 
+// Presses Cancel on the progress window as soon as it is shown for the DAT
+// step: the posted click arrives in the pump that follows the show.
+bool g_datStepSeen = false;
+
+LRESULT CALLBACK cancelDatStep(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION) {
+        if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_PROGRESS_TEXT)
+            g_datStepSeen =
+                resourceText(IDS_CREATING_DAT) == reinterpret_cast<const wchar_t*>(call->lParam);
+        if (call->message == WM_SHOWWINDOW && call->wParam && g_datStepSeen)
+            PostMessageW(call->hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCutOfItsLength)
@@ -82,9 +99,8 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
         WriteFileBytes(inputs.file(name), bytes);
         return inputs.file(name);
     };
-    const auto wav = [&](const wchar_t* name, uint16_t channels, uint32_t rate, uint16_t bits) {
-        return file(name,
-                    MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits, std::string(2400, 0)));
+    const auto wav = [&](const wchar_t* name, uint16_t channels, uint32_t rate) {
+        return file(name, MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, 16, std::string(2400, 0)));
     };
     const CString noExtension = file(L"noextension", "x");
     const std::pair<CString, CString> cases[] = {
@@ -92,9 +108,9 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
         {file(L"notes.mp3", std::string(5000, 't')), L"Invalid file!"},
         {FixturePath(L"chained.ogg"), L"File not supported!"},
         {FixturePath(L"pcm24.wav"), unsupported},
-        {wav(L"nochannels.wav", 0, 8000, 16), unsupported},
-        {wav(L"norate.wav", 1, 0, 16), unsupported},
-        {wav(L"slow.wav", 1, 50, 16), resourceText(IDS_SAMPLE_RATE_TOO_LOW)},
+        {wav(L"nochannels.wav", 0, 8000), unsupported},
+        {wav(L"norate.wav", 1, 0), unsupported},
+        {wav(L"slow.wav", 1, 50), resourceText(IDS_SAMPLE_RATE_TOO_LOW)},
         {file(L"fake.wav", std::string(100, 'w')),
          formatted(IDS_COULD_NOT_OPEN, L"not a wave file")},
     };
@@ -103,27 +119,6 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
         EXPECT_FALSE(FileExists(work.file(L"temp.in"))) << Narrow(input);
     }
 }
-
-namespace {
-
-// Presses Cancel on the progress window as soon as it is shown for the DAT
-// step: the posted click arrives in the pump that follows the show.
-bool g_datStepSeen = false;
-
-LRESULT CALLBACK cancelDatStep(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION) {
-        if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_PROGRESS_TEXT)
-            g_datStepSeen =
-                resourceText(IDS_CREATING_DAT) == reinterpret_cast<const wchar_t*>(call->lParam);
-        if (call->message == WM_SHOWWINDOW && call->wParam && g_datStepSeen)
-            PostMessageW(call->hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-} // namespace
 
 TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
 {

@@ -35,9 +35,8 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
                                nullptr, nullptr, &startup, &host));
     CloseHandle(output);
 
-    // Once the song is open: save and exit in the editor, a name with more
-    // than one byte a letter, then the host's own message that the ringtone
-    // was saved.
+    // Once the song is open: save under a name with more than one byte a
+    // letter, then the host's own message that the ringtone was saved.
     const std::string opened = "opened \"" + Narrow(song) + "\"\r\n";
     EXPECT_TRUE(WaitFor([&] {
         return ReadFileBytes(outputPath).find(opened) != std::string::npos;

@@ -46,9 +46,7 @@ TEST(WorkFolderFaults, RemovedFolderIsMadeAgainAndOneThatCannotBeMadeIsReported)
     harness.expectOpens(FixturePath(L"mono.mp3"));
 }
 
-// Run for real only by DiskFullFaults, which mounts a 2 MB file system
-// around it: each write step of an open meets a full disk, gives its
-// message, removes what it wrote, and the same file opens once there is room.
+// Run for real only by DiskFullFaults, which mounts a 2 MB file system around it.
 TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
 {
     wchar_t folder[MAX_PATH] = {};
@@ -137,8 +135,7 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
         const CString path = dir.file(input.name);
         WriteFileBytes(path, ReadFileBytes(FixturePath(input.name)));
 
-        // Another program tries to delete the input while the step that reads
-        // it (its decoder, or the DAT building of a WAV file read in place)
+        // Another program tries to delete the input while the step that reads it
         // runs: the system refuses, and the step completes.
         DeletingProgress intruder;
         intruder.input = path;

@@ -15,9 +15,8 @@ class MalformedInputTest : public testing::Test {
 protected:
     MalformedInputTest() : harness(work.path()) {}
 
-    // A refused WAV file shows the reader's reason wrapped in the open
-    // message, or a format refusal; a decoded file a decoder's refusal, or
-    // one of the WAV file the decoder wrote.
+    // A refused WAV file shows the reader's reason wrapped in the open message or a
+    // format refusal; a decoded one a decoder's refusal or one of the WAV file it wrote.
     bool expectedMessage(const CString& text, const CString& input, bool isWav) const
     {
         const auto is = [&](UINT id) { return text == resourceText(id); };

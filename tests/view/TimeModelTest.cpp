@@ -17,9 +17,8 @@ Window window(const CStreamProgressCtrlBase& model)
     return {model.visibleStart(), model.visibleEnd()};
 }
 
-// A minute on 600 pixels: the model unzoomed at 100 ms per pixel, the
-// control zoomed to (22500, 52500) at 50 ms per pixel. The settings (a
-// minimum zoom of 6 s) are declared before the models are made.
+// A minute on 600 pixels: the model unzoomed at 100 ms per pixel, the control zoomed to
+// (22500, 52500) at 50 ms per pixel; a minimum zoom of 6 s declared before either is made.
 class TimeModel : public testing::Test {
 protected:
     TimeModel()
