@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -69,24 +70,20 @@ TEST_F(EditorSlips, WheelScrollUpdatesTheButtons)
 
 TEST_F(EditorSlips, RemoveFadingIsOfferedAtAPositionInACutWithAFade)
 {
-    const struct {
-        const char* what;
-        bool fade;
-        int position;
-        const char* shown;
-    } cases[] = {
+    // Where the position is, whether the cut has a fade, what the button shows.
+    const std::tuple<const char*, bool, int, const char*> cases[] = {
         {"in a cut without fades", false, 15000, "disabled"},
         {"in a cut with a fade", true, 15000, "enabled"},
         {"after a cut with a fade", true, 35000, "disabled"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [where, fade, position, face] : cases) {
+        SCOPED_TRACE(where);
         clickSliderAt(15000);
         command(kRemoveFades);
-        if (c.fade)
+        if (fade)
             command(kFadeIn);
-        clickSliderAt(c.position);
-        EXPECT_EQ(shown(kRemoveFades, L"[mv_btn_fading_remove]"), c.shown);
+        clickSliderAt(position);
+        EXPECT_EQ(shown(kRemoveFades, L"[mv_btn_fading_remove]"), face);
     }
 }
 
@@ -107,19 +104,16 @@ TEST_F(EditorSlips, KeyboardMessagesUpToUnicharGetTheEditorsPreTranslation)
     watchedView = streamView();
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, recordSent, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
-    const struct {
-        UINT message;
-        bool reachesView;
-    } cases[] = {
+    const std::pair<UINT, bool> cases[] = {
         {WM_KEYDOWN, true}, {WM_CHAR, true}, {WM_SYSDEADCHAR, true}, {0x0108, true},
         {WM_UNICHAR, true}, {0x010A, false}, {WM_MOUSEMOVE, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [message, reachesView] : cases) {
         viewReceived.clear();
-        MSG msg{watchedView, c.message, VK_SPACE, 0, 0, {}};
+        MSG msg{watchedView, message, VK_SPACE, 0, 0, {}};
         tarvisk.PreTranslateMessage(&msg);
-        EXPECT_EQ(viewReceived.count(c.message) == 1, c.reachesView)
-            << "message 0x" << std::hex << c.message;
+        EXPECT_EQ(viewReceived.count(message) == 1, reachesView)
+            << "message 0x" << std::hex << message;
     }
     UnhookWindowsHookEx(hook);
 }

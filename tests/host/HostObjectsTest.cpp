@@ -13,7 +13,6 @@ class CommandRecorder : public CWnd {
 public:
     std::vector<WPARAM> commands;
 
-protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         if (msg == WM_COMMAND)

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 size_t frames(const WavFileContents& wav)
@@ -93,22 +95,18 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
 TEST_F(DecoderTest, FailuresAndCancelLeaveNoOutput)
 {
     const CString missing = dir.file(L"none.mp3");
-    const struct {
-        CString input;
-        MakeDecoder decoder;
-        int cancelAfterQuestions;
-        DecodeResult result;
-    } cases[] = {
+    // The input, its decoder, after how many questions it is cancelled, the result.
+    const std::tuple<CString, MakeDecoder, int, DecodeResult> cases[] = {
         {FixturePath(L"tone.mp3"), make<CMp3Decoder>, 5, DecodeCancelled},
         {missing, make<CMp3Decoder>, -1, DecodeFailed},
         {FixturePath(L"stereo.ogg"), make<COggDecoder>, 0, DecodeCancelled},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.input) + ", result " + std::to_string(c.result));
-        const std::unique_ptr<IDecoder> decoder = c.decoder();
-        RecordingProgress progress(c.cancelAfterQuestions);
-        EXPECT_EQ(decoder->decodeFile(c.input, dir.file(L"temp.in"), &progress), c.result);
-        if (c.input == missing) {
+    for (const auto& [input, makeDecoder, cancelAfter, result] : cases) {
+        SCOPED_TRACE(Narrow(input) + ", result " + std::to_string(result));
+        const std::unique_ptr<IDecoder> decoder = makeDecoder();
+        RecordingProgress progress(cancelAfter);
+        EXPECT_EQ(decoder->decodeFile(input, dir.file(L"temp.in"), &progress), result);
+        if (input == missing) {
             EXPECT_EQ(decoder->errorCode(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
         }
         EXPECT_FALSE(FileExists(dir.file(L"temp.in")));
@@ -137,9 +135,8 @@ TEST(WmaRuntimeMissing, DecoderGivesResult5AndNoOutput)
     if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_WMVCORE", nullptr, 0) == 0)
         GTEST_SKIP() << "only in the run without the runtime";
     TempDir dir;
-    CWmaDecoder decoder;
     IOpProgress silent;
-    EXPECT_EQ(decoder.decodeFile(FixturePath(L"tone.wma"), dir.file(L"temp.in"), &silent),
+    EXPECT_EQ(CWmaDecoder().decodeFile(FixturePath(L"tone.wma"), dir.file(L"temp.in"), &silent),
               DecodeRuntimeMissing);
     EXPECT_FALSE(FileExists(dir.file(L"temp.in")));
 }

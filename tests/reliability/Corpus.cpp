@@ -130,10 +130,7 @@ void wavCorpus(Corpus& c)
     const std::string hugeList("LIST\xF0\xFF\xFF\xFF", 8);
     const std::string shortFmt = patched(fmt.substr(0, 8 + 14), {{4, 4, 14}});
     const std::string otherFmt = patched(fmt, {{8 + 2, 2, 1}, {8 + 14, 2, 8}});
-    const struct {
-        const char* name;
-        std::string body;
-    } layouts[] = {
+    const std::pair<const char*, std::string> layouts[] = {
         {"data chunk before fmt chunk", data + fmt},
         {"no fmt chunk", data},
         {"no data chunk", fmt},
@@ -145,9 +142,9 @@ void wavCorpus(Corpus& c)
         {"fmt chunk twice", otherFmt + fmt + data},
         {"data chunk twice", fmt + data + data},
     };
-    for (const auto& layout : layouts) {
-        const std::string bytes = "RIFF____WAVE" + layout.body;
-        c.add(layout.name, patched(bytes, {{4, 4, static_cast<uint32_t>(bytes.size() - 8)}}));
+    for (const auto& [name, body] : layouts) {
+        const std::string bytes = "RIFF____WAVE" + body;
+        c.add(name, patched(bytes, {{4, 4, static_cast<uint32_t>(bytes.size() - 8)}}));
     }
     c.add("RIFX instead of RIFF", patched(source, {{3, 1, 'X'}}));
     c.add("form WAVX", patched(source, {{11, 1, 'X'}}));

@@ -108,10 +108,8 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
 
 TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
 {
-    const struct {
-        const wchar_t* name;
-        MakeDecoder decoder; // none: read in place
-    } inputs[] = {
+    // Without a decoder, the input is read in place.
+    const std::pair<const wchar_t*, MakeDecoder> inputs[] = {
         {L"mono.mp3", make<CMp3Decoder>},
         {L"stereo.ogg", make<COggDecoder>},
         {L"tone.wma", make<CWmaDecoder>},
@@ -129,18 +127,18 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
     };
     TempDir work;
     PipelineHarness harness(work.path());
-    for (const auto& input : inputs) {
-        SCOPED_TRACE(Narrow(input.name));
+    for (const auto& [name, decoder] : inputs) {
+        SCOPED_TRACE(Narrow(name));
         TempDir dir;
-        const CString path = dir.file(input.name);
-        WriteFileBytes(path, ReadFileBytes(FixturePath(input.name)));
+        const CString path = dir.file(name);
+        WriteFileBytes(path, ReadFileBytes(FixturePath(name)));
 
         // Another program tries to delete the input while the step that reads it
         // runs: the system refuses, and the step completes.
         DeletingProgress intruder;
         intruder.input = path;
-        if (input.decoder) {
-            EXPECT_EQ(input.decoder()->decodeFile(path, dir.file(L"out"), &intruder), DecodeDone);
+        if (decoder) {
+            EXPECT_EQ(decoder()->decodeFile(path, dir.file(L"out"), &intruder), DecodeDone);
         } else {
             CWavReader reader(path);
             int peak = 0;
@@ -156,12 +154,11 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
             CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         harness.expectRefused(
-            path, input.decoder
-                      ? formatted(IDS_ERROR_DECODING, path)
-                      : formatted(IDS_COULD_NOT_OPEN,
-                                  L"error opening file " + path +
-                                      L": the file is being used by another application and is "
-                                      L"unavailable."));
+            path, decoder ? formatted(IDS_ERROR_DECODING, path)
+                          : formatted(IDS_COULD_NOT_OPEN,
+                                      L"error opening file " + path +
+                                          L": the file is being used by another application and is "
+                                          L"unavailable."));
         CloseHandle(holder);
         harness.expectOpens(path);
         harness.document.reset(true);

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -63,12 +64,9 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
     const auto settingsIn = [](const CString& file) {
         return [file](TarviskHostSetup& s) { s.settingsFile = file; };
     };
-    const struct {
-        const char* what;
-        std::function<void(TarviskHostSetup&)> spoil;
-        int result;
-        const wchar_t* logged;
-    } cases[] = {
+    // What is wrong, how the setup is spoilt, the result, what the log line says.
+    using Spoil = std::function<void(TarviskHostSetup&)>;
+    const std::tuple<const char*, Spoil, int, const wchar_t*> cases[] = {
         {"wrong size", [](auto& s) { s.size -= 8; }, TARVISK_ERROR_ARGUMENT, L"setup size"},
         {"no skin", [](auto& s) { s.skinFolder = nullptr; }, TARVISK_ERROR_ARGUMENT,
          L"are required"},
@@ -79,13 +77,13 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
         {"settings file is a folder", settingsIn(temp.path()), TARVISK_ERROR_SETTINGS, unwritable},
         {"settings file held", settingsIn(locked), TARVISK_ERROR_SETTINGS, unwritable},
     };
-    for (const auto& bad : cases) {
-        SCOPED_TRACE(bad.what);
+    for (const auto& [what, spoil, result, logged] : cases) {
+        SCOPED_TRACE(what);
         TarviskHostSetup spoilt = setup;
-        bad.spoil(spoilt);
-        EXPECT_EQ(tarvisk_init(&spoilt), bad.result);
+        spoil(spoilt);
+        EXPECT_EQ(tarvisk_init(&spoilt), result);
         EXPECT_EQ(tarvisk_main_window(), nullptr);
-        EXPECT_NE(logText().find(bad.logged), std::wstring::npos);
+        EXPECT_NE(logText().find(logged), std::wstring::npos);
     }
     EXPECT_EQ(tarvisk_init(nullptr), TARVISK_ERROR_ARGUMENT);
     EXPECT_NE(logText().find(L"tarvisk_init: no setup"), std::wstring::npos);
