@@ -28,12 +28,6 @@ class Facade : public FacadeFixture {
 protected:
     Facade() : FacadeFixture(L"FacadeTest") {}
 
-    void SetUp() override
-    {
-        FacadeFixture::SetUp();
-        store.preset(L"Common", L"TraceLevel", L"Info");
-    }
-
     CString logText() const { return ComponentLogText(dataRoot()).c_str(); }
 };
 
@@ -82,13 +76,13 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRe
 // process of its own, as ctest gives every case.
 TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
 {
+    store.preset(L"Common", L"TraceLevel", L"Info");
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     EXPECT_EQ(tarvisk.destroy(), 0);
     // Not initialised any more: destroy still says goodbye.
     EXPECT_EQ(tarvisk.destroy(), 0);
 
     const CString text = logText();
-    ASSERT_FALSE(text.IsEmpty());
     const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
     ASSERT_NE(firstLineEnd, -1);
     EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";
@@ -151,6 +145,7 @@ TEST_F(Facade, DraggingTheEditorsBackgroundMovesTheWindow)
 
 TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
 {
+    store.preset(L"Common", L"TraceLevel", L"Info");
     MessageBoxWatcher boxes;
     const CString link = temp.file(L"missing.chm");
     for (const CString& help : {CString(), link}) {

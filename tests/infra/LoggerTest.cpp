@@ -45,9 +45,7 @@ TEST_F(LoggerFile, EachDaysFileIsNamedByTimeAndProcessAndStartsWithTheBanner)
     first.Format(L"Log_20260304_050607_%X.txt", GetCurrentProcessId());
     second.Format(L"Log_20260305_000001_%X.txt", GetCurrentProcessId());
     ASSERT_EQ(FileNames(dir.file(L"*.txt")), (std::vector<CString>{first, second}));
-    const std::string bytes = ReadFileBytes(dir.file(first));
-    ASSERT_GE(bytes.size(), 2u);
-    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE") << "UTF-16 with its byte order mark";
+    EXPECT_EQ(ReadFileBytes(dir.file(first)).substr(0, 2), "\xFF\xFE") << "UTF-16 with its BOM";
     EXPECT_EQ(fileText(first), L"05:06:07.089 " + tid + L" INF: the banner\r\n05:06:07.089 " + tid +
                                    L" ERR: first message\r\n");
     EXPECT_EQ(fileText(second), L"00:00:01.005 " + tid + L" INF: the banner\r\n00:00:01.005 " +

@@ -14,22 +14,19 @@ constexpr int kSave = 101;
 
 // The track name dialog as it showed, taken by a timer that runs inside its
 // modal loop, which then confirms the dialog and closes the editor.
-struct TrackNameWatch {
-    static inline Picture shown;
-    static inline HWND mainDialog = nullptr;
+Picture g_trackNameShown;
 
-    static void CALLBACK look(HWND, UINT, UINT_PTR timer, DWORD)
-    {
-        const std::vector<HWND> dialogs = ProcessWindows(
-            GetCurrentProcessId(), [](HWND w) { return GetDlgItem(w, 1044) != nullptr; });
-        if (dialogs.empty())
-            return;
-        KillTimer(nullptr, timer);
-        shown = PrintClientArea(dialogs.front());
-        PostMessageW(dialogs.front(), WM_COMMAND, IDOK, 0);
-        PostMessageW(mainDialog, WM_COMMAND, kExitButton, 0);
-    }
-};
+void CALLBACK lookAtTrackName(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const std::vector<HWND> dialogs = ProcessWindows(
+        GetCurrentProcessId(), [](HWND w) { return GetDlgItem(w, 1044) != nullptr; });
+    if (dialogs.empty())
+        return;
+    KillTimer(nullptr, timer);
+    g_trackNameShown = PrintClientArea(dialogs.front());
+    PostMessageW(dialogs.front(), WM_COMMAND, IDOK, 0);
+    PostMessageW(GetWindow(dialogs.front(), GW_OWNER), WM_COMMAND, kExitButton, 0);
+}
 
 class SkinSwitch : public FacadeFixture {
 protected:
@@ -79,14 +76,12 @@ TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOne)
     }
 
     ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
-    TrackNameWatch::mainDialog = tarvisk.getMainWindow();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, TrackNameWatch::look);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, lookAtTrackName);
     PostMessageW(editor(), WM_COMMAND, MAKEWPARAM(kSave, 0), 0);
     runHostLoop();
     KillTimer(nullptr, timer);
     EXPECT_EQ(saveCounter.saves, 1);
-    EXPECT_TRUE(TrackNameWatch::shown ==
-                SkinPicture(BuiltSkin(L"light"), L"[mv_track_name]", L"bitmap"))
+    EXPECT_TRUE(g_trackNameShown == SkinPicture(BuiltSkin(L"light"), L"[mv_track_name]", L"bitmap"))
         << "the track name dialog in the skin of init";
 }
 

@@ -57,9 +57,8 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
     if (!FileExists(root + L"\\mounted"))
         GTEST_SKIP() << "no small file system was mounted at " << Narrow(root)
                      << " (mounting needs root)";
-    const CString work = root + L"\\work";
     const CString filler = root + L"\\filler";
-    PipelineHarness harness(work);
+    PipelineHarness harness(root + L"\\work");
 
     // Fills the file system up but for `spare` bytes.
     const auto fill = [&](LONGLONG spare) {
