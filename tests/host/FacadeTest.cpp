@@ -27,8 +27,6 @@ std::vector<HWND> threadWindows()
 class Facade : public FacadeFixture {
 protected:
     Facade() : FacadeFixture(L"FacadeTest") {}
-
-    CString logText() const { return ComponentLogText(dataRoot()).c_str(); }
 };
 
 } // namespace
@@ -82,7 +80,7 @@ TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
     // Not initialised any more: destroy still says goodbye.
     EXPECT_EQ(tarvisk.destroy(), 0);
 
-    const CString text = logText();
+    const CString text = ComponentLogText(dataRoot()).c_str();
     const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
     ASSERT_NE(firstLineEnd, -1);
     EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";
@@ -90,7 +88,6 @@ TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
         EXPECT_NE(text.Find(part), -1) << Narrow(part);
 
     const int goodbye = text.Find(L" INF: Tarvisk ended\r\n");
-    ASSERT_NE(goodbye, -1);
     EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", goodbye + 1), -1);
 }
 
@@ -154,7 +151,7 @@ TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
         SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, 1004, 0);
         EXPECT_EQ(tarvisk.destroy(), 0);
     }
-    const CString log = logText();
+    const CString log = ComponentLogText(dataRoot()).c_str();
     EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
     EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "), -1);
     EXPECT_TRUE(boxes.texts().empty());

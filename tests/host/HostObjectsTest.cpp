@@ -23,8 +23,7 @@ public:
 
 } // namespace
 
-// The framework's help command, given to the application or arriving at
-// any window of the component, becomes the main window's help button.
+// Given to the application or arriving at any window of the component.
 TEST(Application, HelpCommandReachesTheMainWindowAsButton1004)
 {
     CommandRecorder window;

@@ -128,8 +128,7 @@ TEST_F(DecoderTest, Mp3SkipsTheId3v2TagAndLosesNoFrame)
     EXPECT_EQ(frames(decodedMp3(mp3 + mp3)), 2 * frames(plain));
 }
 
-// Runs for real only in the ctest case WmaRuntimeMissing, whose Wine has
-// wmvcore disabled by a DLL override.
+// Runs for real only in WmaRuntimeMissing, whose Wine has no wmvcore.
 TEST(WmaRuntimeMissing, DecoderGivesResult5AndNoOutput)
 {
     if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_WMVCORE", nullptr, 0) == 0)

@@ -122,12 +122,11 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
 
 TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
 {
-    const CString input = silentWav(L"long.wav", 60000);
     g_datStepSeen = false;
     const HHOOK hook =
         SetWindowsHookExW(WH_CALLWNDPROC, cancelDatStep, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
-    const OpenOutcome outcome = harness.open(input);
+    const OpenOutcome outcome = harness.open(silentWav(L"long.wav", 60000));
     UnhookWindowsHookEx(hook);
     EXPECT_TRUE(g_datStepSeen);
     EXPECT_FALSE(outcome.opened);

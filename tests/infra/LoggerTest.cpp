@@ -9,8 +9,7 @@
 
 namespace {
 
-// The logger's clock: year, month, day of the week (unused), day, hour,
-// minute, second, millisecond.
+// The logger's clock: year, month, weekday (unused), day, hour, minute, second, ms.
 SYSTEMTIME g_clock;
 
 class LoggerFile : public testing::Test {

@@ -66,9 +66,7 @@ TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundr
     }
 }
 
-// One that exists is kept:
-// Facade.NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRemovesIt finds the work
-// folder in it.
+// One that exists is kept: the Facade tests find the work folder in it.
 TEST_F(SettingsStore, MissingTempFolderIsReplacedByTheDefaultAndMade)
 {
     TempDir temp;

@@ -69,8 +69,7 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
         ASSERT_LT(available.QuadPart, static_cast<ULONGLONG>(spare) + 8192)
             << "the file system did not fill up";
     };
-    // An open on the full disk fails with `message` and removes what it
-    // wrote; freed, the same file opens.
+    // Refused on the full disk with `message`; freed, the same file opens.
     const auto fullThenOpens = [&](const CString& input, const CString& message,
                                    bool decoding = false) {
         harness.expectRefused(input, message);

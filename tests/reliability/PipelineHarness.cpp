@@ -10,19 +10,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// A complete RIFF WAVE file: its header is the one its samples call for.
-bool IsCompleteWav(const wchar_t* path)
-{
-    const WavFileContents wav = ReadWavFile(path);
-    return wav.valid &&
-           ReadFileBytes(path) == MakeWavBytes(wav.formatTag, wav.channels, wav.sampleRate,
-                                               wav.bitsPerSample, wav.samples);
-}
-
-} // namespace
-
 PipelineHarness::PipelineHarness(const CString& workFolder) : m_work(workFolder)
 {
     CommonKeys(&m_store, &m_hostInfo);
@@ -75,7 +62,13 @@ std::string PipelineHarness::problemsAfter(bool opened)
     std::string problems;
     if (document.isBusy())
         problems += " busy flag left up;";
-    if (FileExists(workFile(L"temp.in")) && !IsCompleteWav(workFile(L"temp.in")))
+    // A complete RIFF WAVE file has the header its samples call for.
+    const CString temporary = workFile(L"temp.in");
+    const WavFileContents wav = ReadWavFile(temporary);
+    if (FileExists(temporary) &&
+        !(wav.valid &&
+          ReadFileBytes(temporary) == MakeWavBytes(wav.formatTag, wav.channels, wav.sampleRate,
+                                                   wav.bitsPerSample, wav.samples)))
         problems += " half-written temporary WAV file left behind;";
     if (!opened) {
         if (document.getDurationMs() != 0 || !document.getWavPath().IsEmpty() ||

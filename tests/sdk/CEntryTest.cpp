@@ -41,8 +41,6 @@ protected:
         RemoveTree(dataRoot);
     }
 
-    std::wstring logText() const { return ComponentLogText(dataRoot); }
-
     TempDir temp;
     CString skin = ExecutableFolder() + L"\\skins\\default";
     CString settings = temp.file(L"host.ini");
@@ -83,10 +81,10 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
         spoil(spoilt);
         EXPECT_EQ(tarvisk_init(&spoilt), result);
         EXPECT_EQ(tarvisk_main_window(), nullptr);
-        EXPECT_NE(logText().find(logged), std::wstring::npos);
+        EXPECT_NE(ComponentLogText(dataRoot).find(logged), std::wstring::npos);
     }
     EXPECT_EQ(tarvisk_init(nullptr), TARVISK_ERROR_ARGUMENT);
-    EXPECT_NE(logText().find(L"tarvisk_init: no setup"), std::wstring::npos);
+    EXPECT_NE(ComponentLogText(dataRoot).find(L"tarvisk_init: no setup"), std::wstring::npos);
     CloseHandle(holder);
     EXPECT_EQ(GetFileAttributesW(missingFolder), INVALID_FILE_ATTRIBUTES) << "nothing made";
 
@@ -111,7 +109,7 @@ TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
         EXPECT_EQ(tarvisk_pretranslate_message(&message), 0);
         EXPECT_EQ(tarvisk_destroy(), TARVISK_ERROR_THREAD);
     }).join();
-    const std::wstring log = logText();
+    const std::wstring log = ComponentLogText(dataRoot);
     EXPECT_NE(log.find(L"tarvisk_destroy: called on thread"), std::wstring::npos)
         << Narrow(log.c_str());
     EXPECT_TRUE(IsWindow(editor)) << "the editor outlives a destroy from another thread";
