@@ -1,11 +1,11 @@
-// Button states and keyboard routing of the editor, driven through the
-// facade of the built DLL with the messages a user's actions produce.
+// The editor driven with the messages a user's actions produce.
 #include "support/FacadeFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -30,28 +30,21 @@ protected:
 
     void command(int id) { SendMessageW(editor(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-    // A click in the view's slider zone, which moves the position there.
-    void clickSlider(int x)
+    // A click in the view's slider zone at a time while the whole stream is
+    // visible, which moves the position there.
+    void clickSliderAt(int milliseconds)
     {
-        RECT range{};
+        RECT range{}, client{};
         ASSERT_TRUE(skin.selectSection(L"[mv_stream_view]") &&
                     skin.getRect(L"slider_range", range));
+        GetClientRect(streamView(), &client);
+        const int margin =
+            SkinPicture(BuiltSkin(L"default"), L"[mv_stream_view]", L"bitmap_margin").width;
+        const int x = margin + (client.right - 2 * margin) * milliseconds / 70000;
         SendMessageW(streamView(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, range.top + 2));
         SendMessageW(streamView(), WM_LBUTTONUP, 0, MAKELPARAM(x, range.top + 2));
     }
 
-    // The x in the view of a time while the whole stream is visible.
-    int pixelOf(int milliseconds)
-    {
-        RECT client;
-        GetClientRect(streamView(), &client);
-        const int margin =
-            SkinPicture(BuiltSkin(L"default"), L"[mv_stream_view]", L"bitmap_margin").width;
-        return margin + (client.right - 2 * margin) * milliseconds / 70000;
-    }
-
-    // What the button shows: the skin's picture of an enabled or of a
-    // disabled button.
     std::string shown(int id, const wchar_t* section)
     {
         const Picture face = PrintClientArea(GetDlgItem(editor(), id));
@@ -77,24 +70,20 @@ TEST_F(EditorSlips, WheelScrollUpdatesTheButtons)
 
 TEST_F(EditorSlips, RemoveFadingIsOfferedAtAPositionInACutWithAFade)
 {
-    const struct {
-        const char* what;
-        bool fade;
-        int position;
-        const char* shown;
-    } cases[] = {
+    // Where the position is, whether the cut has a fade, what the button shows.
+    const std::tuple<const char*, bool, int, const char*> cases[] = {
         {"in a cut without fades", false, 15000, "disabled"},
         {"in a cut with a fade", true, 15000, "enabled"},
         {"after a cut with a fade", true, 35000, "disabled"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        clickSlider(pixelOf(15000));
+    for (const auto& [where, fade, position, face] : cases) {
+        SCOPED_TRACE(where);
+        clickSliderAt(15000);
         command(kRemoveFades);
-        if (c.fade)
+        if (fade)
             command(kFadeIn);
-        clickSlider(pixelOf(c.position));
-        EXPECT_EQ(shown(kRemoveFades, L"[mv_btn_fading_remove]"), c.shown);
+        clickSliderAt(position);
+        EXPECT_EQ(shown(kRemoveFades, L"[mv_btn_fading_remove]"), face);
     }
 }
 
@@ -115,19 +104,16 @@ TEST_F(EditorSlips, KeyboardMessagesUpToUnicharGetTheEditorsPreTranslation)
     watchedView = streamView();
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, recordSent, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
-    const struct {
-        UINT message;
-        bool reachesView;
-    } cases[] = {
+    const std::pair<UINT, bool> cases[] = {
         {WM_KEYDOWN, true}, {WM_CHAR, true}, {WM_SYSDEADCHAR, true}, {0x0108, true},
         {WM_UNICHAR, true}, {0x010A, false}, {WM_MOUSEMOVE, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [message, reachesView] : cases) {
         viewReceived.clear();
-        MSG msg{watchedView, c.message, VK_SPACE, 0, 0, {}};
+        MSG msg{watchedView, message, VK_SPACE, 0, 0, {}};
         tarvisk.PreTranslateMessage(&msg);
-        EXPECT_EQ(viewReceived.count(c.message) == 1, c.reachesView)
-            << "message 0x" << std::hex << c.message;
+        EXPECT_EQ(viewReceived.count(message) == 1, reachesView)
+            << "message 0x" << std::hex << message;
     }
     UnhookWindowsHookEx(hook);
 }

@@ -13,7 +13,6 @@ class CommandRecorder : public CWnd {
 public:
     std::vector<WPARAM> commands;
 
-protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         if (msg == WM_COMMAND)
@@ -24,8 +23,7 @@ protected:
 
 } // namespace
 
-// The framework's help command, given to the application or arriving at
-// any window of the component, becomes the main window's help button.
+// Given to the application or arriving at any window of the component.
 TEST(Application, HelpCommandReachesTheMainWindowAsButton1004)
 {
     CommandRecorder window;

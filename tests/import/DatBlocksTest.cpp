@@ -34,16 +34,6 @@ DatStep runDatStep(const CString& wav, const CString& base, const CDatBlocks* me
     return step;
 }
 
-// Noise over the whole 16-bit range, starting with -32768.
-std::string noise(size_t samples)
-{
-    std::mt19937 random(12345);
-    std::string bytes(samples * 2, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(random());
-    return bytes.replace(0, 2, "\x00\x80", 2);
-}
-
 } // namespace
 
 TEST(DatBlocks, ValuesMeasuredWhileWritingMakeTheFileReadingBackMakes)
@@ -54,9 +44,14 @@ TEST(DatBlocks, ValuesMeasuredWhileWritingMakeTheFileReadingBackMakes)
     const std::pair<WORD, DWORD> layouts[] = {{2, 44100}, {1, 22050}, {3, 48000}};
     // Writes of any size, frames split across them, as well as whole blocks.
     const UINT writeSizes[] = {7, 99993, 150000, 1, 100000, 40000};
+    std::mt19937 random(12345);
     for (const auto& [channels, rate] : layouts) {
         SCOPED_TRACE(testing::Message() << channels << " channels");
-        const std::string samples = noise(size_t(150001) * channels);
+        // Noise over the whole 16-bit range, starting with -32768.
+        std::string samples(size_t(150001) * channels * 2, '\0');
+        for (char& byte : samples)
+            byte = static_cast<char>(random());
+        samples.replace(0, 2, "\x00\x80", 2);
         const CString wav = dir.file(L"decoded.wav");
         const WAVEFORMATEX format = Pcm16Format(channels, rate);
         CDatBlocks measured;

@@ -5,21 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-std::string openFailure(const wchar_t* path)
-{
-    try {
-        CWavReader reader(path);
-    } catch (const CKestraException& e) {
-        EXPECT_EQ(e.code(), CKestraException::WrapInOpenMessage);
-        return Narrow(e.message());
-    }
-    return "opened";
-}
-
-} // namespace
-
 TEST(WavReader, ReadsTheDataChunkAloneAndSeeksWithinIt)
 {
     const WavFileContents sox = ReadWavFile(FixturePath(L"pcm16.wav"));
@@ -42,11 +27,15 @@ TEST(WavReader, ReadsTheDataChunkAloneAndSeeksWithinIt)
     EXPECT_EQ(list.read(buffer, sizeof(buffer)), 0u);
     EXPECT_EQ(list.seek(0), 44);
 
-    // Failures carry their reason.
+    // Failures carry their reason (one of the system's:
+    // InputInUse.HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused).
     WriteFileBytes(dir.file(L"nodata.wav"),
                    MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, "").substr(0, 36));
-    EXPECT_EQ(openFailure(dir.file(L"gone\\none.wav")),
-              "error opening file " + Narrow(dir.file(L"gone\\none.wav")) +
-                  ": the directory specification is incorrect.");
-    EXPECT_EQ(openFailure(dir.file(L"nodata.wav")), "couldn't get data chunk");
+    try {
+        CWavReader noData(dir.file(L"nodata.wav"));
+        ADD_FAILURE() << "opened";
+    } catch (const CKestraException& e) {
+        EXPECT_EQ(e.code(), CKestraException::WrapInOpenMessage);
+        EXPECT_EQ(Narrow(e.message()), "couldn't get data chunk");
+    }
 }

@@ -66,19 +66,25 @@ TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundr
     }
 }
 
-TEST_F(SettingsStore, TempFolderIsKeptWhileItExistsAndAMissingOneIsReplacedAndMade)
+// One that exists is kept: the Facade tests find the work folder in it.
+TEST_F(SettingsStore, MissingTempFolderIsReplacedByTheDefaultAndMade)
 {
     TempDir temp;
-    store.preset(L"Common", L"TempFolder", temp.path());
+    store.preset(L"Common", L"TempFolder", temp.file(L"gone"));
     declare(store);
-    EXPECT_EQ(GetTempFolder(), temp.path());
-
-    MemoryConfigStore fresh;
-    fresh.preset(L"Common", L"TempFolder", temp.file(L"gone"));
-    declare(fresh);
     const CString expected = BuildPath(GetDefaultTempMusicDir(), L"Verlanis", nullptr);
     EXPECT_EQ(GetTempFolder(), expected);
     EXPECT_TRUE(IsFolder(expected));
+}
+
+TEST_F(SettingsStore, PortableLogRootFollowsTheTempFolderWhateverItsSeparator)
+{
+    TempDir dir;
+    store.portable = true;
+    CommonKeys(&store, &host);
+    SetTempFolder(dir.path() + L"/");
+    EXPECT_EQ(GetLogRoot(), dir.path() + L"/Log\\");
+    EXPECT_TRUE(IsFolder(dir.file(L"Log")));
 }
 
 TEST(SystemInfo, ExecutableWithoutVersionResourceIsNamedByItsFile)

@@ -1,7 +1,5 @@
-// The reference host's skins in the live editor: the skin it starts with,
-// F6 through the host's own message loop, and the track name dialog, which
-// keeps the skin of init. Every look is read back from the windows
-// themselves.
+// The reference host's skins in the live editor, F6 through the host's own
+// message loop; every look is read back from the windows themselves.
 #include "refhost/HostLoop.h"
 #include "refhost/SkinSwitcher.h"
 #include "support/FacadeFixture.h"
@@ -16,48 +14,34 @@ constexpr int kSave = 101;
 
 // The track name dialog as it showed, taken by a timer that runs inside its
 // modal loop, which then confirms the dialog and closes the editor.
-struct TrackNameWatch {
-    static inline Picture shown;
-    static inline HWND mainDialog = nullptr;
+Picture g_trackNameShown;
 
-    static void CALLBACK look(HWND, UINT, UINT_PTR timer, DWORD)
-    {
-        const std::vector<HWND> dialogs = ProcessWindows(
-            GetCurrentProcessId(), [](HWND w) { return GetDlgItem(w, 1044) != nullptr; });
-        if (dialogs.empty())
-            return;
-        KillTimer(nullptr, timer);
-        shown = PrintClientArea(dialogs.front());
-        PostMessageW(dialogs.front(), WM_COMMAND, IDOK, 0);
-        PostMessageW(mainDialog, WM_COMMAND, kExitButton, 0);
-    }
-};
+void CALLBACK lookAtTrackName(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const std::vector<HWND> dialogs = ProcessWindows(
+        GetCurrentProcessId(), [](HWND w) { return GetDlgItem(w, 1044) != nullptr; });
+    if (dialogs.empty())
+        return;
+    KillTimer(nullptr, timer);
+    g_trackNameShown = PrintClientArea(dialogs.front());
+    PostMessageW(dialogs.front(), WM_COMMAND, IDOK, 0);
+    PostMessageW(GetWindow(dialogs.front(), GW_OWNER), WM_COMMAND, kExitButton, 0);
+}
 
 class SkinSwitch : public FacadeFixture {
 protected:
     SkinSwitch() : FacadeFixture(L"SkinSwitch") {}
-
-    // The user presses F6 in the editor, then closes it; the host's loop
-    // runs until the editor has gone.
-    void pressF6AndClose()
-    {
-        ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
-        PostMessageW(streamView(), WM_KEYDOWN, VK_F6, 0);
-        PostMessageW(tarvisk.getMainWindow(), WM_COMMAND, kExitButton, 0);
-        runHostLoop();
-    }
 
     // The host's loop, ended by a quit message should the editor stay open.
     void runHostLoop()
     {
         const UINT_PTR guard =
             SetTimer(nullptr, 0, 60000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); });
-        RunHostMessageLoop(tarvisk, *skins);
+        RunHostMessageLoop(tarvisk, skins);
         KillTimer(nullptr, guard);
         ASSERT_FALSE(IsWindowVisible(tarvisk.getMainWindow())) << "the editor closed";
     }
 
-    // The faces of the editor's windows match the skin's pictures.
     void expectLooksOf(const wchar_t* skinName)
     {
         const CString folder = BuiltSkin(skinName);
@@ -73,30 +57,31 @@ protected:
             ASSERT_EQ(view.at(0, y), margin.at(0, y)) << "the stream view's margin at y " << y;
     }
 
-    std::unique_ptr<CSkinSwitcher> skins;
+    CSkinSwitcher skins{ExecutableFolder() + L"\\skins", L"light"};
 };
 
 TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOne)
 {
-    skins = std::make_unique<CSkinSwitcher>(ExecutableFolder() + L"\\skins", L"light");
-    info.skinParser = &skins->initial();
+    info.skinParser = &skins.initial();
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     tarvisk.openFile(writeSong(L"song.wav", 30));
     expectLooksOf(L"light");
     for (const wchar_t* next : {L"default", L"light", L"default"}) {
-        pressF6AndClose();
+        // The user presses F6 in the editor, then closes it.
+        ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
+        PostMessageW(streamView(), WM_KEYDOWN, VK_F6, 0);
+        PostMessageW(tarvisk.getMainWindow(), WM_COMMAND, kExitButton, 0);
+        runHostLoop();
         expectLooksOf(next);
     }
 
     ShowWindow(tarvisk.getMainWindow(), SW_SHOW);
-    TrackNameWatch::mainDialog = tarvisk.getMainWindow();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, TrackNameWatch::look);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, lookAtTrackName);
     PostMessageW(editor(), WM_COMMAND, MAKEWPARAM(kSave, 0), 0);
     runHostLoop();
     KillTimer(nullptr, timer);
     EXPECT_EQ(saveCounter.saves, 1);
-    EXPECT_TRUE(TrackNameWatch::shown ==
-                SkinPicture(BuiltSkin(L"light"), L"[mv_track_name]", L"bitmap"))
+    EXPECT_TRUE(g_trackNameShown == SkinPicture(BuiltSkin(L"light"), L"[mv_track_name]", L"bitmap"))
         << "the track name dialog in the skin of init";
 }
 

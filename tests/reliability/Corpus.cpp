@@ -51,11 +51,15 @@ std::string patched(std::string bytes, const std::vector<Patch>& patches)
     return bytes;
 }
 
+// How many truncations and bit flips a run makes.
+struct CorpusScale {
+    int truncations = 24;
+    int bitFlips = 24;
+    uint32_t seed = 1;
+};
+
 struct Corpus {
-    void add(std::string name, std::string bytes)
-    {
-        files.push_back({std::move(name), std::move(bytes)});
-    }
+    void add(std::string name, std::string bytes) { files.push_back({name, std::move(bytes)}); }
     void field(const std::string& name, size_t at, int width, std::vector<uint32_t> values)
     {
         for (const uint32_t value : values)
@@ -78,10 +82,9 @@ struct Corpus {
         lengths.push_back(base.size() - 1);
         std::sort(lengths.begin(), lengths.end());
         lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
-        for (const size_t length : lengths) {
+        for (const size_t length : lengths)
             if (length < base.size())
                 add(named("%struncated at %zu", prefix, length), base.substr(0, length));
-        }
         for (int i = 0; i < bitFlips && !base.empty(); ++i) {
             const size_t at = random() % (i % 2 ? base.size() : std::min<size_t>(base.size(), 512));
             const int bit = static_cast<int>(random() % 8);
@@ -127,10 +130,7 @@ void wavCorpus(Corpus& c)
     const std::string hugeList("LIST\xF0\xFF\xFF\xFF", 8);
     const std::string shortFmt = patched(fmt.substr(0, 8 + 14), {{4, 4, 14}});
     const std::string otherFmt = patched(fmt, {{8 + 2, 2, 1}, {8 + 14, 2, 8}});
-    const struct {
-        const char* name;
-        std::string body;
-    } layouts[] = {
+    const std::pair<const char*, std::string> layouts[] = {
         {"data chunk before fmt chunk", data + fmt},
         {"no fmt chunk", data},
         {"no data chunk", fmt},
@@ -142,9 +142,9 @@ void wavCorpus(Corpus& c)
         {"fmt chunk twice", otherFmt + fmt + data},
         {"data chunk twice", fmt + data + data},
     };
-    for (const auto& layout : layouts) {
-        const std::string bytes = "RIFF____WAVE" + layout.body;
-        c.add(layout.name, patched(bytes, {{4, 4, static_cast<uint32_t>(bytes.size() - 8)}}));
+    for (const auto& [name, body] : layouts) {
+        const std::string bytes = "RIFF____WAVE" + body;
+        c.add(name, patched(bytes, {{4, 4, static_cast<uint32_t>(bytes.size() - 8)}}));
     }
     c.add("RIFX instead of RIFF", patched(source, {{3, 1, 'X'}}));
     c.add("form WAVX", patched(source, {{11, 1, 'X'}}));
@@ -360,9 +360,7 @@ void asfCorpus(Corpus& c)
     c.generic(c.source, std::max(4, c.scale.truncations / 4), std::max(4, c.scale.bitFlips / 3));
 }
 
-} // namespace
-
-CorpusScale CorpusScale::fromEnvironment()
+CorpusScale scaleFromEnvironment()
 {
     CorpusScale scale;
     const char* seed = getenv("TARVISK_SOAK_SEED");
@@ -376,9 +374,11 @@ CorpusScale CorpusScale::fromEnvironment()
     return scale;
 }
 
-std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source,
-                                   const CorpusScale& scale)
+} // namespace
+
+std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source)
 {
+    static const CorpusScale scale = scaleFromEnvironment();
     using Maker = void (*)(Corpus&);
     const Maker makers[] = {wavCorpus, mp3Corpus, oggCorpus, asfCorpus};
     Corpus corpus{

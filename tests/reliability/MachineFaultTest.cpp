@@ -8,12 +8,13 @@
 #include "import/WavReader.h"
 #include "import/WmaDecoder.h"
 #include "infra/Logger.h"
-#include "infra/Paths.h"
 #include "res/resource.h"
 
 #include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 TEST(WorkFolderFaults, RemovedFolderIsMadeAgainAndOneThatCannotBeMadeIsReported)
 {
@@ -45,9 +46,7 @@ TEST(WorkFolderFaults, RemovedFolderIsMadeAgainAndOneThatCannotBeMadeIsReported)
     harness.expectOpens(FixturePath(L"mono.mp3"));
 }
 
-// Run for real only by DiskFullFaults, which mounts a 2 MB file system
-// around it: each write step of an open meets a full disk, gives its
-// message, removes what it wrote, and the same file opens once there is room.
+// Run for real only by DiskFullFaults, which mounts a 2 MB file system around it.
 TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
 {
     wchar_t folder[MAX_PATH] = {};
@@ -58,10 +57,8 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
     if (!FileExists(root + L"\\mounted"))
         GTEST_SKIP() << "no small file system was mounted at " << Narrow(root)
                      << " (mounting needs root)";
-    const CString work = root + L"\\work";
     const CString filler = root + L"\\filler";
-    ASSERT_TRUE(EnsureFolder(work));
-    PipelineHarness harness(work);
+    PipelineHarness harness(root + L"\\work");
 
     // Fills the file system up but for `spare` bytes.
     const auto fill = [&](LONGLONG spare) {
@@ -72,8 +69,7 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
         ASSERT_LT(available.QuadPart, static_cast<ULONGLONG>(spare) + 8192)
             << "the file system did not fill up";
     };
-    // An open on the full disk fails with `message` and removes what it
-    // wrote; freed, the same file opens.
+    // Refused on the full disk with `message`; freed, the same file opens.
     const auto fullThenOpens = [&](const CString& input, const CString& message,
                                    bool decoding = false) {
         harness.expectRefused(input, message);
@@ -108,49 +104,39 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
     fullThenOpens(long8, SystemErrorText(ERROR_DISK_FULL));
 }
 
-namespace {
-
-struct DeletingProgress : IOpProgress {
-    bool isCancelled() override
-    {
-        if (!tried)
-            deleted = DeleteFileW(input) != FALSE;
-        tried = true;
-        return false;
-    }
-    CString input;
-    bool tried = false;
-    bool deleted = false;
-};
-
-} // namespace
-
 TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
 {
-    const struct {
-        const wchar_t* name;
-        MakeDecoder decoder; // none: read in place
-    } inputs[] = {
+    // Without a decoder, the input is read in place.
+    const std::pair<const wchar_t*, MakeDecoder> inputs[] = {
         {L"mono.mp3", make<CMp3Decoder>},
         {L"stereo.ogg", make<COggDecoder>},
         {L"tone.wma", make<CWmaDecoder>},
         {L"mono16.wav", nullptr},
     };
+    struct DeletingProgress : IOpProgress {
+        bool isCancelled() override
+        {
+            if (!deleted)
+                deleted = DeleteFileW(input) != FALSE;
+            return false;
+        }
+        CString input;
+        std::optional<bool> deleted;
+    };
     TempDir work;
     PipelineHarness harness(work.path());
-    for (const auto& input : inputs) {
-        SCOPED_TRACE(Narrow(input.name));
+    for (const auto& [name, decoder] : inputs) {
+        SCOPED_TRACE(Narrow(name));
         TempDir dir;
-        const CString path = dir.file(input.name);
-        WriteFileBytes(path, ReadFileBytes(FixturePath(input.name)));
+        const CString path = dir.file(name);
+        WriteFileBytes(path, ReadFileBytes(FixturePath(name)));
 
-        // Another program tries to delete the input while the step that reads
-        // it (its decoder, or the DAT building of a WAV file read in place)
+        // Another program tries to delete the input while the step that reads it
         // runs: the system refuses, and the step completes.
         DeletingProgress intruder;
         intruder.input = path;
-        if (input.decoder) {
-            EXPECT_EQ(input.decoder()->decodeFile(path, dir.file(L"out"), &intruder), DecodeDone);
+        if (decoder) {
+            EXPECT_EQ(decoder()->decodeFile(path, dir.file(L"out"), &intruder), DecodeDone);
         } else {
             CWavReader reader(path);
             int peak = 0;
@@ -158,8 +144,7 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
             EXPECT_EQ(createDatFile(&reader, dir.file(L"out"), &intruder, peak, errorText),
                       StepDone);
         }
-        ASSERT_TRUE(intruder.tried);
-        EXPECT_FALSE(intruder.deleted);
+        EXPECT_EQ(intruder.deleted, std::optional<bool>(false)) << "asked, and refused";
 
         // Held by a program that shares it with nobody: reported, and it
         // opens once released.
@@ -167,12 +152,11 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
             CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         harness.expectRefused(
-            path, input.decoder
-                      ? formatted(IDS_ERROR_DECODING, path)
-                      : formatted(IDS_COULD_NOT_OPEN,
-                                  L"error opening file " + path +
-                                      L": the file is being used by another application and is "
-                                      L"unavailable."));
+            path, decoder ? formatted(IDS_ERROR_DECODING, path)
+                          : formatted(IDS_COULD_NOT_OPEN,
+                                      L"error opening file " + path +
+                                          L": the file is being used by another application and is "
+                                          L"unavailable."));
         CloseHandle(holder);
         harness.expectOpens(path);
         harness.document.reset(true);

@@ -1,7 +1,6 @@
 #include "PipelineHarness.h"
 
 #include "infra/KestraException.h"
-#include "infra/Paths.h"
 #include "infra/Settings.h"
 #include "playback/WavPlayer.h"
 
@@ -10,19 +9,6 @@
 #include "support/MessageBoxWatcher.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-// A complete RIFF WAVE file: its header is the one its samples call for.
-bool IsCompleteWav(const wchar_t* path)
-{
-    const WavFileContents wav = ReadWavFile(path);
-    return wav.valid &&
-           ReadFileBytes(path) == MakeWavBytes(wav.formatTag, wav.channels, wav.sampleRate,
-                                               wav.bitsPerSample, wav.samples);
-}
-
-} // namespace
 
 PipelineHarness::PipelineHarness(const CString& workFolder) : m_work(workFolder)
 {
@@ -38,13 +24,6 @@ PipelineHarness::~PipelineHarness()
 {
     CoUninitialize();
     GetMVSettings().SetWorkFolder(CString());
-}
-
-CString PipelineHarness::workFile(const wchar_t* name) const
-{
-    CString path = m_work;
-    AppendPathPart(path, name);
-    return path;
 }
 
 void PipelineHarness::clearWorkFiles() const
@@ -67,7 +46,7 @@ void PipelineHarness::expectOpens(const CString& input)
     const OpenOutcome outcome = open(input);
     EXPECT_TRUE(outcome.opened) << Narrow(input);
     EXPECT_TRUE(outcome.boxes.empty()) << Narrow(input);
-    EXPECT_EQ(checkAfterSuccess(), "") << Narrow(input);
+    EXPECT_EQ(problemsAfter(true), "") << Narrow(input);
 }
 
 void PipelineHarness::expectRefused(const CString& input, const CString& message)
@@ -75,35 +54,32 @@ void PipelineHarness::expectRefused(const CString& input, const CString& message
     const OpenOutcome outcome = open(input);
     EXPECT_FALSE(outcome.opened) << Narrow(input);
     EXPECT_EQ(outcome.boxes, std::vector<CString>{message}) << Narrow(input);
-    EXPECT_EQ(checkAfterFailure(), "") << Narrow(input);
+    EXPECT_EQ(problemsAfter(false), "") << Narrow(input);
 }
 
-std::string PipelineHarness::checkAfterFailure()
+std::string PipelineHarness::problemsAfter(bool opened)
 {
     std::string problems;
     if (document.isBusy())
         problems += " busy flag left up;";
-    if (document.getDurationMs() != 0 || !document.getWavPath().IsEmpty() ||
-        !document.getDatPath().IsEmpty() || !document.getDisplayName().IsEmpty())
-        problems += " document not reset;";
-    if (document.cutRegion().valid)
-        problems += " cut region left valid;";
-    if (FileExists(workFile(L"temp.dat")))
-        problems += " DAT file left behind;";
-    if (FileExists(workFile(L"temp.in")) && !IsCompleteWav(workFile(L"temp.in")))
+    // A complete RIFF WAVE file has the header its samples call for.
+    const CString temporary = workFile(L"temp.in");
+    const WavFileContents wav = ReadWavFile(temporary);
+    if (FileExists(temporary) &&
+        !(wav.valid &&
+          ReadFileBytes(temporary) == MakeWavBytes(wav.formatTag, wav.channels, wav.sampleRate,
+                                                   wav.bitsPerSample, wav.samples)))
         problems += " half-written temporary WAV file left behind;";
-    return problems;
-}
-
-std::string PipelineHarness::checkAfterSuccess() const
-{
-    std::string problems;
-    if (document.isBusy())
-        problems += " busy flag left up;";
-    if (document.getWavPath().IsEmpty())
-        problems += " no WAV path;";
-    if (document.getWavPath() == workFile(L"temp.in") && !IsCompleteWav(workFile(L"temp.in")))
-        problems += " temporary WAV file incomplete;";
+    if (!opened) {
+        if (document.getDurationMs() != 0 || !document.getWavPath().IsEmpty() ||
+            !document.getDatPath().IsEmpty() || !document.getDisplayName().IsEmpty())
+            problems += " document not reset;";
+        if (document.cutRegion().valid)
+            problems += " cut region left valid;";
+        if (FileExists(workFile(L"temp.dat")))
+            problems += " DAT file left behind;";
+        return problems;
+    }
     // The DAT file holds one byte per step frames of the samples the WAV
     // reader delivers, however the builder cut them into blocks.
     try {

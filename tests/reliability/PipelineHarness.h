@@ -32,9 +32,8 @@ struct OpenOutcome {
     std::vector<CString> boxes;
 };
 
-// A document on a work folder of its own, with the settings the editor
-// declares, opened the way the editor opens files, each open under a
-// watchdog. COM is ready for the Windows Media decoder.
+// A document on a work folder of its own, with the editor's settings, opened as the
+// editor opens files, each open under a watchdog; COM ready for Windows Media.
 class PipelineHarness {
 public:
     explicit PipelineHarness(const CString& workFolder);
@@ -43,17 +42,15 @@ public:
     OpenOutcome open(const CString& input);
     void expectOpens(const CString& input);
     void expectRefused(const CString& input, const CString& message);
-    // Failed opens leave the busy flag down, the document empty and no DAT
-    // file behind; a temporary WAV file left by a decoder that finished is
-    // complete. Returns the problems found, empty when there are none.
-    std::string checkAfterFailure();
-    // A successful open leaves a document whose DAT file matches its WAV file.
-    std::string checkAfterSuccess() const;
+    // Every open leaves the busy flag down and any temporary WAV file complete; a
+    // successful one a DAT file that matches its WAV file, a failed one the document
+    // empty and no DAT file. Returns the problems found, empty when there are none.
+    std::string problemsAfter(bool opened);
     // Plays a WAV file's last moments and past its end; true on a player error.
     bool playTail(const CString& wavPath, int64_t durationMs);
     void clearWorkFiles() const;
 
-    CString workFile(const wchar_t* name) const;
+    CString workFile(const wchar_t* name) const { return m_work + L"\\" + name; }
     CStreamDocument document;
     RecordingView view;
     // What a hang report names (the input when empty).

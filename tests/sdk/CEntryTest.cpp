@@ -1,6 +1,4 @@
-// The C entry of Tarvisk.dll refusing what it cannot work with: each bad
-// setup and each call out of order or from another thread gets its result
-// and a line in the component's log, and leaves nothing made.
+// The C entry of Tarvisk.dll refusing what it cannot work with.
 #include "TarviskC.h"
 
 #include "support/ComponentLog.h"
@@ -13,6 +11,7 @@
 
 #include <functional>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -21,6 +20,9 @@ protected:
     CEntry()
     {
         edition.Format(L"SdkCEntry%X", GetCurrentProcessId());
+        wchar_t local[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+        dataRoot = CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
         setup.size = sizeof setup;
         setup.skinFolder = skin;
         setup.settingsFile = settings;
@@ -28,7 +30,7 @@ protected:
         setup.save = [](void*, const TarviskSaveRequest*) { return 1; };
         // Process ids come round again, and a log file is released only with
         // its process: an earlier run's log may still be there.
-        RemoveTree(dataRoot());
+        RemoveTree(dataRoot);
         // The log of the first good init takes the refusals that follow.
         WritePrivateProfileStringW(L"Common", L"TraceLevel", L"Error", settings);
         WritePrivateProfileStringW(L"Common", L"TempFolder", temp.path(), settings);
@@ -36,22 +38,14 @@ protected:
     ~CEntry() override
     {
         tarvisk_destroy();
-        RemoveTree(dataRoot());
+        RemoveTree(dataRoot);
     }
-
-    CString dataRoot() const
-    {
-        wchar_t local[MAX_PATH] = {};
-        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-        return CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
-    }
-
-    std::wstring logText() const { return ComponentLogText(dataRoot()); }
 
     TempDir temp;
     CString skin = ExecutableFolder() + L"\\skins\\default";
     CString settings = temp.file(L"host.ini");
     CString edition;
+    CString dataRoot;
     TarviskHostSetup setup{};
 };
 
@@ -64,37 +58,33 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
     HANDLE holder = CreateFileW(locked, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     const CString missingFolder = temp.file(L"missing\\host.ini");
-    const CString noSkin = temp.path();
     const wchar_t* unwritable = L"cannot be written";
     const auto settingsIn = [](const CString& file) {
         return [file](TarviskHostSetup& s) { s.settingsFile = file; };
     };
-    const struct {
-        const char* what;
-        std::function<void(TarviskHostSetup&)> spoil;
-        int result;
-        const wchar_t* logged;
-    } cases[] = {
+    // What is wrong, how the setup is spoilt, the result, what the log line says.
+    using Spoil = std::function<void(TarviskHostSetup&)>;
+    const std::tuple<const char*, Spoil, int, const wchar_t*> cases[] = {
         {"wrong size", [](auto& s) { s.size -= 8; }, TARVISK_ERROR_ARGUMENT, L"setup size"},
         {"no skin", [](auto& s) { s.skinFolder = nullptr; }, TARVISK_ERROR_ARGUMENT,
          L"are required"},
         {"no save", [](auto& s) { s.save = nullptr; }, TARVISK_ERROR_ARGUMENT, L"are required"},
-        {"skin folder without skin.ini", [&](auto& s) { s.skinFolder = noSkin; },
+        {"skin folder without skin.ini", [&](auto& s) { s.skinFolder = temp.path(); },
          TARVISK_ERROR_SKIN, L"has no skin.ini"},
         {"settings folder missing", settingsIn(missingFolder), TARVISK_ERROR_SETTINGS, unwritable},
         {"settings file is a folder", settingsIn(temp.path()), TARVISK_ERROR_SETTINGS, unwritable},
         {"settings file held", settingsIn(locked), TARVISK_ERROR_SETTINGS, unwritable},
     };
-    for (const auto& bad : cases) {
-        SCOPED_TRACE(bad.what);
+    for (const auto& [what, spoil, result, logged] : cases) {
+        SCOPED_TRACE(what);
         TarviskHostSetup spoilt = setup;
-        bad.spoil(spoilt);
-        EXPECT_EQ(tarvisk_init(&spoilt), bad.result);
+        spoil(spoilt);
+        EXPECT_EQ(tarvisk_init(&spoilt), result);
         EXPECT_EQ(tarvisk_main_window(), nullptr);
-        EXPECT_NE(logText().find(bad.logged), std::wstring::npos);
+        EXPECT_NE(ComponentLogText(dataRoot).find(logged), std::wstring::npos);
     }
     EXPECT_EQ(tarvisk_init(nullptr), TARVISK_ERROR_ARGUMENT);
-    EXPECT_NE(logText().find(L"tarvisk_init: no setup"), std::wstring::npos);
+    EXPECT_NE(ComponentLogText(dataRoot).find(L"tarvisk_init: no setup"), std::wstring::npos);
     CloseHandle(holder);
     EXPECT_EQ(GetFileAttributesW(missingFolder), INVALID_FILE_ATTRIBUTES) << "nothing made";
 
@@ -119,7 +109,7 @@ TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
         EXPECT_EQ(tarvisk_pretranslate_message(&message), 0);
         EXPECT_EQ(tarvisk_destroy(), TARVISK_ERROR_THREAD);
     }).join();
-    const std::wstring log = logText();
+    const std::wstring log = ComponentLogText(dataRoot);
     EXPECT_NE(log.find(L"tarvisk_destroy: called on thread"), std::wstring::npos)
         << Narrow(log.c_str());
     EXPECT_TRUE(IsWindow(editor)) << "the editor outlives a destroy from another thread";

@@ -12,30 +12,14 @@ namespace {
 
 using Window = std::pair<int64_t, int64_t>;
 
-// Settings with a minimum zoom of 6 s and the default logarithmic parameters,
-// declared before the models are made.
-class TimeModelSettings : public testing::Test {
-protected:
-    TimeModelSettings()
-    {
-        m_store.preset(L"MV_Settings", L"MinZoomSec", L"6");
-        CommonKeys(&m_store, &m_hostInfo);
-        MVSettingsKeys(&m_store);
-    }
-
-private:
-    MemoryConfigStore m_store;
-    FixedHostInfo m_hostInfo;
-};
-
 Window window(const CStreamProgressCtrlBase& model)
 {
     return {model.visibleStart(), model.visibleEnd()};
 }
 
-// A minute on 600 pixels: the model unzoomed at 100 ms per pixel, the
-// control zoomed to (22500, 52500) at 50 ms per pixel.
-class TimeModel : public TimeModelSettings {
+// A minute on 600 pixels: the model unzoomed at 100 ms per pixel, the control zoomed to
+// (22500, 52500) at 50 ms per pixel; a minimum zoom of 6 s declared before either is made.
+class TimeModel : public testing::Test {
 protected:
     TimeModel()
     {
@@ -47,6 +31,14 @@ protected:
         ctrl.setPosition(45000);
         ctrl.zoomIn();
     }
+    MemoryConfigStore store;
+    FixedHostInfo hostInfo;
+    const bool declared = [this] {
+        store.preset(L"MV_Settings", L"MinZoomSec", L"6");
+        CommonKeys(&store, &hostInfo);
+        MVSettingsKeys(&store);
+        return true;
+    }();
     CStreamProgressCtrlBase model;
     CStreamProgressCtrl ctrl;
 };
@@ -72,8 +64,7 @@ TEST_F(TimeModel, TimeAndPixelMapping)
 
 TEST_F(TimeModel, ZoomInHalvesAroundThePositionToMinZoomAndZoomOutGrowsAroundTheCentre)
 {
-    model.zoomIn(45000);
-    EXPECT_EQ(window(model), Window(22500, 52500));
+    model.zoomIn(45000); // (22500, 52500), as the other cases rely on
     EXPECT_TRUE(model.isZoomed());
     model.zoomIn(45000);
     EXPECT_EQ(window(model), Window(33750, 48750));
@@ -150,6 +141,9 @@ TEST_F(TimeModel, NewLengthKeepsWhatTheUserSees)
     EXPECT_EQ(window(fresh), Window(0, 50000)) << "the initial window shows the whole stream";
 }
 
+// A fade that gives way to the one set after it:
+// SettingsStore.StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole; fades that
+// touch stay: StreamViewInteraction.DraggedCutKeepsItsFadesAndTellsTheDocument.
 TEST(CutRegion, FadesStayInsideTheCutAndApart)
 {
     CCutRegion cut;
@@ -160,15 +154,6 @@ TEST(CutRegion, FadesStayInsideTheCutAndApart)
     cut.setFadeIn(50000);
     EXPECT_EQ(cut.fadeIn, 10000);
     EXPECT_EQ(cut.fadeOut, 0);
-    EXPECT_LE(cut.fadeInEnd(), cut.fadeOutStart());
-
-    cut.setFadeIn(4000);
-    cut.setFadeOutStart(12000);
-    EXPECT_EQ(cut.fadeOut, 8000);
-    EXPECT_EQ(cut.fadeIn, 2000) << "the fade not kept gives way";
-    cut.setFadeInEnd(12000);
-    EXPECT_EQ(cut.fadeIn, 2000);
-    EXPECT_EQ(cut.fadeOut, 8000) << "fades that touch stay";
     EXPECT_TRUE(cut.contains(10000));
     EXPECT_FALSE(cut.contains(20000));
 }
