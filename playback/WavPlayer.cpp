@@ -146,6 +146,8 @@ bool CWavPlayer::playRange()
             length = static_cast<uint32_t>(std::min<uint64_t>(length, limit - done));
             applyEnvelope(block.data(), length, start, done, m_cut, format, m_gain);
             m_output->grab(block.data(), length);
+            if (m_output->stalled())
+                throw CKestraException(L"the wave output device stopped playing", 0);
             done += length;
         }
     } catch (const CKestraException& failure) {
@@ -155,5 +157,5 @@ bool CWavPlayer::playRange()
     if (!stopRequested())
         m_output->drain();
     m_output->reset();
-    return played;
+    return played && !m_output->stalled();
 }

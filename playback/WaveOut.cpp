@@ -5,6 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// Under load a working device may hand buffers back late, but never by this much.
+constexpr DWORD kStallMarginMs = 5000;
+
+} // namespace
+
 CWaveOut::~CWaveOut()
 {
     close();
@@ -52,6 +59,12 @@ MMRESULT CWaveOut::open(const WAVEFORMATEX* format, int bufferCount, uint32_t bu
     }
     m_current = 0;
     m_mustWait = true;
+    m_stalled = false;
+    const uint64_t bytesPerSecond = uint64_t{format->nSamplesPerSec} * format->nBlockAlign;
+    m_stallMs = bytesPerSecond == 0 ? INFINITE
+                                    : static_cast<DWORD>(uint64_t{bufferSize} * bufferCount *
+                                                             1000 / bytesPerSecond +
+                                                         kStallMarginMs);
     return MMSYSERR_NOERROR;
 }
 
@@ -78,14 +91,24 @@ void CWaveOut::send()
     m_current = (m_current + 1) % m_bufferCount;
 }
 
+bool CWaveOut::waitForBuffer()
+{
+    if (WaitForSingleObject(m_semaphore, m_stallMs) == WAIT_OBJECT_0)
+        return true;
+    LogFormat(LOG_ERROR, L"the wave output device kept its buffers for %u ms", m_stallMs);
+    m_stalled = true;
+    return false;
+}
+
 void CWaveOut::grab(const void* data, uint32_t length)
 {
-    if (!m_device || m_buffers.empty())
+    if (!m_device || m_buffers.empty() || m_stalled)
         return;
     auto* bytes = static_cast<const char*>(data);
     while (length != 0) {
         if (m_mustWait) {
-            WaitForSingleObject(m_semaphore, INFINITE);
+            if (!waitForBuffer())
+                return;
             m_mustWait = false;
         }
         Buffer& buffer = m_buffers[m_current];
@@ -103,7 +126,7 @@ void CWaveOut::grab(const void* data, uint32_t length)
 
 void CWaveOut::flush()
 {
-    if (!m_device || m_mustWait)
+    if (!m_device || m_mustWait || m_stalled)
         return;
     Buffer& buffer = m_buffers[m_current];
     buffer.header.dwBufferLength = buffer.fill;
@@ -115,9 +138,11 @@ void CWaveOut::drain()
     if (!m_device)
         return;
     flush();
-    for (int i = 0; i < m_bufferCount; ++i)
-        WaitForSingleObject(m_semaphore, INFINITE);
-    ReleaseSemaphore(m_semaphore, m_bufferCount, nullptr);
+    int returned = 0;
+    while (returned < m_bufferCount && !m_stalled && waitForBuffer())
+        ++returned;
+    if (returned != 0)
+        ReleaseSemaphore(m_semaphore, returned, nullptr);
 }
 
 void CWaveOut::loadSystemOutput()

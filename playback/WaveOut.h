@@ -11,7 +11,9 @@
 // The wave output device fed from a ring of prepared buffers. A semaphore
 // counts the free buffers: grab waits on it before filling one, the device's
 // callback releases it for every buffer played, and reset hands all of them
-// back at once.
+// back at once. A device that keeps its buffers longer than it takes to play
+// all of them and a generous margin has stopped (its sound server went away):
+// the waits then give up and the output counts as stalled.
 class CWaveOut : public IAudioStreamGrabber {
 public:
     CWaveOut() = default;
@@ -27,6 +29,8 @@ public:
     void flush();
     // Flushes, then waits until the device has played every buffer.
     void drain();
+    // The device stopped giving buffers back; nothing more is sent to it.
+    bool stalled() const { return m_stalled; }
     // Stops the device and returns every queued buffer.
     void reset();
 
@@ -45,11 +49,14 @@ private:
                                          DWORD_PTR, DWORD_PTR);
     void close();
     void send();
+    bool waitForBuffer();
 
     HANDLE m_semaphore = nullptr;
     int m_bufferCount = 0;
     int m_current = 0;
     bool m_mustWait = true;
+    DWORD m_stallMs = INFINITE;
+    bool m_stalled = false;
     std::vector<Buffer> m_buffers;
     HWAVEOUT m_device = nullptr;
 };

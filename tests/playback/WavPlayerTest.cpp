@@ -4,6 +4,7 @@
 #include "playback/WavPlayer.h"
 #include "support/AudioFixtures.h"
 #include "support/TempDir.h"
+#include "support/WinmmHook.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,12 @@ protected:
     TempDir dir;
     FinishProbe probe;
 };
+
+// A device whose sound server went away: it takes buffers and never plays them.
+MMRESULT WINAPI keepingWaveOutWrite(HWAVEOUT, LPWAVEHDR, UINT)
+{
+    return MMSYSERR_NOERROR;
+}
 
 } // namespace
 
@@ -88,4 +95,24 @@ TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
     EXPECT_NE(
         ReadUtf16File(dir.file(logs[0])).find(L"error while playing: error initializing waveout: "),
         std::wstring::npos);
+}
+
+TEST_F(WavPlayerTest, DeviceThatKeepsItsBuffersEndsThePlaybackWithTheErrorNotification)
+{
+    void* const write =
+        hookWinmmImport("waveOutWrite", reinterpret_cast<void*>(&keepingWaveOutWrite));
+    ASSERT_NE(write, nullptr);
+    const CString song = squareFile(L"song.wav", 5000);
+    CWavPlayer player(&probe);
+    // Stalled while more is to be queued, and while the last buffers play.
+    for (const int start : {0, 4800}) {
+        ASSERT_TRUE(player.play(song, start, 5000, nullptr));
+        ASSERT_TRUE(probe.waitForFinish()) << "from " << start;
+        EXPECT_TRUE(probe.lastError) << "from " << start;
+    }
+    hookWinmmImport("waveOutWrite", write);
+    ASSERT_TRUE(player.play(song, 4800, 5000, nullptr));
+    ASSERT_TRUE(probe.waitForFinish());
+    EXPECT_FALSE(probe.lastError) << "the next playback on a working device";
+    EXPECT_EQ(probe.calls, 3);
 }
