@@ -7,7 +7,6 @@
 #include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <functional>
 #include <thread>
@@ -20,9 +19,7 @@ protected:
     CEntry()
     {
         edition.Format(L"SdkCEntry%X", GetCurrentProcessId());
-        wchar_t local[MAX_PATH] = {};
-        SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-        dataRoot = CString(local) + L"\\Verlanis\\Sorvenne_" + edition;
+        dataRoot = EditionDataRoot(edition);
         setup.size = sizeof setup;
         setup.skinFolder = skin;
         setup.settingsFile = settings;
