@@ -37,7 +37,11 @@ std::vector<CString> treeTitles(HWND tree)
     for (HTREEITEM item = TreeView_GetRoot(tree); item;
          item = TreeView_GetNextSibling(tree, item)) {
         wchar_t text[128] = {};
-        TVITEMW query{TVIF_TEXT, item, 0, 0, text, 128};
+        TVITEMW query{};
+        query.mask = TVIF_TEXT;
+        query.hItem = item;
+        query.pszText = text;
+        query.cchTextMax = 128;
         SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
         titles.push_back(text);
     }

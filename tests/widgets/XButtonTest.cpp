@@ -175,16 +175,18 @@ TEST(SkinnedButtonStates, EveryKindShowsTheFaceAndSendsTheCommandsOfItsState)
             skin.section(L"[mv_btn_test]").bools[L"mouseover"] = scenario.mouseOver;
             load(scenario.kind);
             for (const Step& step : scenario.steps) {
-                if (step.msg == kDisable)
+                if (step.msg == kDisable) {
                     button.setEnabled(false);
-                else if (step.msg == kClearHover || step.msg == kClearNoHover)
+                } else if (step.msg == kClearHover || step.msg == kClearNoHover) {
                     EXPECT_EQ(button.clearMouseOver(), step.msg == kClearHover);
-                else if (step.msg == kMove && step.flags == MK_LBUTTON)
+                } else if (step.msg == kMove && step.flags == MK_LBUTTON) {
                     EXPECT_EQ(::GetCapture(), button.GetSafeHwnd()) << "held buttons capture";
+                }
                 if (step.msg && step.msg < WM_APP)
                     button.SendMessage(step.msg, step.flags, MAKELPARAM(step.at.x, step.at.y));
-                if (step.face != kAny)
+                if (step.face != kAny) {
                     EXPECT_EQ(face(), step.face) << "after step " << (&step - &scenario.steps[0]);
+                }
             }
             EXPECT_EQ(window.commands, scenario.commands);
             if (scenario.on) {
