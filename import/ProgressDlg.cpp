@@ -107,7 +107,6 @@ void CProgressDlg::setRange(UINT maximum)
 {
     m_range = maximum;
     m_position = 0;
-    m_shownPos = 0;
     m_progress.SendMessage(PBM_SETRANGE32, 0, static_cast<LPARAM>(maximum));
     m_progress.SetPos(0);
     m_progress.Invalidate(TRUE);
@@ -120,11 +119,10 @@ void CProgressDlg::setPos(UINT position)
     // its percentage changed costs more than the frame, and a thousandth of
     // the range changes neither; the end is always shown.
     m_position = position;
-    const bool small = position >= m_shownPos && position - m_shownPos < m_range / 1000;
-    if (!small || position == m_range) {
-        m_shownPos = position;
+    const UINT shown = static_cast<UINT>(m_progress.GetPos());
+    const bool small = position >= shown && position - shown < m_range / 1000;
+    if (!small || position == m_range)
         m_progress.SetPos(static_cast<int>(position));
-    }
     pumpMessagesSometimes();
 }
 

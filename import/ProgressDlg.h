@@ -42,8 +42,6 @@ private:
     uint64_t m_lastPump = 0;
     UINT m_range = 0;
     UINT m_position = 0;
-    // The position the bar was last given.
-    UINT m_shownPos = 0;
     CString m_text;
     CString m_subText;
     bool m_cancelled = false;
