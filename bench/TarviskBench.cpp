@@ -118,10 +118,8 @@ MMRESULT WINAPI notingWaveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size)
 
 bool hookWaveOut()
 {
-    g_waveOutOpen = reinterpret_cast<decltype(&waveOutOpen)>(
-        hookWinmmImport("waveOutOpen", reinterpret_cast<void*>(&notingWaveOutOpen)));
-    g_waveOutWrite = reinterpret_cast<decltype(&waveOutWrite)>(
-        hookWinmmImport("waveOutWrite", reinterpret_cast<void*>(&notingWaveOutWrite)));
+    g_waveOutOpen = hookWinmmImport("waveOutOpen", &notingWaveOutOpen);
+    g_waveOutWrite = hookWinmmImport("waveOutWrite", &notingWaveOutWrite);
     return g_waveOutOpen && g_waveOutWrite;
 }
 

@@ -10,6 +10,21 @@ namespace {
 // Under load a working device may hand buffers back late, but never by this much.
 constexpr DWORD kStallMarginMs = 5000;
 
+BOOL CALLBACK loadOnce(PINIT_ONCE, PVOID, PVOID*)
+{
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 44100;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 4;
+    format.nAvgBytesPerSec = 44100 * 4;
+    // A format query goes the whole way to the default device without opening it.
+    if (waveOutGetNumDevs() != 0)
+        waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY);
+    return TRUE;
+}
+
 } // namespace
 
 CWaveOut::~CWaveOut()
@@ -37,6 +52,7 @@ void CWaveOut::close()
 MMRESULT CWaveOut::open(const WAVEFORMATEX* format, int bufferCount, uint32_t bufferSize,
                         UINT deviceId)
 {
+    loadSystemOutput();
     close();
     m_bufferCount = bufferCount;
     if (!m_semaphore)
@@ -147,16 +163,8 @@ void CWaveOut::drain()
 
 void CWaveOut::loadSystemOutput()
 {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = 44100 * 4;
-    // A format query goes the whole way to the default device without opening it.
-    if (waveOutGetNumDevs() != 0)
-        waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY);
+    static INIT_ONCE loaded = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&loaded, &loadOnce, nullptr, nullptr);
 }
 
 void CWaveOut::reset()

@@ -36,6 +36,8 @@ public:
 
     // Loads the system's wave output (its drivers, the sound server's
     // connection) once per process, which the first open otherwise waits for.
+    // Every open waits until it is done: Wine's winmm lists its devices
+    // unguarded, and a second thread calling in meanwhile may hang for good.
     static void loadSystemOutput();
 
 private:

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 // The player on the real wave output device. Stops at random moments, also
@@ -36,7 +37,47 @@ MMRESULT WINAPI keepingWaveOutWrite(HWAVEOUT, LPWAVEHDR, UINT)
     return MMSYSERR_NOERROR;
 }
 
+// The system's first listing of its output devices, made slow, and the opens
+// that come while it runs: Wine's listing is not safe against them.
+decltype(&waveOutGetNumDevs) g_listDevices;
+decltype(&waveOutOpen) g_open;
+enum Listing { kNotYet, kRunning, kDone };
+std::atomic<Listing> g_listing{kNotYet};
+std::atomic<int> g_opensWhileListing{0};
+UINT WINAPI slowWaveOutGetNumDevs()
+{
+    g_listing = kRunning;
+    Sleep(300);
+    const UINT count = g_listDevices();
+    g_listing = kDone;
+    return count;
+}
+MMRESULT WINAPI notingWaveOutOpen(LPHWAVEOUT device, UINT id, LPCWAVEFORMATEX format,
+                                  DWORD_PTR callback, DWORD_PTR instance, DWORD flags)
+{
+    g_opensWhileListing += g_listing == kRunning;
+    return g_open(device, id, format, callback, instance, flags);
+}
+
 } // namespace
+
+TEST_F(WavPlayerTest, PlayRightAfterThePlayerIsMadeWaitsForTheSystemsOutputToLoad)
+{
+    g_listDevices = hookWinmmImport("waveOutGetNumDevs", &slowWaveOutGetNumDevs);
+    g_open = hookWinmmImport("waveOutOpen", &notingWaveOutOpen);
+    ASSERT_TRUE(g_listDevices && g_open);
+    {
+        CWavPlayer player(&probe);
+        ASSERT_TRUE(player.play(squareFile(L"song.wav", 1000), 900, 1000, nullptr));
+        ASSERT_TRUE(probe.waitForFinish());
+        EXPECT_FALSE(probe.lastError);
+    }
+    hookWinmmImport("waveOutGetNumDevs", g_listDevices);
+    hookWinmmImport("waveOutOpen", g_open);
+    if (g_listing == kNotYet)
+        GTEST_SKIP() << "an earlier case of this process loaded the output";
+    EXPECT_EQ(g_opensWhileListing, 0);
+}
 
 TEST_F(WavPlayerTest, EachPlaybackNotifiesItsEndOnceUnlessStoppedReplacedOrDestroyed)
 {
@@ -99,8 +140,7 @@ TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
 
 TEST_F(WavPlayerTest, DeviceThatKeepsItsBuffersEndsThePlaybackWithTheErrorNotification)
 {
-    void* const write =
-        hookWinmmImport("waveOutWrite", reinterpret_cast<void*>(&keepingWaveOutWrite));
+    auto* const write = hookWinmmImport("waveOutWrite", &keepingWaveOutWrite);
     ASSERT_NE(write, nullptr);
     const CString song = squareFile(L"song.wav", 5000);
     CWavPlayer player(&probe);

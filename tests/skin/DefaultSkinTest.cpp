@@ -133,27 +133,15 @@ class DefaultSkin : public testing::Test {
 protected:
     CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default"};
 
-    SIZE bitmapSize(const wchar_t* section, const wchar_t* key)
-    {
-        CDynBitmap bitmap;
-        EXPECT_TRUE(skin.selectSection(section) && skin.getBitmap(key, bitmap)) << Narrow(section);
-        return bitmap.GetSize();
-    }
-
     SIZE parentSize(Parent parent)
     {
         const wchar_t* const pictures[][2] = {{L"[mv_main]", L"bitmap"},
                                               {L"[mv_ctrl]", L"bitmap_bg"},
                                               {L"[mv_track_name]", L"bitmap"}};
-        return bitmapSize(pictures[static_cast<int>(parent)][0],
-                          pictures[static_cast<int>(parent)][1]);
-    }
-
-    SIZE ctrlOrigin()
-    {
-        SIZE origin{};
-        EXPECT_TRUE(skin.selectSection(L"[mv_main]") && skin.getSize(L"vh_ctrl_position", origin));
-        return origin;
+        const auto& [section, key] = pictures[static_cast<int>(parent)];
+        CDynBitmap bitmap;
+        EXPECT_TRUE(skin.selectSection(section) && skin.getBitmap(key, bitmap)) << Narrow(section);
+        return bitmap.GetSize();
     }
 
     // The selected button's caption, if it has one, shows whole in its skin
@@ -185,25 +173,6 @@ protected:
         EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << name << ": no outline font";
         EXPECT_LE(needed.right + std::max(left, 0) + std::max(right, 0), size.cx) << name;
         EXPECT_LE(needed.bottom, size.cy) << name << " caption is cut";
-    }
-
-    RECT viewRect()
-    {
-        RECT rect{};
-        EXPECT_TRUE(skin.selectSection(L"[mv_stream_view]") && skin.getRect(L"position", rect));
-        return rect;
-    }
-
-    // Where the section's control lands in its parent when anchored at the
-    // top-left corner; the anchor is given back.
-    RECT placed(const wchar_t* section, POINT& anchor)
-    {
-        POINT offset{};
-        SIZE size{};
-        EXPECT_TRUE(skin.selectSection(section) && skin.getPosition(L"position", offset, anchor) &&
-                    skin.getSize(L"size", size))
-            << Narrow(section);
-        return RECT{offset.x, offset.y, offset.x + size.cx, offset.y + size.cy};
     }
 };
 
@@ -244,8 +213,10 @@ TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureForEachStateAndAW
 TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
 {
     const SIZE main = parentSize(Parent::Main), ctrl = parentSize(Parent::Ctrl);
-    const SIZE origin = ctrlOrigin();
-    const RECT view = viewRect();
+    SIZE origin{};
+    EXPECT_TRUE(skin.selectSection(L"[mv_main]") && skin.getSize(L"vh_ctrl_position", origin));
+    RECT view{};
+    EXPECT_TRUE(skin.selectSection(L"[mv_stream_view]") && skin.getRect(L"position", view));
     RECT overlap{};
     const RECT ctrlInMain{origin.cx, origin.cy, origin.cx + ctrl.cx, origin.cy + ctrl.cy};
     const RECT mainRect{0, 0, main.cx, main.cy}, ctrlRect{0, 0, ctrl.cx, ctrl.cy};
@@ -262,8 +233,12 @@ TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
     std::vector<RECT> rects;
     for (const auto& [section, parent] : controls) {
         const std::string name = Narrow(section);
-        POINT anchor{};
-        const RECT rect = placed(section, anchor);
+        POINT offset{}, anchor{};
+        SIZE size{};
+        EXPECT_TRUE(skin.selectSection(section) && skin.getPosition(L"position", offset, anchor) &&
+                    skin.getSize(L"size", size))
+            << name;
+        const RECT rect{offset.x, offset.y, offset.x + size.cx, offset.y + size.cy};
         EXPECT_TRUE(anchor.x == 0 && anchor.y == 0) << name << " is anchored elsewhere";
         const SIZE outer = parentSize(parent);
         EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= outer.cx &&

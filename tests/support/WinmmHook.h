@@ -7,7 +7,8 @@
 #include <cstring>
 
 // Returns the original, or null when the function is not imported.
-inline void* hookWinmmImport(const char* name, void* replacement)
+template <typename Function>
+Function* hookWinmmImport(const char* name, Function* replacement)
 {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -30,7 +31,7 @@ inline void* hookWinmmImport(const char* name, void* replacement)
             DWORD protection = 0;
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
                            &protection);
-            void* original = reinterpret_cast<void*>(slots->u1.Function);
+            auto* original = reinterpret_cast<Function*>(slots->u1.Function);
             slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
             return original;
