@@ -22,7 +22,7 @@
 class CWavPlayer : public CCriticalSection {
 public:
     // Loads the system's wave output on a thread of its own meanwhile, so
-    // the first playback does not wait for it.
+    // the first playback waits for it less, or not at all.
     explicit CWavPlayer(CWavPlayerCallBack* callback);
     ~CWavPlayer();
     CWavPlayer(const CWavPlayer&) = delete;
