@@ -1,5 +1,6 @@
 #include "playback/WaveOut.h"
 
+#include "import/WavWriter.h"
 #include "infra/Logger.h"
 
 #include <algorithm>
@@ -12,13 +13,7 @@ constexpr DWORD kStallMarginMs = 5000;
 
 BOOL CALLBACK loadOnce(PINIT_ONCE, PVOID, PVOID*)
 {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = 44100 * 4;
+    const WAVEFORMATEX format = Pcm16Format(2, 44100);
     // A format query goes the whole way to the default device without opening it.
     if (waveOutGetNumDevs() != 0)
         waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY);
