@@ -8,10 +8,12 @@
 include(CMakePackageConfigHelpers)
 
 target_include_directories(Tarvisk INTERFACE $<INSTALL_INTERFACE:include>)
-install(TARGETS Tarvisk EXPORT TarviskTargets RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
+# Tarvisk.dll imports AxisU.dll by name. Hosts call nothing of it, but
+# Tarvisk::Tarvisk names it, so that $<TARGET_RUNTIME_DLLS:app> and a host's
+# install step pick up both DLLs.
+target_link_libraries(Tarvisk INTERFACE AxisU)
+install(TARGETS Tarvisk AxisU EXPORT TarviskTargets RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
 install(TARGETS TarviskHost RUNTIME DESTINATION bin)
-# Tarvisk.dll imports it by name; hosts never link it.
-install(FILES $<TARGET_FILE:AxisU> DESTINATION bin)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/skins/ DESTINATION bin/skins
   PATTERN CMakeLists.txt EXCLUDE PATTERN make_skin.py EXCLUDE)
 install(FILES ${CMAKE_BINARY_DIR}/bin/Tarvisk.chm DESTINATION bin OPTIONAL)

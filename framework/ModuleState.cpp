@@ -5,6 +5,7 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 namespace {
 
 thread_local AFX_MODULE_STATE* currentState = nullptr;
+thread_local int switchDepth = 0;
 
 } // namespace
 
@@ -36,6 +37,16 @@ HRSRC AfxFindResource(const wchar_t* name, const wchar_t* type)
 AFX_MAINTAIN_STATE2::AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state) : m_previous(currentState)
 {
     currentState = state;
+    ++switchDepth;
 }
 
-AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2() { currentState = m_previous; }
+AFX_MAINTAIN_STATE2::~AFX_MAINTAIN_STATE2()
+{
+    currentState = m_previous;
+    --switchDepth;
+}
+
+int AFX_MAINTAIN_STATE2::depth()
+{
+    return switchDepth;
+}

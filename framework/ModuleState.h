@@ -34,6 +34,10 @@ public:
     explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* state);
     ~AFX_MAINTAIN_STATE2();
     AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
+    // How many switches are in force on this thread: every exported call and
+    // every message of the module's windows holds one, so more than one means
+    // that the module's code is further down the stack.
+    static int depth();
     AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
 
 private:

@@ -9,6 +9,7 @@ namespace {
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, const wchar_t*, UINT, DWORD_PTR);
 
 constexpr UINT kDisplayTopic = 0; // HH_DISPLAY_TOPIC
+constexpr UINT kCloseAll = 0x12;  // HH_CLOSE_ALL
 constexpr int kHtmlHelpOrdinal = 15;
 
 // The registered path of the HTML Help control, else its plain name.
@@ -37,6 +38,8 @@ std::wstring helpLibraryPath()
     return path.empty() ? L"hhctrl.ocx" : path;
 }
 
+bool helpOpened = false;
+
 HtmlHelpFunction htmlHelp()
 {
     static const HtmlHelpFunction function = []() -> HtmlHelpFunction {
@@ -58,5 +61,13 @@ bool OpenHtmlHelp(const wchar_t* link)
         SetLastError(ERROR_MOD_NOT_FOUND);
         return false;
     }
-    return function(nullptr, link, kDisplayTopic, 0) != nullptr;
+    helpOpened = function(nullptr, link, kDisplayTopic, 0) != nullptr;
+    return helpOpened;
+}
+
+void CloseHtmlHelp()
+{
+    if (helpOpened)
+        htmlHelp()(nullptr, nullptr, kCloseAll, 0);
+    helpOpened = false;
 }

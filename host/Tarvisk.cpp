@@ -28,19 +28,20 @@ bool CTarvisk::init(const TVSKInitInfo& info, Tarvisk::IAudioCutterServiceProvid
 bool CTarvisk::openFile(const CString& file, const CString& wavFile)
 {
     TARVISK_ENTRY;
-    return GetTarviskApp().openFile(file, wavFile);
+    GetTarviskApp().openFile(file, wavFile);
+    return false;
 }
 
 bool CTarvisk::switchSkin(ISkinParser& parser)
 {
     TARVISK_ENTRY;
-    return GetTarviskApp().switchSkin(parser);
+    return GetTarviskApp().switchSkin(parser) == CallResult::Done;
 }
 
 int CTarvisk::destroy()
 {
     TARVISK_ENTRY;
-    return GetTarviskApp().destroy();
+    return GetTarviskApp().destroy() == CallResult::Done ? 0 : 1;
 }
 
 BOOL CTarvisk::PreTranslateMessage(MSG* msg)

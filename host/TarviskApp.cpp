@@ -2,6 +2,7 @@
 
 #include "axis/Axis.h"
 #include "host/CustomOccManager.h"
+#include "host/HtmlHelp.h"
 #include "host/ImpIDispatch.h"
 #include "host/TarviskDlg.h"
 #include "infra/Logger.h"
@@ -54,8 +55,24 @@ bool CTarviskApp::init(const CTarvisk::TVSKInitInfo& info,
 {
     if (m_initialised)
         return true;
+    try {
+        if (createEditor(info, provider))
+            return true;
+    } catch (...) {
+        release();
+        throw;
+    }
+    release();
+    return false;
+}
+
+bool CTarviskApp::createEditor(const CTarvisk::TVSKInitInfo& info,
+                               Tarvisk::IAudioCutterServiceProvider* provider)
+{
     m_serviceProvider = provider;
     m_skinParser = info.skinParser;
+    m_appliedSkin = info.skinParser;
+    m_skinMixed = false;
 
     CommonKeys(info.configStore, info.hostInfo);
     MVSettingsKeys(info.configStore);
@@ -69,7 +86,9 @@ bool CTarviskApp::init(const CTarvisk::TVSKInitInfo& info,
     AfxGetModuleState()->m_resourceLanguage =
         ResourceLanguage(settings.SetLanguage(GetLanguage(), true));
 
-    CoInitialize(nullptr);
+    // A thread whose COM the host set up otherwise keeps it; only a call
+    // that succeeded is matched by an uninitialise.
+    m_comInitialised = SUCCEEDED(CoInitialize(nullptr));
     m_occManager = new CCustomOccManager;
     m_dispatch = new CImpIDispatch;
     AfxEnableControlContainer(m_occManager);
@@ -79,8 +98,10 @@ bool CTarviskApp::init(const CTarvisk::TVSKInitInfo& info,
     m_mainDialog = new CTarviskDlg(&desktop);
     const BOOL created = m_mainDialog->Create(IDD_TARVISK_DIALOG, &desktop);
     desktop.m_hWnd = nullptr;
-    if (!created)
+    if (!created) {
+        LogFormat(LOG_ERROR, L"init: the main dialog could not be created");
         return false;
+    }
 
     m_pMainWnd = m_mainDialog;
     m_mainDialog->CenterWindow();
@@ -88,8 +109,31 @@ bool CTarviskApp::init(const CTarvisk::TVSKInitInfo& info,
     return true;
 }
 
-int CTarviskApp::destroy()
+bool CTarviskApp::refusedInsideRunningCall(const wchar_t* call) const
 {
+    // The call's own entry holds one module-state switch.
+    if (AFX_MAINTAIN_STATE2::depth() <= 1)
+        return false;
+    LogFormat(LOG_ERROR,
+              L"%s refused: called from inside a running call of the component; call it again "
+              L"when that call has returned",
+              call);
+    return true;
+}
+
+CallResult CTarviskApp::destroy()
+{
+    if (refusedInsideRunningCall(L"destroy"))
+        return CallResult::Refused;
+    release();
+    LogFormat(LOG_INFO, L"Tarvisk ended");
+    return CallResult::Done;
+}
+
+void CTarviskApp::release()
+{
+    // The help documents the editor, and goes with it.
+    CloseHtmlHelp();
     AFX_MODULE_STATE* state = AfxGetModuleState();
     if (state->m_pOccManager == m_occManager)
         state->m_pOccManager = nullptr;
@@ -101,10 +145,13 @@ int CTarviskApp::destroy()
         m_pMainWnd = nullptr;
     delete m_mainDialog;
     m_mainDialog = nullptr;
-    CoUninitialize();
+    m_skinParser = nullptr;
+    m_appliedSkin = nullptr;
+    m_serviceProvider = nullptr;
+    if (m_comInitialised)
+        CoUninitialize();
+    m_comInitialised = false;
     m_initialised = false;
-    LogFormat(LOG_INFO, L"Tarvisk ended");
-    return 0;
 }
 
 bool CTarviskApp::hasMainWindow() const
@@ -112,23 +159,40 @@ bool CTarviskApp::hasMainWindow() const
     return m_mainDialog && ::IsWindow(m_mainDialog->GetSafeHwnd());
 }
 
-bool CTarviskApp::openFile(const CString& file, const CString& wavFile, bool* opened)
+CallResult CTarviskApp::openFile(const CString& file, const CString& wavFile)
 {
     if (!hasMainWindow())
-        return false;
+        return CallResult::Failed;
+    if (refusedInsideRunningCall(L"openFile"))
+        return CallResult::Refused;
     applyLogSettings();
     m_mainDialog->ShowWindow(SW_SHOW);
-    const bool done = m_mainDialog->openFile(file, wavFile.IsEmpty() ? nullptr : wavFile.GetString());
-    if (opened)
-        *opened = done;
-    return false;
+    return m_mainDialog->openFile(file, wavFile.IsEmpty() ? nullptr : wavFile.GetString());
 }
 
-bool CTarviskApp::switchSkin(ISkinParser& parser)
+CallResult CTarviskApp::switchSkin(ISkinParser& parser)
 {
     if (!hasMainWindow())
-        return true;
-    return m_mainDialog->applySkin(parser);
+        return CallResult::Done;
+    if (refusedInsideRunningCall(L"switchSkin"))
+        return CallResult::Refused;
+    if (m_mainDialog->applySkin(parser)) {
+        m_appliedSkin = &parser;
+        m_skinMixed = false;
+        return CallResult::Done;
+    }
+    // The windows hold what loaded before the failing part; the last skin
+    // that loaded whole takes its place again.
+    m_skinMixed = !m_appliedSkin || !m_mainDialog->applySkin(*m_appliedSkin);
+    LogFormat(LOG_ERROR, m_skinMixed
+                             ? L"switchSkin: the skin did not load, nor the one before it"
+                             : L"switchSkin: the skin did not load; the one before it is back");
+    return CallResult::Failed;
+}
+
+bool CTarviskApp::usesSkin(const ISkinParser& parser) const
+{
+    return m_skinMixed || m_appliedSkin == &parser;
 }
 
 BOOL CTarviskApp::PreTranslateMessage(MSG* msg)

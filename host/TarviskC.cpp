@@ -10,6 +10,7 @@
 #include "hostkit/IniConfigStore.h"
 #include "infra/Logger.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -55,14 +56,15 @@ struct CSession {
     CSaveForwarder saver;
     // Stays for the track name dialog, which always uses the skin of init.
     CFolderSkinParser initSkin;
-    // The windows keep the cursors of the skin they were given last; a failed
-    // switch may have handed out some of the new ones, so both stay until a
-    // switch succeeds.
+    // The skins the windows may hold objects of: the one shown, and those of
+    // failed switches the editor could not take back from.
     std::vector<std::unique_ptr<CFolderSkinParser>> switchedSkins;
-    DWORD thread = GetCurrentThreadId();
 };
 
+// Made, used and ended on the thread of init, whose id other threads may read.
 std::unique_ptr<CSession> session;
+std::atomic<DWORD> sessionThread{0};
+std::atomic<HWND> mainWindow{nullptr};
 
 int refuse(int result, const wchar_t* format, ...)
 {
@@ -110,12 +112,21 @@ bool canWrite(const wchar_t* path)
 // The state a call after init needs: a session, and the thread of init.
 int checkSession(const wchar_t* function)
 {
-    if (!session)
+    const DWORD owner = sessionThread;
+    if (!owner)
         return refuse(TARVISK_ERROR_STATE, L"%s: tarvisk_init has not run", function);
-    if (session->thread != GetCurrentThreadId())
+    if (owner != GetCurrentThreadId())
         return refuse(TARVISK_ERROR_THREAD, L"%s: called on thread %lu, not on thread %lu of init",
-                      function, GetCurrentThreadId(), session->thread);
+                      function, GetCurrentThreadId(), owner);
     return TARVISK_OK;
+}
+
+int refusedInside(const wchar_t* function)
+{
+    return refuse(TARVISK_ERROR_STATE,
+                  L"%s: called from inside a running call of the component (an open, the save, "
+                  L"the About box, the help or an error box)",
+                  function);
 }
 
 template <typename Body> int guarded(const wchar_t* function, Body body)
@@ -137,6 +148,8 @@ int init(const TarviskHostSetup* setup)
     if (isEmpty(setup->skinFolder) || isEmpty(setup->settingsFile) || !setup->save)
         return refuse(TARVISK_ERROR_ARGUMENT,
                       L"tarvisk_init: the skin folder, the settings file and save are required");
+    if (sessionThread && sessionThread != GetCurrentThreadId())
+        return checkSession(L"tarvisk_init");
     if (session || GetTarviskApp().isInitialised())
         return refuse(TARVISK_ERROR_STATE, L"tarvisk_init: already initialised");
     if (!hasSkinFile(setup->skinFolder))
@@ -155,15 +168,16 @@ int init(const TarviskHostSetup* setup)
     info.helpLink = setup->helpFile ? setup->helpFile : L"";
     bool created = false;
     try {
+        // A failed init takes back what it set up.
         created = GetTarviskApp().init(info, &session->saver);
     } catch (...) {
     }
     if (!created) {
-        // What init set up before it failed still points at the session.
-        GetTarviskApp().destroy();
         session.reset();
         return refuse(TARVISK_ERROR_FAILED, L"tarvisk_init: the editor could not be created");
     }
+    sessionThread = GetCurrentThreadId();
+    mainWindow = GetTarviskApp().getMainWindow();
     return TARVISK_OK;
 }
 
@@ -186,9 +200,17 @@ int tarvisk_open_file(const wchar_t* path)
     return guarded(L"tarvisk_open_file", [&]() -> int {
         if (isEmpty(path))
             return refuse(TARVISK_ERROR_ARGUMENT, L"tarvisk_open_file: no path");
-        bool opened = false;
-        GetTarviskApp().openFile(path, CString(), &opened);
-        return opened ? TARVISK_OK : TARVISK_ERROR_OPEN;
+        switch (GetTarviskApp().openFile(path, CString())) {
+        case CallResult::Done:
+            return TARVISK_OK;
+        case CallResult::Cancelled:
+            return TARVISK_ERROR_CANCELLED;
+        case CallResult::Refused:
+            return refusedInside(L"tarvisk_open_file");
+        case CallResult::Failed:
+            break;
+        }
+        return TARVISK_ERROR_OPEN;
     });
 }
 
@@ -204,12 +226,18 @@ int tarvisk_switch_skin(const wchar_t* skinFolder)
             return refuse(TARVISK_ERROR_SKIN,
                           L"tarvisk_switch_skin: the skin folder \"%s\" has no skin.ini",
                           skinFolder);
+        auto next = std::make_unique<CFolderSkinParser>(skinFolder);
+        CTarviskApp& app = GetTarviskApp();
+        const CallResult result = app.switchSkin(*next);
+        if (result == CallResult::Refused)
+            return refusedInside(L"tarvisk_switch_skin");
         auto& skins = session->switchedSkins;
-        skins.push_back(std::make_unique<CFolderSkinParser>(skinFolder));
-        if (!GetTarviskApp().switchSkin(*skins.back()))
+        std::erase_if(skins, [&](const auto& skin) { return !app.usesSkin(*skin); });
+        if (app.usesSkin(*next))
+            skins.push_back(std::move(next));
+        if (result == CallResult::Failed)
             return refuse(TARVISK_ERROR_SKIN,
                           L"tarvisk_switch_skin: the skin of \"%s\" did not load", skinFolder);
-        skins.erase(skins.begin(), skins.end() - 1);
         return TARVISK_OK;
     });
 }
@@ -217,7 +245,7 @@ int tarvisk_switch_skin(const wchar_t* skinFolder)
 int tarvisk_pretranslate_message(MSG* message)
 {
     // Called for every message: a misuse is not logged each time.
-    if (!message || !session || session->thread != GetCurrentThreadId())
+    if (!message || sessionThread != GetCurrentThreadId())
         return 0;
     TARVISK_ENTRY;
     return guarded(L"tarvisk_pretranslate_message", [&]() -> int {
@@ -227,19 +255,21 @@ int tarvisk_pretranslate_message(MSG* message)
 
 HWND tarvisk_main_window(void)
 {
-    TARVISK_ENTRY;
-    return session ? GetTarviskApp().getMainWindow() : nullptr;
+    return mainWindow;
 }
 
 int tarvisk_destroy(void)
 {
-    if (!session)
+    if (!sessionThread)
         return TARVISK_OK;
     if (const int state = checkSession(L"tarvisk_destroy"))
         return state;
     TARVISK_ENTRY;
     return guarded(L"tarvisk_destroy", [&]() -> int {
-        GetTarviskApp().destroy();
+        if (GetTarviskApp().destroy() == CallResult::Refused)
+            return refusedInside(L"tarvisk_destroy");
+        mainWindow = nullptr;
+        sessionThread = 0;
         session.reset();
         return TARVISK_OK;
     });

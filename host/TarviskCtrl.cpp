@@ -125,9 +125,11 @@ void CTarviskCtrl::layout()
     Invalidate(TRUE);
 }
 
-bool CTarviskCtrl::openFile(const CString& file, const wchar_t* wavFile)
+CallResult CTarviskCtrl::openFile(const CString& file, const wchar_t* wavFile)
 {
-    return m_document.openInputFile(file, wavFile, 0);
+    if (m_document.openInputFile(file, wavFile, 0))
+        return CallResult::Done;
+    return m_document.openCancelled() ? CallResult::Cancelled : CallResult::Failed;
 }
 
 void CTarviskCtrl::refreshButtons()

@@ -2,6 +2,7 @@
 
 #include "Afx.h"
 #include "SkinObjects.h"
+#include "host/CallResult.h"
 #include "import/StreamDocument.h"
 #include "view/StreamViewCtrl.h"
 #include "widgets/XButton.h"
@@ -25,7 +26,7 @@ public:
     bool loadSkin(ISkinParser& parser);
     void layout();
     void attach();
-    bool openFile(const CString& file, const wchar_t* wavFile);
+    CallResult openFile(const CString& file, const wchar_t* wavFile);
     void refreshButtons();
     CSize backgroundSize() const { return m_background.GetSize(); }
 

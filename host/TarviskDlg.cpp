@@ -137,7 +137,7 @@ void CTarviskDlg::layout()
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-bool CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
+CallResult CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
 {
     return m_editor.openFile(file, wavFile);
 }

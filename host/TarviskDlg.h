@@ -18,7 +18,7 @@ public:
     // Loads the skin and, when that succeeds, lays the window out.
     bool applySkin(ISkinParser& parser);
     // wavFile, when given, is an already decoded WAV of file.
-    bool openFile(const CString& file, const wchar_t* wavFile);
+    CallResult openFile(const CString& file, const wchar_t* wavFile);
     BOOL PreTranslateMessage(MSG* msg) override;
     CTarviskCtrl& editor() { return m_editor; }
 

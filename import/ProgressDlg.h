@@ -25,6 +25,8 @@ public:
     void offsetPos(UINT increment) override;
     void show(bool visible) override;
     bool isCancelled() override;
+    // The same without pumping messages.
+    bool cancelRequested() const { return m_cancelled; }
 
 protected:
     BOOL OnInitDialog() override;

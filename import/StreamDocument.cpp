@@ -423,6 +423,8 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
             ErrorBox(e.message());
     }
     reader.reset();
+    // Cancel stays set once pressed, and every step stops on it.
+    m_openCancelled = !opened && progress.cancelRequested();
     progress.DestroyWindow();
     setBusy(false);
     return opened;

@@ -30,6 +30,8 @@ public:
     // Decodes or converts input as needed and fills the document; errors
     // are shown to the user. wavPath, when given, is read instead of decoding.
     bool openInputFile(const wchar_t* input, const wchar_t* wavPath, int flag);
+    // Whether the last open ended because the user cancelled it.
+    bool openCancelled() const { return m_openCancelled; }
     // A decoder's samples are measured into measured, when given, as it writes them.
     bool decodeToWav(const wchar_t* input, CString& wavPath, IOpProgress* progress,
                      CDatBlocks* measured = nullptr);
@@ -93,6 +95,7 @@ private:
     CDatCache m_datCache;
     CCriticalSection m_lock;
     int m_busy = 0;
+    bool m_openCancelled = false;
 };
 
 // The document of the editor, for the windows that reach it without an owner.

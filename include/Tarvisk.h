@@ -12,6 +12,13 @@
 
 // The component's only entry point. It holds no data; every operation runs
 // under the component's own module state and forwards to its application.
+//
+// Every operation is called on the thread that called init. openFile,
+// switchSkin and destroy are refused (and logged at level Error) when they
+// come from inside a running call of the component: from a window procedure
+// the open's progress loop dispatches to, from saveCut, or while the About
+// box, the help or an error box runs. Call them again once that call has
+// returned.
 class TARVISK_API CTarvisk {
 public:
     struct TVSKInitInfo {
@@ -32,7 +39,11 @@ public:
     // Shows the editor and opens the file in it; wavFile, when not empty, names
     // an already decoded WAV of it. The outcome is shown to the user, not returned.
     bool openFile(const CString& file, const CString& wavFile);
+    // False when the skin did not load (the editor keeps what it could load)
+    // or the call was refused; the parser must live until the next switch
+    // that returns true, or until destroy.
     bool switchSkin(ISkinParser& parser);
+    // 0 when done; 1 when refused from inside a running call.
     int destroy();
     BOOL PreTranslateMessage(MSG* msg);
     // Keeps the editor above a host that is in full-screen mode.

@@ -35,8 +35,8 @@ std::vector<CString> skinFolders(const CString& skinsFolder)
 } // namespace
 
 CSkinSwitcher::CSkinSwitcher(const CString& skinsFolder, const CString& start)
-    : m_folders(skinFolders(skinsFolder)), m_shownFolder(startFolder(skinsFolder, start)),
-      m_initial(m_shownFolder)
+    : m_folders(skinFolders(skinsFolder)), m_triedFolder(startFolder(skinsFolder, start)),
+      m_initial(m_triedFolder)
 {
 }
 
@@ -55,15 +55,18 @@ void CSkinSwitcher::showNext(CTarviskLibrary& tarvisk)
     // A start outside the skins folder is followed by its first skin.
     const auto shown =
         std::find_if(m_folders.begin(), m_folders.end(), [this](const CString& folder) {
-            return folder.CompareNoCase(m_shownFolder) == 0;
+            return folder.CompareNoCase(m_triedFolder) == 0;
         });
     const CString next =
         shown == m_folders.end() || shown + 1 == m_folders.end() ? m_folders.front() : *(shown + 1);
+    m_triedFolder = next;
     auto parser = std::make_unique<CFolderSkinParser>(next);
-    if (!tarvisk.switchSkin(*parser)) {
-        // The component keeps what it loaded before the failing part.
-        PrintLine(stderr, L"TarviskHost: the skin " + Quoted(next.str()) + L" could not be shown.");
+    if (tarvisk.switchSkin(*parser)) {
+        m_shown = std::move(parser);
+        m_failed.clear();
+        return;
     }
-    m_shown = std::move(parser);
-    m_shownFolder = next;
+    // The editor went back to the skin it showed.
+    PrintLine(stderr, L"TarviskHost: the skin " + Quoted(next.str()) + L" could not be shown.");
+    m_failed.push_back(std::move(parser));
 }

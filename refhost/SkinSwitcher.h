@@ -19,7 +19,6 @@ public:
     CSkinSwitcher& operator=(const CSkinSwitcher&) = delete;
 
     ISkinParser& initial() { return m_initial; }
-    const CString& shownFolder() const { return m_shownFolder; }
 
     // The host's own keys, offered before the editor's pre-translation, which
     // would take every key: F6 switches the editor to the next skin. True
@@ -30,8 +29,11 @@ private:
     void showNext(CTarviskLibrary& tarvisk);
 
     std::vector<CString> m_folders;
-    CString m_shownFolder;
+    // The last folder F6 went to, shown or not: the next F6 goes on from it.
+    CString m_triedFolder;
     CFolderSkinParser m_initial;
-    // The skin shown since the last switch; the component borrows its cursors.
+    // The component borrows the cursors of the skin shown, and may still hold
+    // some of a failed switch's, until a switch succeeds.
     std::unique_ptr<CFolderSkinParser> m_shown;
+    std::vector<std::unique_ptr<CFolderSkinParser>> m_failed;
 };

@@ -95,4 +95,9 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
         L"Marking the cut",         L"Fades",          L"Play and play cut",
         L"Saving the ringtone",     L"Error messages"};
     EXPECT_EQ(treeTitles(contents), expected);
+
+    // Nothing of the component runs while the help is open, so destroy is
+    // done at once and takes the help with it.
+    EXPECT_EQ(tarvisk.destroy(), 0);
+    EXPECT_TRUE(helpWindows().empty());
 }

@@ -130,6 +130,7 @@ TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
     UnhookWindowsHookEx(hook);
     EXPECT_TRUE(g_datStepSeen);
     EXPECT_FALSE(outcome.opened);
+    EXPECT_TRUE(document.openCancelled());
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(harness.problemsAfter(false), "");
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 int ScaledCount(int normal)
 {
@@ -90,25 +91,51 @@ unsigned long countGdiTable()
     return count;
 }
 
-BOOL CALLBACK countWindow(HWND window, LPARAM counter)
+// Names the module a thread started in, so that a window left over says
+// which code's thread made it.
+std::string threadOrigin(DWORD threadId)
+{
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (!thread)
+        return "ended";
+    void* start = nullptr;
+    const auto startAddress = static_cast<THREADINFOCLASS>(9); // ThreadQuerySetWin32StartAddress
+    NtQueryInformationThread(thread, startAddress, &start, sizeof start, nullptr);
+    CloseHandle(thread);
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<const char*>(start), &module))
+        GetModuleFileNameA(module, name, MAX_PATH);
+    const char* base = strrchr(name, '\\');
+    return base ? base + 1 : name;
+}
+
+BOOL CALLBACK listWindow(HWND window, LPARAM list)
 {
     DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
+    const DWORD thread = GetWindowThreadProcessId(window, &process);
     if (process != GetCurrentProcessId())
         return TRUE;
-    ++*reinterpret_cast<unsigned long*>(counter);
-    EnumChildWindows(window, countWindow, counter);
+    char name[128] = "";
+    GetClassNameA(window, name, sizeof name);
+    char line[256];
+    snprintf(line, sizeof line, "\"%s\" of thread %lu (started in %s)", name,
+             static_cast<unsigned long>(thread), threadOrigin(thread).c_str());
+    reinterpret_cast<std::vector<std::string>*>(list)->push_back(line);
+    EnumChildWindows(window, listWindow, list);
     return TRUE;
 }
 
-unsigned long countWindows()
+std::vector<std::string> listWindows()
 {
-    unsigned long count = 0;
-    EnumWindows(countWindow, reinterpret_cast<LPARAM>(&count));
+    std::vector<std::string> list;
+    EnumWindows(listWindow, reinterpret_cast<LPARAM>(&list));
     for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
          window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
-        countWindow(window, reinterpret_cast<LPARAM>(&count));
-    return count;
+        listWindow(window, reinterpret_cast<LPARAM>(&list));
+    return list;
 }
 
 } // namespace
@@ -118,6 +145,6 @@ ResourceCounts ResourceCounts::now()
     ResourceCounts counts;
     counts.kernelHandles = countKernelHandles();
     counts.gdiObjects = countGdiTable();
-    counts.windows = countWindows();
+    counts.windows = listWindows();
     return counts;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // How many times a long test repeats its cycle: the normal count, times the
 // scale in TARVISK_SOAK when tools/soak sets it.
@@ -31,11 +32,12 @@ private:
 // What the process holds of the system's objects. Wine answers 0 from
 // GetGuiResources and GetProcessHandleCount, so kernel handles are counted by
 // probing the handle values, GDI objects in the process's GDI handle table,
-// and windows (the bulk of a window component's USER objects) by enumeration.
+// and windows (the bulk of a window component's USER objects) by enumeration,
+// each described by its class and the thread that owns it.
 struct ResourceCounts {
     unsigned long kernelHandles = 0;
     unsigned long gdiObjects = 0;
-    unsigned long windows = 0;
+    std::vector<std::string> windows;
 
     static ResourceCounts now();
 };

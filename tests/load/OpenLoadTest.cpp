@@ -51,6 +51,14 @@ protected:
     TempDir songs;
 };
 
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += "  " + line + "\n";
+    return text;
+}
+
 } // namespace
 
 // The counters follow what the process takes and gives back, so that equal
@@ -70,7 +78,7 @@ TEST(ResourceCounts, FollowAHandleAGdiObjectAndAWindow)
     EXPECT_EQ(during.kernelHandles, before.kernelHandles + 1);
     EXPECT_EQ(during.gdiObjects, before.gdiObjects + 1);
     // Wine adds its input-method window to a thread's first window.
-    EXPECT_GE(during.windows, before.windows + 1);
+    EXPECT_GE(during.windows.size(), before.windows.size() + 1);
     EXPECT_EQ(after.kernelHandles, before.kernelHandles);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(after.windows, before.windows);
@@ -98,5 +106,7 @@ TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
     const ResourceCounts end = ResourceCounts::now();
     EXPECT_LE(end.kernelHandles, start.kernelHandles);
     EXPECT_LE(end.gdiObjects, start.gdiObjects);
-    EXPECT_LE(end.windows, start.windows);
+    EXPECT_LE(end.windows.size(), start.windows.size()) << "before:\n"
+                                                        << Lines(start.windows) << "after:\n"
+                                                        << Lines(end.windows);
 }

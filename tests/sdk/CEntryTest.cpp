@@ -1,18 +1,69 @@
 // The C entry of Tarvisk.dll refusing what it cannot work with.
 #include "TarviskC.h"
 
+#include "res/resource.h"
 #include "support/ComponentLog.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/Pixels.h"
 #include "support/TempDir.h"
 #include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <thread>
 #include <tuple>
 
 namespace {
+
+// A host window whose procedure calls the entries that change the editor
+// when it gets WM_APP, as a host's might while one of the component's loops
+// dispatches its messages, and then ends the component's modal dialog that
+// dispatched it, if one runs. The save function makes the same calls.
+struct ReentrantHost {
+    CString song;
+    CString skin;
+    std::vector<std::string> results;
+    HWND window = nullptr;
+
+    void callIn()
+    {
+        const int open = tarvisk_open_file(song);
+        const int switched = tarvisk_switch_skin(skin);
+        const int destroyed = tarvisk_destroy();
+        results.push_back(std::to_string(open) + " " + std::to_string(switched) + " " +
+                          std::to_string(destroyed));
+    }
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message != WM_APP)
+            return DefWindowProcW(window, message, wParam, lParam);
+        reinterpret_cast<ReentrantHost*>(GetWindowLongPtrW(window, GWLP_USERDATA))->callIn();
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND dialog, LPARAM) {
+                if (GetWindow(dialog, GW_OWNER) == tarvisk_main_window())
+                    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
+
+    ReentrantHost()
+    {
+        WNDCLASSW type{};
+        type.lpfnWndProc = procedure;
+        type.lpszClassName = L"ReentrantHost";
+        RegisterClassW(&type);
+        window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 nullptr, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~ReentrantHost() { DestroyWindow(window); }
+};
 
 class CEntry : public testing::Test {
 protected:
@@ -100,6 +151,8 @@ TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
     EXPECT_EQ(tarvisk_init(&setup), TARVISK_ERROR_STATE);
 
     std::thread([&] {
+        EXPECT_EQ(tarvisk_init(&setup), TARVISK_ERROR_THREAD);
+        EXPECT_EQ(tarvisk_main_window(), editor) << "any thread may ask";
         EXPECT_EQ(tarvisk_open_file(L"x.mp3"), TARVISK_ERROR_THREAD);
         EXPECT_EQ(tarvisk_switch_skin(skin), TARVISK_ERROR_THREAD);
         MSG message{editor, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
@@ -112,12 +165,56 @@ TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
     EXPECT_TRUE(IsWindow(editor)) << "the editor outlives a destroy from another thread";
 
     EXPECT_EQ(tarvisk_switch_skin(temp.path()), TARVISK_ERROR_SKIN);
+    // A skin.ini whose bitmaps are missing fails part way; the skin the
+    // editor had comes back whole.
+    const Picture shown = CaptureClientArea(editor);
+    const CString broken = temp.file(L"broken");
+    CreateDirectoryW(broken, nullptr);
+    CopyFileW(skin + L"\\skin.ini", broken + L"\\skin.ini", FALSE);
+    EXPECT_EQ(tarvisk_switch_skin(broken), TARVISK_ERROR_SKIN);
+    EXPECT_TRUE(CaptureClientArea(editor) == shown);
     EXPECT_EQ(tarvisk_switch_skin(skin), TARVISK_OK);
     {
         MessageBoxWatcher boxes;
         EXPECT_EQ(tarvisk_open_file(temp.file(L"missing.mp3")), TARVISK_ERROR_OPEN);
         EXPECT_EQ(boxes.texts().size(), 1u) << "the user is told";
     }
+    EXPECT_EQ(tarvisk_destroy(), TARVISK_OK);
+    EXPECT_FALSE(IsWindow(editor));
+}
+
+TEST_F(CEntry, CallsFromInsideARunningCallAreRefusedAndTheRunningCallEnds)
+{
+    ReentrantHost host;
+    host.skin = skin;
+    host.song = temp.file(L"song.wav");
+    WriteFileBytes(host.song,
+                   MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, std::string(64000, '\x30')));
+    setup.save = [](void* context, const TarviskSaveRequest*) {
+        static_cast<ReentrantHost*>(context)->callIn();
+        return 1;
+    };
+    setup.saveContext = &host;
+    ASSERT_EQ(tarvisk_init(&setup), TARVISK_OK);
+    const HWND editor = tarvisk_main_window();
+
+    PostMessageW(host.window, WM_APP, 0, 0);
+    EXPECT_EQ(tarvisk_open_file(host.song), TARVISK_OK) << "the open goes on to its end";
+    // The track name dialog, then the save function.
+    PostMessageW(host.window, WM_APP, 0, 0);
+    SendMessageW(GetDlgItem(editor, 1), WM_COMMAND, ID_EDITOR_SAVE, 0);
+    PostMessageW(host.window, WM_APP, 0, 0);
+    SendMessageW(editor, WM_COMMAND, IDC_ABOUT_BUTTON, 0);
+
+    const std::string refused = std::to_string(TARVISK_ERROR_STATE) + " " +
+                                std::to_string(TARVISK_ERROR_STATE) + " " +
+                                std::to_string(TARVISK_ERROR_STATE);
+    EXPECT_EQ(host.results, std::vector<std::string>(4, refused))
+        << "inside the open, the name dialog, the save and the About box";
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_NE(
+        ComponentLogText(dataRoot).find(L"tarvisk_destroy: called from inside a running call"),
+        std::wstring::npos);
     EXPECT_EQ(tarvisk_destroy(), TARVISK_OK);
     EXPECT_FALSE(IsWindow(editor));
 }

@@ -5,6 +5,8 @@
 #   sdk_test.sh zip SOURCE BUILD           make the release zip, check its file
 #                                          list, open an MP3 with its TarviskHost.exe
 #                                          in a Wine prefix of its own
+#   sdk_test.sh guide-sample SOURCE BUILD  compile and link the host guide's C
+#                                          sample as the guide says, warnings as errors
 set -euo pipefail
 mode=$1 source=$2 build=$3
 work="$build/sdk/$mode"
@@ -19,11 +21,19 @@ windows_path() { local path="Z:$1"; echo "${path//\//\\}"; }
 case "$mode" in
 package-host)
   cmake --install "$build" --prefix "$work/install" >/dev/null
+  # A toolchain that keeps packages inside its root, as many do, finds the
+  # package by its folder.
   cmake -S "$source/tests/sdk/package_host" -B "$work/host" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_PREFIX_PATH="$work/install" >/dev/null
+    -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY -DTarvisk_DIR="$work/install/lib/cmake/Tarvisk" >/dev/null
   cmake --build "$work/host" >/dev/null
-  WINEPATH="$(windows_path "$work/install/bin")" wine "$work/host/PackageHost.exe" "$version"
+  wine "$work/host/PackageHost.exe" "$version" "$(windows_path "$work/install/bin")"
+  ;;
+guide-sample)
+  awk '/^```c$/ {inside = 1; next} /^```$/ {inside = 0} inside' "$source/docs/HostGuide.md" >"$work/host.c"
+  [ -s "$work/host.c" ] || { echo "no C sample in the guide"; exit 1; }
+  x86_64-w64-mingw32-gcc-posix -Wall -Wextra -Werror -municode -I"$source/include" \
+    "$work/host.c" -o "$work/host.exe" "$(find "$build" -name libTarvisk.dll.a -print -quit)"
   ;;
 zip)
   (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work" >/dev/null)
@@ -32,7 +42,7 @@ zip)
 
   {
     printf '%s\n' bin/Tarvisk.dll bin/AxisU.dll bin/TarviskHost.exe docs/HostGuide.md \
-      lib/libTarvisk.dll.a lib/Tarvisk.def lib/cmake/Tarvisk/TarviskConfig.cmake \
+      lib/libTarvisk.dll.a lib/libAxisU.dll.a lib/Tarvisk.def lib/cmake/Tarvisk/TarviskConfig.cmake \
       lib/cmake/Tarvisk/TarviskConfigVersion.cmake lib/cmake/Tarvisk/TarviskTargets.cmake \
       lib/cmake/Tarvisk/TarviskTargets-${config:-noconfig}.cmake
     [ -f "$build/bin/Tarvisk.chm" ] && echo bin/Tarvisk.chm

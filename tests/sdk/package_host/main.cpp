@@ -1,9 +1,9 @@
 // Links Tarvisk.dll through the installed import library, reaching both the
 // C++ facade and the C entry, and starts the editor on the installed skin;
-// the installed binaries report the release's version. Exit code 0 when it
-// all worked.
+// the DLLs it loads (copied beside it by its build) and the installed host
+// report the release's version. Exit code 0 when it all worked.
 //
-//   PackageHost.exe VERSION
+//   PackageHost.exe VERSION INSTALLED-BIN-FOLDER
 #include "Tarvisk.h"
 #include "TarviskC.h"
 
@@ -32,17 +32,21 @@ std::wstring fileVersion(const std::wstring& path)
 
 int wmain(int argc, wchar_t** argv)
 {
-    bool versions = argc == 2;
-    wchar_t bin[MAX_PATH], temp[MAX_PATH];
-    GetModuleFileNameW(GetModuleHandleW(L"Tarvisk.dll"), bin, MAX_PATH);
-    *wcsrchr(bin, L'\\') = 0;
+    if (argc != 3)
+        return 2;
+    bool versions = true;
+    wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    for (const wchar_t* binary : {L"Tarvisk.dll", L"AxisU.dll", L"TarviskHost.exe"}) {
-        const std::wstring version = fileVersion(std::wstring(bin) + L"\\" + binary);
-        std::printf("%ls %ls\n", binary, version.c_str());
+    for (const wchar_t* module : {L"Tarvisk.dll", L"AxisU.dll"}) {
+        wchar_t path[MAX_PATH] = L"";
+        GetModuleFileNameW(GetModuleHandleW(module), path, MAX_PATH);
+        const std::wstring version = fileVersion(path);
+        std::printf("%ls %ls\n", path, version.c_str());
         versions = versions && version == argv[1];
     }
-    const std::wstring skin = std::wstring(bin) + L"\\skins\\default";
+    const std::wstring bin = argv[2];
+    versions = versions && fileVersion(bin + L"\\TarviskHost.exe") == argv[1];
+    const std::wstring skin = bin + L"\\skins\\default";
     const std::wstring settings =
         std::wstring(temp) + L"PackageHost" + std::to_wstring(GetCurrentProcessId()) + L".ini";
 
