@@ -52,8 +52,14 @@ void CProgressDlg::pumpMessages()
 {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!TranslateMessage(&msg))
-            DispatchMessageW(&msg);
+        // The quit is the host's loop's: it gets it again once the open returns.
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        // A translated key is dispatched too, as every message loop does.
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
     }
 }
 

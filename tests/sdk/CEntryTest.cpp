@@ -198,8 +198,12 @@ TEST_F(CEntry, CallsFromInsideARunningCallAreRefusedAndTheRunningCallEnds)
     ASSERT_EQ(tarvisk_init(&setup), TARVISK_OK);
     const HWND editor = tarvisk_main_window();
 
+    PostQuitMessage(7);
     PostMessageW(host.window, WM_APP, 0, 0);
     EXPECT_EQ(tarvisk_open_file(host.song), TARVISK_OK) << "the open goes on to its end";
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 7)
+        << "the host's loop still gets its quit";
     // The track name dialog, then the save function.
     PostMessageW(host.window, WM_APP, 0, 0);
     SendMessageW(GetDlgItem(editor, 1), WM_COMMAND, ID_EDITOR_SAVE, 0);
