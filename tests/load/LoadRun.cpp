@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 int ScaledCount(int normal)
 {
@@ -112,30 +113,41 @@ std::string threadOrigin(DWORD threadId)
     return base ? base + 1 : name;
 }
 
+using ThreadWindows = std::vector<std::pair<HWND, DWORD>>;
+
 BOOL CALLBACK listWindow(HWND window, LPARAM list)
 {
     DWORD process = 0;
     const DWORD thread = GetWindowThreadProcessId(window, &process);
     if (process != GetCurrentProcessId())
         return TRUE;
-    char name[128] = "";
-    GetClassNameA(window, name, sizeof name);
-    char line[256];
-    snprintf(line, sizeof line, "\"%s\" of thread %lu (started in %s)", name,
-             static_cast<unsigned long>(thread), threadOrigin(thread).c_str());
-    reinterpret_cast<std::vector<std::string>*>(list)->push_back(line);
+    reinterpret_cast<ThreadWindows*>(list)->emplace_back(window, thread);
     EnumChildWindows(window, listWindow, list);
     return TRUE;
 }
 
-std::vector<std::string> listWindows()
+ThreadWindows listWindows()
 {
-    std::vector<std::string> list;
+    ThreadWindows list;
     EnumWindows(listWindow, reinterpret_cast<LPARAM>(&list));
     for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
          window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
         listWindow(window, reinterpret_cast<LPARAM>(&list));
     return list;
+}
+
+std::vector<std::string> describe(const ThreadWindows& windows)
+{
+    std::vector<std::string> lines;
+    for (const auto& [window, thread] : windows) {
+        char name[128] = "";
+        GetClassNameA(window, name, sizeof name);
+        char line[256];
+        snprintf(line, sizeof line, "\"%s\" of thread %lu (started in %s)", name,
+                 static_cast<unsigned long>(thread), threadOrigin(thread).c_str());
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 } // namespace
@@ -145,6 +157,20 @@ ResourceCounts ResourceCounts::now()
     ResourceCounts counts;
     counts.kernelHandles = countKernelHandles();
     counts.gdiObjects = countGdiTable();
-    counts.windows = listWindows();
+    counts.windows = describe(listWindows());
     return counts;
+}
+
+ResourceCounts ResourceCounts::settled()
+{
+    const auto othersGone = [] {
+        for (const auto& [window, thread] : listWindows())
+            if (thread != GetCurrentThreadId())
+                return false;
+        return true;
+    };
+    for (const ULONGLONG giveUp = GetTickCount64() + 10000;
+         !othersGone() && GetTickCount64() < giveUp;)
+        Sleep(10);
+    return now();
 }

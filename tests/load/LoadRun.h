@@ -40,4 +40,10 @@ struct ResourceCounts {
     std::vector<std::string> windows;
 
     static ResourceCounts now();
+    // The same once every window of the process is this thread's again, or
+    // after ten seconds. The system's audio layer keeps a window on a thread
+    // of its own while a device is in use, and that thread takes it down on
+    // its own time after the last device closed: under load, after the
+    // caller's next step.
+    static ResourceCounts settled();
 };

@@ -95,7 +95,7 @@ TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
     ResourceCounts start;
     for (int n = -10; n < opens; ++n) {
         if (n == 0)
-            start = ResourceCounts::now();
+            start = ResourceCounts::settled();
         watchdog.arm("open " + std::to_string(n) + " of " + std::to_string(opens));
         const CString path = fileFor(n < 0 ? 1000 - n : n);
         openPlayAndClose(path);
@@ -103,7 +103,7 @@ TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
     }
     watchdog.disarm();
     ASSERT_TRUE(boxes.texts().empty()) << Narrow(boxes.texts()[0]);
-    const ResourceCounts end = ResourceCounts::now();
+    const ResourceCounts end = ResourceCounts::settled();
     EXPECT_LE(end.kernelHandles, start.kernelHandles);
     EXPECT_LE(end.gdiObjects, start.gdiObjects);
     EXPECT_LE(end.windows.size(), start.windows.size()) << "before:\n"
