@@ -242,7 +242,7 @@ void CStreamViewCtrl::composeFrame(CDC& target)
     }
     painter.paintPositionMarks(m_positionLayer);
     // Before the cursor's strip is saved, so a moving cursor leaves it whole.
-    if (::GetFocus() == m_hWnd)
+    if (::GetFocus() == m_hWnd && !m_focusByMouse)
         DrawFocusRing(back, CRect(0, 0, width, height), m_skin.focusColor);
 
     if (m_empty) {
@@ -766,6 +766,10 @@ bool CStreamViewCtrl::takeKey(const MSG& msg)
 
 bool CStreamViewCtrl::onKeyDown(UINT key)
 {
+    if (m_focusByMouse) {
+        m_focusByMouse = false;
+        Invalidate(FALSE);
+    }
     if (key == VK_ESCAPE && m_cutDragging) {
         CPoint point;
         ::GetCursorPos(&point);
@@ -1095,6 +1099,7 @@ LRESULT CStreamViewCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         ::SetCursor(m_currentCursor);
         return TRUE;
     case WM_LBUTTONDOWN:
+        m_focusByMouse = true;
         SetFocus();
         onLeftButtonDown(CPoint(lParam));
         return 0;
@@ -1118,7 +1123,10 @@ LRESULT CStreamViewCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
+        Invalidate(FALSE);
+        break;
     case WM_KILLFOCUS:
+        m_focusByMouse = false;
         Invalidate(FALSE);
         break;
     case WM_GETOBJECT:

@@ -163,6 +163,9 @@ private:
     CStreamDocument* m_document = nullptr;
     HWND m_parent = nullptr;
     CAccessible m_accessible{*this};
+    // A click gives the focus without the ring, as the pointer shows where
+    // the user is; the next key shows it.
+    bool m_focusByMouse = false;
     // What a screen reader was last told, so it hears of changes only.
     CString m_announcedValue;
     CString m_announcedDescription;

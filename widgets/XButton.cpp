@@ -162,7 +162,7 @@ void CXButton::paint(HDC printTarget)
         memory.DrawText(caption, &area, flags);
     }
     drawExtra(&memory);
-    if (::GetFocus() == m_hWnd)
+    if (::GetFocus() == m_hWnd && !m_focusByMouse)
         DrawFocusRing(memory, client, m_cfg.colourFocus);
 }
 
@@ -194,6 +194,7 @@ void CXButton::onButtonDown()
     if (!m_cfg.used || !m_cfg.enabled || m_kind == XBUTTON_INDICATOR)
         return;
     m_pressed = true;
+    m_focusByMouse = true;
     SetFocus();
     SetCapture();
     Invalidate();
@@ -304,6 +305,10 @@ LRESULT CXButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
+        if (m_focusByMouse) {
+            m_focusByMouse = false;
+            Invalidate();
+        }
         if (wParam == VK_RETURN && msg == WM_KEYDOWN) {
             onEnter(lParam);
             return 0;
@@ -320,7 +325,10 @@ LRESULT CXButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     case WM_SETFOCUS:
+        Invalidate();
+        break;
     case WM_KILLFOCUS:
+        m_focusByMouse = false;
         Invalidate();
         break;
     case WM_GETOBJECT:

@@ -92,6 +92,9 @@ private:
     UINT m_tooltipId = 0;
     UINT m_tooltipIdOn = 0;
     UINT m_keyTextId = 0;
+    // A click gives the focus without the ring, as the pointer shows where
+    // the user is; the next key shows it.
+    bool m_focusByMouse = false;
     // Read from the skin's "anchor" and kept for owners; the button does not use it.
     int m_anchor[4] = {-1, -1, -1, -1};
     CAccessible m_accessible{*this};
