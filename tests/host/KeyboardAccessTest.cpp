@@ -221,15 +221,15 @@ TEST_F(KeyboardAccess, ScreenReaderHearsNamesRolesStatesAndKeysInTheUiLanguage)
     EXPECT_EQ(hear(control(10)).role, ROLE_SYSTEM_STATICTEXT) << "a label";
 }
 
-// A key that moves the position is heard as a new value of the waveform,
-// and a button that becomes available as a change of its state.
+// A key that moves the position is heard as a new value of the waveform, a
+// button that becomes available as a change of its state, Tab as a focus.
 TEST_F(KeyboardAccess, MovesAndNewButtonStatesAreAnnouncedToAListeningReader)
 {
     open(L"en");
     press(VK_HOME);
     static std::vector<std::pair<DWORD, HWND>> events;
     const HWINEVENTHOOK hook = SetWinEventHook(
-        EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+        EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr,
         [](HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD, DWORD) {
             if (object == OBJID_CLIENT)
                 events.emplace_back(event, window);
@@ -237,6 +237,7 @@ TEST_F(KeyboardAccess, MovesAndNewButtonStatesAreAnnouncedToAListeningReader)
         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
     press(VK_RIGHT);
+    press(VK_TAB);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&msg);
@@ -248,4 +249,5 @@ TEST_F(KeyboardAccess, MovesAndNewButtonStatesAreAnnouncedToAListeningReader)
     EXPECT_TRUE(heard(EVENT_OBJECT_VALUECHANGE, streamView()));
     EXPECT_TRUE(heard(EVENT_OBJECT_STATECHANGE, control(51))) << "scroll left became available";
     EXPECT_FALSE(heard(EVENT_OBJECT_STATECHANGE, control(23))) << "play stayed as it was";
+    EXPECT_TRUE(heard(EVENT_OBJECT_FOCUS, control(11))) << "Tab gave zoom in the focus";
 }
