@@ -30,36 +30,42 @@ bool registerWindowClass()
 
 } // namespace
 
-// Creation and skin order of the buttons and labels.
+// Creation and skin order of the buttons and labels, which is also the
+// order Tab takes after the stream view.
 const std::array<CTarviskCtrl::ButtonEntry, 20> CTarviskCtrl::kButtons = {{
-    {L"[mv_lbl_step2]", XBUTTON_LABEL, 6, 0},
-    {L"[mv_lbl_zoom]", XBUTTON_LABEL, 10, 0},
-    {L"[mv_btn_zoom_in]", XBUTTON_PUSH, ID_VIEW_ZOOM_IN, IDS_TIP_ZOOM_IN},
-    {L"[mv_btn_zoom_out]", XBUTTON_PUSH, ID_VIEW_ZOOM_OUT, IDS_TIP_ZOOM_OUT},
-    {L"[mv_lbl_play]", XBUTTON_LABEL, 22, 0},
-    {L"[mv_btn_play]", XBUTTON_PUSH, ID_VIEW_PLAY, IDS_TIP_PLAY},
-    {L"[mv_lbl_play_cut]", XBUTTON_LABEL, 20, 0},
-    {L"[mv_btn_play_cut]", XBUTTON_PUSH, ID_VIEW_PLAY_CUT, IDS_TIP_PLAY_CUT},
-    {L"[mv_btn_stop]", XBUTTON_PUSH, ID_VIEW_STOP, IDS_TIP_STOP},
-    {L"[mv_lbl_cut]", XBUTTON_LABEL, 30, 0},
-    {L"[mv_btn_cut_begin]", XBUTTON_PUSH, ID_VIEW_CUT_BEGIN, IDS_TIP_CUT_BEGIN},
-    {L"[mv_btn_cut_end]", XBUTTON_PUSH, ID_VIEW_CUT_END, IDS_TIP_CUT_END},
-    {L"[mv_lbl_fading]", XBUTTON_LABEL, 40, 0},
-    {L"[mv_btn_fading_begin]", XBUTTON_PUSH, ID_VIEW_FADE_IN, IDS_TIP_FADING_BEGIN},
-    {L"[mv_btn_fading_end]", XBUTTON_PUSH, ID_VIEW_FADE_OUT, IDS_TIP_FADING_END},
-    {L"[mv_btn_fading_remove]", XBUTTON_PUSH, ID_VIEW_FADES_REMOVE, IDS_TIP_FADING_REMOVE},
-    {L"[mv_btn_scroll_left]", XBUTTON_PUSH, ID_VIEW_SCROLL_LEFT, IDS_TIP_SCROLL_LEFT},
-    {L"[mv_btn_scroll_right]", XBUTTON_PUSH, ID_VIEW_SCROLL_RIGHT, IDS_TIP_SCROLL_RIGHT},
-    {L"[mv_btn_save]", XBUTTON_PUSH, ID_EDITOR_SAVE, IDS_TIP_SAVE},
-    {L"[mv_btn_save&exit]", XBUTTON_PUSH, ID_EDITOR_SAVE_AND_EXIT, IDS_TIP_SAVE},
+    {L"[mv_lbl_step2]", XBUTTON_LABEL, 6, 0, 0},
+    {L"[mv_lbl_zoom]", XBUTTON_LABEL, 10, 0, 0},
+    {L"[mv_btn_zoom_in]", XBUTTON_PUSH, ID_VIEW_ZOOM_IN, IDS_TIP_ZOOM_IN, IDS_KEY_ZOOM_IN},
+    {L"[mv_btn_zoom_out]", XBUTTON_PUSH, ID_VIEW_ZOOM_OUT, IDS_TIP_ZOOM_OUT, IDS_KEY_ZOOM_OUT},
+    {L"[mv_lbl_play]", XBUTTON_LABEL, 22, 0, 0},
+    {L"[mv_btn_play]", XBUTTON_PUSH, ID_VIEW_PLAY, IDS_TIP_PLAY, IDS_KEY_PLAY},
+    {L"[mv_lbl_play_cut]", XBUTTON_LABEL, 20, 0, 0},
+    {L"[mv_btn_play_cut]", XBUTTON_PUSH, ID_VIEW_PLAY_CUT, IDS_TIP_PLAY_CUT, IDS_KEY_PLAY_CUT},
+    {L"[mv_btn_stop]", XBUTTON_PUSH, ID_VIEW_STOP, IDS_TIP_STOP, IDS_KEY_STOP},
+    {L"[mv_lbl_cut]", XBUTTON_LABEL, 30, 0, 0},
+    {L"[mv_btn_cut_begin]", XBUTTON_PUSH, ID_VIEW_CUT_BEGIN, IDS_TIP_CUT_BEGIN, IDS_KEY_CUT_BEGIN},
+    {L"[mv_btn_cut_end]", XBUTTON_PUSH, ID_VIEW_CUT_END, IDS_TIP_CUT_END, IDS_KEY_CUT_END},
+    {L"[mv_lbl_fading]", XBUTTON_LABEL, 40, 0, 0},
+    {L"[mv_btn_fading_begin]", XBUTTON_PUSH, ID_VIEW_FADE_IN, IDS_TIP_FADING_BEGIN,
+     IDS_KEY_FADE_IN},
+    {L"[mv_btn_fading_end]", XBUTTON_PUSH, ID_VIEW_FADE_OUT, IDS_TIP_FADING_END, IDS_KEY_FADE_OUT},
+    {L"[mv_btn_fading_remove]", XBUTTON_PUSH, ID_VIEW_FADES_REMOVE, IDS_TIP_FADING_REMOVE,
+     IDS_KEY_FADES_REMOVE},
+    {L"[mv_btn_scroll_left]", XBUTTON_PUSH, ID_VIEW_SCROLL_LEFT, IDS_TIP_SCROLL_LEFT,
+     IDS_KEY_SCROLL_LEFT},
+    {L"[mv_btn_scroll_right]", XBUTTON_PUSH, ID_VIEW_SCROLL_RIGHT, IDS_TIP_SCROLL_RIGHT,
+     IDS_KEY_SCROLL_RIGHT},
+    {L"[mv_btn_save]", XBUTTON_PUSH, ID_EDITOR_SAVE, IDS_TIP_SAVE, 0},
+    {L"[mv_btn_save&exit]", XBUTTON_PUSH, ID_EDITOR_SAVE_AND_EXIT, IDS_TIP_SAVE_AND_EXIT, 0},
 }};
 
 CTarviskCtrl::CTarviskCtrl() = default;
 
 bool CTarviskCtrl::create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 {
-    if (!registerWindowClass() ||
-        !CreateEx(0, kWindowClass, L"TarviskCtrl", style | WS_CHILD, rect, parent, id))
+    // A control parent: the dialog's Tab goes through the controls inside.
+    if (!registerWindowClass() || !CreateEx(WS_EX_CONTROLPARENT, kWindowClass, L"TarviskCtrl",
+                                            style | WS_CHILD, rect, parent, id))
         return false;
     if (!m_view.create(WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect, this, kViewId))
         return false;
@@ -67,6 +73,7 @@ bool CTarviskCtrl::create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
         if (!m_buttons[i].create(WS_VISIBLE | SS_NOTIFY, rect, this, kButtons[i].id,
                                  kButtons[i].tooltip))
             return false;
+        m_buttons[i].setKey(kButtons[i].key);
     }
     return true;
 }
@@ -137,28 +144,10 @@ void CTarviskCtrl::refreshButtons()
     CommandState state;
     m_document.fillCommandState(state);
     m_view.fillCommandState(state);
-    const bool busyOrPlaying = state.documentBusy || state.playing;
-    const struct {
-        UINT id;
-        bool enabled;
-    } rules[] = {
-        {ID_VIEW_ZOOM_OUT, state.streamLoaded && state.canZoomOut},
-        {ID_VIEW_ZOOM_IN, state.streamLoaded && state.canZoomIn},
-        {ID_VIEW_PLAY, state.streamLoaded && !state.playing && !busyOrPlaying},
-        {ID_VIEW_PLAY_CUT, state.streamLoaded && state.cutValid && !state.documentBusy},
-        {ID_VIEW_STOP, state.playing && !state.documentBusy},
-        {ID_VIEW_CUT_BEGIN, state.streamLoaded && !busyOrPlaying && state.canSetBegin},
-        {ID_VIEW_CUT_END, state.streamLoaded && !busyOrPlaying && state.canSetEnd},
-        {ID_VIEW_FADE_IN, state.posInCut && !state.documentBusy && !state.playing},
-        {ID_VIEW_FADE_OUT, state.posInCut && !state.documentBusy && !state.playing},
-        {ID_VIEW_FADES_REMOVE, state.cutHasFades && !state.documentBusy && !state.playing},
-        {ID_VIEW_SCROLL_LEFT, state.streamLoaded && !state.atStreamStart},
-        {ID_VIEW_SCROLL_RIGHT, state.streamLoaded && !state.atStreamEnd},
-        {ID_EDITOR_SAVE, state.cutValid && !busyOrPlaying},
-        {ID_EDITOR_SAVE_AND_EXIT, state.cutValid && !busyOrPlaying},
-    };
-    for (const auto& rule : rules)
-        button(rule.id).setEnabled(rule.enabled);
+    for (size_t i = 0; i < kButtons.size(); ++i) {
+        if (kButtons[i].kind != XBUTTON_LABEL)
+            m_buttons[i].setEnabled(CommandEnabled(kButtons[i].id, state));
+    }
 }
 
 BOOL CTarviskCtrl::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -216,8 +205,10 @@ BOOL CTarviskCtrl::PreTranslateMessage(MSG* msg)
                                                   MAKEINTRESOURCEW(IDR_EDITOR_ACCELERATORS));
         if (accelerators && ::TranslateAcceleratorW(m_hWnd, accelerators, msg))
             return TRUE;
-        if (m_view.GetSafeHwnd() &&
-            m_view.SendMessage(msg->message, msg->wParam, msg->lParam) == 0)
+        // The view's keys act where it has the focus, or its drag the
+        // capture (Escape); the rest go on to the dialog's navigation.
+        const HWND view = m_view.GetSafeHwnd();
+        if (view && (msg->hwnd == view || ::GetCapture() == view) && m_view.takeKey(*msg))
             return TRUE;
     }
     return CWnd::PreTranslateMessage(msg);

@@ -45,6 +45,7 @@ private:
         int kind;
         UINT id;
         UINT tooltip;
+        UINT key;
     };
     static const std::array<ButtonEntry, 20> kButtons;
 

@@ -139,12 +139,23 @@ void CTarviskDlg::layout()
 
 CallResult CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
 {
-    return m_editor.openFile(file, wavFile);
+    const bool opened = m_editor.openFile(file, wavFile);
+    // The keyboard starts where the work is: on the waveform.
+    if (IsWindowVisible())
+        m_editor.view().SetFocus();
+    return opened;
 }
 
 BOOL CTarviskDlg::PreTranslateMessage(MSG* msg)
 {
     if (m_editor.GetSafeHwnd() && m_editor.PreTranslateMessage(msg))
+        return TRUE;
+    // The keys the editor left move the focus (Tab, Shift+Tab) and press
+    // buttons (Space, Enter): the dialog's own navigation, which dispatches
+    // them itself.
+    const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+    if (key && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)) &&
+        ::IsDialogMessageW(m_hWnd, msg))
         return TRUE;
     return CDialog::PreTranslateMessage(msg);
 }

@@ -19,6 +19,7 @@ void CTrackNameDlg::DoDataExchange(CDataExchange* exchange)
 BOOL CTrackNameDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    m_nameEdit.setAccessibleName(IDS_ACC_TRACK_NAME);
     // A skin that does not load leaves the plain dialog; nothing to report.
     if (ISkinParser* skin = GetTarviskApp().getSkinParser())
         applySkin(*skin);

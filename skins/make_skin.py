@@ -54,7 +54,7 @@ DARK = Theme(
     title_bar=(21, 24, 30), body_top=(31, 35, 43), body_bottom=(26, 29, 36), frame=(58, 64, 76),
     well=(42, 47, 56), text=(220, 226, 234), text_step=(201, 209, 220),
     text_group=(139, 148, 163), text_disabled=(90, 98, 112), accent=(79, 163, 255),
-    field=(24, 27, 33), focus_text=WHITE,
+    field=(24, 27, 33), focus_text=WHITE, focus_ring=(255, 204, 0),
     view_text_band=(23, 26, 32), view_outside=(13, 15, 19), view_stream=(18, 22, 28),
     view_zero_line=(35, 42, 52), view_separator=(38, 43, 52), view_cut=(24, 50, 77),
     view_cut_zero_line=(43, 74, 107), view_cut_axis=(27, 37, 51), playhead=(255, 176, 32),
@@ -87,7 +87,7 @@ LIGHT = Theme(
     title_bar=(228, 232, 238), body_top=(250, 251, 252), body_bottom=(239, 242, 246),
     frame=(190, 197, 208), well=(210, 216, 225), text=(28, 33, 42), text_step=(52, 60, 74),
     text_group=(92, 102, 118), text_disabled=(160, 167, 178), accent=(22, 110, 226),
-    field=(255, 255, 255), focus_text=BLACK,
+    field=(255, 255, 255), focus_text=BLACK, focus_ring=(214, 92, 0),
     view_text_band=(236, 239, 244), view_outside=(224, 228, 234), view_stream=(252, 252, 253),
     view_zero_line=(220, 225, 232), view_separator=(206, 212, 221), view_cut=(212, 230, 252),
     view_cut_zero_line=(176, 204, 240), view_cut_axis=(222, 234, 250), playhead=(222, 104, 0),
@@ -640,6 +640,7 @@ def view_section(t):
         ("axis_timemark_small", "3"),
         ("axis_timemark_middle", "5"),
         ("axis_timemark_big", "8"),
+        ("color_focus", hex_colour(t.focus_ring)),
     ]
 
 
@@ -664,6 +665,7 @@ def element_section(t, element, background, pictures):
             file_name = "%s_%s.bmp" % (element.name, state)
             pictures[file_name] = button_face(crop, element.looks[state], element.icon, state == "do")
             keys.append(("bitmap_" + state, file_name))
+        keys.append(("color_focus", hex_colour(t.focus_ring)))
     else:
         for shape in element.icon(*element.size) if element.icon else ():
             crop.fill(shape, t.accent)

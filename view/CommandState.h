@@ -16,3 +16,8 @@ struct CommandState {
     bool canZoomIn = false;
     bool canZoomOut = false;
 };
+
+// Whether the command (an ID_VIEW_ or ID_EDITOR_ identifier of a button) may
+// run in this state: the buttons are enabled by it, and the view's keys obey
+// it too. Other commands always may.
+bool CommandEnabled(unsigned command, const CommandState& state);

@@ -22,6 +22,51 @@ const CPoint kScrollRightPoint(3005, 3005);
 
 constexpr int kEdgeHoverDistance = 5;
 
+// Keys of the view beyond those that move the position: the ones audio
+// editors use for the same things. Plus and minus may need Shift on a
+// keyboard layout; F needs it for the fade-out.
+enum class Shift { Without, With, Either };
+struct KeyCommand {
+    UINT key;
+    Shift shift;
+    UINT command;
+};
+const KeyCommand kKeyCommands[] = {
+    {VK_OEM_PLUS, Shift::Either, ID_VIEW_ZOOM_IN},
+    {VK_ADD, Shift::Either, ID_VIEW_ZOOM_IN},
+    {VK_OEM_MINUS, Shift::Either, ID_VIEW_ZOOM_OUT},
+    {VK_SUBTRACT, Shift::Either, ID_VIEW_ZOOM_OUT},
+    {VK_PRIOR, Shift::Without, ID_VIEW_SCROLL_LEFT},
+    {VK_NEXT, Shift::Without, ID_VIEW_SCROLL_RIGHT},
+    {'I', Shift::Without, ID_VIEW_CUT_BEGIN},
+    {'O', Shift::Without, ID_VIEW_CUT_END},
+    {'F', Shift::Without, ID_VIEW_FADE_IN},
+    {'F', Shift::With, ID_VIEW_FADE_OUT},
+    {VK_DELETE, Shift::Without, ID_VIEW_FADES_REMOVE},
+    {VK_SPACE, Shift::With, ID_VIEW_PLAY_CUT},
+};
+
+// "1:52.537", or "1:52.5" in tenths.
+CString clockText(int64_t t, bool tenths)
+{
+    const int minutes = static_cast<int>(t / 60000);
+    const int seconds = static_cast<int>(t / 1000 % 60);
+    const int milliseconds = static_cast<int>(t % 1000);
+    CString text;
+    if (tenths)
+        text.Format(L"%d:%02d.%d", minutes, seconds, milliseconds / 100);
+    else
+        text.Format(L"%d:%02d.%03d", minutes, seconds, milliseconds);
+    return text;
+}
+
+CString loadedString(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
 const UINT kBuiltinCursorIds[] = {IDC_CURSOR_STREAM_OVER, IDC_CURSOR_STREAM_DRAG,
                                   IDC_CURSOR_CUT_OVER,    IDC_CURSOR_CUT_DRAG,
                                   IDC_CURSOR_CUT_RESIZE,  IDC_CURSOR_SLIDER_SET};
@@ -196,6 +241,9 @@ void CStreamViewCtrl::composeFrame(CDC& target)
         painter.paintModelLayers(model, waveform);
     }
     painter.paintPositionMarks(m_positionLayer);
+    // Before the cursor's strip is saved, so a moving cursor leaves it whole.
+    if (::GetFocus() == m_hWnd && !m_focusByMouse)
+        DrawFocusRing(back, CRect(0, 0, width, height), m_skin.focusColor);
 
     if (m_empty) {
         const SIZE size = m_skin.emptyDescBitmap.GetSize();
@@ -711,14 +759,93 @@ void CStreamViewCtrl::endDrag(bool cancel, CPoint point)
     }
 }
 
-void CStreamViewCtrl::onKeyDown(UINT key)
+bool CStreamViewCtrl::takeKey(const MSG& msg)
 {
+    return msg.message == WM_KEYDOWN && onKeyDown(static_cast<UINT>(msg.wParam));
+}
+
+bool CStreamViewCtrl::onKeyDown(UINT key)
+{
+    if (m_focusByMouse) {
+        m_focusByMouse = false;
+        Invalidate(FALSE);
+    }
     if (key == VK_ESCAPE && m_cutDragging) {
         CPoint point;
         ::GetCursorPos(&point);
         ScreenToClient(&point);
         endDrag(true, point);
+        return true;
     }
+    // Combinations with Ctrl or Alt belong to the host.
+    if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0)
+        return false;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    const CStreamProgressCtrlBase& model = m_positionLayer.model();
+    const int64_t pos = m_positionLayer.getPos();
+    // A step is a share of what is visible, so it follows the zoom.
+    const int64_t step =
+        std::max<int64_t>(1, (model.visibleEnd() - model.visibleStart()) / (shift ? 10 : 100));
+    switch (key) {
+    case VK_LEFT:
+        moveTo(pos - step);
+        return true;
+    case VK_RIGHT:
+        moveTo(pos + step);
+        return true;
+    case VK_HOME:
+        moveTo(model.streamStart());
+        return true;
+    case VK_END:
+        moveTo(model.streamEnd() - 1);
+        return true;
+    case VK_SPACE:
+        if (shift)
+            break;
+        runCommand(isPlaying() ? ID_VIEW_STOP : ID_VIEW_PLAY);
+        return true;
+    }
+    for (const KeyCommand& entry : kKeyCommands) {
+        if (entry.key == key &&
+            (entry.shift == Shift::Either || (entry.shift == Shift::With) == shift)) {
+            runCommand(entry.command);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CStreamViewCtrl::moveTo(int64_t t)
+{
+    if (m_empty || (m_document && m_document->isBusy()) || anyDrag())
+        return;
+    CStreamProgressCtrlBase& model = m_positionLayer.model();
+    t = std::clamp(t, model.streamStart(), model.streamEnd() - 1);
+    if (t < model.visibleStart())
+        model.scroll(t - model.visibleStart());
+    else if (t >= model.visibleEnd())
+        model.scroll(t - model.visibleEnd() + 1);
+    m_positionLayer.setPosition(t);
+    // As a click in the slider: playback goes on from the new position.
+    if (isPlaying()) {
+        stopPlaying();
+        playFromPosition();
+    }
+    Invalidate(FALSE);
+    notifyParent();
+}
+
+// A key does what its button does, and only when the button could.
+void CStreamViewCtrl::runCommand(UINT command)
+{
+    if (anyDrag())
+        return;
+    CommandState state;
+    if (m_document)
+        m_document->fillCommandState(state);
+    fillCommandState(state);
+    if (CommandEnabled(command, state))
+        OnCommand(MAKEWPARAM(command, 1), 0);
 }
 
 void CStreamViewCtrl::onMouseWheel(int delta)
@@ -878,6 +1005,76 @@ void CStreamViewCtrl::notifyParent()
     if (m_parent && m_hWnd)
         ::SendMessageW(m_parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), notifyChanged),
                        reinterpret_cast<LPARAM>(m_hWnd));
+    announceChanges();
+}
+
+// Screen reader ------------------------------------------------------------
+
+CString CStreamViewCtrl::accessibleValue() const
+{
+    if (m_empty)
+        return {};
+    CString text;
+    text.Format(loadedString(IDS_ACC_POSITION_VALUE),
+                clockText(m_positionLayer.getPos(), false).GetString(),
+                clockText(m_positionLayer.model().streamEnd(), false).GetString());
+    return text;
+}
+
+CString CStreamViewCtrl::accessibleDescription() const
+{
+    if (m_empty || !m_document)
+        return {};
+    CString text;
+    if (m_markMode == 1) {
+        text.Format(loadedString(IDS_ACC_CUT_MARKED), clockText(m_markBegin, true).GetString());
+        return text;
+    }
+    const CCutRegion& cut = m_document->cutRegion();
+    if (!cut.valid)
+        return loadedString(IDS_ACC_NO_CUT);
+    text.Format(loadedString(IDS_ACC_CUT), clockText(cut.begin, true).GetString(),
+                clockText(cut.end, true).GetString());
+    // Fades in seconds and tenths; the string puts the decimal sign.
+    if (cut.fadeIn > 0)
+        text.AppendFormat(loadedString(IDS_ACC_FADE_IN), static_cast<int>(cut.fadeIn / 1000),
+                          static_cast<int>(cut.fadeIn % 1000 / 100));
+    if (cut.fadeOut > 0)
+        text.AppendFormat(loadedString(IDS_ACC_FADE_OUT), static_cast<int>(cut.fadeOut / 1000),
+                          static_cast<int>(cut.fadeOut % 1000 / 100));
+    return text;
+}
+
+void CStreamViewCtrl::describe(long child, AccessibleFacts& facts) const
+{
+    // The two texts painted above the waveform.
+    if (child != CHILDID_SELF) {
+        facts.role = ROLE_SYSTEM_STATICTEXT;
+        facts.state = STATE_SYSTEM_READONLY | (m_empty ? STATE_SYSTEM_INVISIBLE : 0);
+        facts.name = child == 1 ? positionText(m_positionLayer.getPos())
+                                : trackLengthText(m_positionLayer.model().cut());
+        return;
+    }
+    facts.name.LoadString(IDS_ACC_STREAM_NAME);
+    facts.role = ROLE_SYSTEM_SLIDER;
+    facts.value = accessibleValue();
+    facts.description = accessibleDescription();
+}
+
+// A change of the position, the cut or a fade is heard as a new value; a
+// moving playback cursor is not (it would drown everything else).
+void CStreamViewCtrl::announceChanges()
+{
+    const CString value = accessibleValue();
+    const CString description = accessibleDescription();
+    if (value == m_announcedValue && description == m_announcedDescription)
+        return;
+    const bool described = description != m_announcedDescription;
+    m_announcedValue = value;
+    m_announcedDescription = description;
+    CAccessible::raise(m_hWnd, EVENT_OBJECT_VALUECHANGE);
+    if (described)
+        CAccessible::raise(m_hWnd, EVENT_OBJECT_DESCRIPTIONCHANGE);
 }
 
 // Messages ----------------------------------------------------------------
@@ -902,6 +1099,8 @@ LRESULT CStreamViewCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         ::SetCursor(m_currentCursor);
         return TRUE;
     case WM_LBUTTONDOWN:
+        m_focusByMouse = true;
+        SetFocus();
         onLeftButtonDown(CPoint(lParam));
         return 0;
     case WM_MOUSEMOVE:
@@ -918,8 +1117,22 @@ LRESULT CStreamViewCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         onMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
         return 0;
     case WM_KEYDOWN:
-        onKeyDown(static_cast<UINT>(wParam));
-        return 0;
+        if (onKeyDown(static_cast<UINT>(wParam)))
+            return 0;
+        break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+        Invalidate(FALSE);
+        break;
+    case WM_KILLFOCUS:
+        m_focusByMouse = false;
+        Invalidate(FALSE);
+        break;
+    case WM_GETOBJECT:
+        if (const LRESULT answer = m_accessible.answer(m_hWnd, wParam, lParam))
+            return answer;
+        break;
     case WM_TIMER:
         if (wParam == cursorTimer) {
             onCursorTimer();

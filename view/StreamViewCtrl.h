@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Accessible.h"
 #include "DC.h"
 #include "Gdi.h"
 #include "Sync.h"
@@ -21,8 +22,13 @@ class CStreamDocument;
 // The waveform window of the editor: paints the stream of the document with
 // its cut, lets the user position, pan, mark and drag the cut, and plays the
 // stream or loops the cut. Every change is reported to the parent with a
-// WM_COMMAND carrying notifyChanged.
-class CStreamViewCtrl : public CWnd, public CWavPlayerCallBack, public IDocumentView {
+// WM_COMMAND carrying notifyChanged. With the focus it takes keys (see
+// onKeyDown) and shows a focus ring; a screen reader hears it as a slider
+// whose value is the position and whose description is the cut.
+class CStreamViewCtrl : public CWnd,
+                        public CWavPlayerCallBack,
+                        public IDocumentView,
+                        private IAccessibleSource {
 public:
     static constexpr WORD notifyChanged = 100;
     static constexpr UINT_PTR cursorTimer = 1;
@@ -40,6 +46,9 @@ public:
 
     void refreshFromDocument(bool reset);
     void fillCommandState(CommandState& state) const;
+    // A key-down message meant for the view (it has the focus, or a drag
+    // holds the capture); true when the key did something here.
+    bool takeKey(const MSG& msg);
 
     void playFromPosition();
     void playCut();
@@ -77,7 +86,10 @@ private:
     void onLeftButtonDown(CPoint point);
     void onMouseMove(CPoint point);
     void onLeftButtonUp(CPoint point);
-    void onKeyDown(UINT key);
+    // True when the key did something here; other keys go on to the dialog.
+    bool onKeyDown(UINT key);
+    void moveTo(int64_t t);
+    void runCommand(UINT command);
     void onMouseWheel(int delta);
     void endDrag(bool cancel, CPoint point);
     bool anyDrag() const { return m_streamDragging || m_cutDragging || m_resizing; }
@@ -101,6 +113,13 @@ private:
     bool cutOverlapsWindow() const;
     void setMarkMode(int mode);
     void cutChanged();
+
+    // Screen reader.
+    void describe(long child, AccessibleFacts& facts) const override;
+    long accessibleParts() const override { return 2; }
+    CString accessibleValue() const;
+    CString accessibleDescription() const;
+    void announceChanges();
 
     // Playback.
     void updateTimerPeriod();
@@ -143,6 +162,13 @@ private:
     CRect m_sliderRect;
     CStreamDocument* m_document = nullptr;
     HWND m_parent = nullptr;
+    CAccessible m_accessible{*this};
+    // A click gives the focus without the ring, as the pointer shows where
+    // the user is; the next key shows it.
+    bool m_focusByMouse = false;
+    // What a screen reader was last told, so it hears of changes only.
+    CString m_announcedValue;
+    CString m_announcedDescription;
 
     bool m_playing = false;
     bool m_playingCut = false;

@@ -23,6 +23,8 @@ bool ViewSkin::load(ISkinParser& skin)
     skin.getFont(L"font_axis", axisFont);
     skin.getColor(L"color_waveform", waveformColor);
     skin.getColor(L"color_mark_rect", markRectColor);
+    focusColor = CLR_INVALID;
+    skin.getColor(L"color_focus", focusColor);
     skin.getInt(L"y_pos_axis_line", axisLineY);
     skin.getInt(L"y_pos_axis_text", axisTextY);
     skin.getColor(L"color_font_position", positionColor);

@@ -27,6 +27,8 @@ struct ViewSkin {
     COLORREF transparentColor = RGB(255, 0, 255);
     COLORREF waveformColor = RGB(0, 0, 0);
     COLORREF markRectColor = RGB(0, 0, 0);
+    // The focus ring's colour; CLR_INVALID when the skin gives none.
+    COLORREF focusColor = CLR_INVALID;
     CFont axisFont;
     LOGPEN axisPen{PS_SOLID, POINT{1, 0}, RGB(0, 0, 0)};
     std::unique_ptr<CTimeAxis> axis;

@@ -156,3 +156,21 @@ CRect CenterSizeInRect(const CRect& rect, CSize size)
     }
     return centred;
 }
+
+void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour)
+{
+    constexpr int width = 2;
+    const RECT sides[] = {{rect.left, rect.top, rect.right, rect.top + width},
+                          {rect.left, rect.bottom - width, rect.right, rect.bottom},
+                          {rect.left, rect.top + width, rect.left + width, rect.bottom - width},
+                          {rect.right - width, rect.top + width, rect.right, rect.bottom - width}};
+    HBRUSH brush = colour == CLR_INVALID ? nullptr : ::CreateSolidBrush(colour);
+    for (const RECT& side : sides) {
+        if (brush)
+            ::FillRect(dc, &side, brush);
+        else
+            ::InvertRect(dc, &side);
+    }
+    if (brush)
+        ::DeleteObject(brush);
+}

@@ -50,3 +50,8 @@ void DrawMaskedBitmap(CDC* dc, const CRect& rect, CBitmap* bitmap, COLORREF tran
 // The rectangle narrowed to the size and centred on each axis that has room;
 // unchanged when the size is not at least 1 by 1.
 CRect CenterSizeInRect(const CRect& rect, CSize size);
+
+// The focus ring: a 2-pixel frame just inside the rectangle, in the colour,
+// or, for CLR_INVALID (a skin that gives none), inverting what lies under
+// it, so that it shows on any artwork.
+void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour);

@@ -22,6 +22,23 @@ LRESULT CProgressCtrlX::packedRange() const
     return MAKELRESULT(lower, upper);
 }
 
+int CProgressCtrlX::percent() const
+{
+    int lower = 0, upper = 0;
+    GetRange(lower, upper);
+    const long long span = static_cast<long long>(upper) - lower;
+    return span <= 0 ? 0
+                     : static_cast<int>((static_cast<long long>(GetPos()) - lower) * 100 / span);
+}
+
+void CProgressCtrlX::describe(long, AccessibleFacts& facts) const
+{
+    facts.name = AfxGetWindowText(::GetParent(m_hWnd));
+    facts.role = ROLE_SYSTEM_PROGRESSBAR;
+    facts.state |= STATE_SYSTEM_READONLY;
+    facts.value.Format(L"%d%%", percent());
+}
+
 LRESULT CProgressCtrlX::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
@@ -33,8 +50,17 @@ LRESULT CProgressCtrlX::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         CRect client;
         GetClientRect(&client);
         DrawProgress(&dc, client);
+        // Told when painted, as the bar paints only what changed the picture.
+        if (percent() != m_paintedPercent) {
+            m_paintedPercent = percent();
+            CAccessible::raise(m_hWnd, EVENT_OBJECT_VALUECHANGE);
+        }
         return 0;
     }
+    case WM_GETOBJECT:
+        if (const LRESULT answer = m_accessible.answer(m_hWnd, wParam, lParam))
+            return answer;
+        break;
     case PBM_SETBARCOLOR: {
         const COLORREF from = static_cast<COLORREF>(lParam);
         SetGradientColors(from, wParam ? static_cast<COLORREF>(wParam) : from);

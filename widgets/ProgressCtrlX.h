@@ -1,12 +1,14 @@
 #pragma once
 
+#include "Accessible.h"
 #include "Controls.h"
 #include "ToolTipCtrl.h"
 #include "widgets/Progress.h"
 
 // Owner-drawn progress bar: subclasses a progress control, answers the
 // standard progress messages for bar 0 itself and paints all bars off-screen.
-class CProgressCtrlX : public CProgressCtrl, public CProgress {
+// A screen reader hears bar 0's percentage, named by the parent's caption.
+class CProgressCtrlX : public CProgressCtrl, public CProgress, private IAccessibleSource {
 public:
     // Timer identifiers: kStepTimer + n steps bar n, kTextTimer + n repaints
     // the timed text of bar n.
@@ -25,6 +27,11 @@ protected:
 
 private:
     LRESULT packedRange() const;
+    int percent() const;
+    void describe(long child, AccessibleFacts& facts) const override;
 
     CToolTipCtrl m_toolTip;
+    CAccessible m_accessible{*this};
+    // The percentage last shown, so a screen reader hears of each new one.
+    int m_paintedPercent = -1;
 };

@@ -318,6 +318,17 @@ LRESULT CSkinEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             break;
         onTitleTipTimer();
         return 0;
+    case WM_GETOBJECT:
+        if (const LRESULT answer = m_accessible.answer(m_hWnd, wParam, lParam))
+            return answer;
+        break;
     }
     return CEdit::WindowProc(msg, wParam, lParam);
+}
+
+void CSkinEdit::describe(long, AccessibleFacts& facts) const
+{
+    facts.name.LoadString(m_accessibleNameId);
+    facts.role = ROLE_SYSTEM_TEXT;
+    facts.value = GetWindowText();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Accessible.h"
 #include "Controls.h"
 #include "DC.h"
 #include "Gdi.h"
@@ -9,8 +10,12 @@
 
 // A single-line edit whose place, font, colours, frame and background come
 // from the skin.
-class CSkinEdit : public CEdit, public IGenericCtrl {
+class CSkinEdit : public CEdit, public IGenericCtrl, private IAccessibleSource {
 public:
+    // What a screen reader calls the box: a string of the owner, as the
+    // skin draws the box's label, if any, into a bitmap.
+    void setAccessibleName(UINT nameId) { m_accessibleNameId = nameId; }
+
     // False when the section is missing or gives nothing but a position.
     bool LoadSkin(ISkinParser* parser, const CString& section);
     // Places the window and applies font and frame; false without a window.
@@ -46,6 +51,7 @@ protected:
     HBRUSH controlColour(HDC dc);
     void onMouseMove(CPoint point);
     void onTitleTipTimer();
+    void describe(long child, AccessibleFacts& facts) const override;
 
     CFont m_font;
     CPoint m_offset;
@@ -75,4 +81,6 @@ protected:
     ColourBrush m_normalBrush;
     ColourBrush m_disabledBrush;
     ColourBrush m_focusBrush;
+    UINT m_accessibleNameId = 0;
+    CAccessible m_accessible{*this};
 };

@@ -52,7 +52,16 @@ bool CXButton::applyConfiguration()
     const int shape = GetWindowRgn(region);
     if (shape == SIMPLEREGION || shape == COMPLEXREGION)
         SetWindowRgn(nullptr, TRUE);
+    updateTabStop();
     return true;
+}
+
+// Tab reaches only what a click could press.
+void CXButton::updateTabStop()
+{
+    const bool pressable =
+        m_cfg.used && m_cfg.enabled && m_kind != XBUTTON_LABEL && m_kind != XBUTTON_INDICATOR;
+    ModifyStyle(pressable ? 0 : WS_TABSTOP, pressable ? WS_TABSTOP : 0);
 }
 
 void CXButton::setTooltip(UINT id, UINT idOn)
@@ -63,9 +72,15 @@ void CXButton::setTooltip(UINT id, UINT idOn)
 
 void CXButton::setEnabled(bool enabled)
 {
+    const bool changed = m_cfg.enabled != enabled;
     m_cfg.enabled = enabled;
-    if (GetSafeHwnd())
-        Invalidate();
+    if (!GetSafeHwnd())
+        return;
+    Invalidate();
+    if (changed) {
+        updateTabStop();
+        CAccessible::raise(m_hWnd, EVENT_OBJECT_STATECHANGE);
+    }
 }
 
 bool CXButton::clearMouseOver()
@@ -147,6 +162,8 @@ void CXButton::paint(HDC printTarget)
         memory.DrawText(caption, &area, flags);
     }
     drawExtra(&memory);
+    if (::GetFocus() == m_hWnd && !m_focusByMouse)
+        DrawFocusRing(memory, client, m_cfg.colourFocus);
 }
 
 void CXButton::notifyParent(WORD code)
@@ -177,6 +194,7 @@ void CXButton::onButtonDown()
     if (!m_cfg.used || !m_cfg.enabled || m_kind == XBUTTON_INDICATOR)
         return;
     m_pressed = true;
+    m_focusByMouse = true;
     SetFocus();
     SetCapture();
     Invalidate();
@@ -192,7 +210,7 @@ void CXButton::onButtonUp(CPoint point)
     // A button disabled while it was held does not click either.
     const bool clicked = m_pressed && m_cfg.enabled && m_cfg.clientRect.PtInRect(point);
     if (clicked)
-        m_cfg.on = !m_cfg.on;
+        flip();
     m_pressed = false;
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
@@ -218,9 +236,29 @@ void CXButton::onSpace(bool down)
     m_keyPressed = false;
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
-    m_cfg.on = !m_cfg.on;
+    press();
+}
+
+void CXButton::onEnter(LPARAM keyFlags)
+{
+    constexpr LPARAM repeated = 1 << 30;
+    if ((keyFlags & repeated) || !m_cfg.used || !m_cfg.enabled || m_kind == XBUTTON_INDICATOR)
+        return;
+    press();
+}
+
+void CXButton::press()
+{
+    flip();
     Invalidate();
     click();
+}
+
+void CXButton::flip()
+{
+    m_cfg.on = !m_cfg.on;
+    if (m_kind == XBUTTON_TOGGLE || m_kind == XBUTTON_TOGGLE_CAPTIONS)
+        CAccessible::raise(m_hWnd, EVENT_OBJECT_STATECHANGE);
 }
 
 void CXButton::onMouseMove(WPARAM flags, LPARAM position)
@@ -267,10 +305,36 @@ LRESULT CXButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
+        if (m_focusByMouse) {
+            m_focusByMouse = false;
+            Invalidate();
+        }
+        if (wParam == VK_RETURN && msg == WM_KEYDOWN) {
+            onEnter(lParam);
+            return 0;
+        }
         if (wParam != VK_SPACE)
             break;
         onSpace(msg == WM_KEYDOWN);
         return 0;
+    case WM_GETDLGCODE: {
+        // Enter presses the focused button instead of the dialog's default.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            return DLGC_WANTMESSAGE;
+        break;
+    }
+    case WM_SETFOCUS:
+        Invalidate();
+        break;
+    case WM_KILLFOCUS:
+        m_focusByMouse = false;
+        Invalidate();
+        break;
+    case WM_GETOBJECT:
+        if (const LRESULT answer = m_accessible.answer(m_hWnd, wParam, lParam))
+            return answer;
+        break;
     case WM_MOUSEMOVE:
         onMouseMove(wParam, lParam);
         return 0;
@@ -313,6 +377,9 @@ INT_PTR CXButton::OnToolHitTest(CPoint point, TOOLINFOW* info) const
     for (UINT candidate : {m_cfg.on ? m_tooltipIdOn : 0u, m_tooltipId, id})
         if (candidate && text.LoadString(candidate) && !text.IsEmpty())
             break;
+    CString key;
+    if (m_keyTextId && key.LoadString(m_keyTextId))
+        text += L" (" + key + L")";
     auto* buffer = static_cast<wchar_t*>(std::malloc(kTooltipCapacity * sizeof(wchar_t)));
     ::lstrcpynW(buffer, text, kTooltipCapacity);
     const INT_PTR hit = id + (m_cfg.on ? 1 : 0);
@@ -321,4 +388,34 @@ INT_PTR CXButton::OnToolHitTest(CPoint point, TOOLINFOW* info) const
     info->rect = client;
     info->lpszText = buffer;
     return hit;
+}
+
+void CXButton::describe(long, AccessibleFacts& facts) const
+{
+    // The name stays the off state's text, so a toggle keeps its name while
+    // its state says whether it is on.
+    if (!facts.name.LoadString(m_tooltipId) || facts.name.IsEmpty())
+        facts.name = m_cfg.caption;
+    facts.shortcut.LoadString(m_keyTextId);
+    switch (m_kind) {
+    case XBUTTON_PUSH:
+        facts.role = ROLE_SYSTEM_PUSHBUTTON;
+        if (m_keyPressed || (m_pressed && m_mouseOver))
+            facts.state |= STATE_SYSTEM_PRESSED;
+        break;
+    case XBUTTON_TOGGLE:
+    case XBUTTON_TOGGLE_CAPTIONS:
+        facts.role = ROLE_SYSTEM_CHECKBUTTON;
+        if (m_cfg.on)
+            facts.state |= STATE_SYSTEM_CHECKED | STATE_SYSTEM_PRESSED;
+        break;
+    default:
+        facts.role = ROLE_SYSTEM_STATICTEXT;
+        facts.state = (facts.state & ~STATE_SYSTEM_FOCUSABLE) | STATE_SYSTEM_READONLY;
+        return;
+    }
+    if (!m_cfg.enabled)
+        facts.state = (facts.state & ~STATE_SYSTEM_FOCUSABLE) | STATE_SYSTEM_UNAVAILABLE;
+    else
+        facts.state |= STATE_SYSTEM_FOCUSABLE;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Accessible.h"
 #include "Controls.h"
 #include "DC.h"
 #include "widgets/XActionListener.h"
@@ -17,14 +18,19 @@ constexpr WORD XBN_RIGHT_PRESSED = 5;
 constexpr UINT WM_XBUTTON_DRAW_EXTRA = WM_USER + 1;
 
 // The skinned button and label: a static control painted from the bitmaps
-// and colours of its skin section.
-class CXButton : public CStatic {
+// and colours of its skin section. A focused button shows a focus ring and
+// clicks on Space and Enter; a screen reader hears its tooltip text as its
+// name, its kind as its role, its state and its key.
+class CXButton : public CStatic, private IAccessibleSource {
 public:
     BOOL create(DWORD style, const RECT& rect, CWnd* parent, UINT id, UINT tooltipId);
     // kind: an XButtonKind. False for an unknown kind or a section that does
     // not load; the previous look then stays.
     bool load(ISkinParser& parser, const CString& section, int kind);
     void setTooltip(UINT id, UINT idOn);
+    // The string naming the key that does what the button does; the tooltip
+    // shows it and a screen reader reads it as the shortcut.
+    void setKey(UINT keyTextId) { m_keyTextId = keyTextId; }
     // A disabled button keeps its window enabled and ignores clicks itself.
     void setEnabled(bool enabled);
     bool clearMouseOver();
@@ -64,6 +70,13 @@ private:
     void onButtonDown();
     void onButtonUp(CPoint point);
     void onSpace(bool down);
+    void onEnter(LPARAM keyFlags);
+    // A click from the keyboard: flips the on state as a mouse click does.
+    void press();
+    void flip();
+    void updateTabStop();
+    CString tooltipText() const;
+    void describe(long child, AccessibleFacts& facts) const override;
     void onMouseMove(WPARAM flags, LPARAM position);
     void resetMouseState();
     void click();
@@ -78,6 +91,11 @@ private:
     bool m_keyPressed = false;
     UINT m_tooltipId = 0;
     UINT m_tooltipIdOn = 0;
+    UINT m_keyTextId = 0;
+    // A click gives the focus without the ring, as the pointer shows where
+    // the user is; the next key shows it.
+    bool m_focusByMouse = false;
     // Read from the skin's "anchor" and kept for owners; the button does not use it.
     int m_anchor[4] = {-1, -1, -1, -1};
+    CAccessible m_accessible{*this};
 };

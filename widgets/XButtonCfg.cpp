@@ -74,6 +74,8 @@ bool CXButtonCfg::load(ISkinParser& parser, const CString& section, int index, i
         {L"font_color_up_mp", &CXButtonCfg::colourUpPressed}};
     for (const auto& [name, colour] : textColours)
         parser.getColor(key(name), this->*colour);
+    colourFocus = CLR_INVALID;
+    parser.getColor(key(L"color_focus"), colourFocus);
 
     parser.getFont(key(L"font"), font);
     ResetAndLoad(&parser, index);

@@ -36,6 +36,8 @@ public:
     COLORREF colourDownMouseOver = 0;
     COLORREF colourDownPressed = 0;
     COLORREF colourUpPressed = 0;
+    // The focus ring's colour; CLR_INVALID when the skin gives none.
+    COLORREF colourFocus = CLR_INVALID;
     CDynBitmap bitmapUp;
     CDynBitmap bitmapDown;
     CDynBitmap bitmapMouseOver;

@@ -90,10 +90,15 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
     EXPECT_EQ(CString(title), L"Tarvisk Ringtone Editor Help");
     const HWND contents = findChild(help[0], WC_TREEVIEWW);
     ASSERT_NE(contents, nullptr) << "the contents pane";
-    const std::vector<CString> expected{
-        L"Tarvisk Ringtone Editor", L"Opening a file", L"Zoom and scroll",
-        L"Marking the cut",         L"Fades",          L"Play and play cut",
-        L"Saving the ringtone",     L"Error messages"};
+    const std::vector<CString> expected{L"Tarvisk Ringtone Editor",
+                                        L"Opening a file",
+                                        L"Zoom and scroll",
+                                        L"Marking the cut",
+                                        L"Fades",
+                                        L"Play and play cut",
+                                        L"Saving the ringtone",
+                                        L"Using the keyboard",
+                                        L"Error messages"};
     EXPECT_EQ(treeTitles(contents), expected);
 
     // Nothing of the component runs while the help is open, so destroy is

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <tuple>
 
@@ -85,37 +84,6 @@ TEST_F(EditorSlips, RemoveFadingIsOfferedAtAPositionInACutWithAFade)
         clickSliderAt(position);
         EXPECT_EQ(shown(kRemoveFades, L"[mv_btn_fading_remove]"), face);
     }
-}
-
-// Messages the stream view received through SendMessage on this thread.
-std::set<UINT> viewReceived;
-HWND watchedView = nullptr;
-
-LRESULT CALLBACK recordSent(int code, WPARAM wParam, LPARAM lParam)
-{
-    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && sent->hwnd == watchedView)
-        viewReceived.insert(sent->message);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-TEST_F(EditorSlips, KeyboardMessagesUpToUnicharGetTheEditorsPreTranslation)
-{
-    watchedView = streamView();
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, recordSent, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
-    const std::pair<UINT, bool> cases[] = {
-        {WM_KEYDOWN, true}, {WM_CHAR, true}, {WM_SYSDEADCHAR, true}, {0x0108, true},
-        {WM_UNICHAR, true}, {0x010A, false}, {WM_MOUSEMOVE, false},
-    };
-    for (const auto& [message, reachesView] : cases) {
-        viewReceived.clear();
-        MSG msg{watchedView, message, VK_SPACE, 0, 0, {}};
-        tarvisk.PreTranslateMessage(&msg);
-        EXPECT_EQ(viewReceived.count(message) == 1, reachesView)
-            << "message 0x" << std::hex << message;
-    }
-    UnhookWindowsHookEx(hook);
 }
 
 } // namespace

@@ -276,3 +276,29 @@ TEST_F(SkinnedButton, TooltipTextIsCutTo299CharactersAndGoesToTheThreadsTooltip)
     ASSERT_NE(toolTip, nullptr);
     EXPECT_EQ(toolTip->SendMessage(TTM_GETTOOLCOUNT), 1);
 }
+
+// Keyboard focus shows a 2-pixel ring: inverted over a skin without a focus
+// colour, in the colour of one that has it. A click's focus shows none until
+// the next key.
+TEST_F(SkinnedButton, KeyboardFocusShowsARingInTheSkinsColourOrInvertedAndAClicksFocusNone)
+{
+    load(XBUTTON_PUSH);
+    const auto ring = [this] {
+        const Picture shot = CaptureClientArea(button);
+        EXPECT_EQ(shot.at(2, 2), kUp) << "inside the ring";
+        return std::make_pair(shot.at(0, 0), shot.at(1, kSize.cy - 2));
+    };
+    button.SetFocus();
+    const COLORREF inverted = RGB(255 - 200, 255, 255);
+    EXPECT_EQ(ring(), std::make_pair(inverted, inverted));
+    const COLORREF amber = RGB(255, 204, 0);
+    skin.section(L"[mv_btn_test]").colours[L"color_focus"] = amber;
+    load(XBUTTON_PUSH);
+    EXPECT_EQ(ring(), std::make_pair(amber, amber));
+    clickInside();
+    EXPECT_EQ(face(), kUp) << "no ring after a click";
+    send(WM_KEYDOWN, CPoint(), VK_TAB);
+    EXPECT_EQ(ring(), std::make_pair(amber, amber)) << "a key shows it again";
+    ::SetFocus(nullptr);
+    EXPECT_EQ(face(), kUp) << "none without the focus";
+}
