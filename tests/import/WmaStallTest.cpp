@@ -1,4 +1,5 @@
 #include "import/ProgressDlg.h"
+#include "import/RuntimeWorker.h"
 #include "import/WmaDecoder.h"
 #include "res/resource.h"
 
@@ -12,6 +13,7 @@
 #include <wmsdk.h>
 
 #include <atomic>
+#include <functional>
 #include <tuple>
 
 namespace {
@@ -180,3 +182,44 @@ INSTANTIATE_TEST_SUITE_P(SilentRuntime, WmaStall,
                                     (std::get<0>(info.param) == Silent::InOpen ? "InOpen"
                                                                                : "InGetNextSample");
                          });
+
+namespace {
+
+// A box the user opened during the open: its modal loop holds the waiting
+// thread inside the progress the first time it is asked.
+struct ModalLoop : IOpProgress {
+    bool isCancelled() override
+    {
+        if (loop)
+            std::exchange(loop, nullptr)();
+        return false;
+    }
+    std::function<void()> loop;
+};
+
+} // namespace
+
+TEST(RuntimeWorker, OnlyARuntimeSilentForTheLimitStallsNotACallerAwayForIt)
+{
+    for (const bool answersMeanwhile : {true, false}) {
+        ULONGLONG now = 0;
+        CRuntimeWorker worker(1000, [&] { return now; });
+        ASSERT_TRUE(worker.start());
+        const auto gate = std::make_shared<Gate>();
+        ModalLoop progress;
+        progress.loop = [&] {
+            now += 60000;
+            if (!answersMeanwhile)
+                return;
+            SetEvent(gate->open);
+            // Runs once the silent call has answered.
+            const auto behind = std::make_shared<Gate>();
+            worker.post([behind] { SetEvent(behind->open); });
+            WaitForSingleObject(behind->open, INFINITE);
+        };
+        EXPECT_EQ(worker.run([gate] { WaitForSingleObject(gate->open, INFINITE); }, &progress),
+                  answersMeanwhile ? CRuntimeWorker::Wait::Answered
+                                   : CRuntimeWorker::Wait::Stalled);
+        SetEvent(gate->open);
+    }
+}
