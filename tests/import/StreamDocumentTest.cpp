@@ -44,6 +44,19 @@ LRESULT CALLBACK cancelDatStep(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// What the progress window went through: "+" for each show, "-" for each hide.
+std::string g_visibility;
+
+LRESULT CALLBACK noteVisibility(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    wchar_t title[64] = L"";
+    if (code == HC_ACTION && call->message == WM_SHOWWINDOW &&
+        GetWindowTextW(call->hwnd, title, 64) && resourceText(IDS_OPEN_FILE_TITLE) == title)
+        g_visibility += call->wParam ? '+' : '-';
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCutOfItsLength)
@@ -132,4 +145,26 @@ TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
     EXPECT_FALSE(outcome.opened);
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(harness.problemsAfter(false), "");
+}
+
+// A hide of a shown window can hold the thread without pumping (two seconds
+// under Wine without a window manager, the host frozen meanwhile): an open
+// shows its progress once, and hides it before the end only for an error box.
+TEST_F(StreamDocumentTest, AnOpenShowsItsProgressOnceAndHidesItOnlyForAnErrorBox)
+{
+    WriteFileBytes(inputs.file(L"notes.mp3"), std::string(5000, 't'));
+    const HHOOK hook =
+        SetWindowsHookExW(WH_CALLWNDPROC, noteVisibility, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const std::pair<CString, std::string> cases[] = {
+        {FixturePath(L"pcm8.wav"), "+"},
+        {FixturePath(L"tone.mp3"), "+"},
+        {inputs.file(L"notes.mp3"), "+-"},
+    };
+    for (const auto& [input, expected] : cases) {
+        g_visibility.clear();
+        harness.open(input);
+        EXPECT_EQ(g_visibility, expected) << Narrow(input);
+    }
+    UnhookWindowsHookEx(hook);
 }
