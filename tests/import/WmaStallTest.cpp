@@ -112,6 +112,12 @@ private:
     std::atomic<ULONG> m_references = 1;
 };
 
+// What the host's save wrote.
+std::string SavedCut()
+{
+    return MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, std::string(1600, 'r'));
+}
+
 class SilentReaderFactory : public CWmRuntimeReaderFactory {
 public:
     explicit SilentReaderFactory(std::shared_ptr<Gate> gate) : m_gate(std::move(gate)) {}
@@ -166,6 +172,15 @@ TEST_P(WmaStall, StepEndsAtOnceAndTheWorkerGivenUpOnHarmsNobody)
     EXPECT_EQ(CWmaDecoder().decodeFile(FixturePath(L"tone.wma"), next, &silent), DecodeDone);
     EXPECT_TRUE(ReadWavFile(next).valid);
 
+    // As the child of WmaStallExit: the user's work goes to disk, the worker
+    // stays given up on, and the process exits so.
+    wchar_t folder[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"TARVISK_EXIT_CHILD", folder, MAX_PATH)) {
+        WritePrivateProfileStringW(L"MV_Settings", L"Cut", L"1000,3000,0,0",
+                                   CString(folder) + L"\\host.ini");
+        WriteFileBytes(CString(folder) + L"\\saved.wav", SavedCut());
+        return;
+    }
     // Once the runtime answers, the worker releases the reader, then lets the
     // runtime go, and leaves the output alone.
     SetEvent(gate->open);
@@ -222,4 +237,32 @@ TEST(RuntimeWorker, OnlyARuntimeSilentForTheLimitStallsNotACallerAwayForIt)
                                    : CRuntimeWorker::Wait::Stalled);
         SetEvent(gate->open);
     }
+}
+
+// Under Wine a process that ends while a worker given up on holds the
+// runtime's reader open dies at its exit: the reader's own thread, parked in
+// the runtime's Unix library, faults as the exit ends it. No call can close
+// that reader (each waits for the call given up on), so what matters is that
+// the user's work is on disk before: the child saves and sets, then so exits.
+TEST(WmaStallExit, WhatWasSavedAndSetBeforeTheExitIsKept)
+{
+    TempDir dir;
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(self) +
+                        L"\" --gtest_filter=SilentRuntime/WmaStall.*/CancelInGetNextSample";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    SetEnvironmentVariableW(L"TARVISK_EXIT_CHILD", dir.path());
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &child));
+    SetEnvironmentVariableW(L"TARVISK_EXIT_CHILD", nullptr);
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, 60000), WAIT_OBJECT_0);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    wchar_t cut[64] = L"";
+    GetPrivateProfileStringW(L"MV_Settings", L"Cut", L"", cut, 64, dir.file(L"host.ini"));
+    EXPECT_STREQ(cut, L"1000,3000,0,0");
+    EXPECT_EQ(ReadFileBytes(dir.file(L"saved.wav")), SavedCut());
 }
