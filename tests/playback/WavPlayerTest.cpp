@@ -34,10 +34,19 @@ protected:
     FinishProbe probe;
 };
 
-// A device whose sound server went away: it takes buffers and never plays them.
-MMRESULT WINAPI keepingWaveOutWrite(HWAVEOUT, LPWAVEHDR, UINT)
+// A device whose sound server went away: it takes buffers and never plays
+// them, nor gives them back when the output closes (they are "still playing").
+std::vector<WAVEHDR*> g_held;
+decltype(&waveOutUnprepareHeader) g_unprepare;
+MMRESULT WINAPI keepingWaveOutWrite(HWAVEOUT, LPWAVEHDR header, UINT)
 {
+    g_held.push_back(header);
     return MMSYSERR_NOERROR;
+}
+MMRESULT WINAPI keepingWaveOutUnprepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size)
+{
+    return std::ranges::count(g_held, header) != 0 ? WAVERR_STILLPLAYING
+                                                   : g_unprepare(device, header, size);
 }
 
 // The system's first listing of its output devices, made slow, and the opens
@@ -63,21 +72,6 @@ MMRESULT WINAPI notingWaveOutOpen(LPHWAVEOUT device, UINT id, LPCWAVEFORMATEX fo
     g_callback = callback;
     g_instance = instance;
     return g_open(device, id, format, callback, instance, flags);
-}
-
-// A device that still holds the buffers it was given when the output closes
-// (they are "still playing"), to hand them back later.
-decltype(&waveOutUnprepareHeader) g_unprepare;
-std::vector<WAVEHDR*> g_held;
-MMRESULT WINAPI holdingWaveOutWrite(HWAVEOUT, LPWAVEHDR header, UINT)
-{
-    g_held.push_back(header);
-    return MMSYSERR_NOERROR;
-}
-MMRESULT WINAPI holdingWaveOutUnprepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size)
-{
-    return std::ranges::count(g_held, header) != 0 ? WAVERR_STILLPLAYING
-                                                   : g_unprepare(device, header, size);
 }
 
 } // namespace
@@ -181,8 +175,8 @@ TEST_F(WavPlayerTest, DeviceThatKeepsItsBuffersEndsThePlaybackWithTheErrorNotifi
 TEST(WaveOut, WhatTheDeviceStillHoldsAtCloseOutlivesTheOutput)
 {
     g_open = hookWinmmImport("waveOutOpen", &notingWaveOutOpen);
-    auto* const write = hookWinmmImport("waveOutWrite", &holdingWaveOutWrite);
-    g_unprepare = hookWinmmImport("waveOutUnprepareHeader", &holdingWaveOutUnprepareHeader);
+    auto* const write = hookWinmmImport("waveOutWrite", &keepingWaveOutWrite);
+    g_unprepare = hookWinmmImport("waveOutUnprepareHeader", &keepingWaveOutUnprepareHeader);
     ASSERT_TRUE(g_open && write && g_unprepare);
     {
         CWaveOut output;
