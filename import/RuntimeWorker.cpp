@@ -50,8 +50,9 @@ struct CRuntimeWorker::Channel {
     HANDLE answered;
 };
 
-CRuntimeWorker::CRuntimeWorker(DWORD stallLimitMs)
-    : m_stallLimitMs(stallLimitMs), m_channel(std::make_shared<Channel>())
+CRuntimeWorker::CRuntimeWorker(DWORD stallLimitMs, Clock clock)
+    : m_stallLimitMs(stallLimitMs), m_clock(std::move(clock)),
+      m_channel(std::make_shared<Channel>())
 {
 }
 
@@ -114,17 +115,20 @@ DWORD WINAPI CRuntimeWorker::threadMain(void* param)
 
 CRuntimeWorker::Wait CRuntimeWorker::run(std::function<void()> call, IOpProgress* progress)
 {
-    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG handed = m_clock();
     m_channel->push(std::move(call));
     for (;;) {
+        // Taken before the wait, so only a call still unanswered after it
+        // counts as silent for that long.
+        const ULONGLONG now = m_clock();
         const DWORD waited =
             MsgWaitForMultipleObjects(1, &m_channel->answered, FALSE, kPollMs, QS_ALLINPUT);
         if (waited == WAIT_OBJECT_0)
             return Wait::Answered;
+        if (now - handed >= m_stallLimitMs)
+            return Wait::Stalled;
         if (progress->isCancelled())
             return Wait::Cancelled;
-        if (GetTickCount64() - start >= m_stallLimitMs)
-            return Wait::Stalled;
     }
 }
 

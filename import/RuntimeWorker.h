@@ -17,8 +17,10 @@ class IOpProgress;
 class CRuntimeWorker {
 public:
     enum class Wait { Answered, Cancelled, Stalled };
+    // Milliseconds from a fixed start.
+    using Clock = std::function<ULONGLONG()>;
 
-    explicit CRuntimeWorker(DWORD stallLimitMs);
+    explicit CRuntimeWorker(DWORD stallLimitMs, Clock clock = &GetTickCount64);
     // Lets the thread end after the calls queued so far, without waiting.
     ~CRuntimeWorker();
     CRuntimeWorker(const CRuntimeWorker&) = delete;
@@ -26,7 +28,10 @@ public:
 
     // False when the thread could not be made (GetLastError tells why).
     bool start();
-    // Runs call on the thread and waits for it. Only Answered allows another call.
+    // Runs call on the thread and waits for it. Only Answered allows another
+    // call. Stalled means the runtime kept the call for the limit, not that the
+    // caller was away that long: the progress may hold this thread in a nested
+    // modal loop (a box the user opened) while the runtime answers.
     Wait run(std::function<void()> call, IOpProgress* progress);
     // Queues call behind the current one without waiting, also after a call was
     // given up on: the thread's last words, such as releasing what it holds.
@@ -46,6 +51,7 @@ private:
     void end();
 
     DWORD m_stallLimitMs;
+    Clock m_clock;
     std::shared_ptr<Channel> m_channel;
     HANDLE m_thread = nullptr;
     bool m_ended = false;

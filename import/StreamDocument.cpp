@@ -315,7 +315,6 @@ bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpPro
     progress->setTextId(IDS_DECODING_FILE);
     decoder->measureInto(measured);
     const DecodeResult result = decoder->decodeFile(input, wavPath, progress);
-    progress->show(false);
 
     CString message;
     switch (result) {
@@ -340,8 +339,10 @@ bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpPro
         return true;
     if (!errorText.IsEmpty())
         LogFormat(LOG_ERROR, L"%s", errorText.GetString());
-    if (result != DecodeCancelled)
+    if (result != DecodeCancelled) {
+        progress->show(false);
         ErrorBox(message);
+    }
     return false;
 }
 
@@ -352,9 +353,10 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
     reset(true);
     setBusy(true);
     CProgressDlg progress(m_owner);
+    // Shown by the first step and taken down at the end only: hiding a shown
+    // window can hold this thread without pumping (two seconds under Wine
+    // without a window manager).
     progress.create(IDS_OPEN_FILE_TITLE, m_owner ? m_owner->GetParent() : nullptr);
-    progress.show(true);
-    progress.show(false);
 
     bool opened = false;
     std::unique_ptr<CWavReader> reader;

@@ -35,13 +35,24 @@ void CWaveOut::close()
         return;
     // Buffers still queued cannot be unprepared: the device gives them back first.
     waveOutReset(m_device);
-    for (Buffer& buffer : m_buffers) {
-        waveOutUnprepareHeader(buffer.device, &buffer.header, sizeof buffer.header);
-        LocalFree(buffer.header.lpData);
+    int kept = 0;
+    for (Buffer* buffer : m_buffers) {
+        if (waveOutUnprepareHeader(m_device, &buffer->header, sizeof buffer->header) ==
+            MMSYSERR_NOERROR)
+            HeapFree(GetProcessHeap(), 0, buffer);
+        else
+            ++kept;
     }
     m_buffers.clear();
-    waveOutClose(m_device);
+    const MMRESULT closed = waveOutClose(m_device);
     m_device = nullptr;
+    if (kept != 0 || closed != MMSYSERR_NOERROR) {
+        LogFormat(LOG_ERROR,
+                  L"the wave output device kept %d buffers and answered %u to its close; they "
+                  L"and its semaphore are left to it",
+                  kept, closed);
+        m_semaphore = nullptr;
+    }
 }
 
 MMRESULT CWaveOut::open(const WAVEFORMATEX* format, int bufferCount, uint32_t bufferSize,
@@ -59,14 +70,17 @@ MMRESULT CWaveOut::open(const WAVEFORMATEX* format, int bufferCount, uint32_t bu
         m_device = nullptr;
         return result;
     }
-    m_buffers.resize(bufferCount);
-    for (Buffer& buffer : m_buffers) {
-        buffer.device = m_device;
-        buffer.fill = 0;
-        buffer.header = WAVEHDR{};
-        buffer.header.lpData = static_cast<LPSTR>(LocalAlloc(LMEM_FIXED, bufferSize));
-        buffer.header.dwBufferLength = bufferSize;
-        waveOutPrepareHeader(m_device, &buffer.header, sizeof buffer.header);
+    for (int i = 0; i < bufferCount; ++i) {
+        auto* buffer = static_cast<Buffer*>(
+            HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Buffer) + bufferSize));
+        if (!buffer) {
+            close();
+            return MMSYSERR_NOMEM;
+        }
+        buffer->header.lpData = reinterpret_cast<LPSTR>(buffer + 1);
+        buffer->header.dwBufferLength = bufferSize;
+        waveOutPrepareHeader(m_device, &buffer->header, sizeof buffer->header);
+        m_buffers.push_back(buffer);
     }
     m_current = 0;
     m_mustWait = true;
@@ -89,7 +103,7 @@ void CALLBACK CWaveOut::onDeviceMessage(HWAVEOUT, UINT message, DWORD_PTR instan
 
 void CWaveOut::send()
 {
-    Buffer& buffer = m_buffers[m_current];
+    Buffer& buffer = *m_buffers[m_current];
     buffer.fill = 0;
     const MMRESULT result = waveOutWrite(m_device, &buffer.header, sizeof buffer.header);
     if (result != MMSYSERR_NOERROR) {
@@ -122,7 +136,7 @@ void CWaveOut::grab(const void* data, uint32_t length)
                 return;
             m_mustWait = false;
         }
-        Buffer& buffer = m_buffers[m_current];
+        Buffer& buffer = *m_buffers[m_current];
         const uint32_t copied =
             std::min<uint32_t>(length, buffer.header.dwBufferLength - buffer.fill);
         memcpy(buffer.header.lpData + buffer.fill, bytes, copied);
@@ -139,7 +153,7 @@ void CWaveOut::flush()
 {
     if (!m_device || m_mustWait || m_stalled)
         return;
-    Buffer& buffer = m_buffers[m_current];
+    Buffer& buffer = *m_buffers[m_current];
     buffer.header.dwBufferLength = buffer.fill;
     send();
 }

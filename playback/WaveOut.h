@@ -13,7 +13,9 @@
 // callback releases it for every buffer played, and reset hands all of them
 // back at once. A device that keeps its buffers longer than it takes to play
 // all of them and a generous margin has stopped (its sound server went away):
-// the waits then give up and the output counts as stalled.
+// the waits then give up and the output counts as stalled. What such a device
+// still holds when the output closes (buffers, the semaphore its callback
+// releases) is left to it for good, since it may still write and call back.
 class CWaveOut : public IAudioStreamGrabber {
 public:
     CWaveOut() = default;
@@ -41,10 +43,11 @@ public:
     static void loadSystemOutput();
 
 private:
+    // One block from the process heap, the samples following the header, so
+    // a buffer the device keeps is left to it whole.
     struct Buffer {
-        WAVEHDR header{};
-        HWAVEOUT device = nullptr;
-        uint32_t fill = 0;
+        WAVEHDR header;
+        uint32_t fill;
     };
 
     static void CALLBACK onDeviceMessage(HWAVEOUT device, UINT message, DWORD_PTR instance,
@@ -59,6 +62,6 @@ private:
     bool m_mustWait = true;
     DWORD m_stallMs = INFINITE;
     bool m_stalled = false;
-    std::vector<Buffer> m_buffers;
+    std::vector<Buffer*> m_buffers;
     HWAVEOUT m_device = nullptr;
 };

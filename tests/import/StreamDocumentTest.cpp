@@ -27,17 +27,21 @@ protected:
     CStreamDocument& document = harness.document;
 };
 
-// Presses Cancel on the progress window as soon as it is shown for the DAT
-// step: the posted click arrives in the pump that follows the show.
+// Notes what the progress window goes through ("+" a show, "-" a hide), and
+// presses Cancel on it as soon as it is shown for the DAT step: the posted
+// click arrives in the pump that follows the show.
+std::string g_visibility;
 bool g_datStepSeen = false;
 
-LRESULT CALLBACK cancelDatStep(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK watchProgress(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION) {
         if (call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == IDC_PROGRESS_TEXT)
             g_datStepSeen =
                 resourceText(IDS_CREATING_DAT) == reinterpret_cast<const wchar_t*>(call->lParam);
+        if (call->message == WM_SHOWWINDOW && GetDlgItem(call->hwnd, IDC_PROGRESS_TEXT))
+            g_visibility += call->wParam ? '+' : '-';
         if (call->message == WM_SHOWWINDOW && call->wParam && g_datStepSeen)
             PostMessageW(call->hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
@@ -124,7 +128,7 @@ TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
 {
     g_datStepSeen = false;
     const HHOOK hook =
-        SetWindowsHookExW(WH_CALLWNDPROC, cancelDatStep, nullptr, GetCurrentThreadId());
+        SetWindowsHookExW(WH_CALLWNDPROC, watchProgress, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     const OpenOutcome outcome = harness.open(silentWav(L"long.wav", 60000));
     UnhookWindowsHookEx(hook);
@@ -133,4 +137,27 @@ TEST_F(StreamDocumentTest, CancelDuringDatBuildingLeavesNothingAndSaysNothing)
     EXPECT_TRUE(document.openCancelled());
     EXPECT_TRUE(outcome.boxes.empty());
     EXPECT_EQ(harness.problemsAfter(false), "");
+}
+
+// A hide of a shown window can hold the thread without pumping (two seconds
+// under Wine without a window manager, the host frozen meanwhile): an open
+// shows its progress once, and hides it before the end only for an error box.
+// None of these opens shows the window anew for its DAT step, so none is cancelled.
+TEST_F(StreamDocumentTest, AnOpenShowsItsProgressOnceAndHidesItOnlyForAnErrorBox)
+{
+    WriteFileBytes(inputs.file(L"notes.mp3"), std::string(5000, 't'));
+    const HHOOK hook =
+        SetWindowsHookExW(WH_CALLWNDPROC, watchProgress, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const std::pair<CString, std::string> cases[] = {
+        {FixturePath(L"pcm8.wav"), "+"},
+        {FixturePath(L"tone.mp3"), "+"},
+        {inputs.file(L"notes.mp3"), "+-"},
+    };
+    for (const auto& [input, expected] : cases) {
+        g_visibility.clear();
+        harness.open(input);
+        EXPECT_EQ(g_visibility, expected) << Narrow(input);
+    }
+    UnhookWindowsHookEx(hook);
 }

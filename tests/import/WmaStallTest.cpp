@@ -1,4 +1,5 @@
 #include "import/ProgressDlg.h"
+#include "import/RuntimeWorker.h"
 #include "import/WmaDecoder.h"
 #include "res/resource.h"
 
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <process.h>
 #include <wmsdk.h>
 
 #include <atomic>
@@ -110,6 +112,9 @@ private:
     std::atomic<ULONG> m_references = 1;
 };
 
+// What the host's save wrote.
+constexpr char kSavedCut[] = "RIFF, the cut as the host saved it";
+
 class SilentReaderFactory : public CWmRuntimeReaderFactory {
 public:
     explicit SilentReaderFactory(std::shared_ptr<Gate> gate) : m_gate(std::move(gate)) {}
@@ -124,6 +129,19 @@ public:
 
 private:
     std::shared_ptr<Gate> m_gate;
+};
+
+// A box the user opened during the open: its modal loop holds the waiting
+// thread inside the progress the first time it is asked. (The stall limit
+// itself: WmaStall.)
+struct ModalLoop : IOpProgress {
+    bool isCancelled() override
+    {
+        if (loop)
+            std::exchange(loop, nullptr)();
+        return false;
+    }
+    std::function<void()> loop;
 };
 
 // Where the runtime goes silent, and whether the user cancels there (or
@@ -164,6 +182,15 @@ TEST_P(WmaStall, StepEndsAtOnceAndTheWorkerGivenUpOnHarmsNobody)
     EXPECT_EQ(CWmaDecoder().decodeFile(FixturePath(L"tone.wma"), next, &silent), DecodeDone);
     EXPECT_TRUE(ReadWavFile(next).valid);
 
+    // As the child of WmaStallExit: the user's work goes to disk, the worker
+    // stays given up on, and the process exits so.
+    wchar_t folder[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"TARVISK_EXIT_CHILD", folder, MAX_PATH)) {
+        WritePrivateProfileStringW(L"MV_Settings", L"Cut", L"1000,3000,0,0",
+                                   CString(folder) + L"\\host.ini");
+        WriteFileBytes(CString(folder) + L"\\saved.wav", kSavedCut);
+        return;
+    }
     // Once the runtime answers, the worker releases the reader, then lets the
     // runtime go, and leaves the output alone.
     SetEvent(gate->open);
@@ -180,3 +207,40 @@ INSTANTIATE_TEST_SUITE_P(SilentRuntime, WmaStall,
                                     (std::get<0>(info.param) == Silent::InOpen ? "InOpen"
                                                                                : "InGetNextSample");
                          });
+
+TEST(RuntimeWorker, ACallAnsweredDuringAModalLoopLongerThanTheLimitHasNotStalled)
+{
+    ULONGLONG now = 0;
+    CRuntimeWorker worker(1000, [&] { return now; });
+    ASSERT_TRUE(worker.start());
+    const auto gate = std::make_shared<Gate>();
+    ModalLoop progress;
+    progress.loop = [&] {
+        now += 60000;
+        SetEvent(gate->open);
+        // Runs once the silent call has answered.
+        const auto behind = std::make_shared<Gate>();
+        worker.post([behind] { SetEvent(behind->open); });
+        WaitForSingleObject(behind->open, INFINITE);
+    };
+    EXPECT_EQ(worker.run([gate] { WaitForSingleObject(gate->open, INFINITE); }, &progress),
+              CRuntimeWorker::Wait::Answered);
+}
+
+// Under Wine a process that ends while a worker given up on holds the
+// runtime's reader open dies at its exit (see the README's failure model):
+// the child saves and sets, then so exits, and neither is lost.
+TEST(WmaStallExit, WhatWasSavedAndSetBeforeTheExitIsKept)
+{
+    TempDir dir;
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    SetEnvironmentVariableW(L"TARVISK_EXIT_CHILD", dir.path());
+    _wspawnl(_P_WAIT, self, L"ImportTests",
+             L"--gtest_filter=SilentRuntime/WmaStall.*/CancelInGetNextSample", nullptr);
+    SetEnvironmentVariableW(L"TARVISK_EXIT_CHILD", nullptr);
+    wchar_t cut[64] = L"";
+    GetPrivateProfileStringW(L"MV_Settings", L"Cut", L"", cut, 64, dir.file(L"host.ini"));
+    EXPECT_STREQ(cut, L"1000,3000,0,0");
+    EXPECT_EQ(ReadFileBytes(dir.file(L"saved.wav")), kSavedCut);
+}

@@ -1,5 +1,6 @@
 #include "PlaybackFixtures.h"
 
+#include "import/WavWriter.h"
 #include "infra/Logger.h"
 #include "playback/WavPlayer.h"
 #include "support/AudioFixtures.h"
@@ -8,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
+#include <vector>
 
 // The player on the real wave output device. Stops at random moments, also
 // inside the end notification, are the load tests' (PlayerLoad, CutLoopLoad).
@@ -31,10 +34,19 @@ protected:
     FinishProbe probe;
 };
 
-// A device whose sound server went away: it takes buffers and never plays them.
-MMRESULT WINAPI keepingWaveOutWrite(HWAVEOUT, LPWAVEHDR, UINT)
+// A device whose sound server went away: it takes buffers and never plays
+// them, nor gives them back when the output closes (they are "still playing").
+std::vector<WAVEHDR*> g_held;
+decltype(&waveOutUnprepareHeader) g_unprepare;
+MMRESULT WINAPI keepingWaveOutWrite(HWAVEOUT, LPWAVEHDR header, UINT)
 {
+    g_held.push_back(header);
     return MMSYSERR_NOERROR;
+}
+MMRESULT WINAPI keepingWaveOutUnprepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size)
+{
+    return std::ranges::count(g_held, header) != 0 ? WAVERR_STILLPLAYING
+                                                   : g_unprepare(device, header, size);
 }
 
 // The system's first listing of its output devices, made slow, and the opens
@@ -52,10 +64,13 @@ UINT WINAPI slowWaveOutGetNumDevs()
     g_listing = kDone;
     return count;
 }
+DWORD_PTR g_callback, g_instance;
 MMRESULT WINAPI notingWaveOutOpen(LPHWAVEOUT device, UINT id, LPCWAVEFORMATEX format,
                                   DWORD_PTR callback, DWORD_PTR instance, DWORD flags)
 {
     g_opensWhileListing += g_listing == kRunning;
+    g_callback = callback;
+    g_instance = instance;
     return g_open(device, id, format, callback, instance, flags);
 }
 
@@ -155,4 +170,32 @@ TEST_F(WavPlayerTest, DeviceThatKeepsItsBuffersEndsThePlaybackWithTheErrorNotifi
     ASSERT_TRUE(probe.waitForFinish());
     EXPECT_FALSE(probe.lastError) << "the next playback on a working device";
     EXPECT_EQ(probe.calls, 3);
+}
+
+TEST(WaveOut, WhatTheDeviceStillHoldsAtCloseOutlivesTheOutput)
+{
+    g_open = hookWinmmImport("waveOutOpen", &notingWaveOutOpen);
+    auto* const write = hookWinmmImport("waveOutWrite", &keepingWaveOutWrite);
+    g_unprepare = hookWinmmImport("waveOutUnprepareHeader", &keepingWaveOutUnprepareHeader);
+    ASSERT_TRUE(g_open && write && g_unprepare);
+    {
+        CWaveOut output;
+        const WAVEFORMATEX format = Pcm16Format(1, 8000);
+        ASSERT_EQ(output.open(&format, 4, 1000, WAVE_MAPPER), MMSYSERR_NOERROR);
+        const std::vector<char> samples(2000);
+        output.grab(samples.data(), 2000);
+    }
+    hookWinmmImport("waveOutOpen", g_open);
+    hookWinmmImport("waveOutWrite", write);
+    hookWinmmImport("waveOutUnprepareHeader", g_unprepare);
+    ASSERT_EQ(g_held.size(), 2u);
+    // The device hands its buffers back late, as one whose sound server hangs may.
+    for (WAVEHDR* header : g_held) {
+        ASSERT_TRUE(HeapValidate(GetProcessHeap(), 0, header)) << "a held buffer was freed";
+        header->dwFlags |= WHDR_DONE;
+        reinterpret_cast<LPDRVCALLBACK>(g_callback)(nullptr, WOM_DONE, g_instance,
+                                                    reinterpret_cast<DWORD_PTR>(header), 0);
+    }
+    EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(g_instance), 0), WAIT_OBJECT_0)
+        << "the semaphore the device releases was closed";
 }
