@@ -139,11 +139,11 @@ void CTarviskDlg::layout()
 
 CallResult CTarviskDlg::openFile(const CString& file, const wchar_t* wavFile)
 {
-    const bool opened = m_editor.openFile(file, wavFile);
+    const CallResult result = m_editor.openFile(file, wavFile);
     // The keyboard starts where the work is: on the waveform.
     if (IsWindowVisible())
         m_editor.view().SetFocus();
-    return opened;
+    return result;
 }
 
 BOOL CTarviskDlg::PreTranslateMessage(MSG* msg)
