@@ -9,6 +9,8 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -25,9 +27,11 @@ size_t readCallback(void* buffer, size_t size, size_t count, void* file)
     return fread(buffer, size, count, static_cast<FILE*>(file));
 }
 
+// libvorbisfile seeks to the end to find the file's links: a long, 32 bits
+// here, would send a file over 2 GB elsewhere.
 int seekCallback(void* file, ogg_int64_t offset, int whence)
 {
-    return fseek(static_cast<FILE*>(file), static_cast<long>(offset), whence);
+    return _fseeki64(static_cast<FILE*>(file), offset, whence);
 }
 
 int closeCallback(void* file)
@@ -35,9 +39,11 @@ int closeCallback(void* file)
     return fclose(static_cast<FILE*>(file));
 }
 
+// The callback's type is libvorbisfile's; a place it cannot hold is an error.
 long tellCallback(void* file)
 {
-    return ftell(static_cast<FILE*>(file));
+    const int64_t place = _ftelli64(static_cast<FILE*>(file));
+    return place > LONG_MAX ? -1 : static_cast<long>(place);
 }
 
 const ov_callbacks kFileCallbacks = {readCallback, seekCallback, closeCallback, tellCallback};

@@ -1,6 +1,9 @@
 #include "import/WavReader.h"
 
 #include "infra/KestraException.h"
+#include "infra/Logger.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -100,11 +103,21 @@ bool CWavReader::parseHeader()
         m_errorText = L"couldn't get format chunk";
         return false;
     }
-    // A 16-byte format chunk leaves cbSize holding what follows; nothing uses it.
-    if (mmioRead(m_handle, reinterpret_cast<char*>(&m_format), sizeof(m_format)) == -1) {
+    // Every field up to the bit depth is needed; the chunk alone is read, so
+    // that a short one cannot take its fields from the next chunk's header.
+    if (chunk.cksize < 16) {
+        m_errorText.Format(L"format chunk of %lu bytes, under 16", chunk.cksize);
+        return false;
+    }
+    m_format = WAVEFORMATEX{};
+    const LONG formatBytes = static_cast<LONG>(std::min<DWORD>(chunk.cksize, sizeof(m_format)));
+    if (mmioRead(m_handle, reinterpret_cast<char*>(&m_format), formatBytes) != formatBytes) {
         m_errorText = L"error reading format";
         return false;
     }
+    LogFormat(LOG_DEBUG, L"wave format: chunk %lu bytes, tag %u, %u channels, %lu Hz, %u bits",
+              chunk.cksize, m_format.wFormatTag, m_format.nChannels, m_format.nSamplesPerSec,
+              m_format.wBitsPerSample);
     mmioAscend(m_handle, &chunk, 0);
     chunk = MMCKINFO{};
     chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');

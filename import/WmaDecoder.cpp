@@ -54,7 +54,8 @@ struct RuntimeSide {
     void findAudioOutput();
     void outOfMemory();
     void readDuration();
-    HRESULT readAttribute(const wchar_t* name, std::unique_ptr<BYTE[]>& value);
+    // size: the bytes of value the runtime filled.
+    HRESULT readAttribute(const wchar_t* name, std::unique_ptr<BYTE[]>& value, WORD& size);
     void nextSample();
     void releaseAll();
 
@@ -155,9 +156,10 @@ void RuntimeSide::outOfMemory()
     status = HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_OUTOFMEMORY);
 }
 
-HRESULT RuntimeSide::readAttribute(const wchar_t* name, std::unique_ptr<BYTE[]>& value)
+HRESULT RuntimeSide::readAttribute(const wchar_t* name, std::unique_ptr<BYTE[]>& value, WORD& size)
 {
-    WORD stream = 0, size = 0;
+    WORD stream = 0;
+    size = 0;
     WMT_ATTR_DATATYPE type;
     entering(L"IWMHeaderInfo::GetAttributeByName");
     HRESULT result = headerInfo->GetAttributeByName(&stream, name, &type, nullptr, &size);
@@ -177,12 +179,15 @@ void RuntimeSide::readDuration()
 {
     failure = nullptr;
     std::unique_ptr<BYTE[]> value;
+    WORD size = 0;
     entering(L"IWMSyncReader::QueryInterface");
     if (FAILED(reader->QueryInterface(kIidHeaderInfo, reinterpret_cast<void**>(&headerInfo))))
         failure = L"Could not QI for IWMHeaderInfo";
-    else if (FAILED(readAttribute(L"Duration", value)))
+    else if (FAILED(readAttribute(L"Duration", value, size)))
         failure = L"Could not get the Duration attribute";
-    else if (value)
+    // A Duration of another size is not the 64-bit count of 100 ns it must
+    // be: the stream goes on as one without a known length.
+    else if (value && size == sizeof(mediaDuration))
         memcpy(&mediaDuration, value.get(), sizeof(mediaDuration));
 }
 

@@ -29,13 +29,20 @@ TEST(WavReader, ReadsTheDataChunkAloneAndSeeksWithinIt)
 
     // Failures carry their reason (one of the system's:
     // InputInUse.HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused).
-    WriteFileBytes(dir.file(L"nodata.wav"),
-                   MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, "").substr(0, 36));
-    try {
-        CWavReader noData(dir.file(L"nodata.wav"));
-        ADD_FAILURE() << "opened";
-    } catch (const CKestraException& e) {
-        EXPECT_EQ(e.code(), CKestraException::WrapInOpenMessage);
-        EXPECT_EQ(Narrow(e.message()), "couldn't get data chunk");
+    // A 14-byte format chunk would take its bit depth from the "da" of "data".
+    std::string shortFormat = MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, std::string(8, '\0'));
+    shortFormat.replace(16, 4, std::string("\x0e\0\0\0", 4)).erase(34, 2);
+    const std::pair<std::string, const char*> broken[] = {
+        {MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, "").substr(0, 36), "couldn't get data chunk"},
+        {shortFormat, "format chunk of 14 bytes, under 16"}};
+    for (const auto& [bytes, reason] : broken) {
+        WriteFileBytes(dir.file(L"broken.wav"), bytes);
+        try {
+            CWavReader reader(dir.file(L"broken.wav"));
+            ADD_FAILURE() << "opened: " << reason;
+        } catch (const CKestraException& e) {
+            EXPECT_EQ(e.code(), CKestraException::WrapInOpenMessage);
+            EXPECT_EQ(Narrow(e.message()), reason);
+        }
     }
 }
