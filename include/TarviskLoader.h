@@ -6,6 +6,13 @@
 // names, so a host needs neither an import library nor a link-time
 // dependency. Member functions are called as functions taking the object
 // first, which is how the x64 calling convention passes them.
+//
+// Every call but load and unload runs on the thread that called init (the
+// rules of Tarvisk.h). init borrows the skin parser, the configuration store,
+// the host information and the service provider until destroy: they must
+// outlive it. Call destroy, and have it return 0, before unload or this
+// object's end: unloading an initialised component unloads the code its
+// windows run.
 class CTarviskLibrary {
 public:
     CTarviskLibrary() = default;
@@ -48,16 +55,22 @@ public:
     bool isLoaded() const { return m_instance != nullptr; }
     HMODULE module() const { return m_module; }
 
+    // False: the editor could not be made, and nothing of it is left.
     bool init(const CTarvisk::TVSKInitInfo& info, Tarvisk::IAudioCutterServiceProvider* provider)
     {
         return m_init(m_instance, info, provider);
     }
+    // Shows the editor and runs the open to its end, pumping messages; the
+    // outcome is shown to the user, and the result is always false.
     bool openFile(const CString& file, const CString& wavFile = CString())
     {
         return m_openFile(m_instance, file, wavFile);
     }
+    // False: refused, or the skin did not load and the one before is back.
     bool switchSkin(ISkinParser& parser) { return m_switchSkin(m_instance, parser); }
+    // 0: done; 1: refused from inside a running call of the component.
     int destroy() { return m_destroy(m_instance); }
+    // TRUE: the editor handled the message; neither translate nor dispatch it.
     BOOL PreTranslateMessage(MSG* msg) { return m_preTranslateMessage(m_instance, msg); }
     void OnSorvenneFullScreenMode(bool on) { m_fullScreenMode(m_instance, on); }
     HWND getMainWindow() { return m_getMainWindow(m_instance); }
