@@ -5,9 +5,6 @@
 #include "support/AudioFixtures.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 

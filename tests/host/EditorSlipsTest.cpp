@@ -1,10 +1,7 @@
 // The editor driven with the messages a user's actions produce.
 #include "support/FacadeFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <set>
-#include <string>
 #include <tuple>
 
 namespace {

@@ -1,9 +1,6 @@
 #include "PlaybackFixtures.h"
 
 #include "support/AudioFixtures.h"
-#include "support/TempDir.h"
-
-#include <string>
 
 void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude)
 {

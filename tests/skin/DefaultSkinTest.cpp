@@ -1,13 +1,8 @@
 #include "hostkit/FolderSkinParser.h"
 #include "support/AudioFixtures.h"
 #include "support/Pixels.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -257,4 +252,3 @@ TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
         rects.push_back(rect);
     }
 }
-
