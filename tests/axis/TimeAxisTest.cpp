@@ -36,25 +36,16 @@ LOGFONTW axisFont()
     return font;
 }
 
-LOGPEN blackPen()
-{
-    return LOGPEN{PS_SOLID, {1, 0}, RGB(0, 0, 0)};
-}
-
-CQTime midnight2000()
-{
-    return CQTime(2000, 1, 1, 0, 0, 0, 0);
-}
+const LOGPEN kBlackPen{PS_SOLID, {1, 0}, RGB(0, 0, 0)};
 
 CQTime later(const CQTime& time, int64_t milliseconds)
 {
     return CQTime(time.milliseconds() + milliseconds);
 }
 
-// Exposes the label text of the time axis.
 class LabelProbe : public CTimeAxis {
 public:
-    LabelProbe() : CTimeAxis(axisFont(), blackPen(), blackPen(), kLabelGap) {}
+    LabelProbe() : CTimeAxis(axisFont(), kBlackPen, kBlackPen, kLabelGap) {}
     std::wstring label(int64_t value, int64_t step) const
     {
         wchar_t text[64] = {};
@@ -102,7 +93,7 @@ protected:
     void SetUp() override { Axis_SetMode(AXIS_MODE_CLOCK); }
     void TearDown() override { Axis_SetMode(AXIS_MODE_CLOCK); }
 
-    CTimeAxis axis{axisFont(), blackPen(), blackPen(), kLabelGap};
+    CTimeAxis axis{axisFont(), kBlackPen, kBlackPen, kLabelGap};
 };
 
 } // namespace
@@ -122,13 +113,14 @@ TEST(TimeAxisLabelTest, LabelsShowAsManyPlacesAsTheStepNeeds)
 TEST(TimeAxisLabelTest, ClockHoursWrapAtMidnightElapsedHoursDoNot)
 {
     LabelProbe probe;
-    probe.SetBorders(midnight2000(), later(midnight2000(), kHour));
+    const CQTime midnight(2000, 1, 1, 0, 0, 0, 0);
+    probe.SetBorders(midnight, later(midnight, kHour));
     EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"01:30");
 
     Axis_SetMode(AXIS_MODE_ELAPSED);
     Axis_SetMode(7);
     EXPECT_EQ(Axis_GetMode(), AXIS_MODE_ELAPSED) << "unknown modes are ignored";
-    probe.SetBorders(midnight2000(), later(midnight2000(), kHour));
+    probe.SetBorders(midnight, later(midnight, kHour));
     Axis_SetMode(AXIS_MODE_CLOCK);
     EXPECT_EQ(Axis_GetMode(), AXIS_MODE_CLOCK);
     EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"25:30");

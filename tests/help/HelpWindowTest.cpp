@@ -8,7 +8,6 @@
 
 namespace {
 
-// The HTML Help windows of this process.
 std::vector<HWND> helpWindows()
 {
     return ProcessWindows(GetCurrentProcessId(), [](HWND w) {
@@ -27,7 +26,6 @@ HWND findChild(HWND parent, const wchar_t* windowClass)
     return child;
 }
 
-// The titles of the tree's items, top level first, in order.
 std::vector<CString> treeTitles(HWND tree)
 {
     std::vector<CString> titles;

@@ -4,5 +4,5 @@
 execute_process(COMMAND ${EMULATOR} ${EXECUTABLE} --gtest_filter=${FILTER} TIMEOUT 110
   RESULT_VARIABLE code OUTPUT_VARIABLE output ECHO_OUTPUT_VARIABLE)
 if(NOT code EQUAL 0 OR NOT output MATCHES "\\[  PASSED  \\] ${COUNT} tests?\\.")
-  message(FATAL_ERROR "exit code ${code}; ${COUNT} passed cases expected")
+  message(FATAL_ERROR "expected exit code 0 and ${COUNT} passed cases; the exit code was ${code}")
 endif()
