@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -37,25 +36,16 @@ LOGFONTW axisFont()
     return font;
 }
 
-LOGPEN blackPen()
-{
-    return LOGPEN{PS_SOLID, {1, 0}, RGB(0, 0, 0)};
-}
-
-CQTime midnight2000()
-{
-    return CQTime(2000, 1, 1, 0, 0, 0, 0);
-}
+const LOGPEN kBlackPen{PS_SOLID, {1, 0}, RGB(0, 0, 0)};
 
 CQTime later(const CQTime& time, int64_t milliseconds)
 {
     return CQTime(time.milliseconds() + milliseconds);
 }
 
-// Exposes the label text of the time axis.
 class LabelProbe : public CTimeAxis {
 public:
-    LabelProbe() : CTimeAxis(axisFont(), blackPen(), blackPen(), kLabelGap) {}
+    LabelProbe() : CTimeAxis(axisFont(), kBlackPen, kBlackPen, kLabelGap) {}
     std::wstring label(int64_t value, int64_t step) const
     {
         wchar_t text[64] = {};
@@ -69,32 +59,13 @@ struct Mark {
     int length;
 };
 
-struct LabelBox {
-    int left;
-    int right; // exclusive
-};
-
-const RECT kAxisRect{0, 0, kWidth, kHeight};
-
-// What `paint` draws into a memory picture of the axis's size, read back.
-template <typename Paint> Picture painted(Paint paint, COLORREF background = kWhite)
-{
-    HBITMAP bitmap = CreatePatternBitmap(kWidth, kHeight, [=](int, int) { return background; });
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    paint(dc);
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    Picture picture = ReadBitmap(bitmap);
-    DeleteObject(bitmap);
-    return picture;
-}
-
 Picture paintAxis(CTimeAxis& axis, const CQTime& left, const CQTime& right)
 {
     axis.SetAxisParamsEx(kSmallMark, kMiddleMark, kBigMark, kLabelTop);
     axis.SetBorders(left, right);
-    return painted([&](HDC dc) { axis.Paint(dc, kAxisRect, kAxisRect, false); });
+    const RECT all{0, 0, kWidth, kHeight};
+    return PaintedPicture(SIZE{kWidth, kHeight}, kWhite,
+                          [&](HDC dc) { axis.Paint(dc, all, all, false); });
 }
 
 bool dark(const Picture& shot, int x, int y)
@@ -117,29 +88,12 @@ std::vector<Mark> marks(const Picture& shot)
     return found;
 }
 
-// Runs of inked columns in the label band, letters closer than 6 pixels
-// (smoothed ones included) taken as one label.
-std::vector<LabelBox> labels(const Picture& shot)
-{
-    std::vector<LabelBox> found;
-    for (int x = 0; x < kWidth; ++x) {
-        const int white = shot.count(kWhite, RECT{x, kLabelTop, x + 1, kHeight});
-        if (white == kHeight - kLabelTop)
-            continue;
-        if (!found.empty() && x - found.back().right < 6)
-            found.back().right = x + 1;
-        else
-            found.push_back({x, x + 1});
-    }
-    return found;
-}
-
 class TimeAxisTest : public testing::Test {
 protected:
     void SetUp() override { Axis_SetMode(AXIS_MODE_CLOCK); }
     void TearDown() override { Axis_SetMode(AXIS_MODE_CLOCK); }
 
-    CTimeAxis axis{axisFont(), blackPen(), blackPen(), kLabelGap};
+    CTimeAxis axis{axisFont(), kBlackPen, kBlackPen, kLabelGap};
 };
 
 } // namespace
@@ -159,13 +113,14 @@ TEST(TimeAxisLabelTest, LabelsShowAsManyPlacesAsTheStepNeeds)
 TEST(TimeAxisLabelTest, ClockHoursWrapAtMidnightElapsedHoursDoNot)
 {
     LabelProbe probe;
-    probe.SetBorders(midnight2000(), later(midnight2000(), kHour));
+    const CQTime midnight(2000, 1, 1, 0, 0, 0, 0);
+    probe.SetBorders(midnight, later(midnight, kHour));
     EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"01:30");
 
     Axis_SetMode(AXIS_MODE_ELAPSED);
     Axis_SetMode(7);
     EXPECT_EQ(Axis_GetMode(), AXIS_MODE_ELAPSED) << "unknown modes are ignored";
-    probe.SetBorders(midnight2000(), later(midnight2000(), kHour));
+    probe.SetBorders(midnight, later(midnight, kHour));
     Axis_SetMode(AXIS_MODE_CLOCK);
     EXPECT_EQ(Axis_GetMode(), AXIS_MODE_CLOCK);
     EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"25:30");
@@ -183,8 +138,6 @@ TEST_F(TimeAxisTest, ScaleAdaptsToTheSpanWithoutCrowdingLabels)
     for (int64_t span : spans) {
         SCOPED_TRACE(testing::Message() << "span " << span << " ms");
         const Picture shot = paintAxis(axis, start, later(start, span));
-        if (span == kMinute)
-            SaveScreenshot(shot, L"axis-minute");
         for (int x = 0; x < kWidth; ++x)
             ASSERT_TRUE(dark(shot, x, 0)) << "axis line broken at " << x;
 
@@ -214,13 +167,15 @@ TEST_F(TimeAxisTest, ScaleAdaptsToTheSpanWithoutCrowdingLabels)
         EXPECT_GT(*round, previousBigStep) << "a longer span needs coarser labels";
         previousBigStep = *round;
 
-        const std::vector<LabelBox> boxes = labels(shot);
+        // Letters closer than 5 blank columns (smoothed ones included) make one label.
+        const std::vector<RECT> boxes = InkRuns(
+            shot, RECT{0, kLabelTop, kWidth, kHeight}, [](COLORREF c) { return c != kWhite; }, 4);
         EXPECT_GE(boxes.size() + 2, bigMarks.size()) << "labels missing under big marks";
         EXPECT_LE(boxes.size(), bigMarks.size());
         for (size_t i = 1; i < boxes.size(); ++i)
             EXPECT_GE(boxes[i].left - boxes[i - 1].right, 10)
                 << "labels crowd at " << boxes[i].left;
-        for (const LabelBox& label : boxes) {
+        for (const RECT& label : boxes) {
             const int centre = (label.left + label.right) / 2;
             EXPECT_TRUE(std::any_of(bigMarks.begin(), bigMarks.end(),
                                     [&](int x) { return std::abs(x - centre) <= 3; }))
@@ -243,4 +198,3 @@ TEST_F(TimeAxisTest, ClockMarksFallOnRoundTimesElapsedMarksOnTheLeftBorder)
         EXPECT_EQ(big->x, firstBig) << "mode " << mode;
     }
 }
-

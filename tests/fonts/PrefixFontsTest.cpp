@@ -22,20 +22,15 @@ Drawn draw(const wchar_t* face, const wchar_t* text)
     logFont.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(logFont.lfFaceName, face, LF_FACESIZE - 1);
     HFONT font = CreateFontIndirectW(&logFont);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreatePatternBitmap(160, 24, [](int, int) { return RGB(255, 255, 255); });
-    HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ previousFont = SelectObject(dc, font);
-    TextOutW(dc, 2, 2, text, static_cast<int>(wcslen(text)));
     wchar_t selected[LF_FACESIZE] = {};
-    GetTextFaceW(dc, LF_FACESIZE, selected);
-    SelectObject(dc, previousFont);
-    SelectObject(dc, previousBitmap);
+    const Picture picture = PaintedPicture(SIZE{160, 24}, RGB(255, 255, 255), [&](HDC dc) {
+        HGDIOBJ previous = SelectObject(dc, font);
+        TextOutW(dc, 2, 2, text, static_cast<int>(wcslen(text)));
+        GetTextFaceW(dc, LF_FACESIZE, selected);
+        SelectObject(dc, previous);
+    });
     DeleteObject(font);
-    DeleteDC(dc);
-    Drawn drawn{selected, ReadBitmap(bitmap)};
-    DeleteObject(bitmap);
-    return drawn;
+    return Drawn{selected, picture};
 }
 
 } // namespace

@@ -10,7 +10,6 @@ namespace {
 
 AFX_MODULE_STATE otherModule{};
 
-// Records the module state its messages run under.
 class StateProbe : public CWnd {
 public:
     static constexpr UINT kProbe = WM_APP + 1;

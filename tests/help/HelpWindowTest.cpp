@@ -5,13 +5,9 @@
 #include "support/AudioFixtures.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 
-// The HTML Help windows of this process.
 std::vector<HWND> helpWindows()
 {
     return ProcessWindows(GetCurrentProcessId(), [](HWND w) {
@@ -30,7 +26,6 @@ HWND findChild(HWND parent, const wchar_t* windowClass)
     return child;
 }
 
-// The titles of the tree's items, top level first, in order.
 std::vector<CString> treeTitles(HWND tree)
 {
     std::vector<CString> titles;

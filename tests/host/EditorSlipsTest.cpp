@@ -1,8 +1,6 @@
 // The editor driven with the messages a user's actions produce.
 #include "support/FacadeFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <tuple>
 

@@ -1,4 +1,3 @@
-// The component's application object, linked in.
 #include "host/TarviskApp.h"
 #include "infra/SystemInfo.h"
 #include "res/resource.h"

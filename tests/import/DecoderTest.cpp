@@ -5,7 +5,6 @@
 
 #include "support/AudioFixtures.h"
 #include "support/RecordingProgress.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

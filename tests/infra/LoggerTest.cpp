@@ -1,11 +1,8 @@
 #include "infra/Logger.h"
 
-#include "support/TempDir.h"
 #include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include "infra/SystemInfo.h"
 #include "playback/PlaybackFixtures.h"
 #include "support/MemoryConfigStore.h"
-#include "support/TempDir.h"
 #include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>

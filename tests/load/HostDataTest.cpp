@@ -1,12 +1,8 @@
 #include "refhost/RingtoneWriter.h"
 
 #include "support/AudioFixtures.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 TEST(HostileTrackNames, EveryNameGivesARealFileInsideTheOutputFolder)
 {

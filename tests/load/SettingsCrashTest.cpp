@@ -3,11 +3,8 @@
 // process reads them back.
 #include "support/AudioFixtures.h"
 #include "support/ComponentLog.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 namespace {
 

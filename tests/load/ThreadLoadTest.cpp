@@ -4,9 +4,6 @@
 
 #include "playback/WavPlayer.h"
 #include "support/MessageBoxWatcher.h"
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
 
 #include <random>
 

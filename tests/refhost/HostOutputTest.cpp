@@ -1,11 +1,8 @@
 // The reference host as a process of its own, its standard output in a file.
 #include "support/AudioFixtures.h"
 #include "support/ProcessWindows.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 TEST(HostOutput, SavePrintsTheWholePathsAndName)
 {

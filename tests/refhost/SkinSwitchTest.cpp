@@ -5,8 +5,6 @@
 #include "support/FacadeFixture.h"
 #include "support/ProcessWindows.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 constexpr int kExitButton = 1000;

@@ -5,7 +5,6 @@
 #include "import/OpProgress.h"
 #include "import/OggDecoder.h"
 #include "import/WavConversion.h"
-#include "import/WavReader.h"
 #include "import/WmaDecoder.h"
 #include "infra/Logger.h"
 #include "res/resource.h"

@@ -10,8 +10,6 @@
 #include "support/TempDir.h"
 
 #include <memory>
-#include <string>
-#include <vector>
 
 // The document's side of the editor, without windows: it keeps the busy flag
 // at every refresh of the buttons.

@@ -3,12 +3,7 @@
 #include "support/AudioFixtures.h"
 #include "support/FacadeFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cmath>
-#include <map>
-#include <vector>
 
 namespace {
 
@@ -34,40 +29,6 @@ bool inkLike(COLORREF a, COLORREF b)
     return std::abs(GetRValue(a) - GetRValue(b)) <= 24 &&
            std::abs(GetGValue(a) - GetGValue(b)) <= 24 &&
            std::abs(GetBValue(a) - GetBValue(b)) <= 24;
-}
-
-// One label: the columns and rows its ink covers.
-struct Label {
-    int left, right, top, bottom;
-};
-
-// The labels in the band below the axis marks: runs of columns holding ink
-// of the axis colour, apart by more than the space between two glyphs.
-std::vector<Label> labelsIn(const Picture& frame, const RECT& band, COLORREF ink)
-{
-    std::vector<Label> labels;
-    int blank = 1000;
-    for (int x = band.left; x < band.right; ++x) {
-        int top = -1, bottom = -1;
-        for (int y = band.top; y < band.bottom; ++y) {
-            if (inkLike(frame.at(x, y), ink)) {
-                top = top < 0 ? y : top;
-                bottom = y;
-            }
-        }
-        if (top < 0) {
-            ++blank;
-            continue;
-        }
-        if (blank > 8 || labels.empty())
-            labels.push_back(Label{x, x, top, bottom});
-        Label& label = labels.back();
-        label.right = x;
-        label.top = std::min(label.top, top);
-        label.bottom = std::max(label.bottom, bottom);
-        blank = 0;
-    }
-    return labels;
 }
 
 COLORREF mostCommon(const Picture& frame, const RECT& area)
@@ -109,17 +70,19 @@ TEST_F(AxisLabels, EachSkinLabelsTheAxisReadablyAtEveryZoom)
             SCOPED_TRACE(zoom);
             const Picture frame = PrintClientArea(view);
             const RECT band{margin, axisLine, frame.width - margin, frame.height};
-            const std::vector<Label> labels =
-                labelsIn(frame, RECT{band.left, labelTop, band.right, band.bottom}, ink);
+            // Ink of the axis colour, runs farther apart than two glyphs.
+            const std::vector<RECT> labels = InkRuns(
+                frame, RECT{band.left, labelTop, band.right, band.bottom},
+                [&](COLORREF c) { return inkLike(c, ink); }, 8);
             ASSERT_GE(labels.size(), 2u) << "the axis carries labels";
             const COLORREF background = mostCommon(frame, band);
             EXPECT_GE(contrast(ink, background), 4.5) << "the labels stand out from the axis band";
-            for (const Label& label : labels) {
-                EXPECT_GE(label.bottom - label.top + 1, 7)
+            for (const RECT& label : labels) {
+                EXPECT_GE(label.bottom - label.top, 7)
                     << "a label at x " << label.left << " has glyphs of a readable height";
-                EXPECT_GE(label.right - label.left + 1, 20)
+                EXPECT_GE(label.right - label.left, 20)
                     << "a label at x " << label.left << " shows a time, not a fragment";
-                EXPECT_LT(label.bottom, frame.height - 1)
+                EXPECT_LT(label.bottom, frame.height)
                     << "a label at x " << label.left << " is not cut off at the bottom";
             }
             SendMessageW(editor(), WM_COMMAND, MAKEWPARAM(11, 0), 0);

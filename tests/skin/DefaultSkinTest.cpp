@@ -1,13 +1,8 @@
 #include "hostkit/FolderSkinParser.h"
 #include "support/AudioFixtures.h"
 #include "support/Pixels.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -38,7 +33,6 @@ const Reader kInt = reads<int, &ISkinParser::getInt>,
              kBool = reads<bool, &ISkinParser::getBool>, kPosition = readsPosition,
              kText = readsText;
 
-// Keys a window reads, all of one type.
 struct Keys {
     const wchar_t* section;
     Reader read;
@@ -87,44 +81,27 @@ const Keys kWindowKeys[] = {
 
 enum class Parent { Main, Ctrl, TrackName };
 
-constexpr int kPushButton = 0;
-constexpr int kLabel = 3;
-
-struct ButtonSection {
-    const wchar_t* section;
-    int kind;
-    Parent parent;
+// Every skinned push button ("[mv_btn_...]") and label ("[mv_lbl_...]") of
+// the three windows.
+const std::pair<Parent, std::vector<const wchar_t*>> kButtons[] = {
+    {Parent::Main,
+     {L"[mv_lbl_title_main]", L"[mv_btn_help]", L"[mv_btn_minimize]", L"[mv_btn_about]",
+      L"[mv_btn_exit]"}},
+    {Parent::Ctrl, {L"[mv_lbl_step2]",         L"[mv_lbl_zoom]",         L"[mv_btn_zoom_in]",
+                    L"[mv_btn_zoom_out]",      L"[mv_lbl_play]",         L"[mv_btn_play]",
+                    L"[mv_lbl_play_cut]",      L"[mv_btn_play_cut]",     L"[mv_btn_stop]",
+                    L"[mv_lbl_cut]",           L"[mv_btn_cut_begin]",    L"[mv_btn_cut_end]",
+                    L"[mv_lbl_fading]",        L"[mv_btn_fading_begin]", L"[mv_btn_fading_end]",
+                    L"[mv_btn_fading_remove]", L"[mv_btn_scroll_left]",  L"[mv_btn_scroll_right]",
+                    L"[mv_btn_save]",          L"[mv_btn_save&exit]"}},
+    {Parent::TrackName, {L"[mv_lbl_title_track_name]", L"[mv_btn_ok]"}},
 };
-
-// Every skinned button and label of the three windows, with the kind its
-// owner loads it as.
-// clang-format off
-const ButtonSection kButtons[] = {
-    {L"[mv_lbl_title_main]", kLabel, Parent::Main}, {L"[mv_btn_help]", kPushButton, Parent::Main},
-    {L"[mv_btn_minimize]", kPushButton, Parent::Main}, {L"[mv_btn_about]", kPushButton, Parent::Main},
-    {L"[mv_btn_exit]", kPushButton, Parent::Main},
-    {L"[mv_lbl_step2]", kLabel, Parent::Ctrl}, {L"[mv_lbl_zoom]", kLabel, Parent::Ctrl},
-    {L"[mv_btn_zoom_in]", kPushButton, Parent::Ctrl}, {L"[mv_btn_zoom_out]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_play]", kLabel, Parent::Ctrl}, {L"[mv_btn_play]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_play_cut]", kLabel, Parent::Ctrl}, {L"[mv_btn_play_cut]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_stop]", kPushButton, Parent::Ctrl}, {L"[mv_lbl_cut]", kLabel, Parent::Ctrl},
-    {L"[mv_btn_cut_begin]", kPushButton, Parent::Ctrl}, {L"[mv_btn_cut_end]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_fading]", kLabel, Parent::Ctrl}, {L"[mv_btn_fading_begin]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_fading_end]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_fading_remove]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_scroll_left]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_scroll_right]", kPushButton, Parent::Ctrl},
-    {L"[mv_btn_save]", kPushButton, Parent::Ctrl}, {L"[mv_btn_save&exit]", kPushButton, Parent::Ctrl},
-    {L"[mv_lbl_title_track_name]", kLabel, Parent::TrackName},
-    {L"[mv_btn_ok]", kPushButton, Parent::TrackName},
-};
-// clang-format on
 
 // A push button shows one picture per state (up, pressed, hover, disabled);
 // a label one. The default skin names a label's picture bitmap_bg.
-std::vector<const wchar_t*> pictureKeys(int kind)
+std::vector<const wchar_t*> pictureKeys(const wchar_t* section)
 {
-    if (kind == kLabel)
+    if (wcsncmp(section, L"[mv_lbl", 7) == 0)
         return {L"bitmap_bg"};
     return {L"bitmap_up", L"bitmap_do", L"bitmap_mo", L"bitmap_da"};
 }
@@ -185,26 +162,27 @@ TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureForEachStateAndAW
         for (const wchar_t* name : keys.names)
             EXPECT_TRUE(keys.read(skin, name)) << Narrow(keys.section) << " " << Narrow(name);
     }
-    for (const ButtonSection& button : kButtons) {
-        const std::string name = Narrow(button.section);
-        ASSERT_TRUE(skin.selectSection(button.section)) << name;
-        SIZE size{};
-        EXPECT_TRUE(skin.getSize(L"size", size)) << name;
-        const std::vector<const wchar_t*> keys = pictureKeys(button.kind);
-        std::vector<std::vector<COLORREF>> states;
-        for (const wchar_t* key : keys) {
-            CDynBitmap picture;
-            ASSERT_TRUE(skin.getBitmap(key, picture)) << name << " " << Narrow(key);
-            EXPECT_TRUE(picture.GetWidth() == size.cx && picture.GetHeight() == size.cy)
-                << name << " " << Narrow(key);
-            states.push_back(ReadBitmap(picture).pixels);
+    for (const auto& [parent, sections] : kButtons)
+        for (const wchar_t* section : sections) {
+            const std::string name = Narrow(section);
+            ASSERT_TRUE(skin.selectSection(section)) << name;
+            SIZE size{};
+            EXPECT_TRUE(skin.getSize(L"size", size)) << name;
+            const std::vector<const wchar_t*> keys = pictureKeys(section);
+            std::vector<std::vector<COLORREF>> states;
+            for (const wchar_t* key : keys) {
+                CDynBitmap picture;
+                ASSERT_TRUE(skin.getBitmap(key, picture)) << name << " " << Narrow(key);
+                EXPECT_TRUE(picture.GetWidth() == size.cx && picture.GetHeight() == size.cy)
+                    << name << " " << Narrow(key);
+                states.push_back(ReadBitmap(picture).pixels);
+            }
+            expectCaptionShowsWhole(size, name);
+            for (size_t a = 0; a < states.size(); ++a)
+                for (size_t b = a + 1; b < states.size(); ++b)
+                    EXPECT_NE(states[a], states[b])
+                        << name << ": " << Narrow(keys[a]) << " looks like " << Narrow(keys[b]);
         }
-        expectCaptionShowsWhole(size, name);
-        for (size_t a = 0; a < states.size(); ++a)
-            for (size_t b = a + 1; b < states.size(); ++b)
-                EXPECT_NE(states[a], states[b])
-                    << name << ": " << Narrow(keys[a]) << " looks like " << Narrow(keys[b]);
-    }
 }
 
 // Controls place themselves while their parent still has its template size,
@@ -227,8 +205,9 @@ TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
         << "stream view inside the editor control";
 
     std::vector<std::pair<const wchar_t*, Parent>> controls;
-    for (const ButtonSection& button : kButtons)
-        controls.emplace_back(button.section, button.parent);
+    for (const auto& [parent, sections] : kButtons)
+        for (const wchar_t* section : sections)
+            controls.emplace_back(section, parent);
     controls.emplace_back(L"[mv_edt_track_name]", Parent::TrackName);
     std::vector<RECT> rects;
     for (const auto& [section, parent] : controls) {
@@ -257,4 +236,3 @@ TEST_F(DefaultSkin, EverythingLiesInsideItsWindowWithoutOverlapping)
         rects.push_back(rect);
     }
 }
-

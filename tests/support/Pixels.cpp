@@ -78,6 +78,24 @@ int Picture::count(COLORREF colour, const RECT& area) const
     return found;
 }
 
+std::vector<RECT> InkRuns(const Picture& picture, const RECT& band,
+                          const std::function<bool(COLORREF)>& isInk, int maxGap)
+{
+    std::vector<RECT> runs;
+    for (int x = band.left; x < band.right; ++x)
+        for (int y = band.top; y < band.bottom; ++y) {
+            if (!isInk(picture.at(x, y)))
+                continue;
+            if (runs.empty() || x - runs.back().right > maxGap)
+                runs.push_back(RECT{x, y, x + 1, y + 1});
+            RECT& run = runs.back();
+            run.right = x + 1;
+            run.top = std::min<LONG>(run.top, y);
+            run.bottom = std::max<LONG>(run.bottom, y + 1);
+        }
+    return runs;
+}
+
 Picture ReadBitmap(HBITMAP bitmap)
 {
     BITMAP info{};
@@ -132,6 +150,19 @@ HBITMAP CreatePatternBitmap(int width, int height,
     SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     return bitmap;
+}
+
+Picture PaintedPicture(SIZE size, COLORREF background, const std::function<void(HDC)>& paint)
+{
+    HBITMAP bitmap = CreatePatternBitmap(size.cx, size.cy, [=](int, int) { return background; });
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    paint(dc);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    Picture picture = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
+    return picture;
 }
 
 void PumpMessages(DWORD forMilliseconds)

@@ -34,6 +34,15 @@ bool operator==(const Picture& a, const Picture& b);
 HBITMAP CreatePatternBitmap(int width, int height,
                             const std::function<COLORREF(int x, int y)>& colourAt);
 
+// The bounds of the ink in a band: runs of columns holding ink, each run's
+// columns at most `maxGap` blank columns apart (the labels of an axis, say).
+std::vector<RECT> InkRuns(const Picture& picture, const RECT& band,
+                          const std::function<bool(COLORREF)>& isInk, int maxGap);
+
+// What `paint` draws on a screen-compatible memory bitmap of that size,
+// filled with `background` first.
+Picture PaintedPicture(SIZE size, COLORREF background, const std::function<void(HDC)>& paint);
+
 // Handles the messages waiting on this thread and those of the given time.
 void PumpMessages(DWORD forMilliseconds = 0);
 

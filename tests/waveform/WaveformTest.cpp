@@ -3,11 +3,8 @@
 #include "waveform/DatFileEncoder.h"
 
 #include "support/AudioFixtures.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 

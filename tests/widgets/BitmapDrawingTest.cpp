@@ -11,53 +11,33 @@ constexpr COLORREF kGreen = RGB(0, 128, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-// A screen-compatible memory picture, green, to draw on and read back.
-class TransparentBlits : public testing::Test {
-protected:
-    TransparentBlits()
-    {
-        dc.CreateCompatibleDC(nullptr);
-        bitmap.Attach(CreatePatternBitmap(160, 50, [](int, int) { return kGreen; }));
-        previous = dc.SelectObject(bitmap);
-    }
-    ~TransparentBlits() override { dc.SelectObject(previous); }
-
-    Picture picture()
-    {
-        dc.SelectObject(previous);
-        Picture result = ReadBitmap(bitmap);
-        dc.SelectObject(bitmap);
-        return result;
-    }
-
-    CDC dc;
-    CBitmap bitmap;
-    HGDIOBJ previous;
-};
-
 } // namespace
 
-TEST_F(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStaysUnchanged)
+TEST(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStaysUnchanged)
 {
     CBitmap source;
     // The left half magenta, the right half blue.
     source.Attach(CreatePatternBitmap(
         20, 20, [](int x, int) { return x < 10 ? kSkinTransparentColour : kBlue; }));
-    DrawTransparentBitmap(&dc, &source, CRect(10, 10, 30, 30), kSkinTransparentColour);
-    // Text and background colours of the target must not tint the mask.
-    dc.SetTextColor(kRed);
-    dc.SetBkColor(kBlue);
-    DrawMaskedBitmap(&dc, CRect(50, 10, 70, 30), &source, kSkinTransparentColour);
-    // A part prepared from column 5 (five transparent columns, then ten blue),
-    // drawn on green and on red.
-    CTransparentBitmap prepared;
-    prepared.prepare(&dc, source, CRect(5, 0, 20, 20), kSkinTransparentColour);
-    prepared.draw(&dc, CPoint(90, 10));
-    dc.FillSolidRect(CRect(130, 10, 150, 30), kRed);
-    dc.SetTextColor(kBlue);
-    dc.SetBkColor(kRed);
-    prepared.draw(&dc, CPoint(130, 10));
-    const Picture shot = picture();
+    const Picture shot = PaintedPicture(SIZE{160, 50}, kGreen, [&](HDC target) {
+        CDC dc;
+        dc.Attach(target);
+        DrawTransparentBitmap(&dc, &source, CRect(10, 10, 30, 30), kSkinTransparentColour);
+        // Text and background colours of the target must not tint the mask.
+        dc.SetTextColor(kRed);
+        dc.SetBkColor(kBlue);
+        DrawMaskedBitmap(&dc, CRect(50, 10, 70, 30), &source, kSkinTransparentColour);
+        // A part prepared from column 5 (five transparent columns, then ten blue),
+        // drawn on green and on red.
+        CTransparentBitmap prepared;
+        prepared.prepare(&dc, source, CRect(5, 0, 20, 20), kSkinTransparentColour);
+        prepared.draw(&dc, CPoint(90, 10));
+        dc.FillSolidRect(CRect(130, 10, 150, 30), kRed);
+        dc.SetTextColor(kBlue);
+        dc.SetBkColor(kRed);
+        prepared.draw(&dc, CPoint(130, 10));
+        dc.Detach();
+    });
     EXPECT_EQ(shot.count(kGreen, CRect(10, 10, 20, 30)), 200) << "transparent half";
     EXPECT_EQ(shot.count(kBlue, CRect(20, 10, 30, 30)), 200) << "opaque half";
     for (int y = 10; y < 30; ++y) {
@@ -76,4 +56,3 @@ TEST_F(TransparentBlits, MagentaShowsTheTargetWhateverItsColoursAndTheBitmapStay
     EXPECT_EQ(after.count(kSkinTransparentColour, CRect(0, 0, 10, 20)), 200) << "bitmap unchanged";
     EXPECT_EQ(after.count(kBlue, CRect(10, 0, 20, 20)), 200);
 }
-

@@ -42,48 +42,37 @@ protected:
 
 } // namespace
 
-TEST_F(ProgressBar, TextShowsThePercentOfTheRangeThePositionHas)
+TEST_F(ProgressBar, TextAndFillShowTheShareOfTheRangeThePositionHas)
 {
     const struct {
         int lower, upper, pos;
-        const wchar_t* format;
-        const wchar_t* expected;
-    } rows[] = {
-        {0, 0, 5, L"%d%%", L"0%"}, // an empty range
-        {0, 100, 500, L"%d%%", L"100%"},
-        {0, 100, -20, L"%d%%", L"0%"},
-        {0, 2000000000, 1000000000, L"%d%%", L"50%"},
-        {0, 1000, 999, L"%d%%", L"99%"}, // truncated
-        {0, 1000, 999, nullptr, L""},
-        {0, 1000, 999, L"", L"99%"}, // the default format
-    };
+        const wchar_t* text;
+        int columns;
+    } rows[] = {{0, 0, 5, L"0%", 0}, // an empty range
+                {0, 100, 500, L"100%", kWidth},
+                {0, 100, -20, L"0%", 0},
+                {0, 100, 50, L"50%", kWidth / 2},
+                {0, 2000000000, 1000000000, L"50%", kWidth / 2}};
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.lower << ".." << row.upper << " at " << row.pos);
         setRange(row.lower, row.upper);
-        bar.SetTextFormat(row.format, PBS_TEXT_PERCENT);
+        bar.SetTextFormat(L"%d%%", PBS_TEXT_PERCENT);
         bar.SendMessage(PBM_SETPOS, static_cast<WPARAM>(row.pos));
         EXPECT_EQ(bar.GetPos(), std::clamp(row.pos, row.lower, row.upper));
-        EXPECT_EQ(bar.FormatBarText(0), row.expected);
-    }
-}
-
-TEST_F(ProgressBar, FillCoversTheShareOfTheRangeThePositionHas)
-{
-    const struct {
-        int lower, upper, pos, columns;
-    } rows[] = {{0, 0, 5, 0},
-                {0, 100, 500, kWidth},
-                {0, 100, -20, 0},
-                {0, 100, 50, kWidth / 2},
-                {0, 2000000000, 1000000000, kWidth / 2}};
-    bar.SetTextFormat(nullptr, 0);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.lower << ".." << row.upper << " at " << row.pos);
-        setRange(row.lower, row.upper);
-        bar.SendMessage(PBM_SETPOS, static_cast<WPARAM>(row.pos));
+        EXPECT_EQ(bar.FormatBarText(0), row.text);
+        bar.SetTextFormat(nullptr, 0);
         const Picture shot = CaptureClientArea(bar);
         EXPECT_EQ(shot.count(kBar), row.columns * kHeight);
         EXPECT_EQ(shot.count(kBackground), (kWidth - row.columns) * kHeight);
+    }
+    setRange(0, 1000);
+    bar.SendMessage(PBM_SETPOS, 999);
+    // Truncated; no format, no text; an empty format, the default one.
+    const std::pair<const wchar_t*, const wchar_t*> formats[] = {
+        {L"%d%%", L"99%"}, {nullptr, L""}, {L"", L"99%"}};
+    for (const auto& [format, text] : formats) {
+        bar.SetTextFormat(format, PBS_TEXT_PERCENT);
+        EXPECT_EQ(bar.FormatBarText(0), text);
     }
 }
 
@@ -92,7 +81,6 @@ TEST_F(ProgressBar, HalfwayFillsHalfAndTheTextChangesColourOverTheBar)
     setRange(0, 100);
     bar.SetPos(50);
     const Picture shot = CaptureClientArea(bar);
-    SaveScreenshot(shot, L"progress_bar_halfway");
     const CRect filledHalf(0, 0, kWidth / 2, kHeight), emptyHalf(kWidth / 2, 0, kWidth, kHeight);
     EXPECT_TRUE(columnIs(shot, 0, kBar));
     EXPECT_TRUE(columnIs(shot, kWidth / 2 + 30, kBackground));
@@ -103,4 +91,3 @@ TEST_F(ProgressBar, HalfwayFillsHalfAndTheTextChangesColourOverTheBar)
     EXPECT_GT(shot.count(kTextOverEmpty, emptyHalf), 0);
     EXPECT_EQ(shot.count(kTextOverEmpty, filledHalf), 0);
 }
-

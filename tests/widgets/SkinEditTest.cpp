@@ -83,7 +83,6 @@ TEST_F(SkinnedEdit, FrameAndBackgroundComeFromEachEditsSkin)
     ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
     edit.SetWindowText(L"Ringtone");
     const Picture shot = CaptureWindow(edit);
-    SaveScreenshot(shot, L"skin_edit");
     EXPECT_EQ(shot.at(0, 0), kOuter);
     EXPECT_EQ(shot.at(shot.width - 1, shot.height - 1), kOuterShade);
     EXPECT_EQ(shot.at(1, 1), kInner);
@@ -133,7 +132,6 @@ TEST_F(SkinnedEdit, TitleTipShowsOverItsItemAndAKeyOrAClickHidesItAndPassesOn)
     tip.Show(CRect(5, 5, 5, 20), L"Hidden");
     EXPECT_FALSE(tip.IsWindowVisible()) << "an empty item has no tip";
     show();
-    SaveScreenshot(CaptureWindow(tip), L"title_tip");
 
     MSG key = messageAt(WM_KEYDOWN, CPoint(0, 0), 'A');
     EXPECT_TRUE(edit.PreTranslateMessage(&key));

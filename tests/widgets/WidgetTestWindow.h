@@ -4,7 +4,6 @@
 #include "support/Pixels.h"
 
 #include <utility>
-#include <vector>
 
 // A visible top-level window on the test display, the parent of the widget
 // under test; keeps the commands its children send.
