@@ -2,7 +2,7 @@
 # `cmake --build build --target package`:
 #   bin/              Tarvisk.dll, AxisU.dll, TarviskHost.exe, the skins, the help file
 #   include/          the public headers, alone sufficient
-#   lib/              the import library of Tarvisk.dll, and its .def file for other linkers
+#   lib/              the import libraries of Tarvisk.dll and AxisU.dll, and the .def file for other linkers
 #   lib/cmake/Tarvisk the package for find_package(Tarvisk CONFIG)
 #   docs/             the host guide
 include(CMakePackageConfigHelpers)
