@@ -115,8 +115,8 @@ bool CTarviskApp::refusedInsideRunningCall(const wchar_t* call) const
     if (AFX_MAINTAIN_STATE2::depth() <= 1)
         return false;
     LogFormat(LOG_ERROR,
-              L"%s refused: called from inside a running call of the component; call it again "
-              L"when that call has returned",
+              L"%s refused: called from inside a running call of the component (an open, the "
+              L"save, the About box, an error box); call it again when that call has returned",
               call);
     return true;
 }

@@ -121,14 +121,6 @@ int checkSession(const wchar_t* function)
     return TARVISK_OK;
 }
 
-int refusedInside(const wchar_t* function)
-{
-    return refuse(TARVISK_ERROR_STATE,
-                  L"%s: called from inside a running call of the component (an open, the save, "
-                  L"the About box, the help or an error box)",
-                  function);
-}
-
 template <typename Body> int guarded(const wchar_t* function, Body body)
 {
     try {
@@ -205,8 +197,8 @@ int tarvisk_open_file(const wchar_t* path)
             return TARVISK_OK;
         case CallResult::Cancelled:
             return TARVISK_ERROR_CANCELLED;
-        case CallResult::Refused:
-            return refusedInside(L"tarvisk_open_file");
+        case CallResult::Refused: // logged by the application
+            return TARVISK_ERROR_STATE;
         case CallResult::Failed:
             break;
         }
@@ -229,8 +221,8 @@ int tarvisk_switch_skin(const wchar_t* skinFolder)
         auto next = std::make_unique<CFolderSkinParser>(skinFolder);
         CTarviskApp& app = GetTarviskApp();
         const CallResult result = app.switchSkin(*next);
-        if (result == CallResult::Refused)
-            return refusedInside(L"tarvisk_switch_skin");
+        if (result == CallResult::Refused) // logged by the application
+            return TARVISK_ERROR_STATE;
         auto& skins = session->switchedSkins;
         std::erase_if(skins, [&](const auto& skin) { return !app.usesSkin(*skin); });
         if (app.usesSkin(*next))
@@ -266,8 +258,8 @@ int tarvisk_destroy(void)
         return state;
     TARVISK_ENTRY;
     return guarded(L"tarvisk_destroy", [&]() -> int {
-        if (GetTarviskApp().destroy() == CallResult::Refused)
-            return refusedInside(L"tarvisk_destroy");
+        if (GetTarviskApp().destroy() == CallResult::Refused) // logged by the application
+            return TARVISK_ERROR_STATE;
         mainWindow = nullptr;
         sessionThread = 0;
         session.reset();

@@ -217,7 +217,7 @@ TEST_F(CEntry, CallsFromInsideARunningCallAreRefusedAndTheRunningCallEnds)
         << "inside the open, the name dialog, the save and the About box";
     EXPECT_TRUE(IsWindowVisible(editor));
     EXPECT_NE(
-        ComponentLogText(dataRoot).find(L"tarvisk_destroy: called from inside a running call"),
+        ComponentLogText(dataRoot).find(L"destroy refused: called from inside a running call"),
         std::wstring::npos);
     EXPECT_EQ(tarvisk_destroy(), TARVISK_OK);
     EXPECT_FALSE(IsWindow(editor));
