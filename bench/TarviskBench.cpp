@@ -14,7 +14,7 @@
 #include "support/MemoryConfigStore.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
-#include "support/WinmmHook.h"
+#include "support/ImportHook.h"
 #include "widgets/WidgetTestWindow.h"
 
 #include <psapi.h>
@@ -118,8 +118,8 @@ MMRESULT WINAPI notingWaveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size)
 
 bool hookWaveOut()
 {
-    g_waveOutOpen = hookWinmmImport("waveOutOpen", &notingWaveOutOpen);
-    g_waveOutWrite = hookWinmmImport("waveOutWrite", &notingWaveOutWrite);
+    g_waveOutOpen = hookImport("winmm.dll", "waveOutOpen", &notingWaveOutOpen);
+    g_waveOutWrite = hookImport("winmm.dll", "waveOutWrite", &notingWaveOutWrite);
     return g_waveOutOpen && g_waveOutWrite;
 }
 

@@ -102,6 +102,7 @@ TEST_F(KeyboardAccess, EachKeyOfTheWaveformChangesTheDocumentAsItsButtonDoes)
         bool shift;
         const wchar_t* value;
         const wchar_t* description;
+        int removable = -1; // whether "remove fades" is offered; -1: not asked
     } steps[] = {
         {VK_HOME, false, L"0:00.000 of 0:40.000", L"cut 0:10.0 to 0:20.0"},
         {VK_RIGHT, false, L"0:00.400 of 0:40.000", L"cut 0:10.0 to 0:20.0"},
@@ -112,13 +113,13 @@ TEST_F(KeyboardAccess, EachKeyOfTheWaveformChangesTheDocumentAsItsButtonDoes)
         {VK_LEFT, true, L"0:31.999 of 0:40.000", L"cut 0:04.4 to 0:20.0"},
         {'O', false, L"0:31.999 of 0:40.000", L"cut 0:04.4 to 0:31.9"},
         {VK_LEFT, true, L"0:27.999 of 0:40.000", L"cut 0:04.4 to 0:31.9"},
-        {'F', true, L"0:27.999 of 0:40.000", L"cut 0:04.4 to 0:31.9, fade out 4.0 s"},
-        {VK_HOME, false, L"0:00.000 of 0:40.000", L"cut 0:04.4 to 0:31.9, fade out 4.0 s"},
+        {'F', true, L"0:27.999 of 0:40.000", L"cut 0:04.4 to 0:31.9, fade out 4.0 s", 1},
+        {VK_HOME, false, L"0:00.000 of 0:40.000", L"cut 0:04.4 to 0:31.9, fade out 4.0 s", 0},
         {VK_RIGHT, true, L"0:04.000 of 0:40.000", L"cut 0:04.4 to 0:31.9, fade out 4.0 s"},
         {VK_RIGHT, true, L"0:08.000 of 0:40.000", L"cut 0:04.4 to 0:31.9, fade out 4.0 s"},
         {'F', false, L"0:08.000 of 0:40.000",
          L"cut 0:04.4 to 0:31.9, fade in 3.6 s, fade out 4.0 s"},
-        {VK_DELETE, false, L"0:08.000 of 0:40.000", L"cut 0:04.4 to 0:31.9"},
+        {VK_DELETE, false, L"0:08.000 of 0:40.000", L"cut 0:04.4 to 0:31.9", 0},
         // Zoomed in to half the window, a step is half as long.
         {VK_OEM_PLUS, true, L"0:08.000 of 0:40.000", L"cut 0:04.4 to 0:31.9"},
         {VK_RIGHT, false, L"0:08.200 of 0:40.000", L"cut 0:04.4 to 0:31.9"},
@@ -139,7 +140,15 @@ TEST_F(KeyboardAccess, EachKeyOfTheWaveformChangesTheDocumentAsItsButtonDoes)
         const Heard view = hear(streamView());
         EXPECT_EQ(view.value, step.value) << "after key " << step.key;
         EXPECT_EQ(view.description, step.description) << "after key " << step.key;
+        if (step.removable >= 0) {
+            EXPECT_EQ(!(hear(control(43)).state & STATE_SYSTEM_UNAVAILABLE), step.removable == 1)
+                << "remove fades after key " << step.key;
+        }
     }
+    press(VK_HOME);
+    ASSERT_TRUE(hear(control(51)).state & STATE_SYSTEM_UNAVAILABLE) << "scroll left at the start";
+    SendMessageW(streamView(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_FALSE(hear(control(51)).state & STATE_SYSTEM_UNAVAILABLE) << "the wheel moved on";
     const HWND stop = control(24);
     press(VK_SPACE);
     EXPECT_FALSE(hear(stop).state & STATE_SYSTEM_UNAVAILABLE) << "Space plays";

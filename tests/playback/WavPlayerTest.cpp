@@ -5,7 +5,7 @@
 #include "playback/WavPlayer.h"
 #include "support/AudioFixtures.h"
 #include "support/TempDir.h"
-#include "support/WinmmHook.h"
+#include "support/ImportHook.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +78,8 @@ MMRESULT WINAPI notingWaveOutOpen(LPHWAVEOUT device, UINT id, LPCWAVEFORMATEX fo
 
 TEST_F(WavPlayerTest, PlayRightAfterThePlayerIsMadeWaitsForTheSystemsOutputToLoad)
 {
-    g_listDevices = hookWinmmImport("waveOutGetNumDevs", &slowWaveOutGetNumDevs);
-    g_open = hookWinmmImport("waveOutOpen", &notingWaveOutOpen);
+    g_listDevices = hookImport("winmm.dll", "waveOutGetNumDevs", &slowWaveOutGetNumDevs);
+    g_open = hookImport("winmm.dll", "waveOutOpen", &notingWaveOutOpen);
     ASSERT_TRUE(g_listDevices && g_open);
     {
         CWavPlayer player(&probe);
@@ -87,8 +87,8 @@ TEST_F(WavPlayerTest, PlayRightAfterThePlayerIsMadeWaitsForTheSystemsOutputToLoa
         ASSERT_TRUE(probe.waitForFinish());
         EXPECT_FALSE(probe.lastError);
     }
-    hookWinmmImport("waveOutGetNumDevs", g_listDevices);
-    hookWinmmImport("waveOutOpen", g_open);
+    hookImport("winmm.dll", "waveOutGetNumDevs", g_listDevices);
+    hookImport("winmm.dll", "waveOutOpen", g_open);
     if (g_listing == kNotYet)
         GTEST_SKIP() << "an earlier case of this process loaded the output";
     EXPECT_EQ(g_opensWhileListing, 0);
@@ -155,7 +155,7 @@ TEST_F(WavPlayerTest, MissingOutputDeviceEndsEachPlayWithTheErrorNotification)
 
 TEST_F(WavPlayerTest, DeviceThatKeepsItsBuffersEndsThePlaybackWithTheErrorNotification)
 {
-    auto* const write = hookWinmmImport("waveOutWrite", &keepingWaveOutWrite);
+    auto* const write = hookImport("winmm.dll", "waveOutWrite", &keepingWaveOutWrite);
     ASSERT_NE(write, nullptr);
     const CString song = squareFile(L"song.wav", 5000);
     CWavPlayer player(&probe);
@@ -165,7 +165,7 @@ TEST_F(WavPlayerTest, DeviceThatKeepsItsBuffersEndsThePlaybackWithTheErrorNotifi
         ASSERT_TRUE(probe.waitForFinish()) << "from " << start;
         EXPECT_TRUE(probe.lastError) << "from " << start;
     }
-    hookWinmmImport("waveOutWrite", write);
+    hookImport("winmm.dll", "waveOutWrite", write);
     ASSERT_TRUE(player.play(song, 4800, 5000, nullptr));
     ASSERT_TRUE(probe.waitForFinish());
     EXPECT_FALSE(probe.lastError) << "the next playback on a working device";
@@ -174,9 +174,9 @@ TEST_F(WavPlayerTest, DeviceThatKeepsItsBuffersEndsThePlaybackWithTheErrorNotifi
 
 TEST(WaveOut, WhatTheDeviceStillHoldsAtCloseOutlivesTheOutput)
 {
-    g_open = hookWinmmImport("waveOutOpen", &notingWaveOutOpen);
-    auto* const write = hookWinmmImport("waveOutWrite", &keepingWaveOutWrite);
-    g_unprepare = hookWinmmImport("waveOutUnprepareHeader", &keepingWaveOutUnprepareHeader);
+    g_open = hookImport("winmm.dll", "waveOutOpen", &notingWaveOutOpen);
+    auto* const write = hookImport("winmm.dll", "waveOutWrite", &keepingWaveOutWrite);
+    g_unprepare = hookImport("winmm.dll", "waveOutUnprepareHeader", &keepingWaveOutUnprepareHeader);
     ASSERT_TRUE(g_open && write && g_unprepare);
     {
         CWaveOut output;
@@ -185,9 +185,9 @@ TEST(WaveOut, WhatTheDeviceStillHoldsAtCloseOutlivesTheOutput)
         const std::vector<char> samples(2000);
         output.grab(samples.data(), 2000);
     }
-    hookWinmmImport("waveOutOpen", g_open);
-    hookWinmmImport("waveOutWrite", write);
-    hookWinmmImport("waveOutUnprepareHeader", g_unprepare);
+    hookImport("winmm.dll", "waveOutOpen", g_open);
+    hookImport("winmm.dll", "waveOutWrite", write);
+    hookImport("winmm.dll", "waveOutUnprepareHeader", g_unprepare);
     ASSERT_EQ(g_held.size(), 2u);
     // The device hands its buffers back late, as one whose sound server hangs may.
     for (WAVEHDR* header : g_held) {

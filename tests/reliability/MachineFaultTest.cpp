@@ -6,10 +6,10 @@
 #include "import/OggDecoder.h"
 #include "import/WavConversion.h"
 #include "import/WmaDecoder.h"
-#include "infra/Logger.h"
 #include "res/resource.h"
 
 #include "support/AudioFixtures.h"
+#include "support/ImportHook.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +35,7 @@ TEST(WorkFolderFaults, RemovedFolderIsMadeAgainAndOneThatCannotBeMadeIsReported)
     RemoveTree(work);
     WriteFileBytes(work, "not a folder");
     CString message;
-    message.Format(resourceText(IDS_WORK_FOLDER_UNUSABLE), work.GetString(),
-                   SystemErrorText(ERROR_FILE_EXISTS).GetString());
+    message.Format(resourceText(IDS_WORK_FOLDER_UNUSABLE), work.GetString(), L"File exists. (80)");
     for (const wchar_t* name : {L"mono16.wav", L"mono.mp3", L"pcm8.wav"}) {
         harness.expectRefused(FixturePath(name), message);
         EXPECT_EQ(ReadFileBytes(work), "not a folder") << Narrow(name);
@@ -45,62 +44,74 @@ TEST(WorkFolderFaults, RemovedFolderIsMadeAgainAndOneThatCannotBeMadeIsReported)
     harness.expectOpens(FixturePath(L"mono.mp3"));
 }
 
-// Run for real only by DiskFullFaults, which mounts a 2 MB file system around it.
+namespace {
+
+// A disk with so many bytes left: the steps' writes fail as the file
+// system's do once they are used up.
+LONGLONG g_room = LLONG_MAX;
+decltype(&WriteFile) g_writeFile;
+decltype(&mmioWrite) g_mmioWrite;
+bool takeRoom(LONGLONG bytes)
+{
+    if (bytes > g_room) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    g_room -= bytes;
+    return true;
+}
+BOOL WINAPI writeFileToDisk(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED at)
+{
+    if (written)
+        *written = 0;
+    return takeRoom(size) && g_writeFile(file, data, size, written, at);
+}
+LONG WINAPI mmioWriteToDisk(HMMIO file, const char* data, LONG size)
+{
+    return takeRoom(size) ? g_mmioWrite(file, data, size) : -1;
+}
+
+} // namespace
+
 TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
 {
-    wchar_t folder[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"TARVISK_SMALL_DISK", folder, MAX_PATH) == 0)
-        GTEST_SKIP() << "only in the run DiskFullFaults, which mounts a small file system";
-    // The folder comes as a Unix path: Wine's drive Z: is the root.
-    const CString root = CString(L"Z:") + folder;
-    if (!FileExists(root + L"\\mounted"))
-        GTEST_SKIP() << "no small file system was mounted at " << Narrow(root)
-                     << " (mounting needs root)";
-    const CString filler = root + L"\\filler";
-    PipelineHarness harness(root + L"\\work");
-
-    // Fills the file system up but for `spare` bytes.
-    const auto fill = [&](LONGLONG spare) {
-        ULARGE_INTEGER available{};
-        GetDiskFreeSpaceExW(root, &available, nullptr, nullptr);
-        WriteFileBytes(filler, std::string(std::max<LONGLONG>(0, available.QuadPart - spare), 0));
-        GetDiskFreeSpaceExW(root, &available, nullptr, nullptr);
-        ASSERT_LT(available.QuadPart, static_cast<ULONGLONG>(spare) + 8192)
-            << "the file system did not fill up";
-    };
-    // Refused on the full disk with `message`; freed, the same file opens.
-    const auto fullThenOpens = [&](const CString& input, const CString& message,
+    g_writeFile = hookImport("kernel32.dll", "WriteFile", &writeFileToDisk);
+    g_mmioWrite = hookImport("winmm.dll", "mmioWrite", &mmioWriteToDisk);
+    ASSERT_TRUE(g_writeFile && g_mmioWrite);
+    TempDir work;
+    PipelineHarness harness(work.path());
+    // Refused on a disk with `room` bytes left, with `message`; with room, the same file opens.
+    const auto fullThenOpens = [&](const CString& input, LONGLONG room, const CString& message,
                                    bool decoding = false) {
+        g_room = room;
         harness.expectRefused(input, message);
         EXPECT_FALSE(decoding && FileExists(harness.workFile(L"temp.in"))) << Narrow(input);
-        DeleteFileW(filler);
+        g_room = LLONG_MAX;
         harness.expectOpens(input);
         harness.clearWorkFiles();
     };
 
     // Decoding: every file decodes to far more than the room left.
-    for (const wchar_t* name : {L"tone.mp3", L"stereo.ogg", L"tone.wma"}) {
-        fill(32 * 1024);
-        fullThenOpens(FixturePath(name), formatted(IDS_ERROR_DECODING, FixturePath(name)), true);
-    }
+    for (const wchar_t* name : {L"tone.mp3", L"stereo.ogg", L"tone.wma"})
+        fullThenOpens(FixturePath(name), 32 * 1024,
+                      formatted(IDS_ERROR_DECODING, FixturePath(name)), true);
     // A WAV file opened in place: the DAT file is all that is written.
-    fill(0);
-    fullThenOpens(FixturePath(L"mono16.wav"), SystemErrorText(ERROR_DISK_FULL));
+    const CString diskFull = L"Disk full. (112)"; // the system's text and code
+    fullThenOpens(FixturePath(L"mono16.wav"), 0, diskFull);
     // Room for the decoded file but not for its DAT file: the complete
     // temporary WAV file stays, as after any open.
     const CString mp3 = FixturePath(L"tone.mp3");
     harness.expectOpens(mp3);
     const LONGLONG decoded = ReadFileBytes(harness.workFile(L"temp.in")).size();
     harness.clearWorkFiles();
-    fill((decoded + 4095) / 4096 * 4096);
-    fullThenOpens(mp3, SystemErrorText(ERROR_DISK_FULL));
-    // Converting an 8-bit file that lies off the small disk: its 16-bit
-    // copy, twice its size, does not fit on it.
+    fullThenOpens(mp3, decoded, diskFull);
+    // Converting an 8-bit file: its 16-bit copy, twice its size, does not fit.
     TempDir source;
     const CString long8 = source.file(L"long8.wav");
     WriteFileBytes(long8, MakeWavBytes(1, 1, 8000, 8, std::string(400000, '\x90')));
-    fill(64 * 1024);
-    fullThenOpens(long8, SystemErrorText(ERROR_DISK_FULL));
+    fullThenOpens(long8, 64 * 1024, diskFull);
+    hookImport("kernel32.dll", "WriteFile", g_writeFile);
+    hookImport("winmm.dll", "mmioWrite", g_mmioWrite);
 }
 
 TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)

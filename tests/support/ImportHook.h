@@ -1,5 +1,6 @@
-// Points this executable's import of a winmm function at a replacement, so
-// a test or the bench sees or changes what the component asks of the device.
+// Points this executable's import of a system function at a replacement, so
+// a test or the bench sees or changes what the component asks of the system
+// (the wave output device, the disk).
 #pragma once
 
 #include <windows.h>
@@ -8,7 +9,7 @@
 
 // Returns the original, or null when the function is not imported.
 template <typename Function>
-Function* hookWinmmImport(const char* name, Function* replacement)
+Function* hookImport(const char* dll, const char* name, Function* replacement)
 {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -17,7 +18,7 @@ Function* hookWinmmImport(const char* name, Function* replacement)
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
          module->Name != 0; ++module) {
-        if (_stricmp(reinterpret_cast<const char*>(base + module->Name), "winmm.dll") != 0)
+        if (_stricmp(reinterpret_cast<const char*>(base + module->Name), dll) != 0)
             continue;
         auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
