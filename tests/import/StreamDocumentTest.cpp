@@ -1,3 +1,4 @@
+#include "import/ProgressDlg.h"
 #include "playback/PlaybackFixtures.h"
 #include "reliability/PipelineHarness.h"
 #include "res/resource.h"
@@ -160,4 +161,33 @@ TEST_F(StreamDocumentTest, AnOpenShowsItsProgressOnceAndHidesItOnlyForAnErrorBox
         EXPECT_EQ(g_visibility, expected) << Narrow(input);
     }
     UnhookWindowsHookEx(hook);
+}
+
+// Cancel counts only while the window shows and then stays set; the bar
+// takes the range and the position, shows a step of a thousandth or more
+// and the end, and a new range starts it at 0.
+TEST(ProgressDialog, CancelCountsOnlyWhileShownAndTheBarFollowsRangeAndPosition)
+{
+    CProgressDlg dialog;
+    ASSERT_TRUE(dialog.create(IDS_OPEN_FILE_TITLE, nullptr));
+    const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    using Bar = std::pair<LRESULT, LRESULT>; // position, range
+    const auto shown = [&] {
+        return Bar(SendMessageW(bar, PBM_GETPOS, 0, 0), SendMessageW(bar, PBM_GETRANGE, 0, 0));
+    };
+    dialog.SendMessage(WM_COMMAND, IDCANCEL);
+    EXPECT_FALSE(dialog.isCancelled()) << "a hidden window's Cancel";
+    dialog.setRange(100000);
+    const std::pair<UINT, LRESULT> steps[] = {
+        {40000, 40000}, {40099, 40000}, {40100, 40100}, {100000, 100000}, {7, 7}};
+    for (const auto& [position, drawn] : steps) {
+        dialog.setPos(position);
+        EXPECT_EQ(shown(), Bar(drawn, 100000)) << position;
+    }
+    dialog.setRange(500);
+    EXPECT_EQ(shown(), Bar(0, 500));
+    dialog.show(true);
+    dialog.SendMessage(WM_COMMAND, IDCANCEL);
+    dialog.show(false);
+    EXPECT_TRUE(dialog.isCancelled()) << "set while shown, and it stays";
 }

@@ -15,6 +15,15 @@ int ScaledCount(int normal)
     return scale > 1 ? normal * scale : normal;
 }
 
+uint32_t LoadSeed()
+{
+    const char* given = getenv("TARVISK_SEED");
+    const uint32_t seed =
+        given ? static_cast<uint32_t>(strtoul(given, nullptr, 10)) : GetTickCount();
+    printf("seed %u (TARVISK_SEED=%u repeats the run)\n", seed, seed);
+    return seed;
+}
+
 void Watchdog::arm(const std::string& step)
 {
     disarm();

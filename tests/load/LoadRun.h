@@ -8,6 +8,9 @@
 // How many times a long test repeats its cycle: the normal count, times the
 // scale in TARVISK_SOAK when tools/soak sets it.
 int ScaledCount(int normal);
+// A seed for a long test's random choices: TARVISK_SEED when set, which
+// replays a run, else the clock; printed either way.
+uint32_t LoadSeed();
 
 // Ends the process with the step named when an armed step overruns its
 // bound: a hang or deadlock fails the test instead of holding up the run.

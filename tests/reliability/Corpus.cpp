@@ -1,5 +1,7 @@
 #include "Corpus.h"
 
+#include "load/LoadRun.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -363,14 +365,13 @@ void asfCorpus(Corpus& c)
 CorpusScale scaleFromEnvironment()
 {
     CorpusScale scale;
-    const char* seed = getenv("TARVISK_SOAK_SEED");
     const int soak = getenv("TARVISK_SOAK") ? atoi(getenv("TARVISK_SOAK")) : 0;
     if (soak <= 0)
         return scale;
     scale.truncations *= 4 * soak;
     scale.bitFlips *= 20 * soak;
-    scale.seed = seed ? static_cast<uint32_t>(strtoul(seed, nullptr, 10)) : GetTickCount();
-    printf("soak: scale %d, seed %u (TARVISK_SOAK_SEED repeats it)\n", soak, scale.seed);
+    printf("soak: scale %d\n", soak);
+    scale.seed = LoadSeed();
     return scale;
 }
 

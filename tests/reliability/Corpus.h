@@ -12,7 +12,7 @@ struct CorpusFile {
 
 // Each format gets its own structural mutations (see Corpus.cpp); ASF, which the Windows
 // Media runtime parses, truncations and bit flips only. The soak (TARVISK_SOAK=N) makes
-// many more of those, with a fresh seed unless TARVISK_SOAK_SEED gives one.
+// many more of those, with a fresh seed unless TARVISK_SEED gives one.
 enum class CorpusFormat { Wav, Mp3, Ogg, Asf };
 
 std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source);

@@ -127,9 +127,11 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
         SCOPED_TRACE(what);
         TarviskHostSetup spoilt = setup;
         spoil(spoilt);
+        // Only this case's own lines: three cases log the same text.
+        const size_t logEnd = ComponentLogText(dataRoot).size();
         EXPECT_EQ(tarvisk_init(&spoilt), result);
         EXPECT_EQ(tarvisk_main_window(), nullptr);
-        EXPECT_NE(ComponentLogText(dataRoot).find(logged), std::wstring::npos);
+        EXPECT_NE(ComponentLogText(dataRoot).find(logged, logEnd), std::wstring::npos);
     }
     EXPECT_EQ(tarvisk_init(nullptr), TARVISK_ERROR_ARGUMENT);
     EXPECT_NE(ComponentLogText(dataRoot).find(L"tarvisk_init: no setup"), std::wstring::npos);

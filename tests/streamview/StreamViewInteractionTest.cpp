@@ -2,6 +2,8 @@
 
 #include "support/MessageBoxWatcher.h"
 
+#include <set>
+
 namespace {
 
 using namespace SkinGeometry;
@@ -73,6 +75,10 @@ TEST_F(StreamViewInteraction, CursorShowsWhatAPressWouldDoWhereThePointerIs)
         EXPECT_NE(hover.cursor, nullptr);
         EXPECT_EQ(view.currentCursor(), hover.cursor) << hover.x << "," << hover.y;
     }
+    std::set<HCURSOR> distinct;
+    for (const auto& hover : hovers)
+        distinct.insert(hover.cursor);
+    EXPECT_EQ(distinct.size(), 5u) << "each gesture has a cursor of its own";
 }
 
 TEST_F(StreamViewInteraction, CutsUnderASecondAreRefusedOrStopAtASecondAndAnEndBeforeTheBeginSwaps)
