@@ -11,7 +11,7 @@
 #include "view/StreamViewCtrl.h"
 #include "waveform/DatCache.h"
 
-#include "support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
 #include "support/ImportHook.h"
@@ -134,7 +134,7 @@ struct Settings {
     }
     ~Settings() { GetMVSettings().SetWorkFolder(CString()); }
 
-    MemoryConfigStore store;
+    TestStore store;
     FixedHostInfo hostInfo;
     TempDir work;
 };
@@ -156,7 +156,7 @@ public:
 
     void setLogarithmic(bool on)
     {
-        store.find(L"MV_Settings", L"LogarithmicView")->value = on ? L"1" : L"0";
+        store.set(L"MV_Settings", L"LogarithmicView", on ? L"1" : L"0");
     }
 
     // One whole frame through the window's own painting.

@@ -5,6 +5,14 @@
 class CDatBlocks;
 class IOpProgress;
 
+// What each fault gives, in every decoder:
+//   input missing, unreadable or held by another program:    DecodeFailed, with the system's code
+//   output that cannot be made or written (a full disk):     DecodeFailed, with the system's code
+//   the user's Cancel:                                       DecodeCancelled
+//   no audio of the decoder's format in the input:           MP3: DecodeInvalidFile
+//                                                            Ogg, Windows Media: DecodeFailed
+//   a stream the decoder does not take (a chained Ogg file): DecodeNotSupported
+//   the Windows Media runtime missing:                       DecodeRuntimeMissing
 enum DecodeResult : int {
     DecodeDone = 0,
     DecodeCancelled = 1,
@@ -29,6 +37,11 @@ public:
     const CString& errorText() const { return m_errorText; }
 
 protected:
+    // The input for reading, shared for reading alone: nobody deletes or
+    // replaces it while the step reads it. INVALID_HANDLE_VALUE, with the
+    // error code and text set, when it cannot be opened.
+    HANDLE openInput(const wchar_t* input);
+
     DWORD m_errorCode = 0;
     CString m_errorText;
     CDatBlocks* m_measured = nullptr;

@@ -63,11 +63,8 @@ DecodeResult CMp3Decoder::decodeFile(const wchar_t* input, const wchar_t* output
                                      IOpProgress* progress)
 {
     m_progress = progress;
-    m_input = CreateFileW(input, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_input = openInput(input);
     if (m_input == INVALID_HANDLE_VALUE) {
-        m_errorCode = GetLastError();
-        m_errorText = SystemErrorText(m_errorCode);
         TraceFormat(LOG_ERROR, L"error opening mp3 file %s", input);
         return DecodeFailed;
     }

@@ -8,7 +8,9 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -53,10 +55,15 @@ const ov_callbacks kFileCallbacks = {readCallback, seekCallback, closeCallback, 
 DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output,
                                      IOpProgress* progress)
 {
-    FILE* file = _wfopen(input, L"rb");
+    const HANDLE handle = openInput(input);
+    // The C stream owns the handle from here on: fclose closes it.
+    FILE* file =
+        handle == INVALID_HANDLE_VALUE
+            ? nullptr
+            : _fdopen(_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY), "rb");
     if (!file) {
         TraceFormat(LOG_ERROR, L"failed to open input file: %s; error = %s\n", input,
-                    _wcserror(errno));
+                    m_errorText.GetString());
         return DecodeFailed;
     }
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kWriteBlock]);

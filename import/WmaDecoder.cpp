@@ -251,6 +251,14 @@ DecodeResult CWmaDecoder::decodeFile(const wchar_t* input, const wchar_t* output
     HRESULT status = E_FAIL;
     DecodeResult result = DecodeDone;
     CWavWriter writer;
+    // The input stays open for the whole step, so nobody deletes or
+    // replaces it before the runtime opens it.
+    const HANDLE inputHold = openInput(input);
+    if (inputHold == INVALID_HANDLE_VALUE) {
+        TraceFormat(LOG_ERROR, L"CWmaDecoder: error opening file %s: %s", input,
+                    m_errorText.GetString());
+        return DecodeFailed;
+    }
     progress->show(true);
 
     CRuntimeWorker worker(m_stallLimitMs);
@@ -259,12 +267,9 @@ DecodeResult CWmaDecoder::decodeFile(const wchar_t* input, const wchar_t* output
         m_errorText = SystemErrorText(m_errorCode);
         TraceFormat(LOG_ERROR, L"CWmaDecoder: no thread for the runtime: %s",
                     m_errorText.GetString());
+        CloseHandle(inputHold);
         return DecodeFailed;
     }
-    // The input stays open without delete or write sharing for the whole
-    // step, so nobody deletes or replaces it before the runtime opens it.
-    const HANDLE inputHold = CreateFileW(input, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     const auto side = std::make_shared<RuntimeSide>(m_factory, input);
     // One step on the worker. When the user cancels or the runtime stays
     // silent, the worker is given up on and the status ends the decoding.
@@ -305,7 +310,8 @@ DecodeResult CWmaDecoder::decodeFile(const wchar_t* input, const wchar_t* output
     if (SUCCEEDED(status) &&
         !writer.create(output, reinterpret_cast<const WAVEFORMATEX*>(side->format.get()),
                        m_measured)) {
-        SetLastError(writer.lastSystemError());
+        m_errorCode = writer.lastSystemError();
+        m_errorText = SystemErrorText(m_errorCode);
         status = E_FAIL;
     }
     if (SUCCEEDED(status) && ask(&RuntimeSide::readDuration)) {
@@ -352,8 +358,7 @@ DecodeResult CWmaDecoder::decodeFile(const wchar_t* input, const wchar_t* output
     worker.post([side] { side->releaseAll(); });
     worker.finish(kWorkerEndMs, progress);
     writer.close();
-    if (inputHold != INVALID_HANDLE_VALUE)
-        CloseHandle(inputHold);
+    CloseHandle(inputHold);
 
     if (wait == CRuntimeWorker::Wait::Cancelled) {
         TraceFormat(LOG_ERROR, L"wma decoding canceled");

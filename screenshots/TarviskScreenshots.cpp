@@ -9,7 +9,7 @@
 #include "TarviskLoader.h"
 #include "hostkit/FolderSkinParser.h"
 #include "resource.h"
-#include "support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 #include "support/RefusingSaves.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
@@ -166,8 +166,8 @@ class Editor {
 public:
     explicit Editor(const wchar_t* language) : m_skin(skinFolder(L"default"))
     {
-        m_store.preset(L"Common", L"TempFolder", m_temp.path());
-        m_store.preset(L"Common", L"Language", language);
+        m_store.set(L"Common", L"TempFolder", m_temp.path());
+        m_store.set(L"Common", L"Language", language);
         m_info.skinParser = &m_skin;
         m_info.configStore = &m_store;
         m_info.hostInfo = &m_host;
@@ -216,7 +216,7 @@ private:
     }
 
     TempDir m_temp;
-    MemoryConfigStore m_store;
+    TestStore m_store;
     CHostInfo m_host;
     CFolderSkinParser m_skin;
     RefusingSaves m_saves;

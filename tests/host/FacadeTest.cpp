@@ -1,3 +1,4 @@
+#include "res/resource.h"
 #include "support/ComponentLog.h"
 #include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
@@ -74,7 +75,7 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRe
 // process of its own, as ctest gives every case.
 TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
 {
-    store.preset(L"Common", L"TraceLevel", L"Info");
+    store.set(L"Common", L"TraceLevel", L"Info");
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     EXPECT_EQ(tarvisk.destroy(), 0);
     // Not initialised any more: destroy still says goodbye.
@@ -94,7 +95,7 @@ TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
 // The language setting gives the texts, the box's included.
 TEST_F(Facade, SkinThatDoesNotLoadIsReportedInTheSetLanguageAndTheEditorStillStarts)
 {
-    store.preset(L"Common", L"Language", L"de");
+    store.set(L"Common", L"Language", L"de");
     TestSkinParser incomplete;
     incomplete.section(L"[mv_main]").sizes[L"vh_ctrl_position"] = SIZE{0, 0};
     info.skinParser = &incomplete;
@@ -142,7 +143,7 @@ TEST_F(Facade, DraggingTheEditorsBackgroundMovesTheWindow)
 
 TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
 {
-    store.preset(L"Common", L"TraceLevel", L"Info");
+    store.set(L"Common", L"TraceLevel", L"Info");
     MessageBoxWatcher boxes;
     const CString link = temp.file(L"missing.chm");
     for (const CString& help : {CString(), link}) {
@@ -155,4 +156,18 @@ TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
     EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
     EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "), -1);
     EXPECT_TRUE(boxes.texts().empty());
+}
+
+// What the editor keeps when it closes is in the host's file at once, for a
+// host killed right after: the file's bytes are read, not the profile calls,
+// which could answer from this process's cache.
+TEST_F(Facade, ClosingTheEditorPutsItsSettingsOnDiskAtOnce)
+{
+    ASSERT_TRUE(tarvisk.init(info, &saveCounter));
+    const CString song = writeSong(L"song.wav", 4); // the default cut: 1 to 3 s
+    tarvisk.openFile(song);
+    SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, IDC_EXIT_BUTTON, 0);
+    const std::string onDisk = ReadFileBytes(store.path());
+    for (const std::string& line : {"Cut=1000,3000,0,0", "InputFileName=" + Narrow(song)})
+        EXPECT_NE(onDisk.find(line), std::string::npos) << line << " in\n" << onDisk;
 }

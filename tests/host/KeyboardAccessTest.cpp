@@ -57,7 +57,7 @@ protected:
 
     void open(const wchar_t* language)
     {
-        store.preset(L"Common", L"Language", language);
+        store.set(L"Common", L"Language", language);
         ASSERT_TRUE(tarvisk.init(info, &saveCounter));
         // Opened with the default cut, 0:10 to 0:20.
         tarvisk.openFile(writeSong(L"song.wav", 40));

@@ -91,25 +91,72 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
     }
 }
 
-TEST_F(DecoderTest, FailuresAndCancelLeaveNoOutput)
+// Each fault through every decoder: the result (which names the box the
+// user sees), the system's code where there is one, and no output left.
+TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
 {
-    const CString missing = dir.file(L"none.mp3");
-    // The input, its decoder, after how many questions it is cancelled, the result.
-    const std::tuple<CString, MakeDecoder, int, DecodeResult> cases[] = {
-        {FixturePath(L"tone.mp3"), make<CMp3Decoder>, 5, DecodeCancelled},
-        {missing, make<CMp3Decoder>, -1, DecodeFailed},
-        {FixturePath(L"stereo.ogg"), make<COggDecoder>, 0, DecodeCancelled},
+    const std::pair<const wchar_t*, MakeDecoder> decoders[] = {{L"tone.mp3", make<CMp3Decoder>},
+                                                               {L"stereo.ogg", make<COggDecoder>},
+                                                               {L"tone.wma", make<CWmaDecoder>}};
+    const CString notes = dir.file(L"notes.txt"), held = dir.file(L"held.bin");
+    WriteFileBytes(notes, std::string(5000, 't'));
+    WriteFileBytes(held, "held");
+    const HANDLE holder = CreateFileW(held, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const CString output = dir.file(L"temp.in");
+    constexpr DWORD kAnyCode = ~0u;
+    const struct {
+        const char* fault;
+        CString input; // empty: the decoder's own fixture
+        CString output;
+        int cancelAfter;
+        DecodeResult results[3]; // MP3, Ogg Vorbis, Windows Media
+        DWORD code;
+    } faults[] = {
+        {"input missing",
+         dir.file(L"none"),
+         output,
+         -1,
+         {DecodeFailed, DecodeFailed, DecodeFailed},
+         ERROR_FILE_NOT_FOUND},
+        {"input held by another program",
+         held,
+         output,
+         -1,
+         {DecodeFailed, DecodeFailed, DecodeFailed},
+         ERROR_SHARING_VIOLATION},
+        {"no audio of the format",
+         notes,
+         output,
+         -1,
+         {DecodeInvalidFile, DecodeFailed, DecodeFailed},
+         kAnyCode},
+        {"output folder missing",
+         CString(),
+         dir.file(L"gone\\temp.in"),
+         -1,
+         {DecodeFailed, DecodeFailed, DecodeFailed},
+         ERROR_PATH_NOT_FOUND},
+        {"cancelled at the first question",
+         CString(),
+         output,
+         0,
+         {DecodeCancelled, DecodeCancelled, DecodeCancelled},
+         kAnyCode},
     };
-    for (const auto& [input, makeDecoder, cancelAfter, result] : cases) {
-        SCOPED_TRACE(Narrow(input) + ", result " + std::to_string(result));
-        const std::unique_ptr<IDecoder> decoder = makeDecoder();
-        RecordingProgress progress(cancelAfter);
-        EXPECT_EQ(decoder->decodeFile(input, dir.file(L"temp.in"), &progress), result);
-        if (input == missing) {
-            EXPECT_EQ(decoder->errorCode(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    for (const auto& fault : faults)
+        for (size_t d = 0; d < std::size(decoders); ++d) {
+            SCOPED_TRACE(std::string(fault.fault) + ", " + Narrow(decoders[d].first));
+            const std::unique_ptr<IDecoder> decoder = decoders[d].second();
+            RecordingProgress progress(fault.cancelAfter);
+            const CString input =
+                fault.input.IsEmpty() ? FixturePath(decoders[d].first) : fault.input;
+            EXPECT_EQ(decoder->decodeFile(input, fault.output, &progress), fault.results[d]);
+            if (fault.code != kAnyCode) {
+                EXPECT_EQ(decoder->errorCode(), fault.code);
+            }
+            EXPECT_FALSE(FileExists(fault.output));
         }
-        EXPECT_FALSE(FileExists(dir.file(L"temp.in")));
-    }
+    CloseHandle(holder);
 }
 
 TEST_F(DecoderTest, Mp3SkipsTheId3v2TagAndLosesNoFrame)

@@ -3,7 +3,7 @@
 #include "infra/Paths.h"
 #include "infra/SystemInfo.h"
 #include "playback/PlaybackFixtures.h"
-#include "support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 #include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 class SettingsStore : public testing::Test {
 protected:
-    void declare(MemoryConfigStore& declared)
+    void declare(TestStore& declared)
     {
         CommonKeys(&declared, &host);
         MVSettingsKeys(&declared);
@@ -21,13 +21,13 @@ protected:
     CCutRegion cutFromText(const wchar_t* text)
     {
         declare(store);
-        store.find(L"MV_Settings", L"Cut")->value = text;
+        store.set(L"MV_Settings", L"Cut", text);
         CCutRegion cut;
         GetMVSettings().GetCut(cut);
         return cut;
     }
 
-    MemoryConfigStore store;
+    TestStore store;
     FixedHostInfo host;
 };
 
@@ -44,24 +44,24 @@ TEST_F(SettingsStore, StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole
         EXPECT_EQ(cutFromText(refused), CCutRegion()) << "cut text " << Narrow(refused);
 
     GetMVSettings().SetCut(cutOf(6000000000LL, 6000004000LL, 100, 200));
-    EXPECT_EQ(store.find(L"MV_Settings", L"Cut")->value, CString(L"6000000000,6000004000,100,200"));
+    EXPECT_EQ(store.value(L"MV_Settings", L"Cut"), CString(L"6000000000,6000004000,100,200"));
 }
 
 TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundredIsOff)
 {
-    store.preset(L"MV_Settings", L"MinZoomSec", L"0");
+    store.set(L"MV_Settings", L"MinZoomSec", L"0");
     declare(store);
     EXPECT_EQ(GetMVSettings().GetMinZoomSec(), 6);
-    EXPECT_EQ(store.find(L"MV_Settings", L"MinZoomSec")->value, CString(L"6"));
+    EXPECT_EQ(store.value(L"MV_Settings", L"MinZoomSec"), CString(L"6"));
 
     const std::pair<const wchar_t*, double> cases[] = {
         {L"9.5", 0.0}, {L"10", 10.0}, {L"100", 100.0}, {L"100.5", 0.0}, {L"55.5", 55.5}};
     for (const auto& [text, expected] : cases) {
-        MemoryConfigStore fresh;
-        fresh.preset(L"MV_Settings", L"NormalizationPercent", text);
+        TestStore fresh;
+        fresh.set(L"MV_Settings", L"NormalizationPercent", text);
         declare(fresh);
         EXPECT_EQ(GetMVSettings().GetNormalizationPercent(), expected) << Narrow(text);
-        EXPECT_EQ(fresh.find(L"MV_Settings", L"NormalizationPercent")->value, CString(text));
+        EXPECT_EQ(fresh.value(L"MV_Settings", L"NormalizationPercent"), CString(text));
     }
 }
 
@@ -69,7 +69,7 @@ TEST_F(SettingsStore, MinZoomBelowOneIsRepairedAndNormalizationOutsideTenToHundr
 TEST_F(SettingsStore, MissingTempFolderIsReplacedByTheDefaultAndMade)
 {
     TempDir temp;
-    store.preset(L"Common", L"TempFolder", temp.file(L"gone"));
+    store.set(L"Common", L"TempFolder", temp.file(L"gone"));
     declare(store);
     const CString expected = BuildPath(GetDefaultTempMusicDir(), L"Verlanis", nullptr);
     EXPECT_EQ(GetTempFolder(), expected);
@@ -79,8 +79,10 @@ TEST_F(SettingsStore, MissingTempFolderIsReplacedByTheDefaultAndMade)
 TEST_F(SettingsStore, PortableLogRootFollowsTheTempFolderWhateverItsSeparator)
 {
     TempDir dir;
-    store.portable = true;
-    CommonKeys(&store, &host);
+    struct PortableStore : TestStore {
+        bool IsPortable() override { return true; }
+    } portable;
+    CommonKeys(&portable, &host);
     SetTempFolder(dir.path() + L"/");
     EXPECT_EQ(GetLogRoot(), dir.path() + L"/Log\\");
     EXPECT_TRUE(IsFolder(dir.file(L"Log")));

@@ -6,7 +6,7 @@
 #include "import/WavReader.h"
 
 #include "load/LoadRun.h"
-#include "support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 #include "support/TempDir.h"
 
 #include <memory>
@@ -57,7 +57,7 @@ public:
 
 private:
     CString m_work;
-    MemoryConfigStore m_store;
+    TestStore m_store;
     FixedHostInfo m_hostInfo;
 };
 

@@ -1,4 +1,4 @@
-// The C entry of Tarvisk.dll refusing what it cannot work with.
+// A host through the C entry of Tarvisk.dll: a session, and what the entry refuses.
 #include "TarviskC.h"
 
 #include "res/resource.h"
@@ -183,6 +183,79 @@ TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
     }
     EXPECT_EQ(tarvisk_destroy(), TARVISK_OK);
     EXPECT_FALSE(IsWindow(editor));
+}
+
+// A host's session through the C entry and its own message loop: a cut with
+// fades marked with the editor's buttons and saved under a typed name. The
+// save carries the cut that closing the editor keeps in the settings.
+TEST_F(CEntry, ACutMarkedWithTheButtonsIsSavedAsTheSettingsKeepIt)
+{
+    struct Saved {
+        int count = 0;
+        std::wstring input, name;
+        TarviskSaveRequest request{};
+    } saved;
+    setup.saveContext = &saved;
+    setup.save = [](void* context, const TarviskSaveRequest* request) {
+        auto& to = *static_cast<Saved*>(context);
+        ++to.count;
+        to.request = *request;
+        to.input = request->inputFile;
+        to.name = request->trackName;
+        return 1;
+    };
+    const auto pump = [] {
+        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
+            if (!tarvisk_pretranslate_message(&message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+    };
+    const CString song = FixturePath(L"tone.mp3");
+    ASSERT_EQ(tarvisk_init(&setup), TARVISK_OK);
+    ASSERT_EQ(tarvisk_open_file(song), TARVISK_OK);
+    // The stream shows whole, the position in its middle inside the default
+    // cut: a fade-out from there, the cut widened to the start (which puts the
+    // position back in the middle), a fade-in to there, the cut widened to the
+    // end; then the save, whose name dialog the timer answers.
+    const UINT_PTR typist = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND dialog, LPARAM) {
+                const HWND name = GetDlgItem(dialog, IDC_TRACK_NAME);
+                if (!name || !IsWindowVisible(dialog))
+                    return TRUE;
+                SetWindowTextW(name, L"C Tone");
+                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                return FALSE;
+            },
+            0);
+    });
+    for (const int id : {ID_VIEW_FADE_OUT, ID_VIEW_SCROLL_LEFT, ID_VIEW_CUT_BEGIN, ID_VIEW_FADE_IN,
+                         ID_VIEW_SCROLL_RIGHT, ID_VIEW_CUT_END, ID_EDITOR_SAVE}) {
+        const HWND button = GetDlgItem(GetDlgItem(tarvisk_main_window(), 1), id);
+        EXPECT_TRUE(IsWindowEnabled(button)) << id;
+        for (const UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
+            PostMessageW(button, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                         MAKELPARAM(2, 2));
+        pump();
+    }
+    KillTimer(nullptr, typist);
+    PostMessageW(tarvisk_main_window(), WM_COMMAND, IDC_EXIT_BUTTON, 0);
+    pump();
+    EXPECT_FALSE(IsWindowVisible(tarvisk_main_window()));
+
+    const TarviskSaveRequest& cut = saved.request;
+    EXPECT_EQ(saved.count, 1);
+    EXPECT_EQ(saved.input, song.str());
+    EXPECT_EQ(saved.name, L"C Tone");
+    wchar_t kept[64] = L"";
+    GetPrivateProfileStringW(L"MV_Settings", L"Cut", L"", kept, 64, settings);
+    EXPECT_EQ(Narrow(kept), std::to_string(cut.cutBegin) + "," + std::to_string(cut.cutEnd) + "," +
+                                std::to_string(cut.fadeIn) + "," + std::to_string(cut.fadeOut));
+    EXPECT_EQ(cut.cutBegin, 0);
+    EXPECT_TRUE(cut.fadeIn > cut.fadeOut && cut.fadeOut > 0);
+    EXPECT_GT(cut.cutEnd, cut.fadeIn + cut.fadeOut);
 }
 
 TEST_F(CEntry, CallsFromInsideARunningCallAreRefusedAndTheRunningCallEnds)

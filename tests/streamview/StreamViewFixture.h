@@ -6,7 +6,7 @@
 #include "view/StreamViewCtrl.h"
 
 #include "support/AudioFixtures.h"
-#include "support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 #include "support/Pixels.h"
 #include "support/ProcessWindows.h"
 #include "support/TempDir.h"
@@ -81,7 +81,7 @@ protected:
         GetMVSettings().SetWorkFolder(folder.path());
     }
 
-    MemoryConfigStore store;
+    TestStore store;
     FixedHostInfo hostInfo;
     TempDir folder;
 };

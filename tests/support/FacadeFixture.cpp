@@ -14,7 +14,7 @@ void FacadeFixture::SetUp()
     // Process ids come round again; the log of an earlier run stays behind
     // because a log file is released only with its process.
     RemoveTree(dataRoot());
-    store.preset(L"Common", L"TempFolder", temp.path());
+    store.set(L"Common", L"TempFolder", temp.path());
     info.skinParser = &skin;
     info.configStore = &store;
     info.hostInfo = &host;

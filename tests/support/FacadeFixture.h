@@ -3,7 +3,7 @@
 #include "TarviskLoader.h"
 #include "hostkit/FolderSkinParser.h"
 #include "support/ComponentLog.h"
-#include "support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
 
@@ -42,7 +42,7 @@ protected:
 
     CTarviskLibrary tarvisk;
     TempDir temp;
-    MemoryConfigStore store;
+    TestStore store;
     CString edition;
     FixedHostInfo host;
     CFolderSkinParser skin;

@@ -2,7 +2,7 @@
 #include "view/StreamProgressCtrl.h"
 
 #include "infra/Settings.h"
-#include "tests/support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +31,10 @@ protected:
         ctrl.setPosition(45000);
         ctrl.zoomIn();
     }
-    MemoryConfigStore store;
+    TestStore store;
     FixedHostInfo hostInfo;
     const bool declared = [this] {
-        store.preset(L"MV_Settings", L"MinZoomSec", L"6");
+        store.set(L"MV_Settings", L"MinZoomSec", L"6");
         CommonKeys(&store, &hostInfo);
         MVSettingsKeys(&store);
         return true;
