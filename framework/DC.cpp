@@ -10,6 +10,7 @@ CDC::~CDC()
 
 BOOL CDC::Attach(HDC dc)
 {
+    DeleteDC();
     m_hDC = dc;
     return dc != nullptr;
 }

@@ -5,8 +5,12 @@
 
 class CWnd;
 
-// A device context. The derived classes below get and release theirs for a
-// window; a plain CDC is usually a memory context made by CreateCompatibleDC.
+// A device context. Every wrapper of this family owns the context it holds,
+// as the GDI object wrappers own theirs: Attach releases the one held
+// before, the destructor the one held last, Detach hands it back untouched.
+// The derived classes below get and release theirs for a window; a plain CDC
+// is usually a memory context made by CreateCompatibleDC; a context that the
+// caller owns is drawn on through a CBorrowedDC.
 class CDC {
 public:
     CDC() = default;
@@ -135,4 +139,12 @@ public:
 
 private:
     HWND m_hWnd;
+};
+
+// A context the caller owns and releases (a WM_PRINT target, say): drawn
+// on, never deleted, even when painting throws.
+class CBorrowedDC : public CDC {
+public:
+    explicit CBorrowedDC(HDC dc) { m_hDC = dc; }
+    ~CBorrowedDC() override { m_hDC = nullptr; }
 };

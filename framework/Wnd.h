@@ -125,3 +125,11 @@ private:
 // Binds the next window created on this thread to wnd, from its first message on.
 void AfxHookWindowCreate(CWnd* wnd);
 void AfxUnhookWindowCreate();
+
+// A window the caller owns (the desktop, a host's window), used as a parent
+// or an owner: never destroyed, even when the code using it throws.
+class CBorrowedWnd : public CWnd {
+public:
+    explicit CBorrowedWnd(HWND window) { m_hWnd = window; }
+    ~CBorrowedWnd() override { m_hWnd = nullptr; }
+};

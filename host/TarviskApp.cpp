@@ -93,11 +93,9 @@ bool CTarviskApp::createEditor(const CTarvisk::TVSKInitInfo& info,
     m_dispatch = new CImpIDispatch;
     AfxEnableControlContainer(m_occManager);
 
-    CWnd desktop;
-    desktop.m_hWnd = GetDesktopWindow();
+    CBorrowedWnd desktop(GetDesktopWindow());
     m_mainDialog = new CTarviskDlg(&desktop);
     const BOOL created = m_mainDialog->Create(IDD_TARVISK_DIALOG, &desktop);
-    desktop.m_hWnd = nullptr;
     if (!created) {
         LogFormat(LOG_ERROR, L"init: the main dialog could not be created");
         return false;

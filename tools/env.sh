@@ -105,6 +105,22 @@ tarvisk_keep_desktop() { # keeper.exe
   echo "env: Wine's desktop did not start" >&2
 }
 
+# The opening every tool shares: the machine set up (tools/setup), then the
+# display, the sound and Wine started, and stopped again however the calling
+# script ends, after the steps it gave tarvisk_on_exit.
+tarvisk_enter() {
+  "$TARVISK_ROOT/tools/setup"
+  trap tarvisk_leave EXIT
+  tarvisk_env_start
+}
+TARVISK_EXIT_STEPS=()
+tarvisk_on_exit() { TARVISK_EXIT_STEPS+=("$1"); }
+tarvisk_leave() {
+  local step
+  for step in "${TARVISK_EXIT_STEPS[@]}"; do eval "$step"; done
+  tarvisk_env_stop
+}
+
 tarvisk_env_start() {
   tarvisk_start_display
   tarvisk_start_sound

@@ -212,10 +212,8 @@ void CSkinEdit::paintFrame(CDC& dc)
 void CSkinEdit::print(HDC target, LPARAM flags)
 {
     if (flags & PRF_NONCLIENT) {
-        CDC dc;
-        dc.Attach(target);
+        CBorrowedDC dc(target);
         paintFrame(dc);
-        dc.Detach();
     }
     if (!(flags & PRF_CLIENT))
         return;
