@@ -23,30 +23,37 @@ namespace {
 
 CStreamDocument* g_document = nullptr;
 
-bool isPcm(const WAVEFORMATEX& format, WORD bits)
+CString loadedString(UINT id)
 {
-    return format.wFormatTag == WAVE_FORMAT_PCM && format.nAvgBytesPerSec != 0 &&
-           format.wBitsPerSample == bits && HasUsableLayout(format);
+    CString text;
+    text.LoadString(id);
+    return text;
 }
 
-void checkReadable(const WAVEFORMATEX& format)
+// 16-bit PCM in a plain format record: the player and the DAT step read it
+// in place; every other layout they take is converted to it first.
+bool isPlain16BitPcm(const WAVEFORMATEX& format)
 {
+    return format.wFormatTag == WAVE_FORMAT_PCM && format.nAvgBytesPerSec != 0 &&
+           format.wBitsPerSample == 16 && HasUsableLayout(format);
+}
+
+void checkReadable(const CWavReader& reader)
+{
+    const WAVEFORMATEX& format = *reader.getFormat();
     CString message;
-    if (!isPcm(format, 8) && !isPcm(format, 16)) {
-        message.LoadString(IDS_UNSUPPORTED_WAVE);
+    // The 16-bit frame of the converted file must fit its format record too.
+    if (!HasUsableLayout(format) || format.nAvgBytesPerSec == 0 || format.nChannels > 0x7FFF ||
+        format.nBlockAlign != format.nChannels * format.wBitsPerSample / 8 ||
+        !IsConvertibleTo16Bit(reader.getEncoding(), format.wBitsPerSample)) {
+        message.Format(loadedString(IDS_UNSUPPORTED_WAVE),
+                       WaveFormatName(reader.getEncoding()).GetString(), format.wBitsPerSample);
         throw CKestraException(message, CKestraException::ShowUnchanged);
     }
     if (format.nSamplesPerSec < kMinSampleRate) {
         message.LoadString(IDS_SAMPLE_RATE_TOO_LOW);
         throw CKestraException(message, CKestraException::ShowUnchanged);
     }
-}
-
-CString loadedString(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
 }
 
 std::unique_ptr<IDecoder> decoderFor(const CString& extension)
@@ -370,12 +377,12 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
             source = wavPath;
         if (wavPath || decodeToWav(input, source, &progress, &measured)) {
             reader = std::make_unique<CWavReader>(source);
-            checkReadable(*reader->getFormat());
-            if (reader->getFormat()->wBitsPerSample == 8) {
+            checkReadable(*reader);
+            if (!isPlain16BitPcm(*reader->getFormat())) {
                 LogFormat(LOG_DEBUG, L"start converting file %s", source.GetString());
                 CString errorText;
                 const int converted =
-                    convertWavFrom8Bit(reader.get(), tempWav, &progress, errorText);
+                    convertWavTo16Bit(reader.get(), tempWav, &progress, errorText);
                 if (converted == StepCancelled)
                     throw CKestraException(CString(), CKestraException::Cancelled);
                 if (converted == StepFailed)
@@ -385,7 +392,7 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
                 reader.reset();
                 source = tempWav;
                 reader = std::make_unique<CWavReader>(source);
-                if (!isPcm(*reader->getFormat(), 16))
+                if (!isPlain16BitPcm(*reader->getFormat()))
                     throw CKestraException(loadedString(IDS_ERROR_CONVERTING_WAV),
                                            CKestraException::ShowUnchanged);
             }

@@ -3,7 +3,10 @@
 #include "infra/KestraException.h"
 #include "infra/Logger.h"
 
+#include <mmreg.h>
+
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -109,15 +112,28 @@ bool CWavReader::parseHeader()
         m_errorText.Format(L"format chunk of %lu bytes, under 16", chunk.cksize);
         return false;
     }
-    m_format = WAVEFORMATEX{};
-    const LONG formatBytes = static_cast<LONG>(std::min<DWORD>(chunk.cksize, sizeof(m_format)));
-    if (mmioRead(m_handle, reinterpret_cast<char*>(&m_format), formatBytes) != formatBytes) {
+    WAVEFORMATEXTENSIBLE format{};
+    const LONG formatBytes = static_cast<LONG>(std::min<DWORD>(chunk.cksize, sizeof(format)));
+    if (mmioRead(m_handle, reinterpret_cast<char*>(&format), formatBytes) != formatBytes) {
         m_errorText = L"error reading format";
         return false;
     }
-    LogFormat(LOG_DEBUG, L"wave format: chunk %lu bytes, tag %u, %u channels, %lu Hz, %u bits",
-              chunk.cksize, m_format.wFormatTag, m_format.nChannels, m_format.nSamplesPerSec,
-              m_format.wBitsPerSample);
+    m_format = format.Format;
+    m_format.cbSize = 0;
+    m_encoding = m_format.wFormatTag;
+    // The sub-format of an extensible format is a tag in the base GUID
+    // {tag-0000-0010-8000-00AA00389B71}; a chunk too short to hold it, or
+    // another GUID, leaves the extensible tag, which nothing reads.
+    static const BYTE kBaseTail[] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                     0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    const GUID& sub = format.SubFormat;
+    if (m_encoding == WAVE_FORMAT_EXTENSIBLE && formatBytes == sizeof(format) &&
+        sub.Data1 <= 0xFFFF && memcmp(&sub.Data2, kBaseTail, sizeof kBaseTail) == 0)
+        m_encoding = static_cast<WORD>(sub.Data1);
+    LogFormat(LOG_DEBUG,
+              L"wave format: chunk %lu bytes, tag %u (samples: %u), %u channels, %lu Hz, %u bits",
+              chunk.cksize, m_format.wFormatTag, m_encoding, m_format.nChannels,
+              m_format.nSamplesPerSec, m_format.wBitsPerSample);
     mmioAscend(m_handle, &chunk, 0);
     chunk = MMCKINFO{};
     chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');

@@ -16,6 +16,9 @@ public:
 
     bool isOpen() const { return m_handle != nullptr; }
     const WAVEFORMATEX* getFormat() const { return isOpen() ? &m_format : nullptr; }
+    // The format tag, or for WAVE_FORMAT_EXTENSIBLE the tag its sub-format
+    // stands for (WAVE_FORMAT_PCM, WAVE_FORMAT_IEEE_FLOAT...).
+    WORD getEncoding() const { return m_encoding; }
     DWORD getDataSize() const { return m_dataSize; }
     int getDurationMs() const { return m_durationMs; }
     // Bytes read, 0 at the end, (UINT)-1 when no file is open.
@@ -30,6 +33,7 @@ private:
 
     CString m_fileName;
     WAVEFORMATEX m_format{};
+    WORD m_encoding = 0;
     HMMIO m_handle = nullptr;
     CString m_errorText;
     DWORD m_dataOffset = 0;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <mmreg.h>
+
+#include <climits>
 #include <tuple>
 
 namespace {
@@ -99,7 +102,8 @@ TEST_F(StreamDocumentTest, OtherInputsBecomeTheTemporaryFileChosenByTheLastExten
 
 TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
 {
-    const CString unsupported = resourceText(IDS_UNSUPPORTED_WAVE);
+    CString unsupported;
+    unsupported.Format(resourceText(IDS_UNSUPPORTED_WAVE), L"1 (PCM)", 16);
     const auto file = [&](const wchar_t* name, const std::string& bytes) {
         WriteFileBytes(inputs.file(name), bytes);
         return inputs.file(name);
@@ -112,7 +116,6 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
         {noExtension, formatted(IDS_UNSUPPORTED_EXTENSION, noExtension)},
         {file(L"notes.mp3", std::string(5000, 't')), L"Invalid file!"},
         {FixturePath(L"chained.ogg"), L"File not supported!"},
-        {FixturePath(L"pcm24.wav"), unsupported},
         {wav(L"nochannels.wav", 0, 8000), unsupported},
         {wav(L"norate.wav", 1, 0), unsupported},
         {wav(L"slow.wav", 1, 50), resourceText(IDS_SAMPLE_RATE_TOO_LOW)},
@@ -190,4 +193,105 @@ TEST(ProgressDialog, CancelCountsOnlyWhileShownAndTheBarFollowsRangeAndPosition)
     dialog.SendMessage(WM_COMMAND, IDCANCEL);
     dialog.show(false);
     EXPECT_TRUE(dialog.isCancelled()) << "set while shown, and it stays";
+}
+
+namespace {
+
+// A WAV file at 8 kHz of that format record: plain (16 bytes) or, with a
+// sub-format, extensible (40 bytes).
+std::string wavOf(WORD tag, WORD channels, WORD bits, const std::string& samples,
+                  const GUID* subFormat = nullptr)
+{
+    const WORD block = static_cast<WORD>(channels * bits / 8);
+    WAVEFORMATEXTENSIBLE format{{tag, channels, 8000, 8000u * block, block, bits, 22},
+                                {bits},
+                                0,
+                                subFormat ? *subFormat : GUID{}};
+    const auto le32 = [](size_t value) {
+        const uint32_t v = static_cast<uint32_t>(value);
+        return std::string(reinterpret_cast<const char*>(&v), 4);
+    };
+    const std::string fmt(reinterpret_cast<const char*>(&format), subFormat ? sizeof format : 16);
+    const std::string body =
+        "WAVEfmt " + le32(fmt.size()) + fmt + "data" + le32(samples.size()) + samples;
+    return "RIFF" + le32(body.size()) + body;
+}
+
+// Each value as `bytes` little-endian bytes.
+template <typename T> std::string packed(std::initializer_list<T> values, size_t bytes = sizeof(T))
+{
+    std::string out;
+    for (const T value : values)
+        out.append(reinterpret_cast<const char*>(&value), bytes);
+    return out;
+}
+
+const GUID kPcm{1, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}};
+const GUID kFloat{3, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}};
+
+} // namespace
+
+// Every layout but plain 16-bit PCM becomes 16-bit PCM with its channels and
+// rate: integers to the nearest step (halves up), floats times 32768, both
+// clipped at full scale; a compressed one is refused by its format.
+TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompressedOnesAreNamed)
+{
+    const std::string s24 = packed<int32_t>({0x7FFFFF, -0x800000, 128, -128, 74565, -1}, 3);
+    const std::vector<int16_t> from24{32767, -32768, 1, 0, 291, 0};
+    const std::string f32 = packed<float>({1.0f, -1.0f, 0.25f, 2.0f, -3.0f, 1e-6f});
+    const std::vector<int16_t> fromFloat{32767, -32768, 8192, 32767, -32768, 0};
+    const struct {
+        const char* layout;
+        std::string file;
+        std::vector<int16_t> samples;
+        WORD channels = 2;
+        const wchar_t* refusedAs = nullptr; // the format the message names
+    } rows[] = {
+        {"24-bit PCM", wavOf(WAVE_FORMAT_PCM, 2, 24, s24), from24},
+        {"24-bit PCM, 3 channels", wavOf(WAVE_FORMAT_PCM, 3, 24, s24), from24, 3},
+        {"extensible 24-bit PCM", wavOf(WAVE_FORMAT_EXTENSIBLE, 2, 24, s24, &kPcm), from24},
+        {"32-bit PCM",
+         wavOf(WAVE_FORMAT_PCM, 2, 32, packed<int32_t>({INT32_MAX, INT32_MIN, 32768, -32768})),
+         {32767, -32768, 1, 0}},
+        {"32-bit float", wavOf(WAVE_FORMAT_IEEE_FLOAT, 2, 32, f32), fromFloat},
+        {"extensible 32-bit float", wavOf(WAVE_FORMAT_EXTENSIBLE, 2, 32, f32, &kFloat), fromFloat},
+        {"64-bit float",
+         wavOf(WAVE_FORMAT_IEEE_FLOAT, 2, 64, packed<double>({0.75, -0.75})),
+         {24576, -24576}},
+        {"extensible 16-bit PCM",
+         wavOf(WAVE_FORMAT_EXTENSIBLE, 2, 16, packed<int16_t>({5, -5}), &kPcm),
+         {5, -5}},
+        {"4-bit ADPCM", wavOf(WAVE_FORMAT_ADPCM, 2, 4, std::string(64, 0)), {}, 2, L"2 (ADPCM)"},
+        {"12-bit PCM", wavOf(WAVE_FORMAT_PCM, 2, 12, std::string(66, 0)), {}, 2, L"1 (PCM)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.layout);
+        harness.clearWorkFiles();
+        const CString input = inputs.file(L"layout.wav");
+        WriteFileBytes(input, row.file);
+        if (row.refusedAs) {
+            CString message;
+            message.Format(resourceText(IDS_UNSUPPORTED_WAVE), row.refusedAs, atoi(row.layout));
+            harness.expectRefused(input, message);
+            continue;
+        }
+        harness.expectOpens(input);
+        const WavFileContents wav = ReadWavFile(work.file(L"temp.in"));
+        EXPECT_EQ(wav.formatTag, WAVE_FORMAT_PCM);
+        EXPECT_EQ(wav.bitsPerSample, 16);
+        EXPECT_EQ(wav.channels, row.channels);
+        EXPECT_EQ(wav.sampleRate, 8000u);
+        EXPECT_EQ(wav.samples, std::string(reinterpret_cast<const char*>(row.samples.data()),
+                                           row.samples.size() * 2));
+    }
+    // Beside sox's own rendering of a 24-bit file, without dither.
+    harness.expectOpens(FixturePath(L"pcm24.wav"));
+    const std::string ours = ReadWavFile(work.file(L"temp.in")).samples;
+    const std::string theirs = ReadWavFile(FixturePath(L"pcm24_sox16.wav")).samples;
+    ASSERT_EQ(ours.size(), theirs.size());
+    for (size_t i = 0; i < ours.size(); i += 2)
+        ASSERT_LE(std::abs(*reinterpret_cast<const int16_t*>(&ours[i]) -
+                           *reinterpret_cast<const int16_t*>(&theirs[i])),
+                  1)
+            << "sample " << i / 2;
 }

@@ -20,12 +20,16 @@ protected:
     bool expectedMessage(const CString& text, const CString& input, bool isWav) const
     {
         const auto is = [&](UINT id) { return text == resourceText(id); };
-        const CString wrapped = resourceText(IDS_COULD_NOT_OPEN);
-        const int reasonAt = wrapped.Find(L"%s");
-        if (is(IDS_UNSUPPORTED_WAVE) || is(IDS_SAMPLE_RATE_TOO_LOW))
+        // A message with fields: the same up to the first.
+        const auto filled = [&](UINT id) {
+            const CString pattern = resourceText(id);
+            const int fieldAt = pattern.Find(L'%');
+            return text.Left(fieldAt) == pattern.Left(fieldAt);
+        };
+        if (filled(IDS_UNSUPPORTED_WAVE) || is(IDS_SAMPLE_RATE_TOO_LOW))
             return true;
         if (isWav)
-            return text.Left(reasonAt) == wrapped.Left(reasonAt) || is(IDS_ERROR_CONVERTING_WAV);
+            return filled(IDS_COULD_NOT_OPEN) || is(IDS_ERROR_CONVERTING_WAV);
         return text == formatted(IDS_ERROR_DECODING, input) || is(IDS_INVALID_FILE) ||
                is(IDS_FILE_NOT_SUPPORTED);
     }

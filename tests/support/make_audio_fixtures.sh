@@ -12,6 +12,7 @@ quiet sox -n -r 8000 -c 1 -b 8 -e unsigned-integer pcm8.wav synth 0.5 sine 440 g
 quiet sox pcm8.wav -b 16 -e signed-integer pcm8_sox16.wav
 quiet sox -n -r 44100 -c 2 -b 16 pcm16.wav synth 3 sine 440 sine 660 gain -6
 quiet sox -n -r 44100 -c 2 -b 24 pcm24.wav synth 0.5 sine 440
+quiet sox pcm24.wav -D -b 16 pcm24_sox16.wav
 quiet sox -n -r 44100 -c 1 -b 16 mono16.wav synth 2 sine 330 gain -6
 
 # MP3: stereo and mono, no tags, so the tests add their own ID3v2 header.
