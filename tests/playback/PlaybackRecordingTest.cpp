@@ -2,6 +2,7 @@
 
 #include "playback/WavPlayer.h"
 #include "support/TempDir.h"
+#include "support/UnixShell.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,6 @@ namespace {
 constexpr int kSilence = 64;
 constexpr int kWindow = kRate / 100; // 10 ms
 
-// Wine's translation of a Windows path to the Linux one a Linux program needs.
-CString unixPath(const CString& windowsPath)
-{
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* path = toUnix ? toUnix(windowsPath) : nullptr;
-    if (!path)
-        return CString();
-    wchar_t wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_UTF8, 0, path, -1, wide, MAX_PATH);
-    HeapFree(GetProcessHeap(), 0, path);
-    return wide;
-}
-
 // parec, a Linux program, records the monitor of the sink this process plays
 // to (PULSE_SINK, else the null sink) for at most the given seconds as 16-bit
 // stereo 44.1 kHz frames into a raw file.
@@ -41,22 +27,10 @@ public:
         wchar_t sink[64] = L"null";
         GetEnvironmentVariableW(L"PULSE_SINK", sink, 64);
         CString command;
-        // parec must not inherit the test's output: ctest waits for every
-        // holder of that pipe, and the recorder outlives the test by design.
-        command.Format(L"start.exe /unix /bin/sh -c \"exec >/dev/null 2>&1 </dev/null; "
-                       L"exec /usr/bin/timeout %d /usr/bin/parec -d %s.monitor --raw "
-                       L"--format=s16le --rate=44100 --channels=2 --latency-msec=20 '%s'\"",
-                       maxSeconds, sink, unixPath(rawFile).GetString());
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (CreateProcessW(nullptr, command.GetBuffer(command.GetLength()), nullptr, nullptr, FALSE,
-                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
-            WaitForSingleObject(process.hProcess, 10000);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        command.ReleaseBuffer();
+        command.Format(L"exec /usr/bin/timeout %d /usr/bin/parec -d %s.monitor --raw "
+                       L"--format=s16le --rate=44100 --channels=2 --latency-msec=20 '%s'",
+                       maxSeconds, sink, UnixPath(rawFile).GetString());
+        StartUnixShell(command);
     }
     size_t recordedFrames() const
     {
