@@ -72,18 +72,22 @@ TEST(RingtoneWriter, CopiesTheCutWithLinearFadesUpToTheStreamsEnd)
     EXPECT_EQ(samples(ReadFileBytes(path.c_str())), std::vector<int16_t>(4000, 10000));
 }
 
-TEST(RingtoneWriter, UnreadableStreamOrFolderLeavesNothing)
+TEST(RingtoneWriter, UnreadableStreamUnusableFolderOrRefusedFormatLeavesNothing)
 {
     TempDir dir;
     WriteFileBytes(dir.file(L"temp.in"), constantWav(2000, 1));
     WriteFileBytes(dir.file(L"text.in"), "not a wave file at all, just text");
-    const std::pair<const wchar_t*, CString> cases[] = {{L"none.in", dir.path()},
-                                                        {L"temp.in", dir.file(L"no\\such\\folder")},
-                                                        {L"text.in", dir.path()}};
-    for (const auto& [stream, folder] : cases) {
+    WriteFileBytes(dir.file(L"six.in"), MakeWavBytes(1, 6, 44100, 16, std::string(529200, 0)));
+    const std::tuple<const wchar_t*, CString, RingtoneFormat> cases[] = {
+        {L"none.in", dir.path(), RingtoneFormat::Wav},
+        {L"temp.in", dir.file(L"no\\such\\folder"), RingtoneFormat::Wav},
+        {L"text.in", dir.path(), RingtoneFormat::Wav},
+        {L"six.in", dir.path(), RingtoneFormat::Mp3}}; // MP3 has one or two channels
+    for (const auto& [stream, folder, format] : cases) {
         SCOPED_TRACE(Narrow(stream));
         std::wstring path, error;
-        const RingtoneRequest request{dir.file(stream).str(), folder.str(), L"x", 0, 1000, 0, 0};
+        const RingtoneRequest request{
+            dir.file(stream).str(), folder.str(), L"x", 0, 1000, 0, 0, format};
         EXPECT_FALSE(WriteRingtone(request, path, error));
         EXPECT_FALSE(error.empty());
         EXPECT_TRUE(FileNames(dir.file(L"x.*")).empty());
