@@ -2,14 +2,19 @@
 
 #include <windows.h>
 
-void PrintLine(FILE* stream, const std::wstring& text)
+std::string Utf8(const std::wstring& text)
 {
-    const std::wstring line = text + L"\n";
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size,
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
                         nullptr, nullptr);
+    return bytes;
+}
+
+void PrintLine(FILE* stream, const std::wstring& text)
+{
+    const std::string bytes = Utf8(text + L"\n");
     fwrite(bytes.data(), 1, bytes.size(), stream);
     fflush(stream);
 }

@@ -15,10 +15,11 @@ struct PcmFormat {
     uint16_t bits = 0;
 };
 
-class File {
+// A file read, or written front to back as the encoder's sink.
+class File : public IRingtoneSink {
 public:
     explicit File(HANDLE handle) : m_handle(handle) {}
-    ~File()
+    ~File() override
     {
         if (m_handle != INVALID_HANDLE_VALUE)
             CloseHandle(m_handle);
@@ -31,10 +32,15 @@ public:
         DWORD got = 0;
         return ReadFile(m_handle, data, size, &got, nullptr) && got == size;
     }
-    bool write(const void* data, DWORD size)
+    bool append(const void* data, size_t size) override
     {
         DWORD put = 0;
-        return WriteFile(m_handle, data, size, &put, nullptr) && put == size;
+        return WriteFile(m_handle, data, static_cast<DWORD>(size), &put, nullptr) && put == size;
+    }
+    bool overwrite(int64_t offset, const void* data, size_t size) override
+    {
+        const int64_t end = position();
+        return seek(offset) && append(data, size) && seek(end);
     }
     bool seek(int64_t offset)
     {
@@ -186,31 +192,24 @@ bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstr
     std::wstring folder = request.outputFolder;
     if (!folder.empty() && folder.back() != L'\\')
         folder += L'\\';
-    path = folder + RingtoneFileName(request.trackName) + L".wav";
+    path = folder + RingtoneFileName(request.trackName) + L"." + RingtoneFormatName(request.format);
     const std::wstring partial = path + L".part";
+    const std::unique_ptr<IRingtoneEncoder> encoder = MakeRingtoneEncoder(request.format);
+    std::wstring refusal;
     bool written = false;
     {
         File out(
             CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        const uint32_t bytes = static_cast<uint32_t>((endFrame - firstFrame) * frameBytes);
-        const uint32_t riffSize = 36 + bytes;
-        const uint16_t blockAlign = static_cast<uint16_t>(frameBytes);
-        const uint32_t byteRate = format.rate * frameBytes;
-        const uint16_t pcm = WAVE_FORMAT_PCM, bits = 16;
-        written =
-            out.ok() && out.write("RIFF", 4) && out.write(&riffSize, 4) && out.write("WAVEfmt ", 8);
-        const uint32_t fmtSize = 16;
-        written = written && out.write(&fmtSize, 4) && out.write(&pcm, 2) &&
-                  out.write(&format.channels, 2) && out.write(&format.rate, 4) &&
-                  out.write(&byteRate, 4) && out.write(&blockAlign, 2) && out.write(&bits, 2) &&
-                  out.write("data", 4) && out.write(&bytes, 4) &&
+        const RingtoneStream stream{format.channels, format.rate, endFrame - firstFrame,
+                                    request.trackName};
+        written = out.ok() && encoder->start(stream, out, refusal) &&
                   in.seek(dataStart + firstFrame * frameBytes);
 
         std::vector<int16_t> buffer(4096 * format.channels);
         for (int64_t frame = firstFrame; written && frame < endFrame;) {
-            const int64_t count = std::min<int64_t>(4096, endFrame - frame);
+            const int count = static_cast<int>(std::min<int64_t>(4096, endFrame - frame));
             written = in.read(buffer.data(), static_cast<DWORD>(count * frameBytes));
-            for (int64_t i = 0; written && i < count; ++i) {
+            for (int i = 0; written && i < count; ++i) {
                 const int64_t t = (frame + i) * 1000 / format.rate;
                 const double factor =
                     envelope(t, request.begin, request.end, request.fadeIn, request.fadeOut);
@@ -219,12 +218,13 @@ bool WriteRingtone(const RingtoneRequest& request, std::wstring& path, std::wstr
                     sample = static_cast<int16_t>(sample * factor);
                 }
             }
-            written = written && out.write(buffer.data(), static_cast<DWORD>(count * frameBytes));
+            written = written && encoder->encode(buffer.data(), count);
             frame += count;
         }
+        written = written && encoder->finish();
     }
     if (!written || !MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        error = L"'" + path + L"' could not be written";
+        error = refusal.empty() ? L"'" + path + L"' could not be written" : refusal;
         DeleteFileW(partial.c_str());
         return false;
     }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "refhost/RingtoneEncoder.h"
+
 #include <cstdint>
 #include <string>
 
-// What the reference host does with a saved cut: copies that stretch of the
-// component's decoded 16-bit PCM WAV into "<folder>\<name>.wav", with linear
-// fades, through a temporary file so a failure leaves nothing behind.
+// What the reference host does with a saved cut: takes that stretch of the
+// component's decoded 16-bit PCM WAV, with linear fades, and writes it in
+// the chosen format as "<folder>\<name>.<format>", titled with the track
+// name, through a temporary file so a failure leaves nothing behind.
 struct RingtoneRequest {
     std::wstring decodedWav;
     std::wstring outputFolder;
@@ -14,6 +17,7 @@ struct RingtoneRequest {
     int64_t end;
     int32_t fadeIn;
     int32_t fadeOut;
+    RingtoneFormat format = RingtoneFormat::Wav;
 };
 
 // The file name a track name gives: path separators, reserved characters and

@@ -2,8 +2,10 @@
 // configuration store and a service provider, opens the file given on the
 // command line and pumps messages until the editor is closed. F6 switches
 // the open editor to the next skin of the skins folder beside the host.
+// Saved cuts become ringtones in the format --format names, which the INI
+// file then remembers; WAV when neither says.
 //
-//   TarviskHost.exe [--config FILE.ini] [--skin NAME|FOLDER] [AUDIOFILE]
+//   TarviskHost.exe [--config FILE.ini] [--skin NAME|FOLDER] [--format wav|ogg|mp3] [AUDIOFILE]
 #include "TarviskLoader.h"
 #include "hostkit/FolderSkinParser.h"
 #include "hostkit/IniConfigStore.h"
@@ -17,16 +19,22 @@
 namespace {
 
 const wchar_t kTitle[] = L"Tarvisk reference host";
+// The host's own key in its INI file, beside the component's sections.
+const wchar_t kHostSection[] = L"TarviskHost";
+const wchar_t kFormatKey[] = L"RingtoneFormat";
 
 class CHostInfo : public IHostInfo {
 public:
     CString GetEdition() override { return L"Reference"; }
 };
 
-// Writes the saved cut as a WAV file into the output folder the user chose.
+// Writes the saved cut as a ringtone into the output folder the user chose.
 class CServiceProvider : public Tarvisk::IAudioCutterServiceProvider {
 public:
-    explicit CServiceProvider(CIniConfigStore& store) : m_store(store) {}
+    CServiceProvider(CIniConfigStore& store, RingtoneFormat format)
+        : m_store(store), m_format(format)
+    {
+    }
 
     bool saveCut(const std::wstring& inputFile, const std::wstring& trackName, int64_t cutBegin,
                  int64_t cutEnd, int32_t fadeIn, int32_t fadeOut) override
@@ -44,7 +52,8 @@ public:
                                 cutBegin,
                                 cutEnd,
                                 fadeIn,
-                                fadeOut};
+                                fadeOut,
+                                m_format};
         std::wstring path, error;
         if (!WriteRingtone(request, path, error)) {
             MessageBoxW(nullptr, (L"The ringtone was not saved: " + error).c_str(), kTitle,
@@ -59,6 +68,7 @@ public:
 
 private:
     CIniConfigStore& m_store;
+    RingtoneFormat m_format;
 };
 
 CString executableFolder()
@@ -83,6 +93,7 @@ int wmain(int argc, wchar_t** argv)
     const CString folder = executableFolder();
     CString configPath = folder + L"\\TarviskHost.ini";
     CString skin = L"default";
+    CString formatName;
     CString file;
     for (int i = 1; i < argc; ++i) {
         const CString arg = argv[i];
@@ -90,9 +101,28 @@ int wmain(int argc, wchar_t** argv)
             configPath = argv[++i];
         else if (arg == L"--skin" && i + 1 < argc)
             skin = argv[++i];
+        else if (arg == L"--format" && i + 1 < argc)
+            formatName = argv[++i];
         else
             file = arg;
     }
+
+    const bool formatGiven = !formatName.IsEmpty();
+    if (!formatGiven) {
+        wchar_t remembered[16] = {};
+        GetPrivateProfileStringW(kHostSection, kFormatKey, L"wav", remembered, 16, configPath);
+        formatName = remembered;
+    }
+    RingtoneFormat format;
+    if (!ParseRingtoneFormat(formatName.str(), format)) {
+        return fail((L"Unknown ringtone format \"" + formatName.str() +
+                     L"\": use wav, ogg or mp3 (--format, or RingtoneFormat in the [TarviskHost] "
+                     L"section of the INI file).")
+                        .c_str());
+    }
+    if (formatGiven)
+        WritePrivateProfileStringW(kHostSection, kFormatKey, RingtoneFormatName(format),
+                                   configPath);
 
     CTarviskLibrary tarvisk;
     if (!tarvisk.load((folder + L"\\Tarvisk.dll").GetString()))
@@ -101,7 +131,7 @@ int wmain(int argc, wchar_t** argv)
     CIniConfigStore store(configPath);
     CHostInfo hostInfo;
     CSkinSwitcher skins(folder + L"\\skins", skin);
-    CServiceProvider provider(store);
+    CServiceProvider provider(store, format);
     CTarvisk::TVSKInitInfo info;
     info.skinParser = &skins.initial();
     info.configStore = &store;

@@ -25,7 +25,7 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
     startup.hStdOutput = output;
     startup.hStdError = output;
     CString commandLine;
-    commandLine.Format(L"\"%s\\TarviskHost.exe\" --config \"%s\" \"%s\"",
+    commandLine.Format(L"\"%s\\TarviskHost.exe\" --config \"%s\" --format ogg \"%s\"",
                        ExecutableFolder().GetString(), ini.GetString(), song.GetString());
     PROCESS_INFORMATION host{};
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.GetBuffer(0), nullptr, nullptr, TRUE, 0,
@@ -67,7 +67,10 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
     const std::string expectedSave =
         "saveCut \"" + Narrow(song) + "\" \"Mein T\xC3\xB6n\" 1500 4500 0 0\r\n";
     const std::string expectedSaved =
-        "saved \"" + Narrow(temp.file(L"out\\Mein Tön.wav")) + "\"\r\n";
+        "saved \"" + Narrow(temp.file(L"out\\Mein Tön.ogg")) + "\"\r\n";
     EXPECT_NE(printed.find(expectedSave), std::string::npos) << printed;
     EXPECT_NE(printed.find(expectedSaved), std::string::npos) << printed << Narrow(message);
+    wchar_t format[8] = {};
+    GetPrivateProfileStringW(L"TarviskHost", L"RingtoneFormat", L"", format, 8, ini);
+    EXPECT_STREQ(format, L"ogg") << "the INI file keeps the format for the next run";
 }
