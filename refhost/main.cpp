@@ -100,7 +100,7 @@ int wmain(int argc, wchar_t** argv)
 
     CIniConfigStore store(configPath);
     CHostInfo hostInfo;
-    CSkinSwitcher skins(folder + L"\\skins", skin);
+    CSkinSwitcher skins(folder + L"\\skins", skin, store);
     CServiceProvider provider(store);
     CTarvisk::TVSKInitInfo info;
     info.skinParser = &skins.initial();

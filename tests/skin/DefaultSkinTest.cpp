@@ -1,5 +1,6 @@
 #include "hostkit/FolderSkinParser.h"
 #include "support/AudioFixtures.h"
+#include "support/MemoryConfigStore.h"
 #include "support/Pixels.h"
 
 #include <gtest/gtest.h>
@@ -108,7 +109,8 @@ std::vector<const wchar_t*> pictureKeys(const wchar_t* section)
 
 class DefaultSkin : public testing::Test {
 protected:
-    CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default"};
+    MemoryConfigStore settings;
+    CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default", &settings};
 
     SIZE parentSize(Parent parent)
     {
@@ -121,15 +123,24 @@ protected:
         return bitmap.GetSize();
     }
 
-    // The selected button's caption, if it has one, shows whole in its skin
-    // font; that font is an outline one (a face the system lacks is
-    // substituted, and a bitmap font prints coarse or not at all); and a single
-    // ampersand would be lost to DrawText's mnemonic prefix.
-    void expectCaptionShowsWhole(SIZE size, const std::string& name)
+    // The section's caption, if it has one, is given in the language and
+    // shows whole in its skin font; that font is an outline one (a face the
+    // system lacks is substituted, and a bitmap font prints coarse or not at
+    // all); and a single ampersand would be lost to DrawText's mnemonic prefix.
+    void expectCaptionShowsWhole(const wchar_t* section, const wchar_t* language, SIZE size,
+                                 std::string name)
     {
-        CString caption;
+        settings.SetString(settings.AddKey(settings.AddSection(1, L"Common"), L"Language", L"en"),
+                           language);
+        ASSERT_TRUE(skin.selectSection(section));
+        name += " in " + Narrow(language);
+        CString caption, translation;
         if (!skin.getText(L"caption", caption))
             return;
+        if (wcscmp(language, L"en") != 0)
+            EXPECT_TRUE(skin.getText(CString(L"caption.") + language, translation) &&
+                        translation == caption)
+                << name << " is not translated";
         std::wstring text = caption.GetString();
         for (size_t at; (at = text.find(L"&&")) != std::wstring::npos;)
             text.erase(at, 2);
@@ -177,7 +188,8 @@ TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureForEachStateAndAW
                     << name << " " << Narrow(key);
                 states.push_back(ReadBitmap(picture).pixels);
             }
-            expectCaptionShowsWhole(size, name);
+            for (const wchar_t* language : {L"en", L"de", L"fr", L"ja"})
+                expectCaptionShowsWhole(section, language, size, name);
             for (size_t a = 0; a < states.size(); ++a)
                 for (size_t b = a + 1; b < states.size(); ++b)
                     EXPECT_NE(states[a], states[b])
