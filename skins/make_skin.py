@@ -714,6 +714,16 @@ def view_pictures(t):
     }
 
 
+def font_keys(font):
+    """The font, and for Japanese the same in regular weight: the faces that
+    give Tahoma its Japanese glyphs have no bold."""
+    height, weight, face = font.split(",", 2)
+    keys = [("font", font)]
+    if weight != "400":
+        keys.append((language_key("font", "ja"), "%s,400,%s" % (height, face)))
+    return keys
+
+
 def element_section(t, element, background, pictures):
     """The keys of a button or label; its pictures go into `pictures`."""
     keys = [("position", "%d,%d" % element.pos), ("size", "%d,%d" % element.size)]
@@ -731,7 +741,7 @@ def element_section(t, element, background, pictures):
         keys.append(("bitmap_bg", element.name + ".bmp"))
     if element.caption:
         keys.extend(translated("caption", element.caption))
-        keys.append(("font", element.font))
+        keys.extend(font_keys(element.font))
         keys.append(("textHorizontalAlignment", element.align))
         keys.append(("textVerticalAlignment", "center"))
         keys.extend(element.margins.items())

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // Whether the selected section has the key, read as the getter's type.
@@ -124,7 +126,7 @@ protected:
     }
 
     // The section's caption, if it has one, is given in the language and
-    // shows whole in its skin font; that font is an outline one (a face the
+    // shows whole, in glyphs of its own, in its skin font; that font is an outline one (a face the
     // system lacks is substituted, and a bitmap font prints coarse or not at
     // all); and a single ampersand would be lost to DrawText's mnemonic prefix.
     void expectCaptionShowsWhole(const wchar_t* section, const wchar_t* language, SIZE size,
@@ -137,10 +139,11 @@ protected:
         CString caption, translation;
         if (!skin.getText(L"caption", caption))
             return;
-        if (wcscmp(language, L"en") != 0)
+        if (wcscmp(language, L"en") != 0) {
             EXPECT_TRUE(skin.getText(CString(L"caption.") + language, translation) &&
                         translation == caption)
                 << name << " is not translated";
+        }
         std::wstring text = caption.GetString();
         for (size_t at; (at = text.find(L"&&")) != std::wstring::npos;)
             text.erase(at, 2);
@@ -150,17 +153,36 @@ protected:
         int left = 0, right = 0;
         skin.getInt(L"textLeftMargin", left);
         skin.getInt(L"textRightMargin", right);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ previous = SelectObject(dc, font);
+        // Measured by its ink: under Wine a line mixing Tahoma's glyphs with
+        // those of the face linked behind it (Japanese) draws wider than
+        // its reported extent.
+        constexpr COLORREF kPaper = RGB(255, 255, 255);
         TEXTMETRICW metrics{};
-        GetTextMetricsW(dc, &metrics);
-        RECT needed{};
-        DrawTextW(dc, caption, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
-        SelectObject(dc, previous);
-        DeleteDC(dc);
+        const RECT area{0, 0, 1000, 100};
+        const auto draw = [&](const std::wstring& line) {
+            return PaintedPicture({area.right, area.bottom}, kPaper, [&](HDC dc) {
+                HGDIOBJ previous = SelectObject(dc, font);
+                GetTextMetricsW(dc, &metrics);
+                RECT box = area;
+                DrawTextW(dc, line.c_str(), -1, &box, DT_SINGLELINE);
+                SelectObject(dc, previous);
+            });
+        };
+        const Picture drawn = draw(caption.str());
+        // Characters that no font gives come out as boxes, all alike.
+        std::wstring boxes = caption.str();
+        std::replace_if(
+            boxes.begin(), boxes.end(), [](wchar_t c) { return c > 0x7F; }, L'\xE000');
+        if (boxes != caption.str()) {
+            EXPECT_FALSE(draw(boxes) == drawn) << name << " is drawn as boxes";
+        }
+        const std::vector<RECT> ink = InkRuns(
+            drawn, area, [](COLORREF c) { return c != kPaper; }, area.right);
+        ASSERT_EQ(ink.size(), 1u) << name;
         EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << name << ": no outline font";
-        EXPECT_LE(needed.right + std::max(left, 0) + std::max(right, 0), size.cx) << name;
-        EXPECT_LE(needed.bottom, size.cy) << name << " caption is cut";
+        EXPECT_LE(ink[0].right + std::max(left, 0) + std::max(right, 0), size.cx) << name;
+        EXPECT_LE(std::max<LONG>(ink[0].bottom, metrics.tmHeight), size.cy)
+            << name << " caption is cut";
     }
 };
 
