@@ -47,7 +47,7 @@ private:
 struct CSession {
     explicit CSession(const TarviskHostSetup& setup)
         : store(setup.settingsFile), host(setup.edition), saver(setup.save, setup.saveContext),
-          initSkin(setup.skinFolder)
+          initSkin(setup.skinFolder, &store)
     {
     }
 
@@ -218,7 +218,7 @@ int tarvisk_switch_skin(const wchar_t* skinFolder)
             return refuse(TARVISK_ERROR_SKIN,
                           L"tarvisk_switch_skin: the skin folder \"%s\" has no skin.ini",
                           skinFolder);
-        auto next = std::make_unique<CFolderSkinParser>(skinFolder);
+        auto next = std::make_unique<CFolderSkinParser>(skinFolder, &session->store);
         CTarviskApp& app = GetTarviskApp();
         const CallResult result = app.switchSkin(*next);
         if (result == CallResult::Refused) // logged by the application

@@ -23,6 +23,8 @@ BOOL CTrackNameDlg::OnInitDialog()
     // A skin that does not load leaves the plain dialog; nothing to report.
     if (ISkinParser* skin = GetTarviskApp().getSkinParser())
         applySkin(*skin);
+    // Over the editor, which it names the cut of; the template's place is its owner's corner.
+    CenterWindow();
     ::SetFocus(GetDlgItem(IDC_TRACK_NAME));
     return FALSE;
 }

@@ -55,8 +55,8 @@ CString trimmed(const CString& text)
 
 } // namespace
 
-CFolderSkinParser::CFolderSkinParser(const CString& folder)
-    : m_folder(folder), m_iniPath(folder + L"\\skin.ini")
+CFolderSkinParser::CFolderSkinParser(const CString& folder, IConfigStore* settings)
+    : m_folder(folder), m_iniPath(folder + L"\\skin.ini"), m_settings(settings)
 {
 }
 
@@ -76,10 +76,22 @@ bool CFolderSkinParser::selectSection(CString section)
     if (GetPrivateProfileSectionW(name, keys, 4, m_iniPath) == 0)
         return false;
     m_section = name;
+    m_language.Empty();
+    if (m_settings) {
+        // Declared as the component declares it; the store hands back that key.
+        VLConfigSection* common = m_settings->AddSection(1, L"Common");
+        m_language = m_settings->GetString(m_settings->AddKey(common, L"Language", L"en"));
+    }
     return true;
 }
 
 bool CFolderSkinParser::read(const CString& key, CString& value) const
+{
+    return (!m_language.IsEmpty() && readPlain(key + L"." + m_language, value)) ||
+           readPlain(key, value);
+}
+
+bool CFolderSkinParser::readPlain(const CString& key, CString& value) const
 {
     if (m_section.IsEmpty())
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConfigStore.h"
 #include "SkinParser.h"
 
 #include <vector>
@@ -12,9 +13,15 @@
 // position "x,y" or "x,y,anchorX%,anchorY%"; size and point "w,h"; font
 // "height,weight,face"; alignment left|center|right, top|center|bottom;
 // bool 1|0|true|false|yes|no; anchor four integers.
+//
+// Any key may also be given for one language, "caption.de=": that value wins
+// when the configuration store's "Language" (section "Common") is "de", the
+// value the component picks its own texts by. Without a store, or for a
+// language the skin does not name, the plain key is read.
 class CFolderSkinParser : public ISkinParser {
 public:
-    explicit CFolderSkinParser(const CString& folder);
+    // settings: the host's configuration store, borrowed for the parser's life.
+    explicit CFolderSkinParser(const CString& folder, IConfigStore* settings = nullptr);
 
     bool selectSection(CString section) override;
     bool getInt(CString key, int& value) override;
@@ -39,10 +46,13 @@ public:
 
 private:
     bool read(const CString& key, CString& value) const;
+    bool readPlain(const CString& key, CString& value) const;
     bool readInts(const CString& key, int* values, int minCount, int maxCount) const;
 
     CString m_folder;
     CString m_iniPath;
+    IConfigStore* m_settings;
     CString m_section;
+    CString m_language;             // read at each section selection, so a changed setting counts
     std::vector<HCURSOR> m_cursors; // the component borrows them
 };

@@ -34,9 +34,10 @@ std::vector<CString> skinFolders(const CString& skinsFolder)
 
 } // namespace
 
-CSkinSwitcher::CSkinSwitcher(const CString& skinsFolder, const CString& start)
+CSkinSwitcher::CSkinSwitcher(const CString& skinsFolder, const CString& start,
+                             IConfigStore& settings)
     : m_folders(skinFolders(skinsFolder)), m_triedFolder(startFolder(skinsFolder, start)),
-      m_initial(m_triedFolder)
+      m_settings(settings), m_initial(m_triedFolder, &settings)
 {
 }
 
@@ -60,7 +61,7 @@ void CSkinSwitcher::showNext(CTarviskLibrary& tarvisk)
     const CString next =
         shown == m_folders.end() || shown + 1 == m_folders.end() ? m_folders.front() : *(shown + 1);
     m_triedFolder = next;
-    auto parser = std::make_unique<CFolderSkinParser>(next);
+    auto parser = std::make_unique<CFolderSkinParser>(next, &m_settings);
     if (tarvisk.switchSkin(*parser)) {
         m_shown = std::move(parser);
         m_failed.clear();

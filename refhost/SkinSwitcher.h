@@ -13,8 +13,9 @@
 // name dialog keeps that look).
 class CSkinSwitcher {
 public:
-    // start: the name of a skin in skinsFolder, or the path of a skin folder.
-    CSkinSwitcher(const CString& skinsFolder, const CString& start);
+    // start: the name of a skin in skinsFolder, or the path of a skin folder;
+    // settings: the store whose language picks the skins' texts.
+    CSkinSwitcher(const CString& skinsFolder, const CString& start, IConfigStore& settings);
     CSkinSwitcher(const CSkinSwitcher&) = delete;
     CSkinSwitcher& operator=(const CSkinSwitcher&) = delete;
 
@@ -31,6 +32,7 @@ private:
     std::vector<CString> m_folders;
     // The last folder F6 went to, shown or not: the next F6 goes on from it.
     CString m_triedFolder;
+    IConfigStore& m_settings;
     CFolderSkinParser m_initial;
     // The component borrows the cursors of the skin shown, and may still hold
     // some of a failed switch's, until a switch succeeds.

@@ -130,7 +130,7 @@ int wmain(int argc, wchar_t** argv)
 
     CIniConfigStore store(configPath);
     CHostInfo hostInfo;
-    CSkinSwitcher skins(folder + L"\\skins", skin);
+    CSkinSwitcher skins(folder + L"\\skins", skin, store);
     CServiceProvider provider(store, format);
     CTarvisk::TVSKInitInfo info;
     info.skinParser = &skins.initial();

@@ -1,7 +1,8 @@
 // Opens the editor on a song and saves pictures of what a user sees: the
 // editor in every skin folder beside it, zoomed in on a cut with both fades,
 // the track name dialog, the About box, the help window, the progress dialog
-// halfway and, for each language, the editor with an error box.
+// halfway and, for each language, the editor in every skin, the track name
+// dialog and an error box.
 // tools/screenshots runs it on a display of its own and turns the pictures
 // into PNG files.
 //
@@ -18,6 +19,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -164,7 +166,7 @@ std::vector<CString> skinFolders()
 // The component loaded and started in a language, as a host starts it.
 class Editor {
 public:
-    explicit Editor(const wchar_t* language) : m_skin(skinFolder(L"default"))
+    explicit Editor(const wchar_t* language) : m_skin(skinFolder(L"default"), &m_store)
     {
         m_store.set(L"Common", L"TempFolder", m_temp.path());
         m_store.set(L"Common", L"Language", language);
@@ -177,6 +179,7 @@ public:
 
     bool start() { return m_tarvisk.load() && m_tarvisk.init(m_info, &m_saves); }
     CTarviskLibrary& tarvisk() { return m_tarvisk; }
+    IConfigStore& settings() { return m_store; }
     HWND main() { return m_tarvisk.getMainWindow(); }
     HWND control() { return GetDlgItem(main(), 1); }
 
@@ -279,12 +282,23 @@ int wmain(int argc, wchar_t** argv)
     }
 
     for (const wchar_t* language : {L"en", L"de", L"fr", L"ja"}) {
+        // They outlive the editor, which borrows their cursors.
+        std::vector<std::unique_ptr<CFolderSkinParser>> skins;
         Editor editor(language);
         if (!editor.start())
             return 1;
         editor.tarvisk().openFile(song);
         editor.markACutWithFades();
-        savePicture(editor.main(), CString(L"language-editor-") + language);
+        for (const CString& folder : skinFolders()) {
+            skins.push_back(
+                std::make_unique<CFolderSkinParser>(skinFolder(folder), &editor.settings()));
+            complete &= editor.tarvisk().switchSkin(*skins.back());
+            savePicture(editor.main(), CString(L"language-editor-") + language + L"-" + folder);
+        }
+        complete &= pictureDuring(
+            CString(L"language-track-name-") + language,
+            [](HWND window) { return GetDlgItem(window, IDC_TRACK_NAME) != nullptr; }, IDCANCEL,
+            [&] { command(editor.control(), 101); });
         // An error box: its text and its caption's buttons.
         complete &= pictureDuring(CString(L"language-box-") + language, isMessageBox, IDOK,
                                   [&] { editor.tarvisk().openFile(L"C:\\songs\\tune.xyz"); });

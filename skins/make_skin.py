@@ -8,6 +8,12 @@ artwork with it in every skin. Only the standard
 library is used, except for the one line of text inside a picture, which
 ImageMagick's `convert` rasterises. Running it again writes the same bytes.
 
+Every text the skin shows comes in each of LANGUAGES: the plain key holds
+the English, "caption.de=" and the like the others, and the picture with a
+line of text has one file per language. skin.ini is written
+in UTF-16 with a byte order mark, the form in which Windows reads an INI
+file's keys as Unicode.
+
     python3 skins/make_skin.py
 """
 
@@ -117,6 +123,49 @@ LIGHT = Theme(
 THEMES = (DARK, LIGHT)
 
 FONT_FACE = "Tahoma"
+
+# The languages of the component's own texts, English first.
+LANGUAGES = ("en", "de", "fr", "ja")
+
+# Each English text of the skins in those languages. The captions are short
+# enough for their buttons and labels in the skins' fonts.
+TRANSLATIONS = {
+    "Tarvisk Audio Cutter": {"de": "Tarvisk Audio-Schnitt", "fr": "Tarvisk, découpe audio",
+                             "ja": "Tarvisk オーディオカッター"},
+    "Select the part to keep, then save it": {
+        "de": "Markieren Sie den gewünschten Teil und speichern Sie ihn",
+        "fr": "Sélectionnez la partie à garder, puis enregistrez-la",
+        "ja": "残したい部分を選んで保存してください"},
+    "ZOOM": {"de": "ZOOM", "fr": "ZOOM", "ja": "ズーム"},
+    "PLAY": {"de": "ABSPIELEN", "fr": "LECTURE", "ja": "再生"},
+    "PLAY CUT": {"de": "VORHÖREN", "fr": "ÉCOUTER", "ja": "試聴"},
+    "CUT": {"de": "SCHNITT", "fr": "COUPE", "ja": "カット"},
+    "FADE": {"de": "BLENDEN", "fr": "FONDUS", "ja": "フェード"},
+    "Save": {"de": "Speichern", "fr": "Enregistrer", "ja": "保存"},
+    "Save && exit": {"de": "Speichern && beenden", "fr": "Enregistrer et quitter",
+                     "ja": "保存して終了"},
+    "Name your track": {"de": "Benennen Sie Ihren Titel", "fr": "Nommez votre piste",
+                        "ja": "トラック名を入力してください"},
+    "OK": {"de": "OK", "fr": "OK", "ja": "OK"},
+    "Open an audio file to see its waveform": {
+        "de": "Öffnen Sie eine Audiodatei, um ihre Wellenform zu sehen",
+        "fr": "Ouvrez un fichier audio pour voir sa forme d'onde",
+        "ja": "オーディオファイルを開くと波形が表示されます"},
+}
+
+
+def language_key(key, language):
+    return key if language == "en" else "%s.%s" % (key, language)
+
+
+def in_language(english, language):
+    return english if language == "en" else TRANSLATIONS[english][language]
+
+
+def translated(key, english):
+    """The key in each language with the text in that language."""
+    return [(language_key(key, language), in_language(english, language))
+            for language in LANGUAGES]
 
 # Geometry. Every child is placed from its parent's top-left corner:
 # children take their places while their parent still has its template
@@ -316,9 +365,9 @@ def mix(a, b, t):
     return tuple(a[i] + (b[i] - a[i]) * t for i in range(3))
 
 
-def text_mask(text, pixel_height, bold=False):
+def text_mask(text, pixel_height, bold=False, language="en"):
     """Grey coverage of a line of text: (width, height, bytes)."""
-    font = "DejaVu-Sans-Bold" if bold else "DejaVu-Sans"
+    font = "IPAGothic" if language == "ja" else "DejaVu-Sans-Bold" if bold else "DejaVu-Sans"
     pgm = subprocess.run(
         ["convert", "-background", "black", "-fill", "white", "-font", font,
          "-pointsize", str(pixel_height), "label:" + text, "-depth", "8", "pgm:-"],
@@ -520,7 +569,7 @@ def elements(t):
         icon_button("[mv_btn_zoom_out]", 16, lambda w, h: magnifier(w, h, False)),
         group_label("[mv_lbl_play]", 112, 76, "PLAY"),
         icon_button("[mv_btn_play]", 112, icon_play),
-        group_label("[mv_lbl_play_cut]", 208, 64, "PLAY CUT"),
+        group_label("[mv_lbl_play_cut]", 208, 80, "PLAY CUT"),
         icon_button("[mv_btn_play_cut]", 208, icon_play_cut),
         icon_button("[mv_btn_stop]", 152, icon_stop),
         group_label("[mv_lbl_cut]", 292, 76, "CUT"),
@@ -535,8 +584,8 @@ def elements(t):
         Element("[mv_btn_scroll_right]", "ctrl", (VIEW_RECT[2] + 4, VIEW_RECT[1]),
                 (24, VIEW_HEIGHT), t.plain, flipped(icon_chevron_left)),
         # DrawText takes a single ampersand as a mnemonic prefix.
-        text_button("[mv_btn_save]", 560, 104, t.plain, "Save"),
-        text_button("[mv_btn_save&exit]", 672, 112, t.primary, "Save && exit"),
+        text_button("[mv_btn_save]", 524, 96, t.plain, "Save"),
+        text_button("[mv_btn_save&exit]", 628, 156, t.primary, "Save && exit"),
         Element("[mv_lbl_title_track_name]", "track_name", (16, 12), (348, 20),
                 caption="Name your track", font="-14,700," + FONT_FACE, align="left", ink=t.text),
         Element("[mv_btn_ok]", "track_name", (284, 50), (80, 34), t.primary, caption="OK",
@@ -598,9 +647,16 @@ def playhead(t):
     return head
 
 
-def empty_description(t):
+EMPTY_DESCRIPTION = "Open an audio file to see its waveform"
+
+
+def empty_description_file(language):
+    return "view_empty_desc%s.bmp" % ("" if language == "en" else "_" + language)
+
+
+def empty_description(t, language):
     """Shown in the middle of the view until a file is open."""
-    text = text_mask("Open an audio file to see its waveform", 13)
+    text = text_mask(in_language(EMPTY_DESCRIPTION, language), 13, language=language)
     picture = Canvas(text[0] + 48, 40, t.view_outside)
     for bar in waveform_bars(8, 20, (6, 14, 24, 10, 18, 8), 5, 1.3):
         picture.fill(bar, t.empty_bars)
@@ -614,7 +670,8 @@ def view_section(t):
         ("slider_range", "0,%d,0,%d" % (MARK_BOTTOM, VIEW_HEIGHT)),
         ("bitmap_center", "view_outside.bmp"),
         ("bitmap_center_empty", "view_outside.bmp"),
-        ("bitmap_empty_stream_desc", "view_empty_desc.bmp"),
+        *[(language_key("bitmap_empty_stream_desc", language), empty_description_file(language))
+          for language in LANGUAGES],
         ("bitmap_stream", "view_stream.bmp"),
         ("bitmap_cut_left", "view_cut_edge.bmp"),
         ("bitmap_cut_right", "view_cut_edge.bmp"),
@@ -652,8 +709,19 @@ def view_pictures(t):
                                            t.view_cut_axis),
         "view_cut_edge.bmp": stream_tile(t, 1, t.view_cut, None, t.view_cut_axis, mark=t.accent),
         "view_curpos.bmp": playhead(t),
-        "view_empty_desc.bmp": empty_description(t),
+        **{empty_description_file(language): empty_description(t, language)
+           for language in LANGUAGES},
     }
+
+
+def font_keys(font):
+    """The font, and for Japanese the same in regular weight: the faces that
+    give Tahoma its Japanese glyphs have no bold."""
+    height, weight, face = font.split(",", 2)
+    keys = [("font", font)]
+    if weight != "400":
+        keys.append((language_key("font", "ja"), "%s,400,%s" % (height, face)))
+    return keys
 
 
 def element_section(t, element, background, pictures):
@@ -672,8 +740,8 @@ def element_section(t, element, background, pictures):
         pictures[element.name + ".bmp"] = crop
         keys.append(("bitmap_bg", element.name + ".bmp"))
     if element.caption:
-        keys.append(("caption", element.caption))
-        keys.append(("font", element.font))
+        keys.extend(translated("caption", element.caption))
+        keys.extend(font_keys(element.font))
         keys.append(("textHorizontalAlignment", element.align))
         keys.append(("textVerticalAlignment", "center"))
         keys.extend(element.margins.items())
@@ -744,8 +812,8 @@ def write_ini(path, title, sections):
         lines.append(name)
         lines.extend("%s=%s" % key for key in keys)
         lines.append("")
-    with open(path, "w", newline="\r\n", encoding="ascii") as out:
-        out.write("\n".join(lines))
+    with open(path, "w", newline="\r\n", encoding="utf-16-le") as out:
+        out.write("\ufeff" + "\n".join(lines))
 
 
 # --- The stream view's built-in cursors. ------------------------------------

@@ -227,7 +227,9 @@ TEST_F(KeyboardAccess, ScreenReaderHearsNamesRolesStatesAndKeysInTheUiLanguage)
     EXPECT_EQ(view.description, L"Ausschnitt 0:10.0 bis 0:20.0");
     EXPECT_EQ(hear(streamView(), 1).name, L"Aktuelle Position: 00:00:00.000");
     EXPECT_EQ(hear(streamView(), 1).role, ROLE_SYSTEM_STATICTEXT);
-    EXPECT_EQ(hear(control(10)).role, ROLE_SYSTEM_STATICTEXT) << "a label";
+    const Heard label = hear(control(20));
+    EXPECT_EQ(label.name, L"VORHÖREN") << "a label, named by the skin's caption in the language";
+    EXPECT_EQ(label.role, ROLE_SYSTEM_STATICTEXT);
 }
 
 // A key that moves the position is heard as a new value of the waveform, a

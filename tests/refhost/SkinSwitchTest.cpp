@@ -10,9 +10,11 @@ namespace {
 constexpr int kExitButton = 1000;
 constexpr int kSave = 101;
 
-// The track name dialog as it showed, taken by a timer that runs inside its
-// modal loop, which then confirms the dialog and closes the editor.
+// The track name dialog as it showed, and whether its centre was the
+// editor's, taken by a timer that runs inside its modal loop, which then
+// confirms the dialog and closes the editor.
 Picture g_trackNameShown;
+bool g_trackNameCentred = false;
 
 void CALLBACK lookAtTrackName(HWND, UINT, UINT_PTR timer, DWORD)
 {
@@ -22,8 +24,14 @@ void CALLBACK lookAtTrackName(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     KillTimer(nullptr, timer);
     g_trackNameShown = PrintClientArea(dialogs.front());
+    const HWND editor = GetWindow(dialogs.front(), GW_OWNER);
+    RECT shown{}, under{};
+    GetWindowRect(dialogs.front(), &shown);
+    GetWindowRect(editor, &under);
+    g_trackNameCentred = abs(shown.left + shown.right - under.left - under.right) <= 1 &&
+                         abs(shown.top + shown.bottom - under.top - under.bottom) <= 1;
     PostMessageW(dialogs.front(), WM_COMMAND, IDOK, 0);
-    PostMessageW(GetWindow(dialogs.front(), GW_OWNER), WM_COMMAND, kExitButton, 0);
+    PostMessageW(editor, WM_COMMAND, kExitButton, 0);
 }
 
 class SkinSwitch : public FacadeFixture {
@@ -56,10 +64,10 @@ protected:
             ASSERT_EQ(view.at(2, y), margin.at(2, y)) << "the stream view's margin at y " << y;
     }
 
-    CSkinSwitcher skins{ExecutableFolder() + L"\\skins", L"light"};
+    CSkinSwitcher skins{ExecutableFolder() + L"\\skins", L"light", store};
 };
 
-TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOne)
+TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOneOverTheEditor)
 {
     info.skinParser = &skins.initial();
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
@@ -82,6 +90,7 @@ TEST_F(SkinSwitch, F6CyclesFromTheStartSkinAndTheTrackNameDialogKeepsThatOne)
     EXPECT_EQ(saveCounter.saves, 1);
     EXPECT_TRUE(g_trackNameShown == SkinPicture(BuiltSkin(L"light"), L"[mv_track_name]", L"bitmap"))
         << "the track name dialog in the skin of init";
+    EXPECT_TRUE(g_trackNameCentred) << "the track name dialog centred over the editor";
 }
 
 } // namespace

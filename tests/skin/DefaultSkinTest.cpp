@@ -1,8 +1,11 @@
 #include "hostkit/FolderSkinParser.h"
 #include "support/AudioFixtures.h"
+#include "support/MemoryConfigStore.h"
 #include "support/Pixels.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -108,7 +111,8 @@ std::vector<const wchar_t*> pictureKeys(const wchar_t* section)
 
 class DefaultSkin : public testing::Test {
 protected:
-    CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default"};
+    MemoryConfigStore settings;
+    CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default", &settings};
 
     SIZE parentSize(Parent parent)
     {
@@ -121,15 +125,25 @@ protected:
         return bitmap.GetSize();
     }
 
-    // The selected button's caption, if it has one, shows whole in its skin
-    // font; that font is an outline one (a face the system lacks is
-    // substituted, and a bitmap font prints coarse or not at all); and a single
-    // ampersand would be lost to DrawText's mnemonic prefix.
-    void expectCaptionShowsWhole(SIZE size, const std::string& name)
+    // The section's caption, if it has one, is given in the language and
+    // shows whole, in glyphs of its own, in its skin font; that font is an outline one (a face the
+    // system lacks is substituted, and a bitmap font prints coarse or not at
+    // all); and a single ampersand would be lost to DrawText's mnemonic prefix.
+    void expectCaptionShowsWhole(const wchar_t* section, const wchar_t* language, SIZE size,
+                                 std::string name)
     {
-        CString caption;
+        settings.SetString(settings.AddKey(settings.AddSection(1, L"Common"), L"Language", L"en"),
+                           language);
+        ASSERT_TRUE(skin.selectSection(section));
+        name += " in " + Narrow(language);
+        CString caption, translation;
         if (!skin.getText(L"caption", caption))
             return;
+        if (wcscmp(language, L"en") != 0) {
+            EXPECT_TRUE(skin.getText(CString(L"caption.") + language, translation) &&
+                        translation == caption)
+                << name << " is not translated";
+        }
         std::wstring text = caption.GetString();
         for (size_t at; (at = text.find(L"&&")) != std::wstring::npos;)
             text.erase(at, 2);
@@ -139,17 +153,40 @@ protected:
         int left = 0, right = 0;
         skin.getInt(L"textLeftMargin", left);
         skin.getInt(L"textRightMargin", right);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ previous = SelectObject(dc, font);
+        // What DrawText reports and what it inks both fit: under Wine a line
+        // mixing Tahoma with the face linked behind it (Japanese) inks wider
+        // than reported, and bold Tahoma reports wider than it inks.
+        constexpr COLORREF kPaper = RGB(255, 255, 255);
         TEXTMETRICW metrics{};
-        GetTextMetricsW(dc, &metrics);
-        RECT needed{};
-        DrawTextW(dc, caption, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
-        SelectObject(dc, previous);
-        DeleteDC(dc);
+        RECT extent{};
+        const RECT area{0, 0, 1000, 100};
+        const auto draw = [&](const std::wstring& line) {
+            return PaintedPicture({area.right, area.bottom}, kPaper, [&](HDC dc) {
+                HGDIOBJ previous = SelectObject(dc, font);
+                GetTextMetricsW(dc, &metrics);
+                extent = RECT{};
+                DrawTextW(dc, line.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+                RECT box = area;
+                DrawTextW(dc, line.c_str(), -1, &box, DT_SINGLELINE);
+                SelectObject(dc, previous);
+            });
+        };
+        // Characters that no font gives come out as boxes, all alike.
+        std::wstring boxes = caption.str();
+        std::replace_if(
+            boxes.begin(), boxes.end(), [](wchar_t c) { return c > 0x7F; }, L'\xE000');
+        const Picture boxed = draw(boxes), drawn = draw(caption.str());
+        if (boxes != caption.str()) {
+            EXPECT_FALSE(boxed == drawn) << name << " is drawn as boxes";
+        }
+        const std::vector<RECT> ink = InkRuns(
+            drawn, area, [](COLORREF c) { return c != kPaper; }, area.right);
+        ASSERT_EQ(ink.size(), 1u) << name;
         EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << name << ": no outline font";
-        EXPECT_LE(needed.right + std::max(left, 0) + std::max(right, 0), size.cx) << name;
-        EXPECT_LE(needed.bottom, size.cy) << name << " caption is cut";
+        EXPECT_LE(std::max(ink[0].right, extent.right) + std::max(left, 0) + std::max(right, 0),
+                  size.cx)
+            << name;
+        EXPECT_LE(std::max(ink[0].bottom, extent.bottom), size.cy) << name << " caption is cut";
     }
 };
 
@@ -177,7 +214,8 @@ TEST_F(DefaultSkin, EveryWindowHasItsKeysAndEveryButtonAPictureForEachStateAndAW
                     << name << " " << Narrow(key);
                 states.push_back(ReadBitmap(picture).pixels);
             }
-            expectCaptionShowsWhole(size, name);
+            for (const wchar_t* language : {L"en", L"de", L"fr", L"ja"})
+                expectCaptionShowsWhole(section, language, size, name);
             for (size_t a = 0; a < states.size(); ++a)
                 for (size_t b = a + 1; b < states.size(); ++b)
                     EXPECT_NE(states[a], states[b])

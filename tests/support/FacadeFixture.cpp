@@ -2,7 +2,7 @@
 
 #include "support/AudioFixtures.h"
 
-FacadeFixture::FacadeFixture(const wchar_t* editionPrefix) : skin(BuiltSkin(L"default"))
+FacadeFixture::FacadeFixture(const wchar_t* editionPrefix) : skin(BuiltSkin(L"default"), &store)
 {
     edition.Format(L"%s%X", editionPrefix, GetCurrentProcessId());
     host = FixedHostInfo(edition);
