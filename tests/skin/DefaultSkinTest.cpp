@@ -1,6 +1,6 @@
 #include "hostkit/FolderSkinParser.h"
 #include "support/AudioFixtures.h"
-#include "support/MemoryConfigStore.h"
+#include "support/TestStore.h"
 #include "support/Pixels.h"
 
 #include <gtest/gtest.h>
@@ -111,7 +111,7 @@ std::vector<const wchar_t*> pictureKeys(const wchar_t* section)
 
 class DefaultSkin : public testing::Test {
 protected:
-    MemoryConfigStore settings;
+    TestStore settings;
     CFolderSkinParser skin{ExecutableFolder() + L"\\skins\\default", &settings};
 
     SIZE parentSize(Parent parent)
@@ -132,8 +132,7 @@ protected:
     void expectCaptionShowsWhole(const wchar_t* section, const wchar_t* language, SIZE size,
                                  std::string name)
     {
-        settings.SetString(settings.AddKey(settings.AddSection(1, L"Common"), L"Language", L"en"),
-                           language);
+        settings.set(L"Common", L"Language", language);
         ASSERT_TRUE(skin.selectSection(section));
         name += " in " + Narrow(language);
         CString caption, translation;
