@@ -12,6 +12,12 @@
 // position "x,y" or "x,y,anchorX%,anchorY%"; size and point "w,h"; font
 // "height,weight,face"; alignment left|center|right, top|center|bottom;
 // bool 1|0|true|false|yes|no; anchor four integers.
+//
+// Pictures for other display scales lie in subfolders named after their
+// scale in percent (150\main.bmp). Asked for a picture at a DPI (the key
+// with "@<dpi>" appended, "bitmap@144"), the source hands out the one of the
+// smallest scale at least that large, else of the largest; a folder without
+// such subfolders has none, and the component stretches its 100 % pictures.
 class CFolderSkinParser : public ISkinParser {
 public:
     explicit CFolderSkinParser(const CString& folder);
@@ -40,6 +46,7 @@ public:
 private:
     bool read(const CString& key, CString& value) const;
     bool readInts(const CString& key, int* values, int minCount, int maxCount) const;
+    bool imagePath(const CString& key, CString& path);
 
     CString m_folder;
     CString m_iniPath;
