@@ -20,7 +20,6 @@ public:
     // Loads the skin at the window's DPI and, when that succeeds, lays the
     // window out.
     bool applySkin(ISkinParser& parser);
-    UINT dpi() const { return m_dpi; }
     // wavFile, when given, is an already decoded WAV of file.
     CallResult openFile(const CString& file, const wchar_t* wavFile);
     BOOL PreTranslateMessage(MSG* msg) override;
