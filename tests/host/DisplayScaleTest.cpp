@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kTitleLabel = 1005;
-
 int Scaled(int designPixels, UINT dpi)
 {
     return MulDiv(designPixels, static_cast<int>(dpi), 96);
@@ -25,13 +23,6 @@ class DisplayScale : public FacadeFixture {
 protected:
     DisplayScale() : FacadeFixture(L"DisplayScale") {}
 
-    int skinInt(const wchar_t* section, const wchar_t* key)
-    {
-        int value = 0;
-        EXPECT_TRUE(skin.selectSection(section) && skin.getInt(key, value)) << key;
-        return value;
-    }
-
     // The title's letters as the editor drew them, and as the skin's font
     // made at the scale draws them: the same size.
     void expectTitleDrawnAt(UINT dpi)
@@ -39,14 +30,14 @@ protected:
         CString caption;
         CFont font;
         COLORREF ink = 0;
+        int textLeft = 0;
         ASSERT_TRUE(skin.selectSection(L"[mv_lbl_title_main]") &&
                     skin.getText(L"caption", caption) && skin.getFont(L"font", font) &&
-                    skin.getColor(L"font_color_up", ink));
-        const Picture drawn = PrintClientArea(GetDlgItem(tarvisk.getMainWindow(), kTitleLabel));
+                    skin.getColor(L"font_color_up", ink) &&
+                    skin.getInt(L"textLeftMargin", textLeft));
+        const Picture drawn = PrintClientArea(GetDlgItem(tarvisk.getMainWindow(), 1005));
         const COLORREF background = drawn.at(drawn.width - 1, drawn.height / 2);
-        const RECT shown = InkBounds(
-            drawn, Scaled(skinInt(L"[mv_lbl_title_main]", L"textLeftMargin"), dpi), background);
-
+        const RECT shown = InkBounds(drawn, Scaled(textLeft, dpi), background);
         LOGFONTW scaledFont{};
         GetObjectW(font.GetSafeHandle(), sizeof scaledFont, &scaledFont);
         scaledFont.lfHeight = Scaled(scaledFont.lfHeight, dpi);
@@ -65,7 +56,7 @@ protected:
     }
 
     // Where the view draws the cut's left edge: the first column of the mark
-    // colour in a row between the top of the mark band and the waveform.
+    // colour in the row.
     int cutLeftEdge(int row)
     {
         COLORREF mark = 0;
@@ -76,11 +67,6 @@ protected:
             if (view.at(x, row) == mark)
                 return x;
         return -1;
-    }
-
-    void mouse(UINT message, int x, int y, WPARAM keys = 0)
-    {
-        SendMessageW(streamView(), message, keys, MAKELPARAM(x, y));
     }
 };
 
@@ -97,17 +83,21 @@ TEST_F(DisplayScale, EditorIsDrawnAtItsWindowsScaleAndAgainAtTheScaleOfAMonitorI
     if (const char* prefixDpi = getenv("TARVISK_PREFIX_DPI")) {
         ASSERT_EQ(windowDpi, static_cast<UINT>(atoi(prefixDpi))) << "the prefix's scale";
     }
-    const int markTop = skinInt(L"[mv_stream_view]", L"y_mark_rect_top");
-    const int waveTop = skinInt(L"[mv_stream_view]", L"y_wave_top");
+    // A row between the top of the mark band and the waveform.
+    int markTop = 0, waveTop = 0;
+    ASSERT_TRUE(skin.selectSection(L"[mv_stream_view]") &&
+                skin.getInt(L"y_mark_rect_top", markTop) && skin.getInt(L"y_wave_top", waveTop));
+    const auto rowAt = [&](UINT dpi) { return Scaled((markTop + waveTop) / 2, dpi); };
 
-    // The window's own scale first, then each one as a move would bring it.
+    // The window's own scale first, then each one as a move would bring it;
+    // 175 % has no pictures of its own.
     UINT previous = windowDpi;
     int direction = 1;
-    for (const UINT dpi : {windowDpi, 144u, 192u, 96u}) {
+    for (const UINT dpi : {windowDpi, 144u, 192u, 168u, 96u}) {
         SCOPED_TRACE(testing::Message() << dpi << " DPI");
-        const int row = Scaled((markTop + waveTop) / 2, dpi);
+        const int row = rowAt(dpi);
         if (dpi != previous) {
-            const int edgeBefore = cutLeftEdge(Scaled((markTop + waveTop) / 2, previous));
+            const int edgeBefore = cutLeftEdge(rowAt(previous));
             RECT window{};
             GetWindowRect(dialog, &window);
             const RECT suggested{window.left + 10, window.top + 20,
@@ -132,10 +122,11 @@ TEST_F(DisplayScale, EditorIsDrawnAtItsWindowsScaleAndAgainAtTheScaleOfAMonitorI
         const int edge = cutLeftEdge(row);
         const int to = edge + direction * Scaled(30, dpi);
         direction = -direction;
-        mouse(WM_MOUSEMOVE, edge, row);
-        mouse(WM_LBUTTONDOWN, edge, row, MK_LBUTTON);
-        mouse(WM_MOUSEMOVE, to, row, MK_LBUTTON);
-        mouse(WM_LBUTTONUP, to, row);
+        const HWND view = streamView();
+        SendMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(edge, row));
+        SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge, row));
+        SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, row));
+        SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(to, row));
         EXPECT_NEAR(cutLeftEdge(row), to, 1) << "the left edge follows the drag from " << edge;
     }
 }
