@@ -363,24 +363,30 @@ def write_bmp(path, canvas):
         out.write(header + pixels)
 
 
-def write_cur(path, canvas, hotspot):
-    """A 32-bit cursor with alpha and the matching AND mask."""
-    size = canvas.width
-    colour = canvas.rgb_bytes(bottom_up=True, order=(2, 1, 0, 3))
-    mask = bytearray()
-    for y in range(size - 1, -1, -1):
-        bits = 0
-        for x in range(size):
-            bits = bits << 1 | (canvas.pixels[y * size + x][3] < 0.5 / 255)
-        mask += bits.to_bytes(size // 8, "big")
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0,
-                         len(colour) + len(mask), 0, 0, 0, 0)
-    image = header + colour + bytes(mask)
+def write_cur(path, images):
+    """A cursor of 32-bit images with alpha and their AND masks, one for each
+    (canvas, hotspot); the system takes the one of its cursor size."""
+    entries, data = b"", b""
+    offset = 6 + 16 * len(images)
+    for canvas, hotspot in images:
+        size = canvas.width
+        colour = canvas.rgb_bytes(bottom_up=True, order=(2, 1, 0, 3))
+        row_bytes = (size + 31) // 32 * 4
+        mask = bytearray()
+        for y in range(size - 1, -1, -1):
+            bits = 0
+            for x in range(size):
+                bits = bits << 1 | (canvas.pixels[y * size + x][3] < 0.5 / 255)
+            mask += (bits << (row_bytes * 8 - size)).to_bytes(row_bytes, "big")
+        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0,
+                             len(colour) + len(mask), 0, 0, 0, 0)
+        image = header + colour + bytes(mask)
+        entries += struct.pack("<BBBBHHII", size, size, 0, 0, hotspot[0], hotspot[1],
+                               len(image), offset)
+        data += image
+        offset += len(image)
     with open(path, "wb") as out:
-        out.write(struct.pack("<HHH", 0, 2, 1))
-        out.write(struct.pack("<BBBBHHII", size, size, 0, 0, hotspot[0], hotspot[1],
-                              len(image), 22))
-        out.write(image)
+        out.write(struct.pack("<HHH", 0, 2, len(images)) + entries + data)
 
 
 # --- Icons, drawn into a box of the given size. -----------------------------
@@ -781,11 +787,13 @@ def write_ini(path, title, sections):
 # --- The stream view's built-in cursors. ------------------------------------
 
 CURSOR_SIZE = 32
+# The cursor sizes of 100, 150 and 200 % (32, 48 and 64 pixels).
+CURSOR_SCALES = (100, 150, 200)
 
 
-def cursor_picture(parts, accent=()):
+def cursor_picture(parts, accent, scale):
     """White shapes with a black outline; later parts overlap earlier ones."""
-    picture = Canvas(CURSOR_SIZE, CURSOR_SIZE, BLACK, alpha=0.0)
+    picture = Canvas(CURSOR_SIZE, CURSOR_SIZE, BLACK, alpha=0.0, scale=scale)
     for shape in parts:
         picture.fill(grown(shape, 1.2), BLACK)
         picture.fill(shape, WHITE)
@@ -854,9 +862,15 @@ def main():
                 write_ini(os.path.join(folder, "skin.ini"), theme.title, sections)
             for file_name, picture in sorted(pictures.items()):
                 write_bmp(os.path.join(scale_folder, file_name), picture)
+    write_cursors()
+
+
+def write_cursors():
     os.makedirs(CURSOR_DIR, exist_ok=True)
     for file_name, (parts, accent, hotspot) in CURSORS.items():
-        write_cur(os.path.join(CURSOR_DIR, file_name), cursor_picture(parts, accent), hotspot)
+        images = [(cursor_picture(parts, accent, scale), [px(v, scale) for v in hotspot])
+                  for scale in CURSOR_SCALES]
+        write_cur(os.path.join(CURSOR_DIR, file_name), images)
 
 
 if __name__ == "__main__":
