@@ -32,6 +32,8 @@ public:
 
     bool isInitialised() const { return m_initialised; }
     ISkinParser* getSkinParser() const { return m_skinParser; }
+    // The skin the windows show: the init record's, or the last switched to.
+    ISkinParser* getAppliedSkin() const { return m_appliedSkin; }
     Tarvisk::IAudioCutterServiceProvider* getServiceProvider() const { return m_serviceProvider; }
 
 private:

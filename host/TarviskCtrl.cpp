@@ -94,9 +94,9 @@ void CTarviskCtrl::attach()
     refreshButtons();
 }
 
-bool CTarviskCtrl::loadSkin(ISkinParser& parser)
+bool CTarviskCtrl::loadSkin(CScaledSkinParser& parser)
 {
-    if (!m_view.loadSkin(parser)) {
+    if (!m_view.loadSkin(parser, parser.dpi())) {
         LogFormat(LOG_ERROR, L"skin: the stream view did not load");
         return false;
     }

@@ -5,6 +5,7 @@
 #include "host/CallResult.h"
 #include "import/StreamDocument.h"
 #include "view/StreamViewCtrl.h"
+#include "widgets/ScaledSkinParser.h"
 #include "widgets/XButton.h"
 
 #include <array>
@@ -23,7 +24,7 @@ public:
     CTarviskCtrl();
 
     bool create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
-    bool loadSkin(ISkinParser& parser);
+    bool loadSkin(CScaledSkinParser& parser);
     void layout();
     void attach();
     CallResult openFile(const CString& file, const wchar_t* wavFile);

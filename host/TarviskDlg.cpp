@@ -69,6 +69,8 @@ BOOL CTarviskDlg::OnInitDialog()
     }
     m_editor.attach();
 
+    KeepDialogLayoutOnDpiChange(m_hWnd);
+    m_dpi = WindowDpi(m_hWnd);
     ISkinParser* skin = GetTarviskApp().getSkinParser();
     if (!skin || !applySkin(*skin))
         ErrorBoxRes(m_hWnd, IDS_ERROR_LOADING_SKIN);
@@ -82,13 +84,14 @@ BOOL CTarviskDlg::OnInitDialog()
 
 bool CTarviskDlg::applySkin(ISkinParser& parser)
 {
-    if (!loadSkin(parser))
+    CScaledSkinParser scaled(parser, m_dpi);
+    if (!loadSkin(scaled))
         return false;
     layout();
     return true;
 }
 
-bool CTarviskDlg::loadSkin(ISkinParser& parser)
+bool CTarviskDlg::loadSkin(CScaledSkinParser& parser)
 {
     if (!m_editor.loadSkin(parser))
         return false;
@@ -170,6 +173,9 @@ LRESULT CTarviskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PRINTCLIENT:
         onPaint(PrintTarget(msg, wParam));
         return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(m_bigIcon);
     case WM_NCHITTEST:
@@ -218,6 +224,19 @@ BOOL CTarviskDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         break;
     }
     return CDialog::OnCommand(wParam, lParam);
+}
+
+// Moved to a monitor of another scale: the same skin again at the new DPI,
+// at the place the system suggests. The document, the cut and a playback
+// go on as they were.
+void CTarviskDlg::onDpiChanged(UINT dpi, const RECT& suggested)
+{
+    m_dpi = dpi;
+    ISkinParser* skin = GetTarviskApp().getAppliedSkin();
+    if (!skin || !applySkin(*skin))
+        LogFormat(LOG_ERROR, L"the skin did not load again at %u DPI", dpi);
+    SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CTarviskDlg::onSysCommand(UINT command, LPARAM lParam)

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Afx.h"
+#include "Dpi.h"
 #include "SkinObjects.h"
 #include "host/TarviskCtrl.h"
 #include "widgets/XButton.h"
 
 class ISkinParser;
+class CScaledSkinParser;
 
 // The editor's top-level window, from dialog template 102: captionless,
 // drawn from the skin's bitmap and outlined by its region. It is created
@@ -15,7 +17,8 @@ public:
     explicit CTarviskDlg(CWnd* parent);
     ~CTarviskDlg() override;
 
-    // Loads the skin and, when that succeeds, lays the window out.
+    // Loads the skin at the window's DPI and, when that succeeds, lays the
+    // window out.
     bool applySkin(ISkinParser& parser);
     // wavFile, when given, is an already decoded WAV of file.
     CallResult openFile(const CString& file, const wchar_t* wavFile);
@@ -30,9 +33,10 @@ protected:
     void OnOK() override {}
 
 private:
-    bool loadSkin(ISkinParser& parser);
+    bool loadSkin(CScaledSkinParser& parser);
     void layout();
     void onSysCommand(UINT command, LPARAM lParam);
+    void onDpiChanged(UINT dpi, const RECT& suggested);
     void onPaint(HDC printTarget);
     void onHelp();
     void onClose();
@@ -51,4 +55,5 @@ private:
     CDynBitmap m_background;
     CDynRgn m_windowRegion;
     CString m_title;
+    UINT m_dpi = kDesignDpi;
 };

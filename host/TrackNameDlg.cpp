@@ -1,10 +1,12 @@
 #include "host/TrackNameDlg.h"
 
 #include "DataExchange.h"
+#include "Dpi.h"
 #include "SkinParser.h"
 #include "host/TarviskApp.h"
 #include "res/resource.h"
 #include "widgets/BitmapDrawing.h"
+#include "widgets/ScaledSkinParser.h"
 
 CTrackNameDlg::CTrackNameDlg(CWnd* parent) : CDialog(IDD_TRACK_NAME, parent) {}
 
@@ -31,7 +33,8 @@ BOOL CTrackNameDlg::OnInitDialog()
 
 bool CTrackNameDlg::applySkin(ISkinParser& parser)
 {
-    if (!loadSkin(parser))
+    CScaledSkinParser scaled(parser, WindowDpi(m_hWnd));
+    if (!loadSkin(scaled))
         return false;
     if (m_region.GetSafeHandle()) {
         HRGN copy = ::CreateRectRgn(0, 0, 0, 0);

@@ -8,7 +8,7 @@
 class ISkinParser;
 
 // Asks for the name of the ringtone being saved; skinned from the skin
-// source the editor started with.
+// source the editor started with, at the dialog's DPI.
 class CTrackNameDlg : public CDialog {
 public:
     explicit CTrackNameDlg(CWnd* parent = nullptr);

@@ -206,10 +206,35 @@ bool CFolderSkinParser::getFont(CString key, CFont& value)
     return value.CreateFontIndirect(&font) != FALSE;
 }
 
+// A key with "@<dpi>" names the picture of its plain key at the scale that
+// fits that DPI best.
+bool CFolderSkinParser::imagePath(const CString& key, CString& path)
+{
+    const int at = key.Find(L'@');
+    if (at < 0)
+        return getFilePath(key, path);
+    CString name;
+    const int wanted = _wtoi(key.Mid(at + 1)) * 100 / USER_DEFAULT_SCREEN_DPI;
+    if (wanted <= 100 || !read(key.Left(at), name) || name.IsEmpty())
+        return false;
+    int best = 0;
+    for (const int scale : {125, 150, 175, 200, 250, 300}) {
+        CString candidate;
+        candidate.Format(L"%s\\%d\\%s", m_folder.GetString(), scale, name.GetString());
+        if (GetFileAttributesW(candidate) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        best = scale;
+        path = candidate;
+        if (best >= wanted)
+            break;
+    }
+    return best != 0;
+}
+
 bool CFolderSkinParser::getBitmap(CString key, CDynBitmap& value)
 {
     CString path;
-    if (!getFilePath(key, path))
+    if (!imagePath(key, path))
         return false;
     HANDLE image = LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
     return image && value.Attach(image);
@@ -259,7 +284,7 @@ bool CFolderSkinParser::getBool(CString key, bool& value)
 bool CFolderSkinParser::getCursor(CString key, HCURSOR& value)
 {
     CString path;
-    if (!getFilePath(key, path))
+    if (!imagePath(key, path))
         return false;
     HCURSOR cursor = static_cast<HCURSOR>(LoadImageW(nullptr, path, IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
     if (!cursor)

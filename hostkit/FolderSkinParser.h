@@ -18,6 +18,12 @@
 // when the configuration store's "Language" (section "Common") is "de", the
 // value the component picks its own texts by. Without a store, or for a
 // language the skin does not name, the plain key is read.
+//
+// Pictures for other display scales lie in subfolders named after their
+// scale in percent (150\main.bmp). Asked for a picture at a DPI (the key
+// with "@<dpi>" appended, "bitmap@144"), the source hands out the one of the
+// smallest scale at least that large, else of the largest; a folder without
+// such subfolders has none, and the component stretches its 100 % pictures.
 class CFolderSkinParser : public ISkinParser {
 public:
     // settings: the host's configuration store, borrowed for the parser's life.
@@ -48,6 +54,7 @@ private:
     bool read(const CString& key, CString& value) const;
     bool readPlain(const CString& key, CString& value) const;
     bool readInts(const CString& key, int* values, int minCount, int maxCount) const;
+    bool imagePath(const CString& key, CString& path);
 
     CString m_folder;
     CString m_iniPath;

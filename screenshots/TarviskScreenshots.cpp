@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -259,6 +260,20 @@ int wmain(int argc, wchar_t** argv)
         }
         CFolderSkinParser skin(skinFolder(L"default"));
         editor.tarvisk().switchSkin(skin);
+        // As on monitors at 150 % and 200 %, then back at 100 %: the move
+        // from one monitor to another as the system announces it.
+        RECT normal{};
+        GetWindowRect(editor.main(), &normal);
+        const std::pair<UINT, const wchar_t*> scales[] = {
+            {144, L"editor-150"}, {192, L"editor-200"}, {96, nullptr}};
+        for (const auto& [dpi, name] : scales) {
+            const RECT place{0, 0, MulDiv(normal.right - normal.left, dpi, 96),
+                             MulDiv(normal.bottom - normal.top, dpi, 96)};
+            SendMessageW(editor.main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&place));
+            if (name)
+                savePicture(editor.main(), name);
+        }
         complete &= pictureDuring(
             L"track-name",
             [](HWND window) {

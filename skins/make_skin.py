@@ -2,7 +2,10 @@
 """Draws the skins and the stream view's cursors.
 
 Writes one folder per theme, skins/default/ and skins/light/ (skin.ini,
-bitmaps, regions), and res/cursors/*.cur. The layout below is the one source
+bitmaps, regions), and res/cursors/*.cur. Every picture of a skin is drawn
+at each display scale of SCALES: the 100 % ones beside skin.ini, the others
+in a subfolder named after their scale in percent (skins/default/150/), with
+the same file names. The layout below is the one source
 of every position in skin.ini and every picture, so moving a button moves its
 artwork with it in every skin. Only the standard
 library is used, except for the one line of text inside a picture, which
@@ -167,6 +170,9 @@ def translated(key, english):
     return [(language_key(key, language), in_language(english, language))
             for language in LANGUAGES]
 
+# The display scales, in percent, that every skin has pictures for.
+SCALES = (100, 125, 150, 200)
+
 # Geometry. Every child is placed from its parent's top-left corner:
 # children take their places while their parent still has its template
 # size, so an anchor in percent would measure the wrong parent.
@@ -297,13 +303,24 @@ def moved(shape, dx, dy):
 
 # --- Pictures. --------------------------------------------------------------
 
-class Canvas:
-    """RGBA pixels with straight alpha, drawn on with shapes."""
+def px(value, scale):
+    """A length of the 100 % layout at the scale in percent, rounded to the
+    nearest pixel as the component scales the skin's lengths."""
+    return int(math.floor(value * scale / 100 + 0.5))
 
-    def __init__(self, width, height, colour=BLACK, alpha=1.0):
-        self.width, self.height = width, height
+
+class Canvas:
+    """RGBA pixels with straight alpha, drawn on with shapes.
+
+    Sizes and coordinates are those of the 100 % layout; the pixels are
+    those of the scale in percent.
+    """
+
+    def __init__(self, width, height, colour=BLACK, alpha=1.0, scale=100):
+        self.size, self.scale = (width, height), scale
+        self.width, self.height = px(width, scale), px(height, scale)
         self.pixels = [[float(colour[0]), float(colour[1]), float(colour[2]), alpha]
-                       for _ in range(width * height)]
+                       for _ in range(self.width * self.height)]
 
     def blend(self, x, y, colour, coverage):
         if coverage <= 0.0:
@@ -315,34 +332,42 @@ class Canvas:
         pixel[3] = alpha
 
     def fill(self, shape, colour, opacity=1.0, antialias=True):
-        x0, y0, x1, y1 = shape.box
+        k = self.scale / 100
+        x0, y0, x1, y1 = (v * k for v in shape.box)
         for y in range(max(0, int(y0) - 1), min(self.height, int(math.ceil(y1)) + 1)):
             for x in range(max(0, int(x0) - 1), min(self.width, int(math.ceil(x1)) + 1)):
-                d = shape.dist(x + 0.5, y + 0.5)
+                d = shape.dist((x + 0.5) / k, (y + 0.5) / k) * k
                 coverage = clamp(0.5 - d, 0.0, 1.0) if antialias else float(d <= 0.0)
                 self.blend(x, y, colour, coverage * opacity)
 
     def fill_rect(self, x0, y0, x1, y1, colour):
+        x0, y0, x1, y1 = (px(v, self.scale) for v in (x0, y0, x1, y1))
         for y in range(max(0, y0), min(self.height, y1)):
             for x in range(max(0, x0), min(self.width, x1)):
                 self.pixels[y * self.width + x] = [float(colour[0]), float(colour[1]),
                                                    float(colour[2]), 1.0]
 
     def vertical_gradient(self, y0, y1, top, bottom):
+        y0, y1 = px(y0, self.scale), px(y1, self.scale)
         for y in range(y0, y1):
-            t = (y - y0) / max(1, y1 - y0 - 1)
-            self.fill_rect(0, y, self.width, y + 1, mix(top, bottom, t))
+            colour = mix(top, bottom, (y - y0) / max(1, y1 - y0 - 1))
+            self.pixels[y * self.width:(y + 1) * self.width] = [
+                [float(colour[0]), float(colour[1]), float(colour[2]), 1.0]
+                for _ in range(self.width)]
 
     def crop(self, x, y, width, height):
-        part = Canvas(width, height)
-        for row in range(height):
+        part = Canvas(width, height, scale=self.scale)
+        x, y = px(x, self.scale), px(y, self.scale)
+        for row in range(part.height):
             start = (y + row) * self.width + x
-            part.pixels[row * width:(row + 1) * width] = [
-                list(p) for p in self.pixels[start:start + width]]
+            part.pixels[row * part.width:(row + 1) * part.width] = [
+                list(p) for p in self.pixels[start:start + part.width]]
         return part
 
     def draw_mask(self, mask, x, y, colour):
+        """A text mask of pixels at a place of the layout."""
         width, height, values = mask
+        x, y = px(x, self.scale), px(y, self.scale)
         for row in range(height):
             for column in range(width):
                 if 0 <= x + column < self.width and 0 <= y + row < self.height:
@@ -370,7 +395,7 @@ def text_mask(text, pixel_height, bold=False, language="en"):
     font = "IPAGothic" if language == "ja" else "DejaVu-Sans-Bold" if bold else "DejaVu-Sans"
     pgm = subprocess.run(
         ["convert", "-background", "black", "-fill", "white", "-font", font,
-         "-pointsize", str(pixel_height), "label:" + text, "-depth", "8", "pgm:-"],
+         "-pointsize", "%g" % pixel_height, "label:" + text, "-depth", "8", "pgm:-"],
         check=True, capture_output=True).stdout
     fields = pgm.split(maxsplit=3)
     width, height = int(fields[1]), int(fields[2])
@@ -387,24 +412,30 @@ def write_bmp(path, canvas):
         out.write(header + pixels)
 
 
-def write_cur(path, canvas, hotspot):
-    """A 32-bit cursor with alpha and the matching AND mask."""
-    size = canvas.width
-    colour = canvas.rgb_bytes(bottom_up=True, order=(2, 1, 0, 3))
-    mask = bytearray()
-    for y in range(size - 1, -1, -1):
-        bits = 0
-        for x in range(size):
-            bits = bits << 1 | (canvas.pixels[y * size + x][3] < 0.5 / 255)
-        mask += bits.to_bytes(size // 8, "big")
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0,
-                         len(colour) + len(mask), 0, 0, 0, 0)
-    image = header + colour + bytes(mask)
+def write_cur(path, images):
+    """A cursor of 32-bit images with alpha and their AND masks, one for each
+    (canvas, hotspot); the system takes the one of its cursor size."""
+    entries, data = b"", b""
+    offset = 6 + 16 * len(images)
+    for canvas, hotspot in images:
+        size = canvas.width
+        colour = canvas.rgb_bytes(bottom_up=True, order=(2, 1, 0, 3))
+        row_bytes = (size + 31) // 32 * 4
+        mask = bytearray()
+        for y in range(size - 1, -1, -1):
+            bits = 0
+            for x in range(size):
+                bits = bits << 1 | (canvas.pixels[y * size + x][3] < 0.5 / 255)
+            mask += (bits << (row_bytes * 8 - size)).to_bytes(row_bytes, "big")
+        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0,
+                             len(colour) + len(mask), 0, 0, 0, 0)
+        image = header + colour + bytes(mask)
+        entries += struct.pack("<BBBBHHII", size, size, 0, 0, hotspot[0], hotspot[1],
+                               len(image), offset)
+        data += image
+        offset += len(image)
     with open(path, "wb") as out:
-        out.write(struct.pack("<HHH", 0, 2, 1))
-        out.write(struct.pack("<BBBBHHII", size, size, 0, 0, hotspot[0], hotspot[1],
-                              len(image), 22))
-        out.write(image)
+        out.write(struct.pack("<HHH", 0, 2, len(images)) + entries + data)
 
 
 # --- Icons, drawn into a box of the given size. -----------------------------
@@ -506,15 +537,16 @@ STATE_KEYS = ("up", "mo", "do", "da")
 
 
 def button_face(background, look, icon, pressed):
-    face = background.crop(0, 0, background.width, background.height)
+    face = background.crop(0, 0, *background.size)
+    width, height = face.size
     if look.fill:
-        face.fill(rounded_rect(0, 0, face.width, face.height, look.radius), look.fill)
+        face.fill(rounded_rect(0, 0, width, height, look.radius), look.fill)
     if look.border:
-        face.fill(outline(rounded_rect(0.5, 0.5, face.width - 0.5, face.height - 0.5,
+        face.fill(outline(rounded_rect(0.5, 0.5, width - 0.5, height - 0.5,
                                        look.radius - 0.5), 1.0), look.border)
     if icon:
         shift = 1 if pressed else 0
-        for shape in icon(face.width, face.height):
+        for shape in icon(width, height):
             face.fill(moved(shape, 0, shift), look.ink)
     return face
 
@@ -600,10 +632,10 @@ def hex_colour(colour):
     return "#%02X%02X%02X" % tuple(int(c) for c in colour)
 
 
-def window_face(t, size, title_height):
+def window_face(t, size, title_height, scale):
     """The window body with its frame; the region follows the same outline."""
     width, height = size
-    face = Canvas(width, height)
+    face = Canvas(width, height, scale=scale)
     face.vertical_gradient(0, height, t.body_top, t.body_bottom)
     if title_height:
         face.fill_rect(0, 0, width, title_height, t.title_bar)
@@ -613,17 +645,17 @@ def window_face(t, size, title_height):
     return face
 
 
-def window_region(size):
+def window_region(size, scale):
     """White inside the rounded outline, magenta outside."""
     width, height = size
-    region = Canvas(width, height, MAGENTA)
+    region = Canvas(width, height, MAGENTA, scale=scale)
     region.fill(rounded_rect(0, 0, width, height, WINDOW_RADIUS), WHITE, antialias=False)
     return region
 
 
-def stream_tile(t, width, wave, zero_line, axis=None, mark=None):
+def stream_tile(t, scale, width, wave, zero_line, axis=None, mark=None):
     """A full-height column strip of the stream view, band by band."""
-    tile = Canvas(width, VIEW_HEIGHT, t.view_text_band)
+    tile = Canvas(width, VIEW_HEIGHT, t.view_text_band, scale=scale)
     tile.fill_rect(0, MARK_TOP, width, MARK_BOTTOM, wave)
     tile.fill_rect(0, MARK_BOTTOM, width, VIEW_HEIGHT, axis or t.view_text_band)
     if zero_line:
@@ -637,9 +669,9 @@ def stream_tile(t, width, wave, zero_line, axis=None, mark=None):
     return tile
 
 
-def playhead(t):
+def playhead(t, scale):
     """The position cursor; magenta is transparent, so no soft edges."""
-    head = Canvas(CURSOR_WIDTH, VIEW_HEIGHT, MAGENTA)
+    head = Canvas(CURSOR_WIDTH, VIEW_HEIGHT, MAGENTA, scale=scale)
     centre = CURSOR_WIDTH // 2
     head.fill_rect(centre, MARK_TOP, centre + 1, VIEW_HEIGHT, t.playhead)
     head.fill(polygon([(0, MARK_TOP - 7), (CURSOR_WIDTH, MARK_TOP - 7), (CURSOR_WIDTH / 2, MARK_TOP)]),
@@ -654,13 +686,16 @@ def empty_description_file(language):
     return "view_empty_desc%s.bmp" % ("" if language == "en" else "_" + language)
 
 
-def empty_description(t, language):
+def empty_description(t, scale, language):
     """Shown in the middle of the view until a file is open."""
-    text = text_mask(in_language(EMPTY_DESCRIPTION, language), 13, language=language)
-    picture = Canvas(text[0] + 48, 40, t.view_outside)
+    caption = in_language(EMPTY_DESCRIPTION, language)
+    # Every scale has the width of the 100 % picture, scaled.
+    picture = Canvas(text_mask(caption, 13, language=language)[0] + 48, 40, t.view_outside,
+                     scale=scale)
+    text = text_mask(caption, 13 * scale / 100, language=language)
     for bar in waveform_bars(8, 20, (6, 14, 24, 10, 18, 8), 5, 1.3):
         picture.fill(bar, t.empty_bars)
-    picture.draw_mask(text, 44, (40 - text[1]) // 2, t.empty_text)
+    picture.draw_mask(text, 44, (40 - text[1] * 100 / scale) // 2, t.empty_text)
     return picture
 
 
@@ -701,15 +736,16 @@ def view_section(t):
     ]
 
 
-def view_pictures(t):
+def view_pictures(t, scale):
     return {
-        "view_outside.bmp": stream_tile(t, TILE_WIDTH, t.view_outside, None),
-        "view_stream.bmp": stream_tile(t, TILE_WIDTH, t.view_stream, t.view_zero_line),
-        "view_cut_middle.bmp": stream_tile(t, TILE_WIDTH, t.view_cut, t.view_cut_zero_line,
+        "view_outside.bmp": stream_tile(t, scale, TILE_WIDTH, t.view_outside, None),
+        "view_stream.bmp": stream_tile(t, scale, TILE_WIDTH, t.view_stream, t.view_zero_line),
+        "view_cut_middle.bmp": stream_tile(t, scale, TILE_WIDTH, t.view_cut, t.view_cut_zero_line,
                                            t.view_cut_axis),
-        "view_cut_edge.bmp": stream_tile(t, 1, t.view_cut, None, t.view_cut_axis, mark=t.accent),
-        "view_curpos.bmp": playhead(t),
-        **{empty_description_file(language): empty_description(t, language)
+        "view_cut_edge.bmp": stream_tile(t, scale, 1, t.view_cut, None, t.view_cut_axis,
+                                         mark=t.accent),
+        "view_curpos.bmp": playhead(t, scale),
+        **{empty_description_file(language): empty_description(t, scale, language)
            for language in LANGUAGES},
     }
 
@@ -773,16 +809,17 @@ def edit_section(t):
     ]
 
 
-def build_skin(t):
+def build_skin(t, scale):
+    """The skin's sections, and its pictures at the scale in percent."""
     sections, pictures = [], {}
-    main_face = window_face(t, MAIN_SIZE, TITLE_HEIGHT)
+    main_face = window_face(t, MAIN_SIZE, TITLE_HEIGHT, scale)
     x0, y0, x1, y1 = VIEW_RECT
     dx, dy = CTRL_ORIGIN
     main_face.fill(outline(rounded_rect(x0 + dx - 0.5, y0 + dy - 0.5, x1 + dx + 0.5, y1 + dy + 0.5, 2),
                            1.0), t.well)
     ctrl_face = main_face.crop(*CTRL_ORIGIN, *CTRL_SIZE)
-    main_region = window_region(MAIN_SIZE)
-    track_face = window_face(t, TRACK_NAME_SIZE, 0)
+    main_region = window_region(MAIN_SIZE, scale)
+    track_face = window_face(t, TRACK_NAME_SIZE, 0, scale)
     faces = {"main": main_face, "ctrl": ctrl_face, "track_name": track_face}
 
     pictures["main.bmp"] = main_face
@@ -794,9 +831,9 @@ def build_skin(t):
     pictures["ctrl_region.bmp"] = main_region.crop(*CTRL_ORIGIN, *CTRL_SIZE)
     sections.append(("[mv_ctrl]", [("bitmap_bg", "ctrl.bmp"), ("region_bg", "ctrl_region.bmp")]))
     sections.append(("[mv_stream_view]", view_section(t)))
-    pictures.update(view_pictures(t))
+    pictures.update(view_pictures(t, scale))
     pictures["track_name.bmp"] = track_face
-    pictures["track_name_region.bmp"] = window_region(TRACK_NAME_SIZE)
+    pictures["track_name_region.bmp"] = window_region(TRACK_NAME_SIZE, scale)
     sections.append(("[mv_track_name]", [("bitmap", "track_name.bmp"),
                                          ("region", "track_name_region.bmp")]))
     sections.append(("[mv_edt_track_name]", edit_section(t)))
@@ -819,11 +856,13 @@ def write_ini(path, title, sections):
 # --- The stream view's built-in cursors. ------------------------------------
 
 CURSOR_SIZE = 32
+# The cursor sizes of 100, 150 and 200 % (32, 48 and 64 pixels).
+CURSOR_SCALES = (100, 150, 200)
 
 
-def cursor_picture(parts, accent=()):
+def cursor_picture(parts, accent, scale):
     """White shapes with a black outline; later parts overlap earlier ones."""
-    picture = Canvas(CURSOR_SIZE, CURSOR_SIZE, BLACK, alpha=0.0)
+    picture = Canvas(CURSOR_SIZE, CURSOR_SIZE, BLACK, alpha=0.0, scale=scale)
     for shape in parts:
         picture.fill(grown(shape, 1.2), BLACK)
         picture.fill(shape, WHITE)
@@ -884,13 +923,23 @@ def main():
     for theme in THEMES:
         folder = os.path.join(SKINS_DIR, theme.name)
         os.makedirs(folder, exist_ok=True)
-        sections, pictures = build_skin(theme)
-        write_ini(os.path.join(folder, "skin.ini"), theme.title, sections)
-        for file_name, picture in sorted(pictures.items()):
-            write_bmp(os.path.join(folder, file_name), picture)
+        for scale in SCALES:
+            sections, pictures = build_skin(theme, scale)
+            scale_folder = folder if scale == 100 else os.path.join(folder, str(scale))
+            os.makedirs(scale_folder, exist_ok=True)
+            if scale == 100:
+                write_ini(os.path.join(folder, "skin.ini"), theme.title, sections)
+            for file_name, picture in sorted(pictures.items()):
+                write_bmp(os.path.join(scale_folder, file_name), picture)
+    write_cursors()
+
+
+def write_cursors():
     os.makedirs(CURSOR_DIR, exist_ok=True)
     for file_name, (parts, accent, hotspot) in CURSORS.items():
-        write_cur(os.path.join(CURSOR_DIR, file_name), cursor_picture(parts, accent), hotspot)
+        images = [(cursor_picture(parts, accent, scale), [px(v, scale) for v in hotspot])
+                  for scale in CURSOR_SCALES]
+        write_cur(os.path.join(CURSOR_DIR, file_name), images)
 
 
 if __name__ == "__main__":

@@ -20,7 +20,7 @@ tarvisk_start_display() {
   # runs started side by side never take, or clean away, each other's.
   local number
   number="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${TARVISK_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
   TARVISK_STARTED_PIDS+=($!)
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
   if [ -s "$number" ]; then

@@ -204,24 +204,25 @@ void CStreamPainter::paintCut(const CStreamProgressCtrlBase& model)
     const int xIn = std::max(model.timeToPixel(cut.fadeInEnd(), false), xb);
     const int xOut = std::min(model.timeToPixel(cut.fadeOutStart(), false), xe);
     ClipScope clip(m_target, CRect(x0, 0, x1, m_skin.height));
+    const int edge = m_skin.px(1);
 
     if (xIn <= x0) {
         if (xb >= x0)
-            copy(m_skin.cutLeftBitmap, x0, 0, 1, m_skin.height, 0, 0);
-        x0 += 1;
+            copy(m_skin.cutLeftBitmap, x0, 0, edge, m_skin.height, 0, 0);
+        x0 += edge;
     } else {
         for (int x = x0; x <= xIn; ++x)
             paintRamp(x, static_cast<double>(x - xb) / (xIn - xb));
         x0 = xIn + 1;
     }
 
-    const int middleEnd = xOut < x1 ? xOut : xe <= x1 ? x1 - 1 : x1;
+    const int middleEnd = xOut < x1 ? xOut : xe <= x1 ? x1 - edge : x1;
     if (middleEnd - x0 > 0)
         tile(m_skin.cutMiddleBitmap, x0, middleEnd);
 
     if (xOut >= x1 || xe == xOut) {
         if (xe <= x1)
-            copy(m_skin.cutRightBitmap, x1 - 1, 0, 1, m_skin.height, 0, 0);
+            copy(m_skin.cutRightBitmap, x1 - edge, 0, edge, m_skin.height, 0, 0);
     } else {
         for (int x = xOut; x <= x1; ++x)
             paintRamp(x, static_cast<double>(xe - x) / (xe - xOut));
@@ -238,7 +239,7 @@ void CStreamPainter::paintWaveform(const CStreamProgressCtrlBase& model,
     if (!streamSpan(model, from, to))
         return;
     CPen pen;
-    pen.CreatePen(PS_SOLID, 1, m_skin.waveformColor);
+    pen.CreatePen(PS_SOLID, m_skin.px(1), m_skin.waveformColor);
     SelectScope selected(m_target, pen);
 
     // A DAT value is one signed byte: its offset is looked up, not mapped
@@ -309,7 +310,8 @@ void CStreamPainter::paintAxis(const CStreamProgressCtrlBase& model)
     if (second.milliseconds() <= first.milliseconds())
         return;
     const RECT& modelRect = model.rect();
-    const CRect rect(modelRect.left, m_skin.axisLineY, modelRect.right, m_skin.axisLineY + 50);
+    const CRect rect(modelRect.left, m_skin.axisLineY, modelRect.right,
+                     m_skin.axisLineY + m_skin.px(50));
     m_skin.axis->SetBorders(first, second);
     m_skin.axis->Paint(m_target, rect, rect, false);
 }
@@ -322,7 +324,8 @@ void CStreamPainter::paintPositionMarks(const CStreamProgressCtrl& positionLayer
 
     const CStreamProgressCtrlBase& model = positionLayer.model();
     CPen pen;
-    pen.CreatePen(PS_SOLID, 1, m_skin.markRectColor);
+    // Inside the frame, so a wider line stays within the cut's rectangle.
+    pen.CreatePen(PS_INSIDEFRAME, m_skin.px(1), m_skin.markRectColor);
     SelectScope selectedPen(m_target, pen);
     int left = 0;
     int top = 0;
@@ -358,7 +361,7 @@ void CStreamPainter::paintTexts(const CStreamProgressCtrl& positionLayer)
 
     const CString length = trackLengthText(positionLayer.model().cut());
     const int lengthWidth = m_target.GetTextExtent(length).cx;
-    m_target.TextOut(textRect.right - lengthWidth - 5, m_skin.positionTextY, length);
+    m_target.TextOut(textRect.right - lengthWidth - m_skin.px(5), m_skin.positionTextY, length);
 
     m_target.SetBkMode(previousMode);
     m_target.SetTextColor(previousColour);

@@ -98,7 +98,7 @@ int CStreamProgressCtrl::hitTest(int x, int y)
 
 bool CStreamProgressCtrl::panTo(int x, int)
 {
-    if (!m_panning || std::abs(m_panX - x) < kMinPanStep)
+    if (!m_panning || std::abs(m_panX - x) < ScaledToDpi(kMinPanStep, m_dpi))
         return false;
     // Dragging right shows earlier times; the position keeps its pixel.
     const int64_t shift = m_model->scroll(m_model->pixelToTime(m_panX) - m_model->pixelToTime(x));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Dpi.h"
 #include "view/StreamProgressCtrlBase.h"
 
 #include <memory>
@@ -18,6 +19,8 @@ public:
 
     void setRect(int left, int top, int right, int bottom);
     void setSliderRect(int left, int top, int right, int bottom);
+    // The DPI of the view, which scales the drag that starts a pan.
+    void setDpi(UINT dpi) { m_dpi = dpi; }
     const RECT& textRect() const { return m_textRect; }
 
     void setPosition(int64_t t);
@@ -52,6 +55,7 @@ private:
     RECT m_scrollLeftZone{};
     RECT m_scrollRightZone{};
     int m_panX = 0;
+    UINT m_dpi = kDesignDpi;
     bool m_panning = false;
     int64_t m_rememberedPos = 0;
     bool m_empty = true;

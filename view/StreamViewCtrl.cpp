@@ -20,7 +20,7 @@ constexpr UINT WM_PLAYBACK_ENDED = WM_APP + 1;
 const CPoint kScrollLeftPoint(3002, 3002);
 const CPoint kScrollRightPoint(3005, 3005);
 
-constexpr int kEdgeHoverDistance = 5;
+constexpr int kEdgeHoverDistance = 5; // at 96 DPI
 
 // Keys of the view beyond those that move the position: the ones audio
 // editors use for the same things. Plus and minus may need Shift on a
@@ -154,8 +154,10 @@ void CStreamViewCtrl::setArrowCursor()
 
 // Skin --------------------------------------------------------------------
 
-bool CStreamViewCtrl::loadSkin(ISkinParser& skin)
+bool CStreamViewCtrl::loadSkin(ISkinParser& skin, UINT dpi)
 {
+    m_skin.dpi = dpi;
+    m_positionLayer.setDpi(dpi);
     // The skin replaces the bitmaps, which must not be selected then; the
     // cursor's mask is made again from the new cursor.
     m_skinDCs.release();
@@ -243,7 +245,7 @@ void CStreamViewCtrl::composeFrame(CDC& target)
     painter.paintPositionMarks(m_positionLayer);
     // Before the cursor's strip is saved, so a moving cursor leaves it whole.
     if (::GetFocus() == m_hWnd && !m_focusByMouse)
-        DrawFocusRing(back, CRect(0, 0, width, height), m_skin.focusColor);
+        DrawFocusRing(back, CRect(0, 0, width, height), m_skin.focusColor, m_skin.px(2));
 
     if (m_empty) {
         const SIZE size = m_skin.emptyDescBitmap.GetSize();
@@ -688,11 +690,11 @@ void CStreamViewCtrl::onMouseMove(CPoint point)
         int right = 0;
         int bottom = 0;
         const bool cutShown = m_cut && m_positionLayer.cutPixelRect(left, top, right, bottom);
-        if (cutShown && std::abs(point.x - left) < kEdgeHoverDistance) {
+        if (cutShown && std::abs(point.x - left) < m_skin.px(kEdgeHoverDistance)) {
             m_resizeLeftEdge = true;
             m_overEdge = true;
             setCursor(ViewCursor::CutResize);
-        } else if (cutShown && std::abs(point.x - right) < kEdgeHoverDistance) {
+        } else if (cutShown && std::abs(point.x - right) < m_skin.px(kEdgeHoverDistance)) {
             m_resizeLeftEdge = false;
             m_overEdge = true;
             setCursor(ViewCursor::CutResize);

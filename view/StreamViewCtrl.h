@@ -39,7 +39,8 @@ public:
     BOOL create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     void setDocument(CStreamDocument* document) { m_document = document; }
 
-    bool loadSkin(ISkinParser& skin);
+    // The skin's lengths and pictures come scaled to the DPI.
+    bool loadSkin(ISkinParser& skin, UINT dpi = kDesignDpi);
     bool applySkin();
     void placeWindow();
     int frameHeight() const { return m_skin.position.bottom - m_skin.position.top; }

@@ -19,7 +19,7 @@ bool ViewSkin::load(ISkinParser& skin)
     skin.getColor(L"color_transparent", transparentColor);
     COLORREF axisColour = 0;
     if (skin.getColor(L"color_axis", axisColour))
-        axisPen = LOGPEN{PS_SOLID, POINT{1, 0}, axisColour};
+        axisPen = LOGPEN{PS_SOLID, POINT{px(1), 0}, axisColour};
     skin.getFont(L"font_axis", axisFont);
     skin.getColor(L"color_waveform", waveformColor);
     skin.getColor(L"color_mark_rect", markRectColor);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Dpi.h"
 #include "Gdi.h"
 #include "Rect.h"
 #include "SkinParser.h"
@@ -54,7 +55,12 @@ struct ViewSkin {
     // Skin cursors replacing the built-in ones; null where the skin has none.
     std::array<HCURSOR, static_cast<size_t>(ViewCursor::Count)> cursors{};
 
+    // The DPI the skin's lengths and pictures were scaled to.
+    UINT dpi = kDesignDpi;
+
     // False, with nothing read, when the skin has no such section.
     bool load(ISkinParser& skin);
+    // A length of the design scale at the skin's DPI.
+    int px(int designPixels) const { return ScaledToDpi(designPixels, dpi); }
     HCURSOR cursor(ViewCursor role) const { return cursors[static_cast<size_t>(role)]; }
 };

@@ -157,9 +157,8 @@ CRect CenterSizeInRect(const CRect& rect, CSize size)
     return centred;
 }
 
-void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour)
+void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour, int width)
 {
-    constexpr int width = 2;
     const RECT sides[] = {{rect.left, rect.top, rect.right, rect.top + width},
                           {rect.left, rect.bottom - width, rect.right, rect.bottom},
                           {rect.left, rect.top + width, rect.left + width, rect.bottom - width},

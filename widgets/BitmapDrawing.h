@@ -51,7 +51,7 @@ void DrawMaskedBitmap(CDC* dc, const CRect& rect, CBitmap* bitmap, COLORREF tran
 // unchanged when the size is not at least 1 by 1.
 CRect CenterSizeInRect(const CRect& rect, CSize size);
 
-// The focus ring: a 2-pixel frame just inside the rectangle, in the colour,
+// The focus ring: a frame of the width just inside the rectangle, in the colour,
 // or, for CLR_INVALID (a skin that gives none), inverting what lies under
 // it, so that it shows on any artwork.
-void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour);
+void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour, int width);

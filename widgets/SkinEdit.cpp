@@ -1,6 +1,7 @@
 #include "widgets/SkinEdit.h"
 
 #include "DC.h"
+#include "Dpi.h"
 #include "widgets/Select.h"
 
 namespace {
@@ -282,8 +283,9 @@ void CSkinEdit::onTitleTipTimer()
     CRect client;
     GetClientRect(&client);
     KillTimer(kTitleTipTimer);
+    const UINT dpi = WindowDpi(m_hWnd);
     if (!text.IsEmpty() && client.PtInRect(cursor))
-        m_titleTip.Show(CRect(cursor, CSize(80, 26)), text);
+        m_titleTip.Show(CRect(cursor, CSize(ScaledToDpi(80, dpi), ScaledToDpi(26, dpi))), text);
 }
 
 BOOL CSkinEdit::PreTranslateMessage(MSG* msg)

@@ -1,5 +1,6 @@
 #include "widgets/XButton.h"
 
+#include "Dpi.h"
 #include "ToolTipCtrl.h"
 #include "widgets/BitmapDrawing.h"
 #include "widgets/MemDC.h"
@@ -163,7 +164,7 @@ void CXButton::paint(HDC printTarget)
     }
     drawExtra(&memory);
     if (::GetFocus() == m_hWnd && !m_focusByMouse)
-        DrawFocusRing(memory, client, m_cfg.colourFocus);
+        DrawFocusRing(memory, client, m_cfg.colourFocus, ScaledToDpi(2, WindowDpi(m_hWnd)));
 }
 
 void CXButton::notifyParent(WORD code)
