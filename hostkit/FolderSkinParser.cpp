@@ -236,7 +236,8 @@ bool CFolderSkinParser::getBitmap(CString key, CDynBitmap& value)
     CString path;
     if (!imagePath(key, path))
         return false;
-    HANDLE image = LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    HANDLE image =
+        LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
     return image && value.Attach(image);
 }
 
@@ -286,7 +287,8 @@ bool CFolderSkinParser::getCursor(CString key, HCURSOR& value)
     CString path;
     if (!imagePath(key, path))
         return false;
-    HCURSOR cursor = static_cast<HCURSOR>(LoadImageW(nullptr, path, IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
+    HCURSOR cursor =
+        static_cast<HCURSOR>(LoadImageW(nullptr, path, IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
     if (!cursor)
         return false;
     m_cursors.push_back(cursor);
