@@ -168,6 +168,6 @@ TEST_F(Facade, ClosingTheEditorPutsItsSettingsOnDiskAtOnce)
     tarvisk.openFile(song);
     SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, IDC_EXIT_BUTTON, 0);
     const std::string onDisk = ReadFileBytes(store.path());
-    for (const std::string& line : {"Cut=1000,3000,0,0", "InputFileName=" + Narrow(song)})
+    for (const std::string& line : {std::string("Cut=1000,3000,0,0"), "InputFileName=" + Narrow(song)})
         EXPECT_NE(onDisk.find(line), std::string::npos) << line << " in\n" << onDisk;
 }
