@@ -182,5 +182,6 @@ TEST(RuntimeFaults, MissingWindowsMediaRuntimeIsReportedAndWavStillOpens)
     TempDir work;
     PipelineHarness harness(work.path());
     harness.expectRefused(FixturePath(L"tone.wma"), resourceText(IDS_WMF_MISSING));
+    EXPECT_FALSE(FileExists(harness.workFile(L"temp.in"))) << "the decoder leaves no output";
     harness.expectOpens(FixturePath(L"mono16.wav"));
 }
