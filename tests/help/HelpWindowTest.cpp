@@ -67,16 +67,8 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
 
     // A click on "?" as the host's loop hands it on: posted input, offered
     // to PreTranslateMessage before it is dispatched.
-    const HWND button = GetDlgItem(tarvisk.getMainWindow(), 1004);
-    PostMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
-        if (!tarvisk.PreTranslateMessage(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    PostClick(GetDlgItem(tarvisk.getMainWindow(), 1004));
+    PumpMessages(0, [&](MSG* msg) { return tarvisk.PreTranslateMessage(msg); });
 
     const std::vector<HWND> help = helpWindows();
     ASSERT_EQ(help.size(), 1u) << "one visible HTML Help window";

@@ -2,6 +2,7 @@
 #include "support/ComponentLog.h"
 #include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/ProcessWindows.h"
 #include "support/TestSkinParser.h"
 #include "support/AudioFixtures.h"
 
@@ -11,19 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<HWND> threadWindows()
-{
-    std::vector<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM out) {
-            reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
 
 class Facade : public FacadeFixture {
 protected:
@@ -42,17 +30,17 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRe
     MSG msg{nullptr, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
     EXPECT_FALSE(tarvisk.PreTranslateMessage(&msg));
     EXPECT_EQ(tarvisk.destroy(), 0);
-    EXPECT_TRUE(threadWindows().empty());
+    EXPECT_TRUE(ThreadWindows().empty());
 
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     const HWND dialog = tarvisk.getMainWindow();
     ASSERT_TRUE(IsWindow(dialog));
     EXPECT_FALSE(IsWindowVisible(dialog));
-    const auto windows = threadWindows();
+    const auto windows = ThreadWindows();
 
     EXPECT_TRUE(tarvisk.init(info, &saveCounter));
     EXPECT_EQ(tarvisk.getMainWindow(), dialog);
-    EXPECT_EQ(threadWindows(), windows);
+    EXPECT_EQ(ThreadWindows(), windows);
 
     wchar_t title[64] = {};
     GetWindowTextW(dialog, title, 64);
