@@ -20,7 +20,7 @@ protected:
 
 } // namespace
 
-// A new dialog after destroy: HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged.
+// A new dialog after destroy: LogTellsTheBannerHelpThatCannotOpenAndTheGoodbye.
 TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRemovesIt)
 {
     EXPECT_FALSE(tarvisk.openFile(L"C:\\song.mp3"));
@@ -57,27 +57,6 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRe
     EXPECT_EQ(tarvisk.destroy(), 0);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
-}
-
-// The log file stays open for the life of the process, so this case needs a
-// process of its own, as ctest gives every case.
-TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
-{
-    store.set(L"Common", L"TraceLevel", L"Info");
-    ASSERT_TRUE(tarvisk.init(info, &saveCounter));
-    EXPECT_EQ(tarvisk.destroy(), 0);
-    // Not initialised any more: destroy still says goodbye.
-    EXPECT_EQ(tarvisk.destroy(), 0);
-
-    const CString text = ComponentLogText(dataRoot()).c_str();
-    const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
-    ASSERT_NE(firstLineEnd, -1);
-    EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";
-    for (const wchar_t* part : {L"\r\nOS: Windows ", L"\r\nComputer name: ", L"   User: "})
-        EXPECT_NE(text.Find(part), -1) << Narrow(part);
-
-    const int goodbye = text.Find(L" INF: Tarvisk ended\r\n");
-    EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", goodbye + 1), -1);
 }
 
 // The language setting gives the texts, the box's included.
@@ -129,10 +108,13 @@ TEST_F(Facade, DraggingTheEditorsBackgroundMovesTheWindow)
     EXPECT_EQ(origin(), after);
 }
 
-TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
+// The log file stays open for the life of the process, so this case needs a
+// process of its own, as ctest gives every case.
+TEST_F(Facade, LogTellsTheBannerHelpThatCannotOpenAndTheGoodbye)
 {
     store.set(L"Common", L"TraceLevel", L"Info");
     MessageBoxWatcher boxes;
+    // Help without a link, or with one that cannot open, is only logged.
     const CString link = temp.file(L"missing.chm");
     for (const CString& help : {CString(), link}) {
         info.helpLink = help;
@@ -140,10 +122,20 @@ TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
         SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, 1004, 0);
         EXPECT_EQ(tarvisk.destroy(), 0);
     }
-    const CString log = ComponentLogText(dataRoot()).c_str();
-    EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
-    EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "), -1);
     EXPECT_TRUE(boxes.texts().empty());
+    // Not initialised any more: destroy still says goodbye.
+    const int endBefore = static_cast<int>(ComponentLogText(dataRoot()).size());
+    EXPECT_EQ(tarvisk.destroy(), 0);
+
+    const CString text = ComponentLogText(dataRoot()).c_str();
+    const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
+    ASSERT_NE(firstLineEnd, -1);
+    EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";
+    for (const wchar_t* part : {L"\r\nOS: Windows ", L"\r\nComputer name: ", L"   User: "})
+        EXPECT_NE(text.Find(part), -1) << Narrow(part);
+    EXPECT_NE(text.Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
+    EXPECT_NE(text.Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "), -1);
+    EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", endBefore), -1);
 }
 
 // What the editor keeps when it closes is in the host's file at once, for a
@@ -156,6 +148,7 @@ TEST_F(Facade, ClosingTheEditorPutsItsSettingsOnDiskAtOnce)
     tarvisk.openFile(song);
     SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, IDC_EXIT_BUTTON, 0);
     const std::string onDisk = ReadFileBytes(store.path());
-    for (const std::string& line : {std::string("Cut=1000,3000,0,0"), "InputFileName=" + Narrow(song)})
+    for (const std::string& line :
+         {std::string("Cut=1000,3000,0,0"), "InputFileName=" + Narrow(song)})
         EXPECT_NE(onDisk.find(line), std::string::npos) << line << " in\n" << onDisk;
 }
