@@ -1,5 +1,6 @@
 // The "?" button of the editor opens the compiled help that lies beside the
 // host, in an HTML Help window of the host's process with the help's contents.
+#include "Wnd.h"
 #include "support/FacadeFixture.h"
 #include "support/ProcessWindows.h"
 #include "support/AudioFixtures.h"
@@ -72,9 +73,7 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
 
     const std::vector<HWND> help = helpWindows();
     ASSERT_EQ(help.size(), 1u) << "one visible HTML Help window";
-    wchar_t title[128] = {};
-    GetWindowTextW(help[0], title, 128);
-    EXPECT_EQ(CString(title), L"Tarvisk Ringtone Editor Help");
+    EXPECT_EQ(AfxGetWindowText(help[0]), L"Tarvisk Ringtone Editor Help");
     const HWND contents = findChild(help[0], WC_TREEVIEWW);
     ASSERT_NE(contents, nullptr) << "the contents pane";
     const std::vector<CString> expected{L"Tarvisk Ringtone Editor",

@@ -42,9 +42,7 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRe
     EXPECT_EQ(tarvisk.getMainWindow(), dialog);
     EXPECT_EQ(ThreadWindows(), windows);
 
-    wchar_t title[64] = {};
-    GetWindowTextW(dialog, title, 64);
-    EXPECT_STREQ(title, L"Tarvisk Ringtone Editor");
+    EXPECT_EQ(AfxGetWindowText(dialog), L"Tarvisk Ringtone Editor");
 
     EXPECT_TRUE(IsFolder(temp.file(L"Tarvisk")));
 
@@ -68,9 +66,7 @@ TEST_F(Facade, SkinThatDoesNotLoadIsReportedInTheSetLanguageAndTheEditorStillSta
     info.skinParser = &incomplete;
     MessageBoxWatcher boxes;
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
-    wchar_t title[64] = {};
-    GetWindowTextW(tarvisk.getMainWindow(), title, 64);
-    EXPECT_STREQ(title, L"Tarvisk Klingelton-Editor");
+    EXPECT_EQ(AfxGetWindowText(tarvisk.getMainWindow()), L"Tarvisk Klingelton-Editor");
     EXPECT_EQ(boxes.texts(), std::vector<CString>{L"Fehler beim Laden des Skins"});
 }
 
