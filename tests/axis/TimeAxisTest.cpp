@@ -93,37 +93,35 @@ protected:
     void SetUp() override { Axis_SetMode(AXIS_MODE_CLOCK); }
     void TearDown() override { Axis_SetMode(AXIS_MODE_CLOCK); }
 
-    CTimeAxis axis{axisFont(), kBlackPen, kBlackPen, kLabelGap};
+    LabelProbe axis;
 };
 
 } // namespace
 
-TEST(TimeAxisLabelTest, LabelsShowAsManyPlacesAsTheStepNeeds)
+TEST_F(TimeAxisTest, LabelsShowAsManyPlacesAsTheStepNeeds)
 {
-    LabelProbe probe;
     const int64_t t = 3723456; // 01:02:03.456
-    EXPECT_EQ(probe.label(t, kHour), L"01:02");
-    EXPECT_EQ(probe.label(t, kMinute), L"01:02");
-    EXPECT_EQ(probe.label(t, 5 * kSecond), L"01:02:03");
-    EXPECT_EQ(probe.label(t, 500), L"01:02:03.4");
-    EXPECT_EQ(probe.label(t, 20), L"01:02:03.45");
-    EXPECT_EQ(probe.label(t, 5), L"01:02:03.456");
+    EXPECT_EQ(axis.label(t, kHour), L"01:02");
+    EXPECT_EQ(axis.label(t, kMinute), L"01:02");
+    EXPECT_EQ(axis.label(t, 5 * kSecond), L"01:02:03");
+    EXPECT_EQ(axis.label(t, 500), L"01:02:03.4");
+    EXPECT_EQ(axis.label(t, 20), L"01:02:03.45");
+    EXPECT_EQ(axis.label(t, 5), L"01:02:03.456");
 }
 
-TEST(TimeAxisLabelTest, ClockHoursWrapAtMidnightElapsedHoursDoNot)
+TEST_F(TimeAxisTest, ClockHoursWrapAtMidnightElapsedHoursDoNot)
 {
-    LabelProbe probe;
     const CQTime midnight(2000, 1, 1, 0, 0, 0, 0);
-    probe.SetBorders(midnight, later(midnight, kHour));
-    EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"01:30");
+    axis.SetBorders(midnight, later(midnight, kHour));
+    EXPECT_EQ(axis.label(25 * kHour + 30 * kMinute, kMinute), L"01:30");
 
     Axis_SetMode(AXIS_MODE_ELAPSED);
     Axis_SetMode(7);
     EXPECT_EQ(Axis_GetMode(), AXIS_MODE_ELAPSED) << "unknown modes are ignored";
-    probe.SetBorders(midnight, later(midnight, kHour));
+    axis.SetBorders(midnight, later(midnight, kHour));
     Axis_SetMode(AXIS_MODE_CLOCK);
     EXPECT_EQ(Axis_GetMode(), AXIS_MODE_CLOCK);
-    EXPECT_EQ(probe.label(25 * kHour + 30 * kMinute, kMinute), L"25:30");
+    EXPECT_EQ(axis.label(25 * kHour + 30 * kMinute, kMinute), L"25:30");
 }
 
 // Spans from a tenth of a second to three hours, each painted over 1000

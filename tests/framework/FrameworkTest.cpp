@@ -110,9 +110,7 @@ TEST(Resources, TextsAndDialogsComeInTheModulesResourceLanguage)
     state->m_resourceLanguage = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
     CDialog about(IDD_ABOUTBOX);
     ASSERT_TRUE(about.Create(IDD_ABOUTBOX));
-    wchar_t caption[32] = {};
-    GetWindowTextW(about.m_hWnd, caption, 32);
-    EXPECT_STREQ(caption, L"À propos");
+    EXPECT_EQ(about.GetWindowText(), L"À propos");
     // Neutral templates serve every language; a modeless dialog starts hidden.
     ProbeDialog main;
     ASSERT_TRUE(main.Create(IDD_TARVISK_DIALOG));

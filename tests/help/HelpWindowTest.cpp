@@ -1,5 +1,6 @@
 // The "?" button of the editor opens the compiled help that lies beside the
 // host, in an HTML Help window of the host's process with the help's contents.
+#include "Wnd.h"
 #include "support/FacadeFixture.h"
 #include "support/ProcessWindows.h"
 #include "support/AudioFixtures.h"
@@ -67,22 +68,12 @@ TEST_F(HelpWindow, HelpButtonOpensTheCompiledHelpWithItsContents)
 
     // A click on "?" as the host's loop hands it on: posted input, offered
     // to PreTranslateMessage before it is dispatched.
-    const HWND button = GetDlgItem(tarvisk.getMainWindow(), 1004);
-    PostMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
-        if (!tarvisk.PreTranslateMessage(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    PostClick(GetDlgItem(tarvisk.getMainWindow(), 1004));
+    PumpMessages(0, [&](MSG* msg) { return tarvisk.PreTranslateMessage(msg); });
 
     const std::vector<HWND> help = helpWindows();
     ASSERT_EQ(help.size(), 1u) << "one visible HTML Help window";
-    wchar_t title[128] = {};
-    GetWindowTextW(help[0], title, 128);
-    EXPECT_EQ(CString(title), L"Tarvisk Ringtone Editor Help");
+    EXPECT_EQ(AfxGetWindowText(help[0]), L"Tarvisk Ringtone Editor Help");
     const HWND contents = findChild(help[0], WC_TREEVIEWW);
     ASSERT_NE(contents, nullptr) << "the contents pane";
     const std::vector<CString> expected{L"Tarvisk Ringtone Editor",

@@ -2,6 +2,7 @@
 #include "support/ComponentLog.h"
 #include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/ProcessWindows.h"
 #include "support/TestSkinParser.h"
 #include "support/AudioFixtures.h"
 
@@ -12,19 +13,6 @@
 
 namespace {
 
-std::vector<HWND> threadWindows()
-{
-    std::vector<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM out) {
-            reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
 class Facade : public FacadeFixture {
 protected:
     Facade() : FacadeFixture(L"FacadeTest") {}
@@ -32,7 +20,7 @@ protected:
 
 } // namespace
 
-// A new dialog after destroy: HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged.
+// A new dialog after destroy: LogTellsTheBannerHelpThatCannotOpenAndTheGoodbye.
 TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRemovesIt)
 {
     EXPECT_FALSE(tarvisk.openFile(L"C:\\song.mp3"));
@@ -42,21 +30,19 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRe
     MSG msg{nullptr, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
     EXPECT_FALSE(tarvisk.PreTranslateMessage(&msg));
     EXPECT_EQ(tarvisk.destroy(), 0);
-    EXPECT_TRUE(threadWindows().empty());
+    EXPECT_TRUE(ThreadWindows().empty());
 
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
     const HWND dialog = tarvisk.getMainWindow();
     ASSERT_TRUE(IsWindow(dialog));
     EXPECT_FALSE(IsWindowVisible(dialog));
-    const auto windows = threadWindows();
+    const auto windows = ThreadWindows();
 
     EXPECT_TRUE(tarvisk.init(info, &saveCounter));
     EXPECT_EQ(tarvisk.getMainWindow(), dialog);
-    EXPECT_EQ(threadWindows(), windows);
+    EXPECT_EQ(ThreadWindows(), windows);
 
-    wchar_t title[64] = {};
-    GetWindowTextW(dialog, title, 64);
-    EXPECT_STREQ(title, L"Tarvisk Ringtone Editor");
+    EXPECT_EQ(AfxGetWindowText(dialog), L"Tarvisk Ringtone Editor");
 
     EXPECT_TRUE(IsFolder(temp.file(L"Tarvisk")));
 
@@ -71,27 +57,6 @@ TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRe
     EXPECT_EQ(tarvisk.getMainWindow(), nullptr);
 }
 
-// The log file stays open for the life of the process, so this case needs a
-// process of its own, as ctest gives every case.
-TEST_F(Facade, LogStartsWithTheBannerAndEndsWithTheGoodbye)
-{
-    store.set(L"Common", L"TraceLevel", L"Info");
-    ASSERT_TRUE(tarvisk.init(info, &saveCounter));
-    EXPECT_EQ(tarvisk.destroy(), 0);
-    // Not initialised any more: destroy still says goodbye.
-    EXPECT_EQ(tarvisk.destroy(), 0);
-
-    const CString text = ComponentLogText(dataRoot()).c_str();
-    const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
-    ASSERT_NE(firstLineEnd, -1);
-    EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";
-    for (const wchar_t* part : {L"\r\nOS: Windows ", L"\r\nComputer name: ", L"   User: "})
-        EXPECT_NE(text.Find(part), -1) << Narrow(part);
-
-    const int goodbye = text.Find(L" INF: Tarvisk ended\r\n");
-    EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", goodbye + 1), -1);
-}
-
 // The language setting gives the texts, the box's included.
 TEST_F(Facade, SkinThatDoesNotLoadIsReportedInTheSetLanguageAndTheEditorStillStarts)
 {
@@ -101,9 +66,7 @@ TEST_F(Facade, SkinThatDoesNotLoadIsReportedInTheSetLanguageAndTheEditorStillSta
     info.skinParser = &incomplete;
     MessageBoxWatcher boxes;
     ASSERT_TRUE(tarvisk.init(info, &saveCounter));
-    wchar_t title[64] = {};
-    GetWindowTextW(tarvisk.getMainWindow(), title, 64);
-    EXPECT_STREQ(title, L"Tarvisk Klingelton-Editor");
+    EXPECT_EQ(AfxGetWindowText(tarvisk.getMainWindow()), L"Tarvisk Klingelton-Editor");
     EXPECT_EQ(boxes.texts(), std::vector<CString>{L"Fehler beim Laden des Skins"});
 }
 
@@ -141,10 +104,13 @@ TEST_F(Facade, DraggingTheEditorsBackgroundMovesTheWindow)
     EXPECT_EQ(origin(), after);
 }
 
-TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
+// The log file stays open for the life of the process, so this case needs a
+// process of its own, as ctest gives every case.
+TEST_F(Facade, LogTellsTheBannerHelpThatCannotOpenAndTheGoodbye)
 {
     store.set(L"Common", L"TraceLevel", L"Info");
     MessageBoxWatcher boxes;
+    // Help without a link, or with one that cannot open, is only logged.
     const CString link = temp.file(L"missing.chm");
     for (const CString& help : {CString(), link}) {
         info.helpLink = help;
@@ -152,10 +118,20 @@ TEST_F(Facade, HelpWithoutALinkOrOneThatCannotOpenIsOnlyLogged)
         SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, 1004, 0);
         EXPECT_EQ(tarvisk.destroy(), 0);
     }
-    const CString log = ComponentLogText(dataRoot()).c_str();
-    EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
-    EXPECT_NE(log.Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "), -1);
     EXPECT_TRUE(boxes.texts().empty());
+    // Not initialised any more: destroy still says goodbye.
+    const int endBefore = static_cast<int>(ComponentLogText(dataRoot()).size());
+    EXPECT_EQ(tarvisk.destroy(), 0);
+
+    const CString text = ComponentLogText(dataRoot()).c_str();
+    const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
+    ASSERT_NE(firstLineEnd, -1);
+    EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";
+    for (const wchar_t* part : {L"\r\nOS: Windows ", L"\r\nComputer name: ", L"   User: "})
+        EXPECT_NE(text.Find(part), -1) << Narrow(part);
+    EXPECT_NE(text.Find(L"CTarviskDlg::OnHelp : empty help link"), -1);
+    EXPECT_NE(text.Find(L"CTarviskDlg::OnHelp : error opening help link '" + link + L"' : "), -1);
+    EXPECT_NE(text.Find(L" INF: Tarvisk ended\r\n", endBefore), -1);
 }
 
 // What the editor keeps when it closes is in the host's file at once, for a

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 int ScaledCount(int normal)
@@ -101,27 +100,6 @@ unsigned long countGdiTable()
     return count;
 }
 
-// Names the module a thread started in, so that a window left over says
-// which code's thread made it.
-std::string threadOrigin(DWORD threadId)
-{
-    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
-    if (!thread)
-        return "ended";
-    void* start = nullptr;
-    const auto startAddress = static_cast<THREADINFOCLASS>(9); // ThreadQuerySetWin32StartAddress
-    NtQueryInformationThread(thread, startAddress, &start, sizeof start, nullptr);
-    CloseHandle(thread);
-    HMODULE module = nullptr;
-    char name[MAX_PATH] = "?";
-    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           static_cast<const char*>(start), &module))
-        GetModuleFileNameA(module, name, MAX_PATH);
-    const char* base = strrchr(name, '\\');
-    return base ? base + 1 : name;
-}
-
 using ThreadWindows = std::vector<std::pair<HWND, DWORD>>;
 
 BOOL CALLBACK listWindow(HWND window, LPARAM list)
@@ -151,10 +129,7 @@ std::vector<std::string> describe(const ThreadWindows& windows)
     for (const auto& [window, thread] : windows) {
         char name[128] = "";
         GetClassNameA(window, name, sizeof name);
-        char line[256];
-        snprintf(line, sizeof line, "\"%s\" of thread %lu (started in %s)", name,
-                 static_cast<unsigned long>(thread), threadOrigin(thread).c_str());
-        lines.push_back(line);
+        lines.push_back('"' + std::string(name) + "\" of thread " + std::to_string(thread));
     }
     return lines;
 }

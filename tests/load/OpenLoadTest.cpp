@@ -47,17 +47,7 @@ protected:
         SendMessageW(tarvisk.getMainWindow(), WM_COMMAND, MAKEWPARAM(IDC_EXIT_BUTTON, 0), 0);
         PumpMessages();
     }
-
-    TempDir songs;
 };
-
-std::string Lines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += "  " + line + "\n";
-    return text;
-}
 
 } // namespace
 
@@ -106,7 +96,7 @@ TEST_F(OpenLoad, HundredOpensGiveBackEveryHandleGdiObjectAndWindow)
     const ResourceCounts end = ResourceCounts::settled();
     EXPECT_LE(end.kernelHandles, start.kernelHandles);
     EXPECT_LE(end.gdiObjects, start.gdiObjects);
-    EXPECT_LE(end.windows.size(), start.windows.size()) << "before:\n"
-                                                        << Lines(start.windows) << "after:\n"
-                                                        << Lines(end.windows);
+    EXPECT_LE(end.windows.size(), start.windows.size())
+        << "before: " << testing::PrintToString(start.windows)
+        << "\nafter: " << testing::PrintToString(end.windows);
 }

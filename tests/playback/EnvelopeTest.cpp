@@ -1,5 +1,6 @@
 #include "PlaybackFixtures.h"
 
+#include "import/WavWriter.h"
 #include "playback/Envelope.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +33,6 @@ TEST(Envelope, FadeFactorRampsInsideTheCutAndIgnoresFadesUnderATenthOfASecond)
 TEST(Envelope, EachFrameIsScaledByGainAndFadeTruncatedAndHeldAtTheLimits)
 {
     // 16-bit PCM at 1000 frames per second, so frame i is at millisecond i.
-    const auto formatOf = [](WORD channels) {
-        const WORD block = static_cast<WORD>(channels * 2);
-        return WAVEFORMATEX{WAVE_FORMAT_PCM, channels, 1000, 1000u * block, block, 16, 0};
-    };
     const std::vector<int16_t> extremes = {32767, -32768, 1, -1, 0, 12345};
     // Frames 256..259 ms into a 1024 ms fade-in.
     const std::vector<int16_t> ramp = {1024, -1024, 1024, -1024, 1024, -1024, 1024, -1024};
@@ -63,7 +60,7 @@ TEST(Envelope, EachFrameIsScaledByGainAndFadeTruncatedAndHeldAtTheLimits)
     for (const auto& c : cases) {
         std::vector<int16_t> samples = c.in;
         applyEnvelope(samples.data(), static_cast<uint32_t>(samples.size() * 2), c.startMs,
-                      c.bytesDone, c.cut, formatOf(c.channels), c.gain);
+                      c.bytesDone, c.cut, Pcm16Format(c.channels, 1000), c.gain);
         EXPECT_EQ(samples, c.out) << "case " << &c - cases;
     }
 }

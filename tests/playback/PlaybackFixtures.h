@@ -12,13 +12,7 @@ constexpr int kRate = 44100;
 // A valid cut with the given fades.
 inline CCutRegion cutOf(int64_t begin, int64_t end, int32_t fadeIn, int32_t fadeOut)
 {
-    CCutRegion cut;
-    cut.valid = true;
-    cut.begin = begin;
-    cut.end = end;
-    cut.fadeIn = fadeIn;
-    cut.fadeOut = fadeOut;
-    return cut;
+    return CCutRegion{true, begin, end, fadeIn, fadeOut};
 }
 
 // A 16-bit stereo 44.1 kHz WAV file of a 441 Hz square wave: every sample

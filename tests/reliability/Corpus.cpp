@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -365,13 +364,11 @@ void asfCorpus(Corpus& c)
 CorpusScale scaleFromEnvironment()
 {
     CorpusScale scale;
-    const int soak = getenv("TARVISK_SOAK") ? atoi(getenv("TARVISK_SOAK")) : 0;
-    if (soak <= 0)
-        return scale;
-    scale.truncations *= 4 * soak;
-    scale.bitFlips *= 20 * soak;
-    printf("soak: scale %d\n", soak);
-    scale.seed = LoadSeed();
+    if (const int soak = ScaledCount(1); soak > 1) {
+        scale.truncations *= 4 * soak;
+        scale.bitFlips *= 20 * soak;
+        scale.seed = LoadSeed();
+    }
     return scale;
 }
 

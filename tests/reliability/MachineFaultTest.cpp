@@ -78,8 +78,7 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
     g_writeFile = hookImport("kernel32.dll", "WriteFile", &writeFileToDisk);
     g_mmioWrite = hookImport("winmm.dll", "mmioWrite", &mmioWriteToDisk);
     ASSERT_TRUE(g_writeFile && g_mmioWrite);
-    TempDir work;
-    PipelineHarness harness(work.path());
+    PipelineHarness harness;
     // Refused on a disk with `room` bytes left, with `message`; with room, the same file opens.
     const auto fullThenOpens = [&](const CString& input, LONGLONG room, const CString& message,
                                    bool decoding = false) {
@@ -133,8 +132,7 @@ TEST(InputInUse, HeldInputIsReportedAndDeletingItWhileItIsReadIsRefused)
         CString input;
         std::optional<bool> deleted;
     };
-    TempDir work;
-    PipelineHarness harness(work.path());
+    PipelineHarness harness;
     for (const auto& [name, decoder] : inputs) {
         SCOPED_TRACE(Narrow(name));
         TempDir dir;
@@ -179,8 +177,8 @@ TEST(RuntimeFaults, MissingWindowsMediaRuntimeIsReportedAndWavStillOpens)
 {
     if (GetEnvironmentVariableW(L"TARVISK_WITHOUT_WMVCORE", nullptr, 0) == 0)
         GTEST_SKIP() << "only in the run without the Windows Media runtime";
-    TempDir work;
-    PipelineHarness harness(work.path());
+    PipelineHarness harness;
     harness.expectRefused(FixturePath(L"tone.wma"), resourceText(IDS_WMF_MISSING));
+    EXPECT_FALSE(FileExists(harness.workFile(L"temp.in"))) << "the decoder leaves no output";
     harness.expectOpens(FixturePath(L"mono16.wav"));
 }

@@ -13,8 +13,6 @@ namespace {
 
 class MalformedInputTest : public testing::Test {
 protected:
-    MalformedInputTest() : harness(work.path()) {}
-
     // A refused WAV file shows the reader's reason wrapped in the open message or a
     // format refusal; a decoded one a decoder's refusal or one of the WAV file it wrote.
     bool expectedMessage(const CString& text, const CString& input, bool isWav) const
@@ -80,7 +78,6 @@ protected:
                corpus.size(), opened, playerRefusals);
     }
 
-    TempDir work;
     TempDir inputs;
     PipelineHarness harness;
 };

@@ -10,7 +10,8 @@
 
 #include <gtest/gtest.h>
 
-PipelineHarness::PipelineHarness(const CString& workFolder) : m_work(workFolder)
+PipelineHarness::PipelineHarness(const CString& workFolder)
+    : m_work(workFolder.IsEmpty() ? m_freshWork.path() : workFolder)
 {
     CommonKeys(&m_store, &m_hostInfo);
     MVSettingsKeys(&m_store);

@@ -30,11 +30,15 @@ struct OpenOutcome {
     std::vector<CString> boxes;
 };
 
-// A document on a work folder of its own, with the editor's settings, opened as the
-// editor opens files, each open under a watchdog; COM ready for Windows Media.
+// A document on a work folder of its own (a fresh one unless given), with the editor's
+// settings, opened as the editor opens files, each open under a watchdog; COM ready for
+// Windows Media.
 class PipelineHarness {
+    // First made and last removed: the document's files are in it.
+    TempDir m_freshWork;
+
 public:
-    explicit PipelineHarness(const CString& workFolder);
+    explicit PipelineHarness(const CString& workFolder = CString());
     ~PipelineHarness();
 
     OpenOutcome open(const CString& input);

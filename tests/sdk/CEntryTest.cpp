@@ -5,6 +5,7 @@
 #include "support/ComponentLog.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/Pixels.h"
+#include "support/ProcessWindows.h"
 #include "support/TempDir.h"
 #include "support/AudioFixtures.h"
 
@@ -41,14 +42,9 @@ struct ReentrantHost {
         if (message != WM_APP)
             return DefWindowProcW(window, message, wParam, lParam);
         reinterpret_cast<ReentrantHost*>(GetWindowLongPtrW(window, GWLP_USERDATA))->callIn();
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND dialog, LPARAM) {
-                if (GetWindow(dialog, GW_OWNER) == tarvisk_main_window())
-                    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-                return TRUE;
-            },
-            0);
+        for (const HWND dialog : ThreadWindows())
+            if (GetWindow(dialog, GW_OWNER) == tarvisk_main_window())
+                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         return 0;
     }
 
@@ -204,13 +200,6 @@ TEST_F(CEntry, ACutMarkedWithTheButtonsIsSavedAsTheSettingsKeepIt)
         to.name = request->trackName;
         return 1;
     };
-    const auto pump = [] {
-        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
-            if (!tarvisk_pretranslate_message(&message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-    };
     const CString song = FixturePath(L"tone.mp3");
     ASSERT_EQ(tarvisk_init(&setup), TARVISK_OK);
     ASSERT_EQ(tarvisk_open_file(song), TARVISK_OK);
@@ -219,30 +208,24 @@ TEST_F(CEntry, ACutMarkedWithTheButtonsIsSavedAsTheSettingsKeepIt)
     // position back in the middle), a fade-in to there, the cut widened to the
     // end; then the save, whose name dialog the timer answers.
     const UINT_PTR typist = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND dialog, LPARAM) {
-                const HWND name = GetDlgItem(dialog, IDC_TRACK_NAME);
-                if (!name || !IsWindowVisible(dialog))
-                    return TRUE;
+        for (const HWND dialog : ThreadWindows()) {
+            const HWND name = GetDlgItem(dialog, IDC_TRACK_NAME);
+            if (name && IsWindowVisible(dialog)) {
                 SetWindowTextW(name, L"C Tone");
                 PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-                return FALSE;
-            },
-            0);
+            }
+        }
     });
     for (const int id : {ID_VIEW_FADE_OUT, ID_VIEW_SCROLL_LEFT, ID_VIEW_CUT_BEGIN, ID_VIEW_FADE_IN,
                          ID_VIEW_SCROLL_RIGHT, ID_VIEW_CUT_END, ID_EDITOR_SAVE}) {
         const HWND button = GetDlgItem(GetDlgItem(tarvisk_main_window(), 1), id);
         EXPECT_TRUE(IsWindowEnabled(button)) << id;
-        for (const UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
-            PostMessageW(button, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
-                         MAKELPARAM(2, 2));
-        pump();
+        PostClick(button);
+        PumpMessages(0, tarvisk_pretranslate_message);
     }
     KillTimer(nullptr, typist);
     PostMessageW(tarvisk_main_window(), WM_COMMAND, IDC_EXIT_BUTTON, 0);
-    pump();
+    PumpMessages(0, tarvisk_pretranslate_message);
     EXPECT_FALSE(IsWindowVisible(tarvisk_main_window()));
 
     const TarviskSaveRequest& cut = saved.request;

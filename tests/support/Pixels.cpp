@@ -165,11 +165,13 @@ Picture PaintedPicture(SIZE size, COLORREF background, const std::function<void(
     return picture;
 }
 
-void PumpMessages(DWORD forMilliseconds)
+void PumpMessages(DWORD forMilliseconds, const std::function<bool(MSG*)>& preTranslate)
 {
     const ULONGLONG until = GetTickCount64() + forMilliseconds;
     for (MSG msg;;) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (preTranslate && preTranslate(&msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -177,6 +179,12 @@ void PumpMessages(DWORD forMilliseconds)
             return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
+}
+
+void PostClick(HWND window)
+{
+    for (const UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
+        PostMessageW(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(2, 2));
 }
 
 CString SaveScreenshot(const Picture& picture, const wchar_t* name)

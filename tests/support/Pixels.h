@@ -43,8 +43,12 @@ std::vector<RECT> InkRuns(const Picture& picture, const RECT& band,
 // filled with `background` first.
 Picture PaintedPicture(SIZE size, COLORREF background, const std::function<void(HDC)>& paint);
 
-// Handles the messages waiting on this thread and those of the given time.
-void PumpMessages(DWORD forMilliseconds = 0);
+// Handles the messages waiting on this thread and those of the given time,
+// each offered first to `preTranslate` when there is one, as a host's loop does.
+void PumpMessages(DWORD forMilliseconds = 0,
+                  const std::function<bool(MSG*)>& preTranslate = nullptr);
+// Posts a click of the left button at (2, 2) of the window, pointer move first.
+void PostClick(HWND window);
 
 // Saves the picture as a 24-bit .bmp for a person to look at, in the
 // "screenshots" folder next to the test executable; gives the file's path.

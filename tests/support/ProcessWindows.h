@@ -26,6 +26,20 @@ inline std::vector<HWND> ProcessWindows(DWORD process, const std::function<bool(
     return search.found;
 }
 
+// Every top-level window of this thread, shown or hidden.
+inline std::vector<HWND> ThreadWindows()
+{
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM list) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
 // Waits up to a minute for the condition; false when it never held.
 inline bool WaitFor(const std::function<bool()>& condition)
 {

@@ -31,18 +31,4 @@ cat mono22k.ogg stereo.ogg > chained.ogg
 quiet ffmpeg -nostdin -y -i pcm16.wav -c:a wmav2 -b:a 128k tone.wma
 quiet ffmpeg -nostdin -y -f lavfi -i testsrc=size=160x120:rate=10 -i mono16.wav \
     -t 2 -c:v wmv2 -c:a wmav2 -b:a 64k clip.wmv
-# A short tune of plucked notes over a pulsing bass: music with loud and
-# quiet stretches, for looking at the stream view.
-mkdir -p tune
-i=0
-for round in 1 2 3 4; do
-    for note in C4 E4 G4 C5 A3 C4 E4 A4 F3 A3 C4 F4 G3 B3 D4 G4; do
-        quiet sox -n -r 44100 -c 2 -b 16 tune/$(printf %03d $i).wav synth 0.375 pluck $note
-        i=$((i + 1))
-    done
-done
-quiet sox tune/*.wav tune/melody.wav
-quiet sox -n -r 44100 -c 2 -b 16 tune/bass.wav synth 24 sine 55 tremolo 2 90 gain -12
-quiet sox -m tune/melody.wav tune/bass.wav song.wav fade 0.5 24 3 gain -n -1
-rm -rf tune
 touch stamp

@@ -1,3 +1,4 @@
+#include "import/WavWriter.h"
 #include "infra/KestraException.h"
 #include "waveform/DatCache.h"
 #include "waveform/DatFileEncoder.h"
@@ -7,12 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-WAVEFORMATEX pcm16(WORD channels, DWORD rate)
-{
-    const WORD blockAlign = static_cast<WORD>(channels * 2);
-    return {WAVE_FORMAT_PCM, channels, rate, rate * blockAlign, blockAlign, 16, 0};
-}
 
 // Mono frames whose high byte is the frame index modulo 256.
 std::vector<BYTE> indexedMonoFrames(size_t frames)
@@ -25,7 +20,7 @@ std::vector<BYTE> indexedMonoFrames(size_t frames)
 
 std::string encodeInBlocks(const TempDir& dir, const std::vector<BYTE>& samples, size_t blockSize)
 {
-    const WAVEFORMATEX format = pcm16(1, 44100);
+    const WAVEFORMATEX format = Pcm16Format(1, 44100);
     {
         CDatFileEncoder encoder(dir.file(L"temp"), &format);
         for (size_t at = 0; at < samples.size(); at += blockSize)
@@ -33,16 +28,6 @@ std::string encodeInBlocks(const TempDir& dir, const std::vector<BYTE>& samples,
                            static_cast<UINT>(std::min(blockSize, samples.size() - at)));
     }
     return ReadFileBytes(dir.file(L"temp.dat"));
-}
-
-std::string encoderFailure(const wchar_t* base, const WAVEFORMATEX& format)
-{
-    try {
-        CDatFileEncoder encoder(base, &format);
-    } catch (const CKestraEncoderException& e) {
-        return Narrow(e.message());
-    }
-    return "constructed";
 }
 
 } // namespace
@@ -70,8 +55,15 @@ TEST(DatFileEncoder, RefusesLayoutsWithoutSteps)
     TempDir dir;
     // A rate below 100 Hz has no step and no channels no frames: both would
     // never finish a buffer.
-    EXPECT_EQ(encoderFailure(dir.file(L"temp"), pcm16(1, 99)), "DAT: unsupported sample layout");
-    EXPECT_EQ(encoderFailure(dir.file(L"temp"), pcm16(0, 44100)), "DAT: unsupported sample layout");
+    for (const WAVEFORMATEX& format : {Pcm16Format(1, 99), Pcm16Format(0, 44100)}) {
+        try {
+            CDatFileEncoder encoder(dir.file(L"temp"), &format);
+            ADD_FAILURE() << "constructed for " << format.nChannels << " at "
+                          << format.nSamplesPerSec;
+        } catch (const CKestraEncoderException& e) {
+            EXPECT_EQ(Narrow(e.message()), "DAT: unsupported sample layout");
+        }
+    }
 }
 
 TEST(DatCache, SpansAreZeroFilledOutsideTheStreamAndRefusedBeyondTheLongest)

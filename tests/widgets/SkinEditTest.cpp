@@ -49,14 +49,6 @@ protected:
         edit.Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 10, 10), &window, 7);
     }
 
-    CRect placement(CWnd& control)
-    {
-        CRect rect;
-        control.GetWindowRect(&rect);
-        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    }
-
     WidgetTestWindow window{SIZE{300, 200}};
     TestSkinParser skin;
     InspectableEdit edit;
@@ -75,7 +67,10 @@ TEST_F(SkinnedEdit, LoadPlacesTheEditByAnchorAndOffsetAndNotUsedHidesIt)
 
     ASSERT_TRUE(edit.LoadSkin(&skin, L"[mv_track_name]"));
     EXPECT_TRUE(edit.IsWindowVisible()) << "a skin that uses the edit shows it again";
-    EXPECT_EQ(placement(edit), CRect(130, 10, 250, 34));
+    CRect placed;
+    edit.GetWindowRect(&placed);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed, CRect(130, 10, 250, 34));
 }
 
 TEST_F(SkinnedEdit, FrameAndBackgroundComeFromEachEditsSkin)

@@ -34,9 +34,8 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc != 3)
         return 2;
-    bool versions = true;
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    const std::wstring bin = argv[2];
+    bool versions = fileVersion(bin + L"\\TarviskHost.exe") == argv[1];
     for (const wchar_t* module : {L"Tarvisk.dll", L"AxisU.dll"}) {
         wchar_t path[MAX_PATH] = L"";
         GetModuleFileNameW(GetModuleHandleW(module), path, MAX_PATH);
@@ -44,11 +43,8 @@ int wmain(int argc, wchar_t** argv)
         std::printf("%ls %ls\n", path, version.c_str());
         versions = versions && version == argv[1];
     }
-    const std::wstring bin = argv[2];
-    versions = versions && fileVersion(bin + L"\\TarviskHost.exe") == argv[1];
     const std::wstring skin = bin + L"\\skins\\default";
-    const std::wstring settings =
-        std::wstring(temp) + L"PackageHost" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+    const std::wstring settings = bin + L"\\PackageHost.ini";
 
     TarviskHostSetup setup{};
     setup.size = sizeof setup;
