@@ -142,7 +142,16 @@ bool CWavReader::parseHeader()
         return false;
     }
     m_dataOffset = static_cast<DWORD>(mmioSeek(m_handle, 0, SEEK_CUR));
-    m_dataSize = chunk.cksize;
+    // A data chunk that claims more than the file holds (a recording cut
+    // short, or a stream's header written before its length was known)
+    // holds what is there: its duration is the samples', not the claim's.
+    const LONG fileEnd = mmioSeek(m_handle, 0, SEEK_END);
+    mmioSeek(m_handle, static_cast<LONG>(m_dataOffset), SEEK_SET);
+    m_dataSize = fileEnd < 0
+                     ? chunk.cksize
+                     : std::min<DWORD>(chunk.cksize, static_cast<DWORD>(fileEnd) - m_dataOffset);
+    if (m_dataSize != chunk.cksize)
+        LogFormat(LOG_DEBUG, L"wave data chunk of %lu bytes holds %lu", chunk.cksize, m_dataSize);
     // A layout without channels, width or rate is refused by the import; it
     // must not divide by zero on the way.
     if (HasUsableLayout(m_format)) {

@@ -11,7 +11,6 @@
 #include "hostkit/FolderSkinParser.h"
 #include "resource.h"
 #include "support/TestStore.h"
-#include "support/RefusingSaves.h"
 #include "support/Pixels.h"
 #include "support/TempDir.h"
 
@@ -25,10 +24,38 @@
 
 namespace {
 
-class CHostInfo : public IHostInfo {
+// The host's side of a save: these pictures save nothing.
+class RefusingSaves : public Tarvisk::IAudioCutterServiceProvider {
 public:
-    CString GetEdition() override { return L"Screenshots"; }
+    bool saveCut(const std::wstring&, const std::wstring&, int64_t, int64_t, int32_t,
+                 int32_t) override
+    {
+        return false;
+    }
 };
+
+// Saves the picture as a 32-bit top-down .bmp in the "screenshots" folder
+// beside the program; gives the file's path.
+CString saveBitmap(const Picture& picture, const wchar_t* name)
+{
+    const CString folder = ExecutableFolder() + L"\\screenshots";
+    CreateDirectoryW(folder, nullptr);
+    std::string pixels;
+    for (const COLORREF pixel : picture.pixels) {
+        const RGBQUAD quad{GetBValue(pixel), GetGValue(pixel), GetRValue(pixel), 0};
+        pixels.append(reinterpret_cast<const char*>(&quad), sizeof quad);
+    }
+    const BITMAPINFOHEADER header{
+        sizeof header, picture.width, -picture.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const BITMAPFILEHEADER file{0x4D42,
+                                static_cast<DWORD>(sizeof file + sizeof header + pixels.size()), 0,
+                                0, sizeof file + sizeof header};
+    const CString path = folder + L"\\" + name + L".bmp";
+    WriteFileBytes(path, std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                             std::string(reinterpret_cast<const char*>(&header), sizeof header) +
+                             pixels);
+    return path;
+}
 
 // A window of a modal loop or a long call is pictured from a timer of this
 // thread: the loop that runs meanwhile dispatches it, so the window is
@@ -80,7 +107,7 @@ void savePicture(HWND window, const wchar_t* name)
                     picture.pixels[static_cast<size_t>(y) * picture.width + x] = kOutside;
     }
     DeleteObject(region);
-    wprintf(L"screenshots: %ls\n", SaveScreenshot(picture, name).GetString());
+    wprintf(L"screenshots: %ls\n", saveBitmap(picture, name).GetString());
 }
 
 BOOL CALLBACK pictureIfWanted(HWND window, LPARAM)
@@ -221,7 +248,7 @@ private:
 
     TempDir m_temp;
     TestStore m_store;
-    CHostInfo m_host;
+    FixedHostInfo m_host{L"Screenshots"};
     CFolderSkinParser m_skin;
     RefusingSaves m_saves;
     CTarvisk::TVSKInitInfo m_info;

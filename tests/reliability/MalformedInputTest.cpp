@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -41,6 +42,14 @@ protected:
         const bool isWav = extension == L".wav";
         const CString input = inputs.file(L"case" + extension);
         const std::vector<CorpusFile> corpus = MakeCorpus(kind, source);
+        // Mutations of the format's structure are made only from a fixture
+        // whose structure was found.
+        const auto structural = std::count_if(corpus.begin(), corpus.end(), [](const auto& file) {
+            return file.name.find("truncated at") == std::string::npos &&
+                   file.name.find("flipped") == std::string::npos;
+        });
+        EXPECT_TRUE(kind == CorpusFormat::Asf || structural >= 20)
+            << structural << " structural mutations of " << Narrow(fixture);
         int opened = 0, playerRefusals = 0, failures = 0;
         for (const CorpusFile& file : corpus) {
             if (failures >= 20)
@@ -54,10 +63,16 @@ protected:
                 ++opened;
                 if (!outcome.boxes.empty())
                     problems += " box shown for a file that opened: " + Narrow(outcome.boxes[0]);
-                // A device may refuse an odd layout; the player must then end and report.
+                // A device may refuse an odd layout; the player must then end
+                // and report. Mono or stereo at a common rate it must play.
                 const int64_t duration = harness.document.getDurationMs();
-                if (duration > 0 && harness.playTail(harness.document.getWavPath(), duration))
+                const WAVEFORMATEX& layout = harness.document.getFormat();
+                if (duration > 0 && harness.playTail(harness.document.getWavPath(), duration)) {
                     ++playerRefusals;
+                    if (layout.nChannels <= 2 && layout.nSamplesPerSec >= 8000 &&
+                        layout.nSamplesPerSec <= 48000)
+                        problems += " the player refused a common layout;";
+                }
             } else {
                 if (outcome.boxes.size() != 1)
                     problems += " boxes shown: " + std::to_string(outcome.boxes.size()) + ";";

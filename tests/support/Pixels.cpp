@@ -186,23 +186,3 @@ void PostClick(HWND window)
     for (const UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
         PostMessageW(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(2, 2));
 }
-
-CString SaveScreenshot(const Picture& picture, const wchar_t* name)
-{
-    const CString folder = ExecutableFolder() + L"\\screenshots";
-    CreateDirectoryW(folder, nullptr);
-    // A 32-bit top-down bitmap: the picture's rows as they are.
-    std::string pixels;
-    for (const COLORREF pixel : picture.pixels) {
-        const RGBQUAD quad{GetBValue(pixel), GetGValue(pixel), GetRValue(pixel), 0};
-        pixels.append(reinterpret_cast<const char*>(&quad), sizeof quad);
-    }
-    const BITMAPINFOHEADER header = topDownFormat(picture.width, picture.height).bmiHeader;
-    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof file + sizeof header};
-    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
-    const CString path = folder + L"\\" + name + L".bmp";
-    WriteFileBytes(path, bytes + pixels);
-    return path;
-}

@@ -49,7 +49,3 @@ void PumpMessages(DWORD forMilliseconds = 0,
                   const std::function<bool(MSG*)>& preTranslate = nullptr);
 // Posts a click of the left button at (2, 2) of the window, pointer move first.
 void PostClick(HWND window);
-
-// Saves the picture as a 24-bit .bmp for a person to look at, in the
-// "screenshots" folder next to the test executable; gives the file's path.
-CString SaveScreenshot(const Picture& picture, const wchar_t* name);

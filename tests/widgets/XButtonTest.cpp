@@ -216,7 +216,6 @@ TEST_F(SkinnedButton, CaptionsShowInTheColourOfTheStateAndOnTheirLines)
         section.colours[key] = RGB(255, 255, 255);
     load(XBUTTON_PUSH);
     const Picture up = CaptureClientArea(button);
-    SaveScreenshot(up, L"button_push_up");
     button.setEnabled(false);
     const Picture disabled = CaptureClientArea(button);
     EXPECT_GT(up.count(RGB(255, 255, 255)), 10) << "caption in its up colour";
@@ -246,7 +245,6 @@ TEST_F(SkinnedButton, CaptionsShowInTheColourOfTheStateAndOnTheirLines)
     section.bools[L"multiline"] = true;
     load(XBUTTON_LABEL);
     const Picture shot = CaptureClientArea(button);
-    SaveScreenshot(shot, L"button_multiline_label");
     int bands = 0;
     bool inBand = false;
     for (int y = 0; y < shot.height; ++y) {
