@@ -10,8 +10,9 @@ class IOpProgress;
 //   output that cannot be made or written (a full disk):     DecodeFailed, with the system's code
 //   the user's Cancel:                                       DecodeCancelled
 //   no audio of the decoder's format in the input:           MP3: DecodeInvalidFile
-//                                                            Ogg, Windows Media: DecodeFailed
-//   a stream the decoder does not take (a chained Ogg file): DecodeNotSupported
+//                                                            Ogg, Windows Media, AAC: DecodeFailed
+//   a stream the decoder does not take (a chained Ogg file,
+//   an MP4 file whose audio is not AAC):                     DecodeNotSupported
 //   the Windows Media runtime missing:                       DecodeRuntimeMissing
 enum DecodeResult : int {
     DecodeDone = 0,

@@ -1,6 +1,7 @@
 #include "import/StreamDocument.h"
 
 #include "Wnd.h"
+#include "import/AacDecoder.h"
 #include "import/DatFileBuild.h"
 #include "import/DocumentView.h"
 #include "import/Mp3Decoder.h"
@@ -62,6 +63,10 @@ std::unique_ptr<IDecoder> decoderFor(const CString& extension)
         return std::make_unique<CMp3Decoder>();
     if (extension.CompareNoCase(L".ogg") == 0)
         return std::make_unique<COggDecoder>();
+    for (const wchar_t* mp4 : {L".m4a", L".mp4", L".m4r"}) {
+        if (extension.CompareNoCase(mp4) == 0)
+            return std::make_unique<CAacDecoder>();
+    }
     for (const wchar_t* media : {L".wma", L".wmv", L".asf"}) {
         if (extension.CompareNoCase(media) == 0)
             return std::make_unique<CWmaDecoder>();

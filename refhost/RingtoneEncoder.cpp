@@ -6,12 +6,18 @@
 
 #include <lame/lame.h>
 #include <vorbis/vorbisenc.h>
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace {
 
-const wchar_t* const kFormatNames[] = {L"wav", L"ogg", L"mp3"};
+const wchar_t* const kFormatNames[] = {L"wav", L"ogg", L"mp3", L"m4r"};
 
 std::wstring refusal(const wchar_t* format, const RingtoneStream& stream)
 {
@@ -206,6 +212,145 @@ private:
     std::vector<unsigned char> m_buffer;
 };
 
+// AAC-LC at 128 kbit/s in an MP4 file of the iPhone's kind, through
+// ffmpeg's own encoder and muxer, the title as the file's title tag. The
+// muxer writes the sample table at the end and then goes back to fill in
+// the size of the audio before it.
+class M4rEncoder : public IRingtoneEncoder {
+public:
+    ~M4rEncoder() override
+    {
+        if (m_muxer) {
+            if (m_muxer->pb)
+                av_free(m_muxer->pb->buffer);
+            avio_context_free(&m_muxer->pb);
+            avformat_free_context(m_muxer);
+        }
+        avcodec_free_context(&m_codec);
+        av_frame_free(&m_frame);
+        av_packet_free(&m_packet);
+    }
+    bool start(const RingtoneStream& stream, IRingtoneSink& sink, std::wstring& error) override
+    {
+        av_log_set_level(AV_LOG_QUIET);
+        m_sink = &sink;
+        m_channels = stream.channels;
+        const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
+        m_codec = avcodec_alloc_context3(aac);
+        m_frame = av_frame_alloc();
+        m_packet = av_packet_alloc();
+        if (avformat_alloc_output_context2(&m_muxer, nullptr, "ipod", nullptr) < 0 || !m_codec ||
+            !m_frame || !m_packet)
+            return false;
+        av_channel_layout_default(&m_codec->ch_layout, stream.channels);
+        m_codec->sample_rate = static_cast<int>(stream.rate);
+        m_codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
+        m_codec->bit_rate = 128000;
+        m_codec->time_base = AVRational{1, m_codec->sample_rate};
+        m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        if (avcodec_open2(m_codec, aac, nullptr) < 0) {
+            error = refusal(L"AAC", stream);
+            return false;
+        }
+        AVStream* audio = avformat_new_stream(m_muxer, nullptr);
+        auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBuffer));
+        m_muxer->pb =
+            buffer ? avio_alloc_context(buffer, kIoBuffer, 1, this, nullptr, write, seek) : nullptr;
+        if (!m_muxer->pb)
+            av_free(buffer);
+        if (!audio || !m_muxer->pb || avcodec_parameters_from_context(audio->codecpar, m_codec) < 0)
+            return false;
+        audio->time_base = m_codec->time_base;
+        if (!stream.title.empty())
+            av_dict_set(&m_muxer->metadata, "title", Utf8(stream.title).c_str(), 0);
+        m_frame->format = m_codec->sample_fmt;
+        m_frame->nb_samples = m_codec->frame_size;
+        return av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout) == 0 &&
+               av_frame_get_buffer(m_frame, 0) == 0 && avformat_write_header(m_muxer, nullptr) >= 0;
+    }
+    bool encode(const int16_t* samples, int frames) override
+    {
+        for (int i = 0; i < frames; ++i) {
+            for (int c = 0; c < m_channels; ++c)
+                reinterpret_cast<float*>(m_frame->data[c])[m_filled] =
+                    samples[i * m_channels + c] / 32768.0f;
+            if (++m_filled == m_codec->frame_size && !sendFrame())
+                return false;
+        }
+        return true;
+    }
+    bool finish() override
+    {
+        // The encoder pads a short last frame with silence; the file's edit
+        // list keeps the padding out of the length players give.
+        return (m_filled == 0 || sendFrame()) && drain(nullptr) && av_write_trailer(m_muxer) == 0 &&
+               m_ioOk;
+    }
+
+private:
+    static constexpr int kIoBuffer = 64 * 1024;
+
+    bool sendFrame()
+    {
+        m_frame->nb_samples = m_filled;
+        m_frame->pts = m_position;
+        m_position += m_filled;
+        m_filled = 0;
+        // The encoder may hold on to the samples it was sent.
+        return drain(m_frame) && av_frame_make_writable(m_frame) == 0;
+    }
+    bool drain(const AVFrame* frame)
+    {
+        if (avcodec_send_frame(m_codec, frame) < 0)
+            return false;
+        for (;;) {
+            const int got = avcodec_receive_packet(m_codec, m_packet);
+            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+                return m_ioOk;
+            if (got < 0)
+                return false;
+            av_packet_rescale_ts(m_packet, m_codec->time_base, m_muxer->streams[0]->time_base);
+            if (av_write_frame(m_muxer, m_packet) < 0)
+                return false;
+        }
+    }
+    // The sink appends at its end and overwrites before it; the muxer only
+    // ever goes back to what it has written.
+    static int write(void* opaque, uint8_t* data, int size)
+    {
+        auto* self = static_cast<M4rEncoder*>(opaque);
+        const int inside = static_cast<int>(std::min<int64_t>(size, self->m_end - self->m_at));
+        const bool ok =
+            (inside == 0 || self->m_sink->overwrite(self->m_at, data, size_t(inside))) &&
+            (inside == size || self->m_sink->append(data + inside, size_t(size - inside)));
+        self->m_at += size;
+        self->m_end = std::max(self->m_end, self->m_at);
+        self->m_ioOk = self->m_ioOk && ok;
+        return ok ? size : AVERROR(EIO);
+    }
+    static int64_t seek(void* opaque, int64_t offset, int whence)
+    {
+        auto* self = static_cast<M4rEncoder*>(opaque);
+        if (whence == AVSEEK_SIZE)
+            return self->m_end;
+        const int64_t base = whence == SEEK_CUR ? self->m_at : whence == SEEK_END ? self->m_end : 0;
+        if (base + offset < 0 || base + offset > self->m_end)
+            return AVERROR(EINVAL);
+        return self->m_at = base + offset;
+    }
+
+    IRingtoneSink* m_sink = nullptr;
+    int m_channels = 0;
+    AVCodecContext* m_codec = nullptr;
+    AVFormatContext* m_muxer = nullptr;
+    AVFrame* m_frame = nullptr;
+    AVPacket* m_packet = nullptr;
+    int m_filled = 0;       // frames in m_frame
+    int64_t m_position = 0; // frames sent to the encoder
+    int64_t m_at = 0, m_end = 0;
+    bool m_ioOk = true;
+};
+
 } // namespace
 
 const wchar_t* RingtoneFormatName(RingtoneFormat format)
@@ -215,13 +360,18 @@ const wchar_t* RingtoneFormatName(RingtoneFormat format)
 
 bool ParseRingtoneFormat(const std::wstring& name, RingtoneFormat& format)
 {
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < std::size(kFormatNames); ++i) {
         if (_wcsicmp(name.c_str(), kFormatNames[i]) == 0) {
             format = static_cast<RingtoneFormat>(i);
             return true;
         }
     }
     return false;
+}
+
+int64_t RingtoneLengthLimit(RingtoneFormat format)
+{
+    return format == RingtoneFormat::M4r ? 40000 : 0;
 }
 
 std::unique_ptr<IRingtoneEncoder> MakeRingtoneEncoder(RingtoneFormat format)
@@ -231,6 +381,8 @@ std::unique_ptr<IRingtoneEncoder> MakeRingtoneEncoder(RingtoneFormat format)
         return std::make_unique<OggVorbisEncoder>();
     case RingtoneFormat::Mp3:
         return std::make_unique<Mp3Encoder>();
+    case RingtoneFormat::M4r:
+        return std::make_unique<M4rEncoder>();
     default:
         return std::make_unique<WavEncoder>();
     }

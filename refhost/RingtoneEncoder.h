@@ -7,11 +7,14 @@
 // The file formats the reference host saves a ringtone in. Each is named as
 // on the command line and in the INI file, and that name is the file's
 // extension.
-enum class RingtoneFormat { Wav, Ogg, Mp3 };
+enum class RingtoneFormat { Wav, Ogg, Mp3, M4r };
 
 const wchar_t* RingtoneFormatName(RingtoneFormat format);
-// False when the name is none of "wav", "ogg", "mp3" (in any case).
+// False when the name is none of "wav", "ogg", "mp3", "m4r" (in any case).
 bool ParseRingtoneFormat(const std::wstring& name, RingtoneFormat& format);
+// The longest ringtone, in ms, that the phones which want the format take;
+// 0 when they take any length.
+int64_t RingtoneLengthLimit(RingtoneFormat format);
 
 // Where an encoder's bytes go: the ringtone's file, written front to back,
 // with one way back for what an encoder can only fill in at the end.

@@ -5,7 +5,8 @@
 // Saved cuts become ringtones in the format --format names, which the INI
 // file then remembers; WAV when neither says.
 //
-//   TarviskHost.exe [--config FILE.ini] [--skin NAME|FOLDER] [--format wav|ogg|mp3] [AUDIOFILE]
+//   TarviskHost.exe [--config FILE.ini] [--skin NAME|FOLDER] [--format wav|ogg|mp3|m4r]
+//                   [AUDIOFILE]
 #include "TarviskLoader.h"
 #include "hostkit/FolderSkinParser.h"
 #include "hostkit/IniConfigStore.h"
@@ -46,6 +47,17 @@ public:
         const CString workFolderStream =
             m_store.value(L"Common", L"TempFolder") + L"\\Tarvisk\\temp.in";
         const std::wstring outputFolder = m_store.value(L"Common", L"OutputFolder").str();
+        // Asked before the file is written, while the editor is still open to
+        // shorten the cut: a host started from the desktop has no console.
+        const int64_t limit = RingtoneLengthLimit(m_format);
+        if (limit > 0 && cutEnd - cutBegin > limit) {
+            const std::wstring question =
+                L"The cut is " + std::to_wstring((cutEnd - cutBegin + 999) / 1000) +
+                L" seconds long, and an iPhone takes ringtones of up to " +
+                std::to_wstring(limit / 1000) + L" seconds. Save it anyway?";
+            if (MessageBoxW(nullptr, question.c_str(), kTitle, MB_ICONWARNING | MB_YESNO) != IDYES)
+                return false;
+        }
         RingtoneRequest request{DecodedStream(inputFile, workFolderStream.str()),
                                 outputFolder,
                                 trackName,
@@ -115,10 +127,11 @@ int wmain(int argc, wchar_t** argv)
     }
     RingtoneFormat format;
     if (!ParseRingtoneFormat(formatName.str(), format)) {
-        return fail((L"Unknown ringtone format \"" + formatName.str() +
-                     L"\": use wav, ogg or mp3 (--format, or RingtoneFormat in the [TarviskHost] "
-                     L"section of the INI file).")
-                        .c_str());
+        return fail(
+            (L"Unknown ringtone format \"" + formatName.str() +
+             L"\": use wav, ogg, mp3 or m4r (--format, or RingtoneFormat in the [TarviskHost] "
+             L"section of the INI file).")
+                .c_str());
     }
     if (formatGiven)
         WritePrivateProfileStringW(kHostSection, kFormatKey, RingtoneFormatName(format),

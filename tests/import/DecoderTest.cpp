@@ -1,3 +1,4 @@
+#include "import/AacDecoder.h"
 #include "import/Mp3Decoder.h"
 #include "import/OggDecoder.h"
 #include "import/WmaDecoder.h"
@@ -47,13 +48,16 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
         DWORD rate;
         size_t minFrames, maxFrames;
         UINT durationMs;
-        const wchar_t* reference = nullptr; // the same file decoded by oggdec
+        const wchar_t* reference = nullptr; // the same file decoded by oggdec or ffmpeg
     } cases[] = {
         // The MP3 encoder adds its delay and pads to whole frames of 1152.
         {L"tone.mp3", make<CMp3Decoder>, 2, 44100, 132300, 132300 + 4 * 1152, 0},
         {L"mono.mp3", make<CMp3Decoder>, 1, 44100, 88200, 88200 + 4 * 1152, 0},
         {L"mono22k.ogg", make<COggDecoder>, 1, 22050, 33075, 33075, 0, L"mono22k_oggdec.wav"},
         {L"stereo.ogg", make<COggDecoder>, 2, 44100, 132300, 132300, 0},
+        // ffmpeg drops the AAC encoder's delay but keeps its padding to whole frames of 1024.
+        {L"tone.m4a", make<CAacDecoder>, 2, 44100, 132300, 132300 + 1024, 0,
+         L"tone_m4a_ffmpeg.wav"},
         // Windows Media reports its Duration attribute in ms.
         {L"tone.wma", make<CWmaDecoder>, 2, 44100, 127890, 136710, 3000},
         // A video file gives its audio alone.
@@ -79,7 +83,7 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
             EXPECT_NEAR(double(progress.ranges[0]), c.durationMs, 200.0);
         }
         if (c.reference) {
-            // Both sides run libvorbis's float synthesis, built by different
+            // Both sides run the same float synthesis, built by different
             // compilers: the rounding of a sample may differ by one step, no more.
             const WavFileContents reference = ReadWavFile(FixturePath(c.reference));
             ASSERT_EQ(wav.samples.size(), reference.samples.size());
@@ -97,17 +101,18 @@ TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
 {
     const std::pair<const wchar_t*, MakeDecoder> decoders[] = {{L"tone.mp3", make<CMp3Decoder>},
                                                                {L"stereo.ogg", make<COggDecoder>},
-                                                               {L"tone.wma", make<CWmaDecoder>}};
+                                                               {L"tone.wma", make<CWmaDecoder>},
+                                                               {L"tone.m4a", make<CAacDecoder>}};
     const CString notes = dir.file(L"notes.txt"), held = dir.file(L"held.bin");
     WriteFileBytes(notes, std::string(5000, 't'));
     WriteFileBytes(held, "held");
     const HANDLE holder = CreateFileW(held, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const CString output = dir.file(L"temp.in");
     constexpr DWORD kAnyCode = ~0u;
-    using Results = std::array<DecodeResult, 3>; // MP3, Ogg Vorbis, Windows Media
-    const Results failed{DecodeFailed, DecodeFailed, DecodeFailed};
-    const Results invalidMp3{DecodeInvalidFile, DecodeFailed, DecodeFailed};
-    const Results cancelled{DecodeCancelled, DecodeCancelled, DecodeCancelled};
+    using Results = std::array<DecodeResult, 4>; // MP3, Ogg Vorbis, Windows Media, AAC
+    const Results failed{DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed};
+    const Results invalidMp3{DecodeInvalidFile, DecodeFailed, DecodeFailed, DecodeFailed};
+    const Results cancelled{DecodeCancelled, DecodeCancelled, DecodeCancelled, DecodeCancelled};
     // The input is the decoder's own fixture where none is given.
     const struct {
         const char* fault;

@@ -120,3 +120,8 @@ TEST_F(MalformedInputTest, WindowsMediaAudioAndVideo)
     runFixture("wma", L"tone.wma", CorpusFormat::Asf);
     runFixture("wmv", L"clip.wmv", CorpusFormat::Asf);
 }
+
+TEST_F(MalformedInputTest, AacInMp4)
+{
+    runFixture("m4a", L"tone.m4a", CorpusFormat::Mp4);
+}

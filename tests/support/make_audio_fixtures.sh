@@ -27,6 +27,10 @@ quiet oggdec -Q -o mono22k_oggdec.wav mono22k.ogg
 quiet oggenc -Q -q 3 -o stereo.ogg pcm16.wav
 cat mono22k.ogg stereo.ogg > chained.ogg
 
+# AAC in MP4, with ffmpeg's own decoding beside it.
+quiet ffmpeg -nostdin -y -i pcm16.wav -c:a aac -b:a 128k tone.m4a
+quiet ffmpeg -nostdin -y -i tone.m4a -bitexact -c:a pcm_s16le tone_m4a_ffmpeg.wav
+
 # Windows Media: audio only, and video with audio.
 quiet ffmpeg -nostdin -y -i pcm16.wav -c:a wmav2 -b:a 128k tone.wma
 quiet ffmpeg -nostdin -y -f lavfi -i testsrc=size=160x120:rate=10 -i mono16.wav \

@@ -1,0 +1,131 @@
+// The floors for an AAC open: ffmpeg's MP4 demuxer and AAC decoder over the
+// file, the float samples rounded to 16 bits, and either nothing written or
+// the samples written to a WAV file. Prints "decode_s SECONDS".
+//
+// Usage: BareAacDecode FILE.m4a [OUT.wav]
+
+#include "BareWavFile.h"
+
+#include <windows.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+int readFile(void* file, uint8_t* data, int size)
+{
+    const size_t got = fread(data, 1, static_cast<size_t>(size), static_cast<FILE*>(file));
+    return got == 0 ? AVERROR_EOF : static_cast<int>(got);
+}
+
+int64_t seekFile(void* file, int64_t offset, int whence)
+{
+    auto* stream = static_cast<FILE*>(file);
+    if (whence == AVSEEK_SIZE) {
+        const int64_t here = _ftelli64(stream);
+        _fseeki64(stream, 0, SEEK_END);
+        const int64_t size = _ftelli64(stream);
+        _fseeki64(stream, here, SEEK_SET);
+        return size;
+    }
+    return _fseeki64(stream, offset, whence) == 0 ? _ftelli64(stream) : -1;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 2 && argc != 3) {
+        fprintf(stderr, "usage: BareAacDecode FILE.m4a [OUT.wav]\n");
+        return 2;
+    }
+    FILE* file = _wfopen(argv[1], L"rb");
+    if (!file) {
+        fprintf(stderr, "BareAacDecode: cannot open the file\n");
+        return 1;
+    }
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    constexpr int kBuffer = 64 * 1024;
+    AVIOContext* io = avio_alloc_context(static_cast<unsigned char*>(av_malloc(kBuffer)), kBuffer,
+                                         0, file, readFile, nullptr, seekFile);
+    AVFormatContext* demuxer = avformat_alloc_context();
+    demuxer->pb = io;
+    const AVCodec* aac = nullptr;
+    int audio = -1;
+    AVCodecContext* codec = nullptr;
+    if (avformat_open_input(&demuxer, nullptr, nullptr, nullptr) < 0 ||
+        (audio = av_find_best_stream(demuxer, AVMEDIA_TYPE_AUDIO, -1, -1, &aac, 0)) < 0 ||
+        !(codec = avcodec_alloc_context3(aac)) ||
+        avcodec_parameters_to_context(codec, demuxer->streams[audio]->codecpar) < 0 ||
+        avcodec_open2(codec, aac, nullptr) < 0) {
+        fprintf(stderr, "BareAacDecode: not an MP4 file with AAC audio\n");
+        return 1;
+    }
+    std::unique_ptr<BareWavFile> wav;
+    if (argc == 3) {
+        wav = std::make_unique<BareWavFile>(argv[2]);
+        if (!wav->isOpen()) {
+            fprintf(stderr, "BareAacDecode: cannot create the WAV file\n");
+            return 1;
+        }
+    }
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    std::vector<int16_t> samples;
+    long long total = 0;
+    int channels = 0, rate = 0;
+    bool failed = false;
+    const auto receive = [&] {
+        while (avcodec_receive_frame(codec, frame) == 0) {
+            channels = frame->ch_layout.nb_channels;
+            rate = frame->sample_rate;
+            samples.resize(size_t(frame->nb_samples) * channels);
+            for (int i = 0; i < frame->nb_samples; ++i) {
+                for (int c = 0; c < channels; ++c) {
+                    const float value =
+                        reinterpret_cast<const float*>(frame->extended_data[c])[i] * 32768.0f;
+                    samples[size_t(i) * channels + c] =
+                        value >= 32767.0f    ? 32767
+                        : value <= -32768.0f ? -32768
+                                             : static_cast<int16_t>(std::lrintf(value));
+                }
+            }
+            total += static_cast<long long>(samples.size()) * 2;
+            if (wav)
+                wav->add(samples.data(), samples.size() * 2);
+        }
+    };
+    while (av_read_frame(demuxer, packet) >= 0) {
+        if (packet->stream_index == audio) {
+            failed = failed || avcodec_send_packet(codec, packet) < 0;
+            receive();
+        }
+        av_packet_unref(packet);
+    }
+    avcodec_send_packet(codec, nullptr);
+    receive();
+    const bool written = !wav || wav->finish(static_cast<WORD>(channels), static_cast<DWORD>(rate));
+    wav.reset();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&demuxer);
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+    fclose(file);
+    QueryPerformanceCounter(&end);
+    printf("decode_s %.6f\n",
+           static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    printf("bytes %lld\n", total);
+    return !failed && written ? 0 : 1;
+}
