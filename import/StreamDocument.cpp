@@ -3,6 +3,7 @@
 #include "Wnd.h"
 #include "import/DatFileBuild.h"
 #include "import/DocumentView.h"
+#include "import/FlacDecoder.h"
 #include "import/Mp3Decoder.h"
 #include "import/OggDecoder.h"
 #include "import/ProgressDlg.h"
@@ -62,6 +63,8 @@ std::unique_ptr<IDecoder> decoderFor(const CString& extension)
         return std::make_unique<CMp3Decoder>();
     if (extension.CompareNoCase(L".ogg") == 0)
         return std::make_unique<COggDecoder>();
+    if (extension.CompareNoCase(L".flac") == 0)
+        return std::make_unique<CFlacDecoder>();
     for (const wchar_t* media : {L".wma", L".wmv", L".asf"}) {
         if (extension.CompareNoCase(media) == 0)
             return std::make_unique<CWmaDecoder>();

@@ -1,3 +1,4 @@
+#include "import/FlacDecoder.h"
 #include "import/Mp3Decoder.h"
 #include "import/OggDecoder.h"
 #include "import/WmaDecoder.h"
@@ -47,13 +48,14 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
         DWORD rate;
         size_t minFrames, maxFrames;
         UINT durationMs;
-        const wchar_t* reference = nullptr; // the same file decoded by oggdec
+        const wchar_t* reference = nullptr; // the same file decoded by its own tools
     } cases[] = {
         // The MP3 encoder adds its delay and pads to whole frames of 1152.
         {L"tone.mp3", make<CMp3Decoder>, 2, 44100, 132300, 132300 + 4 * 1152, 0},
         {L"mono.mp3", make<CMp3Decoder>, 1, 44100, 88200, 88200 + 4 * 1152, 0},
         {L"mono22k.ogg", make<COggDecoder>, 1, 22050, 33075, 33075, 0, L"mono22k_oggdec.wav"},
         {L"stereo.ogg", make<COggDecoder>, 2, 44100, 132300, 132300, 0},
+        {L"pcm24.flac", make<CFlacDecoder>, 2, 44100, 22050, 22050, 0, L"pcm24_flac16.wav"},
         // Windows Media reports its Duration attribute in ms.
         {L"tone.wma", make<CWmaDecoder>, 2, 44100, 127890, 136710, 3000},
         // A video file gives its audio alone.
@@ -79,8 +81,8 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
             EXPECT_NEAR(double(progress.ranges[0]), c.durationMs, 200.0);
         }
         if (c.reference) {
-            // Both sides run libvorbis's float synthesis, built by different
-            // compilers: the rounding of a sample may differ by one step, no more.
+            // Float synthesis built by different compilers may round a
+            // sample one step apart, no more.
             const WavFileContents reference = ReadWavFile(FixturePath(c.reference));
             ASSERT_EQ(wav.samples.size(), reference.samples.size());
             const auto* ours = reinterpret_cast<const int16_t*>(wav.samples.data());
@@ -97,7 +99,8 @@ TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
 {
     const std::pair<const wchar_t*, MakeDecoder> decoders[] = {{L"tone.mp3", make<CMp3Decoder>},
                                                                {L"stereo.ogg", make<COggDecoder>},
-                                                               {L"tone.wma", make<CWmaDecoder>}};
+                                                               {L"tone.wma", make<CWmaDecoder>},
+                                                               {L"pcm24.flac", make<CFlacDecoder>}};
     const CString notes = dir.file(L"notes.txt"), held = dir.file(L"held.bin");
     WriteFileBytes(notes, std::string(5000, 't'));
     WriteFileBytes(held, "held");
@@ -109,38 +112,38 @@ TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
         CString input; // empty: the decoder's own fixture
         CString output;
         int cancelAfter;
-        DecodeResult results[3]; // MP3, Ogg Vorbis, Windows Media
+        DecodeResult results[4]; // MP3, Ogg Vorbis, Windows Media, FLAC
         DWORD code;
     } faults[] = {
         {"input missing",
          dir.file(L"none"),
          output,
          -1,
-         {DecodeFailed, DecodeFailed, DecodeFailed},
+         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
          ERROR_FILE_NOT_FOUND},
         {"input held by another program",
          held,
          output,
          -1,
-         {DecodeFailed, DecodeFailed, DecodeFailed},
+         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
          ERROR_SHARING_VIOLATION},
         {"no audio of the format",
          notes,
          output,
          -1,
-         {DecodeInvalidFile, DecodeFailed, DecodeFailed},
+         {DecodeInvalidFile, DecodeFailed, DecodeFailed, DecodeInvalidFile},
          kAnyCode},
         {"output folder missing",
          CString(),
          dir.file(L"gone\\temp.in"),
          -1,
-         {DecodeFailed, DecodeFailed, DecodeFailed},
+         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
          ERROR_PATH_NOT_FOUND},
         {"cancelled at the first question",
          CString(),
          output,
          0,
-         {DecodeCancelled, DecodeCancelled, DecodeCancelled},
+         {DecodeCancelled, DecodeCancelled, DecodeCancelled, DecodeCancelled},
          kAnyCode},
     };
     for (const auto& fault : faults)

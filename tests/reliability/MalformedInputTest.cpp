@@ -103,6 +103,11 @@ TEST_F(MalformedInputTest, OggVorbis)
     runFixture("ogg", L"mono22k.ogg", CorpusFormat::Ogg);
 }
 
+TEST_F(MalformedInputTest, Flac)
+{
+    runFixture("flac", L"pcm24.flac", CorpusFormat::Flac);
+}
+
 TEST_F(MalformedInputTest, WindowsMediaAudioAndVideo)
 {
     runFixture("wma", L"tone.wma", CorpusFormat::Asf);

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Makes the audio files the import tests read, with independent encoders and
-# decoders: sox, lame, oggenc/oggdec and ffmpeg. Usage: make_audio_fixtures.sh OUTDIR
+# decoders: sox, lame, oggenc/oggdec, flac, opusenc/opusdec and ffmpeg. Usage: make_audio_fixtures.sh OUTDIR
 set -euo pipefail
 out="$1"
 mkdir -p "$out"
@@ -26,6 +26,10 @@ quiet oggenc -Q -q 3 -o mono22k.ogg mono22k.wav
 quiet oggdec -Q -o mono22k_oggdec.wav mono22k.ogg
 quiet oggenc -Q -q 3 -o stereo.ogg pcm16.wav
 cat mono22k.ogg stereo.ogg > chained.ogg
+
+# FLAC of 24 bits, with flac's decoding rounded to 16 bits by sox beside it.
+quiet flac -s -o pcm24.flac pcm24.wav
+flac -d -s -c pcm24.flac | quiet sox -t wav - -D -b 16 pcm24_flac16.wav
 
 # Windows Media: audio only, and video with audio.
 quiet ffmpeg -nostdin -y -i pcm16.wav -c:a wmav2 -b:a 128k tone.wma
