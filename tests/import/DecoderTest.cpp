@@ -1,6 +1,7 @@
 #include "import/FlacDecoder.h"
 #include "import/Mp3Decoder.h"
 #include "import/OggDecoder.h"
+#include "import/OpusDecoder.h"
 #include "import/WmaDecoder.h"
 #include "reliability/PipelineHarness.h"
 
@@ -56,6 +57,7 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
         {L"mono22k.ogg", make<COggDecoder>, 1, 22050, 33075, 33075, 0, L"mono22k_oggdec.wav"},
         {L"stereo.ogg", make<COggDecoder>, 2, 44100, 132300, 132300, 0},
         {L"pcm24.flac", make<CFlacDecoder>, 2, 44100, 22050, 22050, 0, L"pcm24_flac16.wav"},
+        {L"voice.opus", make<COpusDecoder>, 2, 48000, 144000, 144000, 0, L"voice_opusdec.wav"},
         // Windows Media reports its Duration attribute in ms.
         {L"tone.wma", make<CWmaDecoder>, 2, 44100, 127890, 136710, 3000},
         // A video file gives its audio alone.
@@ -100,7 +102,8 @@ TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
     const std::pair<const wchar_t*, MakeDecoder> decoders[] = {{L"tone.mp3", make<CMp3Decoder>},
                                                                {L"stereo.ogg", make<COggDecoder>},
                                                                {L"tone.wma", make<CWmaDecoder>},
-                                                               {L"pcm24.flac", make<CFlacDecoder>}};
+                                                               {L"pcm24.flac", make<CFlacDecoder>},
+                                                               {L"voice.opus", make<COpusDecoder>}};
     const CString notes = dir.file(L"notes.txt"), held = dir.file(L"held.bin");
     WriteFileBytes(notes, std::string(5000, 't'));
     WriteFileBytes(held, "held");
@@ -112,38 +115,38 @@ TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
         CString input; // empty: the decoder's own fixture
         CString output;
         int cancelAfter;
-        DecodeResult results[4]; // MP3, Ogg Vorbis, Windows Media, FLAC
+        DecodeResult results[5]; // MP3, Ogg Vorbis, Windows Media, FLAC, Opus
         DWORD code;
     } faults[] = {
         {"input missing",
          dir.file(L"none"),
          output,
          -1,
-         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
+         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
          ERROR_FILE_NOT_FOUND},
         {"input held by another program",
          held,
          output,
          -1,
-         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
+         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
          ERROR_SHARING_VIOLATION},
         {"no audio of the format",
          notes,
          output,
          -1,
-         {DecodeInvalidFile, DecodeFailed, DecodeFailed, DecodeInvalidFile},
+         {DecodeInvalidFile, DecodeFailed, DecodeFailed, DecodeInvalidFile, DecodeInvalidFile},
          kAnyCode},
         {"output folder missing",
          CString(),
          dir.file(L"gone\\temp.in"),
          -1,
-         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
+         {DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed},
          ERROR_PATH_NOT_FOUND},
         {"cancelled at the first question",
          CString(),
          output,
          0,
-         {DecodeCancelled, DecodeCancelled, DecodeCancelled, DecodeCancelled},
+         {DecodeCancelled, DecodeCancelled, DecodeCancelled, DecodeCancelled, DecodeCancelled},
          kAnyCode},
     };
     for (const auto& fault : faults)

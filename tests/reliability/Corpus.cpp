@@ -386,7 +386,8 @@ std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& sourc
 {
     static const CorpusScale scale = scaleFromEnvironment();
     using Maker = void (*)(Corpus&);
-    const Maker makers[] = {wavCorpus, mp3Corpus, oggCorpus, asfCorpus, genericCorpus};
+    const Maker makers[] = {wavCorpus, mp3Corpus,     oggCorpus,
+                            asfCorpus, genericCorpus, genericCorpus};
     Corpus corpus{
         source, scale, std::mt19937(scale.seed * 31 + static_cast<uint32_t>(format) + 1), {}};
     makers[static_cast<int>(format)](corpus);

@@ -103,9 +103,10 @@ TEST_F(MalformedInputTest, OggVorbis)
     runFixture("ogg", L"mono22k.ogg", CorpusFormat::Ogg);
 }
 
-TEST_F(MalformedInputTest, Flac)
+TEST_F(MalformedInputTest, FlacAndOpus)
 {
     runFixture("flac", L"pcm24.flac", CorpusFormat::Flac);
+    runFixture("opus", L"voice.opus", CorpusFormat::Opus);
 }
 
 TEST_F(MalformedInputTest, WindowsMediaAudioAndVideo)

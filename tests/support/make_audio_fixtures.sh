@@ -28,8 +28,12 @@ quiet oggenc -Q -q 3 -o stereo.ogg pcm16.wav
 cat mono22k.ogg stereo.ogg > chained.ogg
 
 # FLAC of 24 bits, with flac's decoding rounded to 16 bits by sox beside it.
-quiet flac -s -o pcm24.flac pcm24.wav
+quiet flac -s -f -o pcm24.flac pcm24.wav
 flac -d -s -c pcm24.flac | quiet sox -t wav - -D -b 16 pcm24_flac16.wav
+
+# Opus from 44.1 kHz, with opusdec's undithered decoding at 48 kHz beside it.
+quiet opusenc --quiet --bitrate 64 pcm16.wav voice.opus
+quiet opusdec --quiet --no-dither --rate 48000 voice.opus voice_opusdec.wav
 
 # Windows Media: audio only, and video with audio.
 quiet ffmpeg -nostdin -y -i pcm16.wav -c:a wmav2 -b:a 128k tone.wma
