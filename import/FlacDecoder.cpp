@@ -92,20 +92,29 @@ struct CFlacDecoder::Run {
             damage = "a frame unlike the stream's header";
             return false;
         }
+        const size_t count = size_t{header.blocksize} * header.channels;
+        if (collected + count > kOutputCapacity && !flush())
+            return false;
+        int16_t* out = samples.get() + collected;
+        collected += count;
+        framesDecoded += header.blocksize;
+        if (header.bits_per_sample == 16) {
+            // The common width needs no rounding: copied, it skips the pass
+            // through the 32-bit buffer.
+            for (unsigned i = 0; i < header.blocksize; ++i)
+                for (unsigned c = 0; c < header.channels; ++c)
+                    *out++ = static_cast<int16_t>(channels[c][i]);
+            return true;
+        }
         // At 32-bit scale, ConvertTo16Bit rounds any width as it rounds WAV samples.
         const unsigned up = 32 - header.bits_per_sample;
-        const size_t count = size_t{header.blocksize} * header.channels;
         scaled.resize(count);
         for (unsigned i = 0; i < header.blocksize; ++i)
             for (unsigned c = 0; c < header.channels; ++c)
                 scaled[i * header.channels + c] =
                     static_cast<int32_t>(static_cast<uint32_t>(channels[c][i]) << up);
-        if (collected + count > kOutputCapacity && !flush())
-            return false;
         ConvertTo16Bit(WAVE_FORMAT_PCM, 32, reinterpret_cast<const BYTE*>(scaled.data()), count,
-                       samples.get() + collected);
-        collected += count;
-        framesDecoded += header.blocksize;
+                       out);
         return true;
     }
 

@@ -57,6 +57,7 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
         {L"mono22k.ogg", make<COggDecoder>, 1, 22050, 33075, 33075, 0, L"mono22k_oggdec.wav"},
         {L"stereo.ogg", make<COggDecoder>, 2, 44100, 132300, 132300, 0},
         {L"pcm24.flac", make<CFlacDecoder>, 2, 44100, 22050, 22050, 0, L"pcm24_flac16.wav"},
+        {L"pcm16.flac", make<CFlacDecoder>, 2, 44100, 132300, 132300, 0, L"pcm16.wav"},
         {L"voice.opus", make<COpusDecoder>, 2, 48000, 144000, 144000, 0, L"voice_opusdec.wav"},
         // Windows Media reports its Duration attribute in ms.
         {L"tone.wma", make<CWmaDecoder>, 2, 44100, 127890, 136710, 3000},

@@ -27,8 +27,10 @@ quiet oggdec -Q -o mono22k_oggdec.wav mono22k.ogg
 quiet oggenc -Q -q 3 -o stereo.ogg pcm16.wav
 cat mono22k.ogg stereo.ogg > chained.ogg
 
-# FLAC of 24 bits, with flac's decoding rounded to 16 bits by sox beside it.
+# FLAC of 24 bits, with flac's decoding rounded to 16 bits by sox beside it,
+# and of 16 bits, whose decoding is its source.
 quiet flac -s -f -o pcm24.flac pcm24.wav
+quiet flac -s -f -o pcm16.flac pcm16.wav
 flac -d -s -c pcm24.flac | quiet sox -t wav - -D -b 16 pcm24_flac16.wav
 
 # Opus from 44.1 kHz, with opusdec's undithered decoding at 48 kHz beside it.
