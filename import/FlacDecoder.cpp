@@ -180,7 +180,7 @@ DecodeResult CFlacDecoder::decodeFile(const wchar_t* input, const wchar_t* outpu
     if (run.cancelled) {
         TraceFormat(LOG_DEBUG, L"flac decoding canceled");
         result = DecodeCancelled;
-    } else if (m_errorCode != 0) {
+    } else if (m_errorCode != 0 || run.writeFailed) {
         m_errorText = SystemErrorText(m_errorCode);
     } else if (!run.infoSeen) {
         m_errorText = L"No FLAC stream in the file.";
