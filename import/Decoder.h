@@ -9,8 +9,10 @@ class IOpProgress;
 //   input missing, unreadable or held by another program:    DecodeFailed, with the system's code
 //   output that cannot be made or written (a full disk):     DecodeFailed, with the system's code
 //   the user's Cancel:                                       DecodeCancelled
-//   no audio of the decoder's format in the input:           MP3: DecodeInvalidFile
+//   no audio of the decoder's format in the input:           MP3, FLAC, Opus: DecodeInvalidFile
 //                                                            Ogg, Windows Media, AAC: DecodeFailed
+//   a damaged stream (a failed frame check, cut short):      FLAC: DecodeFailed
+//   a damaged stream (a page that fails its check):          Opus: DecodeFailed
 //   a stream the decoder does not take (a chained Ogg file,
 //   an MP4 file whose audio is not AAC):                     DecodeNotSupported
 //   the Windows Media runtime missing:                       DecodeRuntimeMissing

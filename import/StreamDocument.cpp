@@ -4,8 +4,10 @@
 #include "import/AacDecoder.h"
 #include "import/DatFileBuild.h"
 #include "import/DocumentView.h"
+#include "import/FlacDecoder.h"
 #include "import/Mp3Decoder.h"
 #include "import/OggDecoder.h"
+#include "import/OpusDecoder.h"
 #include "import/ProgressDlg.h"
 #include "import/WavConversion.h"
 #include "import/WavReader.h"
@@ -57,12 +59,17 @@ void checkReadable(const CWavReader& reader)
     }
 }
 
-std::unique_ptr<IDecoder> decoderFor(const CString& extension)
+std::unique_ptr<IDecoder> decoderFor(const CString& extension, const wchar_t* input)
 {
     if (extension.CompareNoCase(L".mp3") == 0)
         return std::make_unique<CMp3Decoder>();
-    if (extension.CompareNoCase(L".ogg") == 0)
+    // Ogg holds Vorbis or Opus: its first page tells which.
+    if (extension.CompareNoCase(L".ogg") == 0 && !COpusDecoder::holdsOpus(input))
         return std::make_unique<COggDecoder>();
+    if (extension.CompareNoCase(L".ogg") == 0 || extension.CompareNoCase(L".opus") == 0)
+        return std::make_unique<COpusDecoder>();
+    if (extension.CompareNoCase(L".flac") == 0)
+        return std::make_unique<CFlacDecoder>();
     for (const wchar_t* mp4 : {L".m4a", L".mp4", L".m4r"}) {
         if (extension.CompareNoCase(mp4) == 0)
             return std::make_unique<CAacDecoder>();
@@ -317,7 +324,7 @@ bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpPro
         wavPath = path;
         return true;
     }
-    std::unique_ptr<IDecoder> decoder = decoderFor(extension);
+    std::unique_ptr<IDecoder> decoder = decoderFor(extension, input);
     if (!decoder) {
         ErrorBoxRes(nullptr, IDS_UNSUPPORTED_EXTENSION, input);
         return false;

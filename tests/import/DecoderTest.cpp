@@ -1,6 +1,8 @@
 #include "import/AacDecoder.h"
+#include "import/FlacDecoder.h"
 #include "import/Mp3Decoder.h"
 #include "import/OggDecoder.h"
+#include "import/OpusDecoder.h"
 #include "import/WmaDecoder.h"
 #include "reliability/PipelineHarness.h"
 
@@ -48,7 +50,7 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
         DWORD rate;
         size_t minFrames, maxFrames;
         UINT durationMs;
-        const wchar_t* reference = nullptr; // the same file decoded by oggdec or ffmpeg
+        const wchar_t* reference = nullptr; // the same file decoded by its own tools or ffmpeg
     } cases[] = {
         // The MP3 encoder adds its delay and pads to whole frames of 1152.
         {L"tone.mp3", make<CMp3Decoder>, 2, 44100, 132300, 132300 + 4 * 1152, 0},
@@ -58,6 +60,9 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
         // ffmpeg drops the AAC encoder's delay but keeps its padding to whole frames of 1024.
         {L"tone.m4a", make<CAacDecoder>, 2, 44100, 132300, 132300 + 1024, 0,
          L"tone_m4a_ffmpeg.wav"},
+        {L"pcm24.flac", make<CFlacDecoder>, 2, 44100, 22050, 22050, 0, L"pcm24_flac16.wav"},
+        {L"pcm16.flac", make<CFlacDecoder>, 2, 44100, 132300, 132300, 0, L"pcm16.wav"},
+        {L"voice.opus", make<COpusDecoder>, 2, 48000, 144000, 144000, 0, L"voice_opusdec.wav"},
         // Windows Media reports its Duration attribute in ms.
         {L"tone.wma", make<CWmaDecoder>, 2, 44100, 127890, 136710, 3000},
         // A video file gives its audio alone.
@@ -102,17 +107,19 @@ TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
     const std::pair<const wchar_t*, MakeDecoder> decoders[] = {{L"tone.mp3", make<CMp3Decoder>},
                                                                {L"stereo.ogg", make<COggDecoder>},
                                                                {L"tone.wma", make<CWmaDecoder>},
-                                                               {L"tone.m4a", make<CAacDecoder>}};
+                                                               {L"tone.m4a", make<CAacDecoder>},
+                                                               {L"pcm24.flac", make<CFlacDecoder>},
+                                                               {L"voice.opus", make<COpusDecoder>}};
     const CString notes = dir.file(L"notes.txt"), held = dir.file(L"held.bin");
     WriteFileBytes(notes, std::string(5000, 't'));
     WriteFileBytes(held, "held");
     const HANDLE holder = CreateFileW(held, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const CString output = dir.file(L"temp.in");
     constexpr DWORD kAnyCode = ~0u;
-    using Results = std::array<DecodeResult, 4>; // MP3, Ogg Vorbis, Windows Media, AAC
-    const Results failed{DecodeFailed, DecodeFailed, DecodeFailed, DecodeFailed};
-    const Results invalidMp3{DecodeInvalidFile, DecodeFailed, DecodeFailed, DecodeFailed};
-    const Results cancelled{DecodeCancelled, DecodeCancelled, DecodeCancelled, DecodeCancelled};
+    // MP3, Ogg Vorbis, Windows Media, AAC, FLAC, Opus.
+    using Results = std::array<DecodeResult, 6>;
+    const DecodeResult F = DecodeFailed, I = DecodeInvalidFile, C = DecodeCancelled;
+    const Results failed{F, F, F, F, F, F}, noAudio{I, F, F, F, I, I}, cancelled{C, C, C, C, C, C};
     // The input is the decoder's own fixture where none is given.
     const struct {
         const char* fault;
@@ -124,7 +131,7 @@ TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
     } faults[] = {
         {"input missing", dir.file(L"none"), output, -1, failed, ERROR_FILE_NOT_FOUND},
         {"input held by another program", held, output, -1, failed, ERROR_SHARING_VIOLATION},
-        {"no audio of the format", notes, output, -1, invalidMp3, kAnyCode},
+        {"no audio of the format", notes, output, -1, noAudio, kAnyCode},
         {"output folder missing", {}, dir.file(L"gone\\temp.in"), -1, failed, ERROR_PATH_NOT_FOUND},
         {"cancelled at the first question", {}, output, 0, cancelled, kAnyCode},
     };

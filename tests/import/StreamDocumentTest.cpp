@@ -93,6 +93,17 @@ TEST_F(StreamDocumentTest, OtherInputsBecomeTheTemporaryFileChosenByTheLastExten
         EXPECT_GE(document.getDurationMs(), 3000);
         EXPECT_GT(document.getGain(), 1.0);
     }
+    // FLAC and Opus by their extensions; Opus in an .ogg file too, by its first page.
+    const std::tuple<const wchar_t*, const wchar_t*, DWORD> decoded[] = {
+        {L"song.flac", L"pcm24.flac", 44100},
+        {L"voice.opus", L"voice.opus", 48000},
+        {L"voice.ogg", L"voice.opus", 48000},
+        {L"vorbis.ogg", L"stereo.ogg", 44100}};
+    for (const auto& [name, fixture, rate] : decoded) {
+        CopyFileW(FixturePath(fixture), inputs.file(name), FALSE);
+        harness.expectOpens(inputs.file(name));
+        EXPECT_EQ(document.getFormat().nSamplesPerSec, rate) << Narrow(name);
+    }
     // Any other extension is read as WAV, in place.
     const CString copy = inputs.file(L"copy.in");
     CopyFileW(FixturePath(L"pcm16.wav"), copy, FALSE);

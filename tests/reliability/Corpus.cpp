@@ -361,7 +361,7 @@ void asfCorpus(Corpus& c)
     c.generic(c.source, std::max(4, c.scale.truncations / 4), std::max(4, c.scale.bitFlips / 3));
 }
 
-void mp4Corpus(Corpus& c)
+void genericCorpus(Corpus& c)
 {
     c.generic(c.source, c.scale.truncations, c.scale.bitFlips);
 }
@@ -383,7 +383,8 @@ std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& sourc
 {
     static const CorpusScale scale = scaleFromEnvironment();
     using Maker = void (*)(Corpus&);
-    const Maker makers[] = {wavCorpus, mp3Corpus, oggCorpus, asfCorpus, mp4Corpus};
+    const Maker makers[] = {wavCorpus,     mp3Corpus,     oggCorpus,    asfCorpus,
+                            genericCorpus, genericCorpus, genericCorpus};
     Corpus corpus{
         source, scale, std::mt19937(scale.seed * 31 + static_cast<uint32_t>(format) + 1), {}};
     makers[static_cast<int>(format)](corpus);

@@ -11,8 +11,9 @@ struct CorpusFile {
 };
 
 // Each format gets its own structural mutations (see Corpus.cpp); ASF, which the Windows
-// Media runtime parses, and MP4, which ffmpeg parses, truncations and bit flips only. The soak (TARVISK_SOAK=N) makes
-// many more of those, with a fresh seed unless TARVISK_SEED gives one.
-enum class CorpusFormat { Wav, Mp3, Ogg, Asf, Mp4 };
+// Media runtime parses, MP4, which ffmpeg parses, and FLAC and Opus, whose frames and pages
+// carry checksums, truncations and bit flips only. The soak (TARVISK_SOAK=N) makes many more of
+// those, with a fresh seed unless TARVISK_SEED gives one.
+enum class CorpusFormat { Wav, Mp3, Ogg, Asf, Mp4, Flac, Opus };
 
 std::vector<CorpusFile> MakeCorpus(CorpusFormat format, const std::string& source);

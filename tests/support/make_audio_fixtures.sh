@@ -1,6 +1,6 @@
 #!/bin/bash
 # Makes the audio files the import tests read, with independent encoders and
-# decoders: sox, lame, oggenc/oggdec and ffmpeg. Usage: make_audio_fixtures.sh OUTDIR
+# decoders: sox, lame, oggenc/oggdec, flac, opusenc/opusdec and ffmpeg. Usage: make_audio_fixtures.sh OUTDIR
 set -euo pipefail
 out="$1"
 mkdir -p "$out"
@@ -30,6 +30,16 @@ cat mono22k.ogg stereo.ogg > chained.ogg
 # AAC in MP4, with ffmpeg's own decoding beside it.
 quiet ffmpeg -nostdin -y -i pcm16.wav -c:a aac -b:a 128k tone.m4a
 quiet ffmpeg -nostdin -y -i tone.m4a -bitexact -c:a pcm_s16le tone_m4a_ffmpeg.wav
+
+# FLAC of 24 bits, with flac's decoding rounded to 16 bits by sox beside it,
+# and of 16 bits, whose decoding is its source.
+quiet flac -s -f -o pcm24.flac pcm24.wav
+quiet flac -s -f -o pcm16.flac pcm16.wav
+flac -d -s -c pcm24.flac | quiet sox -t wav - -D -b 16 pcm24_flac16.wav
+
+# Opus from 44.1 kHz, with opusdec's undithered decoding at 48 kHz beside it.
+quiet opusenc --quiet --bitrate 64 pcm16.wav voice.opus
+quiet opusdec --quiet --no-dither --rate 48000 voice.opus voice_opusdec.wav
 
 # Windows Media: audio only, and video with audio.
 quiet ffmpeg -nostdin -y -i pcm16.wav -c:a wmav2 -b:a 128k tone.wma
