@@ -29,6 +29,7 @@ int readFile(void* file, uint8_t* data, int size)
 int64_t seekFile(void* file, int64_t offset, int whence)
 {
     auto* stream = static_cast<FILE*>(file);
+    whence &= ~AVSEEK_FORCE; // a hint for network streams
     if (whence == AVSEEK_SIZE) {
         const int64_t here = _ftelli64(stream);
         _fseeki64(stream, 0, SEEK_END);

@@ -55,6 +55,7 @@ struct InputFile {
     {
         auto* file = static_cast<InputFile*>(opaque);
         LARGE_INTEGER place;
+        whence &= ~AVSEEK_FORCE; // a hint for network streams; a file seeks anyway
         if (whence == AVSEEK_SIZE)
             return GetFileSizeEx(file->handle, &place) ? place.QuadPart : -1;
         LARGE_INTEGER to;

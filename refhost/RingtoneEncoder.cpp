@@ -331,6 +331,7 @@ private:
     static int64_t seek(void* opaque, int64_t offset, int whence)
     {
         auto* self = static_cast<M4rEncoder*>(opaque);
+        whence &= ~AVSEEK_FORCE; // a hint for network streams
         if (whence == AVSEEK_SIZE)
             return self->m_end;
         const int64_t base = whence == SEEK_CUR ? self->m_at : whence == SEEK_END ? self->m_end : 0;
