@@ -35,6 +35,9 @@ public:
 
     // The blocks to measure the written samples into for the DAT step.
     void measureInto(CDatBlocks* blocks) { m_measured = blocks; }
+    // Threads the decoder may use at once; it writes the same file with any
+    // number. One by default.
+    void useThreads(unsigned threads) { m_threads = threads; }
 
     DWORD errorCode() const { return m_errorCode; }
     const CString& errorText() const { return m_errorText; }
@@ -48,4 +51,5 @@ protected:
     DWORD m_errorCode = 0;
     CString m_errorText;
     CDatBlocks* m_measured = nullptr;
+    unsigned m_threads = 1;
 };

@@ -333,6 +333,7 @@ bool CStreamDocument::decodeToWav(const wchar_t* input, CString& wavPath, IOpPro
     LogFormat(LOG_DEBUG, L"start decoding file %s", input);
     progress->setTextId(IDS_DECODING_FILE);
     decoder->measureInto(measured);
+    decoder->useThreads(GetMVSettings().GetDecodeThreads());
     const DecodeResult result = decoder->decodeFile(input, wavPath, progress);
 
     CString message;

@@ -4,6 +4,8 @@
 #include "infra/Paths.h"
 #include "view/CutRegion.h"
 
+#include <algorithm>
+
 namespace {
 
 IConfigStore* g_store = nullptr;
@@ -32,6 +34,7 @@ struct MVKeyPointers {
     VLConfigKey* inputTitle;
     VLConfigKey* cut;
     VLConfigKey* normalizationPercent;
+    VLConfigKey* decodeThreads;
 } g_mv{};
 
 struct KeyDeclaration {
@@ -114,6 +117,7 @@ void MVSettingsKeys(IConfigStore* store)
         {L"NormalizationPercent", L"89", &g_mv.normalizationPercent},
         {L"WaveOutDevice", L"", nullptr},
         {L"AskWantCDRip", L"1", nullptr},
+        {L"DecodeThreads", L"0", &g_mv.decodeThreads},
     };
     for (const auto& key : keys)
         declare(section, key);
@@ -280,6 +284,16 @@ double CMVSettings::GetNormalizationPercent()
 {
     const double percent = g_store->GetDouble(g_mv.normalizationPercent);
     return percent >= 10.0 && percent <= 100.0 ? percent : 0.0;
+}
+
+unsigned CMVSettings::GetDecodeThreads()
+{
+    // More threads than this share one disk and one writer for little gain.
+    constexpr unsigned kMostThreads = 8;
+    const int setting = g_store->GetInt(g_mv.decodeThreads);
+    const unsigned wanted = setting > 0 ? static_cast<unsigned>(setting)
+                                        : GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+    return std::clamp(wanted, 1u, kMostThreads);
 }
 
 int CMVSettings::GetTraceLevel()

@@ -45,6 +45,9 @@ public:
     void GetCut(CCutRegion& cut);
     void SetCut(const CCutRegion& cut);
     double GetNormalizationPercent();
+    // Threads that decode or measure a file at once: the DecodeThreads
+    // setting, or the machine's processors when it is 0; from 1 to 8.
+    unsigned GetDecodeThreads();
     int GetTraceLevel();
     CString GetLogFolder();
     CString SetLanguage(const CString& language, bool set);

@@ -1,0 +1,108 @@
+#include "import/OrderedPipeline.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kIdleMs = 50;
+
+// Holds an exclusive SRW lock for one scope.
+class CExclusive {
+public:
+    explicit CExclusive(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockExclusive(&m_lock); }
+    ~CExclusive() { ReleaseSRWLockExclusive(&m_lock); }
+    CExclusive(const CExclusive&) = delete;
+    CExclusive& operator=(const CExclusive&) = delete;
+
+private:
+    SRWLOCK& m_lock;
+};
+
+} // namespace
+
+COrderedPipeline::COrderedPipeline(unsigned threads, size_t ahead)
+    : m_threads(std::max(threads, 1u)), m_ahead(std::max<size_t>(ahead, 1))
+{
+}
+
+DWORD WINAPI COrderedPipeline::workerEntry(void* pipeline)
+{
+    static_cast<COrderedPipeline*>(pipeline)->work();
+    return 0;
+}
+
+void COrderedPipeline::work()
+{
+    for (;;) {
+        size_t piece = 0;
+        {
+            CExclusive hold(m_lock);
+            while (!stopping() && m_next < m_count && m_next >= m_taken + m_ahead)
+                SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
+            if (stopping() || m_next >= m_count)
+                return;
+            piece = m_next++;
+        }
+        (*m_produce)(piece);
+        CExclusive hold(m_lock);
+        m_done[piece % m_ahead] = 1;
+        WakeAllConditionVariable(&m_changed);
+    }
+}
+
+bool COrderedPipeline::run(size_t count, const std::function<void(size_t)>& produce,
+                           const std::function<bool(size_t)>& take,
+                           const std::function<bool()>& idle)
+{
+    std::vector<unsigned char> done(m_ahead, 0);
+    m_done = done.data();
+    m_count = count;
+    m_produce = &produce;
+    m_next = m_taken = 0;
+    m_stopping = false;
+
+    std::vector<HANDLE> workers;
+    const size_t threads = std::min<size_t>(m_threads, count);
+    for (size_t i = 0; i < threads; ++i) {
+        const HANDLE worker = CreateThread(nullptr, 0, workerEntry, this, 0, nullptr);
+        if (worker)
+            workers.push_back(worker);
+    }
+    bool completed = !workers.empty() || count == 0;
+    for (size_t piece = 0; completed && piece < count; ++piece) {
+        bool ready = false;
+        while (!ready) {
+            {
+                CExclusive hold(m_lock);
+                ready = m_done[piece % m_ahead] != 0;
+                if (!ready)
+                    ready = SleepConditionVariableSRW(&m_changed, &m_lock, kIdleMs, 0) &&
+                            m_done[piece % m_ahead] != 0;
+            }
+            if (!ready && !idle()) {
+                completed = false;
+                break;
+            }
+        }
+        if (!completed)
+            break;
+        completed = take(piece) && idle();
+        CExclusive hold(m_lock);
+        m_done[piece % m_ahead] = 0;
+        m_taken = piece + 1;
+        WakeAllConditionVariable(&m_changed);
+    }
+    {
+        CExclusive hold(m_lock);
+        m_stopping = true;
+        WakeAllConditionVariable(&m_changed);
+    }
+    if (!workers.empty())
+        WaitForMultipleObjects(static_cast<DWORD>(workers.size()), workers.data(), TRUE, INFINITE);
+    for (HANDLE worker : workers)
+        CloseHandle(worker);
+    m_done = nullptr;
+    m_produce = nullptr;
+    return completed;
+}
