@@ -1,6 +1,8 @@
 #include "import/Mp3Decoder.h"
 
+#include "import/Mp3Segment.h"
 #include "import/OpProgress.h"
+#include "import/OrderedPipeline.h"
 #include "infra/Logger.h"
 #include "infra/TraceChannel.h"
 
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -17,6 +20,18 @@ constexpr UINT kInputRefill = 40000;
 // than decoding it.
 constexpr UINT kOutputCapacity = 512 * 1024; // 16-bit samples
 constexpr UINT kMaxFrameSamples = 2 * 1152;
+
+// Pieces for threads: about this much output each, so that the pieces done
+// ahead of the writer stay within memory, and enough input that the frames
+// decoded only to reach a piece's state are few.
+constexpr double kPieceOutputBytes = 2.0 * 1024 * 1024;
+constexpr uint64_t kMinPieceBytes = 4 * 1024;
+constexpr uint64_t kMaxPieceBytes = 1024 * 1024;
+// Decoded before a piece and thrown away: the bit reservoir reaches 511
+// bytes back, the overlap and the synthesis filter one frame each.
+constexpr uint64_t kWarmUpBytes = 4096;
+// Read where a piece may start, to find a run of frames there.
+constexpr size_t kProbeBytes = 16 * 1024;
 
 } // namespace
 
@@ -39,15 +54,6 @@ UINT CMp3Decoder::id3v2TagSize(const BYTE* header, UINT count, bool skipMagic)
     return size;
 }
 
-int16_t CMp3Decoder::convertSample(int sample)
-{
-    if (sample >= MAD_F_ONE)
-        return 32767;
-    if (sample <= -MAD_F_ONE)
-        return -32767;
-    return static_cast<int16_t>(sample >> (MAD_F_FRACBITS + 1 - 16));
-}
-
 struct CMp3Decoder::Callbacks {
     static mad_flow input(void* data, mad_stream* stream)
     {
@@ -68,31 +74,37 @@ DecodeResult CMp3Decoder::decodeFile(const wchar_t* input, const wchar_t* output
         TraceFormat(LOG_ERROR, L"error opening mp3 file %s", input);
         return DecodeFailed;
     }
-    const DWORD fileSize = SetFilePointer(m_input, 0, nullptr, FILE_END);
-    SetFilePointer(m_input, 0, nullptr, FILE_BEGIN);
+    LARGE_INTEGER size{};
+    GetFileSizeEx(m_input, &size);
+    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
     BYTE header[10];
     DWORD got = 0;
     const UINT skip = ReadFile(m_input, header, sizeof(header), &got, nullptr)
                           ? id3v2TagSize(header, got)
                           : 0;
-    SetFilePointer(m_input, static_cast<LONG>(skip), nullptr, FILE_BEGIN);
-    progress->setRange(fileSize - skip);
+    progress->setRange(static_cast<UINT>(fileSize - skip));
     progress->show(true);
 
     m_outputPath = output;
-    m_inputBuffer.reset(new BYTE[kInputCapacity]);
-    m_outputBuffer.reset(new int16_t[kOutputCapacity]);
-    m_inputCount = m_outputCount = m_bytesRead = 0;
     m_formatKnown = false;
     m_cancelled = false;
-    m_endGuarded = false;
-
-    mad_decoder decoder;
-    mad_decoder_init(&decoder, this, Callbacks::input, nullptr, nullptr, Callbacks::output,
-                     nullptr, nullptr);
-    const int run = mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);
-    mad_decoder_finish(&decoder);
-    const bool flushed = run != 0 || flushOutput();
+    const std::optional<int> inPieces =
+        m_threads > 1 ? decodeInPieces(fileSize, skip) : std::nullopt;
+    int run = inPieces.value_or(0);
+    bool flushed = true;
+    if (!inPieces) {
+        SetFilePointer(m_input, static_cast<LONG>(skip), nullptr, FILE_BEGIN);
+        m_inputBuffer.reset(new BYTE[kInputCapacity]);
+        m_outputBuffer.reset(new int16_t[kOutputCapacity]);
+        m_inputCount = m_outputCount = m_bytesRead = 0;
+        m_endGuarded = false;
+        mad_decoder decoder;
+        mad_decoder_init(&decoder, this, Callbacks::input, nullptr, nullptr, Callbacks::output,
+                         nullptr, nullptr);
+        run = mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);
+        mad_decoder_finish(&decoder);
+        flushed = run != 0 || flushOutput();
+    }
 
     m_inputBuffer.reset();
     m_outputBuffer.reset();
@@ -129,6 +141,7 @@ int CMp3Decoder::refill(mad_stream* stream)
         m_cancelled = true;
         return MAD_FLOW_BREAK;
     }
+    ClearReservoir(*stream);
     // Bytes of an incomplete frame move to the front and are offered again.
     if (stream->next_frame) {
         m_inputCount = static_cast<UINT>(m_inputBuffer.get() + m_inputCount - stream->next_frame);
@@ -167,39 +180,138 @@ int CMp3Decoder::writeFrame(const mad_pcm* pcm)
         m_cancelled = true;
         return MAD_FLOW_BREAK;
     }
-    if (!m_formatKnown) {
-        const WAVEFORMATEX format = Pcm16Format(pcm->channels, pcm->samplerate);
-        if (!m_writer.create(m_outputPath, &format, m_measured)) {
-            m_errorCode = m_writer.lastSystemError();
-            m_errorText = SystemErrorText(m_errorCode);
-            return MAD_FLOW_BREAK;
-        }
-        m_formatKnown = true;
-        m_channels = pcm->channels;
-    }
+    if (!m_formatKnown && !createOutput(pcm->channels, pcm->samplerate))
+        return MAD_FLOW_BREAK;
     if (m_outputCount + kMaxFrameSamples > kOutputCapacity && !flushOutput())
         return MAD_FLOW_BREAK;
-    // Later frames take the first frame's channel layout, so a change of
-    // mode inside the file cannot interleave mono into a stereo stream.
-    const mad_fixed_t* left = pcm->samples[0];
-    const mad_fixed_t* right = pcm->channels == 2 ? pcm->samples[1] : left;
-    const unsigned length = std::min<unsigned>(pcm->length, 1152);
-    int16_t* out = m_outputBuffer.get() + m_outputCount;
-    if (m_channels == 2) {
-        for (unsigned i = 0; i < length; ++i) {
-            out[2 * i] = convertSample(left[i]);
-            out[2 * i + 1] = convertSample(right[i]);
-        }
-    } else if (pcm->channels == 2) {
-        for (unsigned i = 0; i < length; ++i)
-            out[i] = convertSample((left[i] >> 1) + (right[i] >> 1));
-    } else {
-        for (unsigned i = 0; i < length; ++i)
-            out[i] = convertSample(left[i]);
-    }
-    m_outputCount += length * m_channels;
+    m_outputCount += AppendPcm(*pcm, m_channels, m_outputBuffer.get() + m_outputCount);
     m_progress->setPos(m_bytesRead);
     return MAD_FLOW_CONTINUE;
+}
+
+bool CMp3Decoder::createOutput(WORD channels, DWORD sampleRate)
+{
+    const WAVEFORMATEX format = Pcm16Format(channels, sampleRate);
+    if (!m_writer.create(m_outputPath, &format, m_measured)) {
+        m_errorCode = m_writer.lastSystemError();
+        m_errorText = SystemErrorText(m_errorCode);
+        return false;
+    }
+    m_formatKnown = true;
+    m_channels = channels;
+    return true;
+}
+
+std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
+{
+    std::vector<BYTE> probe(kProbeBytes);
+    auto runAt = [&](uint64_t offset, Mp3FrameRun& run) {
+        const size_t length =
+            static_cast<size_t>(std::min<uint64_t>(kProbeBytes, fileSize - offset));
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        return ReadFile(m_input, probe.data(), static_cast<DWORD>(length), &got, &at) &&
+               FindFrameRun(probe.data(), got, offset, run);
+    };
+    Mp3FrameRun first;
+    if (!runAt(skip, first))
+        return std::nullopt;
+    // The first piece starts where one pass starts; the others at runs of
+    // frames, each decoded from a little earlier to reach the state one pass
+    // has there.
+    const double outputPerInputByte =
+        first.sampleRate * first.channels * 2.0 / (first.bitrate / 8.0);
+    const uint64_t audioBytes = fileSize - skip;
+    const uint64_t pieceBytes = std::clamp<uint64_t>(
+        std::min<uint64_t>(static_cast<uint64_t>(kPieceOutputBytes / outputPerInputByte),
+                           audioBytes / (2 * m_threads)),
+        kMinPieceBytes, kMaxPieceBytes);
+    std::vector<uint64_t> starts{skip}, warmUps{skip};
+    for (uint64_t nominal = skip + pieceBytes; nominal + pieceBytes / 2 < fileSize;
+         nominal += pieceBytes) {
+        Mp3FrameRun run, warmUp;
+        if (!runAt(nominal, run) || run.start <= starts.back())
+            continue;
+        const uint64_t warmFrom =
+            std::max(starts.back(), run.start - std::min(run.start, kWarmUpBytes));
+        warmUps.push_back(runAt(warmFrom, warmUp) && warmUp.start < run.start ? warmUp.start
+                                                                              : warmFrom);
+        starts.push_back(run.start);
+    }
+    const size_t count = starts.size();
+    if (count < 2)
+        return std::nullopt;
+
+    auto jobFor = [&](size_t piece) {
+        Mp3SegmentJob job;
+        job.decodeFrom = warmUps[piece];
+        job.keepFrom = starts[piece];
+        job.end = piece + 1 < count ? starts[piece + 1] : UINT64_MAX;
+        job.channels = first.channels;
+        return job;
+    };
+    const size_t ahead = m_threads + 2;
+    std::vector<Mp3SegmentResult> slots(ahead);
+    COrderedPipeline pipeline(m_threads, ahead);
+    auto stopping = [&] { return pipeline.stopping(); };
+    bool exact = true;
+    bool failed = false;
+    Mp3DecoderState previousEnd;
+    auto take = [&](size_t piece) {
+        Mp3SegmentResult& result = slots[piece % ahead];
+        // A piece whose warm-up did not reach one pass's state is decoded
+        // again from the state the piece before it ended in.
+        if (piece > 0 && !result.readFailed && !(result.start == previousEnd)) {
+            Mp3SegmentJob job = jobFor(piece);
+            job.decodeFrom = job.keepFrom = previousEnd.position;
+            job.state = &previousEnd;
+            result = DecodeMp3Segment(m_input, fileSize, job, [] { return false; });
+        }
+        exact = !result.readFailed && !result.stopped && result.exact &&
+                (piece > 0 || result.firstChannels == first.channels);
+        if (!exact)
+            return false;
+        if (piece == 0 && !createOutput(result.firstChannels, result.firstRate)) {
+            failed = true;
+            return false;
+        }
+        if (!result.samples.empty() &&
+            !m_writer.write(result.samples.data(),
+                            static_cast<int>(result.samples.size() * sizeof(int16_t)))) {
+            m_errorCode = m_writer.lastSystemError();
+            m_errorText = SystemErrorText(m_errorCode);
+            failed = true;
+            return false;
+        }
+        previousEnd = std::move(result.end);
+        m_progress->setPos(static_cast<UINT>(std::min(previousEnd.position, fileSize) - skip));
+        result = Mp3SegmentResult();
+        return true;
+    };
+    auto idle = [&] {
+        if (!m_progress->isCancelled())
+            return true;
+        TraceFormat(LOG_DEBUG, L"mp3 decoding canceled");
+        m_cancelled = true;
+        return false;
+    };
+    const bool completed = pipeline.run(
+        count,
+        [&](size_t piece) {
+            slots[piece % ahead] = DecodeMp3Segment(m_input, fileSize, jobFor(piece), stopping);
+        },
+        take, idle);
+    if (completed)
+        return 0;
+    if (m_cancelled || failed)
+        return -1;
+    // Left to one pass, from the start.
+    m_writer.close();
+    m_formatKnown = false;
+    m_progress->setPos(0);
+    return std::nullopt;
 }
 
 bool CMp3Decoder::flushOutput()

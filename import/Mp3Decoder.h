@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 struct mad_stream;
 struct mad_header;
@@ -18,10 +19,14 @@ public:
 
     // Bytes to skip for an ID3v2 tag at the start of header (0 when none).
     static UINT id3v2TagSize(const BYTE* header, UINT count, bool skipMagic = false);
-    // libmad's fixed point (28 fraction bits) to 16 bits, clipped.
-    static int16_t convertSample(int sample);
 
 private:
+    // Decodes the file in pieces on several threads, exactly as one pass
+    // would: libmad's result code, or nothing when the file is left to one
+    // pass (too short, no frames to cut at, or a piece that could differ).
+    std::optional<int> decodeInPieces(uint64_t fileSize, UINT skip);
+    // The output file, made at the first frame's layout.
+    bool createOutput(WORD channels, DWORD sampleRate);
     // libmad's entry points into this decoder.
     struct Callbacks;
     int refill(mad_stream* stream);

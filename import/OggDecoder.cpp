@@ -1,10 +1,13 @@
 #include "import/OggDecoder.h"
 
 #include "import/OpProgress.h"
+#include "import/OrderedPipeline.h"
 #include "import/WavWriter.h"
 #include "infra/KestraException.h"
 #include "infra/Logger.h"
 #include "infra/TraceChannel.h"
+
+#include "Sync.h"
 
 #include <vorbis/vorbisfile.h>
 
@@ -14,8 +17,10 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -50,17 +55,168 @@ long tellCallback(void* file)
 
 const ov_callbacks kFileCallbacks = {readCallback, seekCallback, closeCallback, tellCallback};
 
+// A C stream that owns the handle from here on: fclose closes it.
+FILE* streamOver(HANDLE handle)
+{
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+    if (descriptor == -1) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* file = _fdopen(descriptor, "rb");
+    if (!file)
+        _close(descriptor);
+    return file;
+}
+
+// Pieces for threads: about this much output each, so that the pieces done
+// ahead of the writer stay within memory.
+constexpr ogg_int64_t kPieceOutputBytes = 2 * 1024 * 1024;
+constexpr ogg_int64_t kMinPieceFrames = 4096;
+
+// The input opened once per thread and kept from piece to piece: opening it
+// reads the file's first and last pages.
+class CVorbisReaders {
+public:
+    explicit CVorbisReaders(const wchar_t* path) : m_path(path) {}
+    ~CVorbisReaders()
+    {
+        for (auto& reader : m_idle)
+            ov_clear(reader.get());
+    }
+
+    std::unique_ptr<OggVorbis_File> acquire()
+    {
+        {
+            CSingleLock hold(&m_lock, TRUE);
+            if (!m_idle.empty()) {
+                std::unique_ptr<OggVorbis_File> reader = std::move(m_idle.back());
+                m_idle.pop_back();
+                return reader;
+            }
+        }
+        FILE* file = streamOver(CreateFileW(m_path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        auto reader = std::make_unique<OggVorbis_File>();
+        if (!file)
+            return nullptr;
+        if (ov_open_callbacks(file, reader.get(), nullptr, 0, kFileCallbacks) < 0) {
+            fclose(file);
+            return nullptr;
+        }
+        // The first read makes the decoder ready, or says that it cannot be
+        // made so, as it does for one pass; a seek would go on with a
+        // half-made decoder and crash on a damaged setup header.
+        char first[kReadBlock];
+        int section = 0;
+        if (ov_read(reader.get(), first, kReadBlock, 0, 2, 1, &section) < 0) {
+            ov_clear(reader.get());
+            return nullptr;
+        }
+        return reader;
+    }
+    void release(std::unique_ptr<OggVorbis_File> reader)
+    {
+        CSingleLock hold(&m_lock, TRUE);
+        m_idle.push_back(std::move(reader));
+    }
+
+private:
+    const wchar_t* m_path;
+    CCriticalSection m_lock;
+    std::vector<std::unique_ptr<OggVorbis_File>> m_idle;
+};
+
+// The samples of [first, first + frames) of the stream, as one pass reads them
+// from the start; the last piece must end where the stream does. Empty when
+// the piece cannot be read so.
+std::vector<char> decodePiece(OggVorbis_File* reader, ogg_int64_t first, ogg_int64_t frames,
+                              bool last, int frameBytes)
+{
+    std::vector<char> samples(static_cast<size_t>(frames * frameBytes));
+    if (ov_pcm_seek(reader, first) != 0 || ov_pcm_tell(reader) != first)
+        return {};
+    size_t got = 0;
+    int section = 0;
+    while (got < samples.size()) {
+        const int wanted = static_cast<int>(std::min<size_t>(kReadBlock, samples.size() - got));
+        const long count = ov_read(reader, samples.data() + got, wanted, 0, 2, 1, &section);
+        if (count <= 0 || section != 0)
+            return {};
+        got += static_cast<size_t>(count);
+    }
+    char rest[kReadBlock];
+    if (last && ov_read(reader, rest, kReadBlock, 0, 2, 1, &section) != 0)
+        return {};
+    return samples;
+}
+
 } // namespace
+
+COggDecoder::PieceOutcome COggDecoder::decodeInPieces(const wchar_t* input, OggVorbis_File* vf,
+                                                      CWavWriter& writer, IOpProgress* progress)
+{
+    const vorbis_info* info = ov_info(vf, 0);
+    const int frameBytes = info->channels * 2;
+    const ogg_int64_t total = ov_pcm_total(vf, 0);
+    const ogg_int64_t rawTotal = ov_raw_total(vf, 0);
+    // Short files are cut too, in pieces of a few packets at least, so that
+    // every thread has some.
+    const ogg_int64_t pieceFrames =
+        std::clamp<ogg_int64_t>(total / (2 * static_cast<ogg_int64_t>(m_threads)), kMinPieceFrames,
+                                kPieceOutputBytes / frameBytes);
+    if (total <= 0 || rawTotal <= 0 || total < 2 * pieceFrames)
+        return PieceOutcome::LeftToOnePass;
+    const size_t count = static_cast<size_t>((total + pieceFrames - 1) / pieceFrames);
+    const size_t ahead = m_threads + 2;
+    std::vector<std::vector<char>> slots(ahead);
+    CVorbisReaders readers(input);
+    COrderedPipeline pipeline(m_threads, ahead);
+    auto produce = [&](size_t piece) {
+        std::unique_ptr<OggVorbis_File> reader = readers.acquire();
+        if (!reader)
+            return;
+        const ogg_int64_t first = static_cast<ogg_int64_t>(piece) * pieceFrames;
+        slots[piece % ahead] =
+            decodePiece(reader.get(), first, std::min(pieceFrames, total - first),
+                        piece + 1 == count, frameBytes);
+        readers.release(std::move(reader));
+    };
+    PieceOutcome outcome = PieceOutcome::Done;
+    auto take = [&](size_t piece) {
+        std::vector<char>& samples = slots[piece % ahead];
+        if (samples.empty()) {
+            outcome = PieceOutcome::LeftToOnePass;
+            return false;
+        }
+        if (!writer.write(samples.data(), static_cast<int>(samples.size()))) {
+            m_errorCode = writer.lastSystemError();
+            m_errorText = SystemErrorText(m_errorCode);
+            outcome = PieceOutcome::Failed;
+            return false;
+        }
+        samples = std::vector<char>();
+        const double done = static_cast<double>(piece + 1) / static_cast<double>(count);
+        progress->setPos(static_cast<UINT>(static_cast<double>(rawTotal) * done));
+        return true;
+    };
+    auto idle = [&] {
+        if (!progress->isCancelled())
+            return true;
+        TraceFormat(LOG_DEBUG, L"ogg decoding canceled");
+        outcome = PieceOutcome::Cancelled;
+        return false;
+    };
+    pipeline.run(count, produce, take, idle);
+    return outcome;
+}
 
 DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output,
                                      IOpProgress* progress)
 {
-    const HANDLE handle = openInput(input);
-    // The C stream owns the handle from here on: fclose closes it.
-    FILE* file =
-        handle == INVALID_HANDLE_VALUE
-            ? nullptr
-            : _fdopen(_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY), "rb");
+    FILE* file = streamOver(openInput(input));
     if (!file) {
         TraceFormat(LOG_ERROR, L"failed to open input file: %s; error = %s\n", input,
                     m_errorText.GetString());
@@ -95,6 +251,19 @@ DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output
             m_errorText = SystemErrorText(m_errorCode);
             throw CKestraException(L"error creating dest wav file", 0);
         }
+        const PieceOutcome inPieces = m_threads > 1 ? decodeInPieces(input, &vf, writer, progress)
+                                                    : PieceOutcome::LeftToOnePass;
+        if (inPieces == PieceOutcome::Failed)
+            result = DecodeFailed;
+        if (inPieces == PieceOutcome::Cancelled)
+            result = DecodeCancelled;
+        // Left to one pass, from the start, into a new file.
+        if (inPieces == PieceOutcome::LeftToOnePass && m_threads > 1 &&
+            !(writer.close() && writer.create(output, &format, m_measured))) {
+            m_errorCode = writer.lastSystemError();
+            m_errorText = SystemErrorText(m_errorCode);
+            throw CKestraException(L"error creating dest wav file", 0);
+        }
         int collected = 0;
         auto writeCollected = [&] {
             const bool written = writer.write(buffer.get(), collected);
@@ -106,7 +275,7 @@ DecodeResult COggDecoder::decodeFile(const wchar_t* input, const wchar_t* output
             }
             return written;
         };
-        for (;;) {
+        while (inPieces == PieceOutcome::LeftToOnePass) {
             if (progress->isCancelled()) {
                 TraceFormat(LOG_DEBUG, L"ogg decoding canceled");
                 result = DecodeCancelled;

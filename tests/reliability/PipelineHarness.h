@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 
 #include <memory>
+#include <string>
 
 // The document's side of the editor, without windows: it keeps the busy flag
 // at every refresh of the buttons.
@@ -51,6 +52,11 @@ public:
     // Plays a WAV file's last moments and past its end; true on a player error.
     bool playTail(const CString& wavPath, int64_t durationMs);
     void clearWorkFiles() const;
+    // The DecodeThreads setting: 0 for the machine's processors.
+    void setDecodeThreads(unsigned threads)
+    {
+        m_store.set(L"MV_Settings", L"DecodeThreads", std::to_wstring(threads).c_str());
+    }
 
     CString workFile(const wchar_t* name) const { return m_work + L"\\" + name; }
     CStreamDocument document;

@@ -18,6 +18,10 @@ quiet sox -n -r 44100 -c 1 -b 16 mono16.wav synth 2 sine 330 gain -6
 # MP3: stereo and mono, no tags, so the tests add their own ID3v2 header.
 quiet lame --quiet -b 128 --noreplaygain -t pcm16.wav tone.mp3
 quiet lame --quiet -b 64 -m m --noreplaygain -t mono16.wav mono.mp3
+# Variable and free bitrates, joint stereo, a Xing frame and an ID3v1 tag at the end.
+sox -n -r 44100 -c 2 -b 16 -t wav - synth 12 pinknoise sine 440 gain -9 2>/dev/null |
+  quiet lame --quiet -V 6 -m j --noreplaygain --id3v1-only --tt Song - vbr.mp3
+quiet lame --quiet --freeformat -b 200 --noreplaygain -t pcm16.wav free.mp3
 
 # Ogg Vorbis: mono 22,050 Hz with oggdec's decoding beside it, and a chain
 # of two logical bitstreams.
