@@ -142,7 +142,8 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
         piece.readError = data.read(begin, piece.buffer.get(), length);
         if (piece.readError != 0)
             return;
-        // Whole frames up to the data's end, as the blocks are.
+        // A piece starts on a frame; a partial frame at the data's end is
+        // dropped, as the last block drops it.
         sampler.sample(piece.buffer.get(), length, piece.values);
         piece.peak = computePeak(piece.buffer.get(), length, format);
     };
