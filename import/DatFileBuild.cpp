@@ -60,8 +60,9 @@ int writeMeasured(const CDatBlocks& measured, CDatFileEncoder& encoder, IOpProgr
     return StepDone;
 }
 
-// The data chunk of a WAV file, read at any position from any thread on a
-// handle of its own, so the reader's own position stays where it is.
+// The data chunk of a WAV file, read at any position on a handle of its own,
+// so the reader's own position stays where it is. Windows runs the reads of
+// one synchronous handle one at a time, so each worker's piece has its own.
 class CDataChunk {
 public:
     explicit CDataChunk(const CWavReader& reader)
@@ -98,6 +99,7 @@ private:
 
 // A run of blocks read and measured by one worker.
 struct CMeasuredPiece {
+    std::unique_ptr<CDataChunk> data;
     std::unique_ptr<BYTE[]> buffer;
     std::vector<signed char> values;
     int peak = 0;
@@ -116,7 +118,6 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
     const uint64_t pieceSize = uint64_t{blockSize} * kBlocksPerPiece;
     const uint64_t dataSize = reader.getDataSize();
     const size_t count = static_cast<size_t>((dataSize + pieceSize - 1) / pieceSize);
-    const CDataChunk data(reader);
 
     // One piece for each worker and two waiting to be written: at most
     // 15 MB with 8 threads, most of it values only at the lowest rates.
@@ -124,6 +125,7 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
     std::vector<CMeasuredPiece> pieces(threads + 2);
     try {
         for (CMeasuredPiece& piece : pieces) {
+            piece.data = std::make_unique<CDataChunk>(reader);
             piece.buffer.reset(new BYTE[pieceSize]);
             piece.values.reserve(pieceSize / frameSize / (format.nSamplesPerSec / 100) + 1);
         }
@@ -139,7 +141,7 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
         CDatSampler sampler(format, begin / frameSize);
         piece.values.clear();
         const UINT length = static_cast<UINT>(end - begin);
-        piece.readError = data.read(begin, piece.buffer.get(), length);
+        piece.readError = piece.data->read(begin, piece.buffer.get(), length);
         if (piece.readError != 0)
             return;
         // A piece starts on a frame; a partial frame at the data's end is
