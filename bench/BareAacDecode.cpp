@@ -4,7 +4,7 @@
 //
 // Usage: BareAacDecode FILE.m4a [OUT.wav]
 
-#include "BareWavFile.h"
+#include "BareFloor.h"
 
 #include <windows.h>
 
@@ -15,7 +15,6 @@ extern "C" {
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -40,22 +39,8 @@ int64_t seekFile(void* file, int64_t offset, int whence)
     return _fseeki64(stream, offset, whence) == 0 ? _ftelli64(stream) : -1;
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t** argv)
+bool decode(FILE* file, BareWavFile* wav, BareFormat& format)
 {
-    if (argc != 2 && argc != 3) {
-        fprintf(stderr, "usage: BareAacDecode FILE.m4a [OUT.wav]\n");
-        return 2;
-    }
-    FILE* file = _wfopen(argv[1], L"rb");
-    if (!file) {
-        fprintf(stderr, "BareAacDecode: cannot open the file\n");
-        return 1;
-    }
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
     constexpr int kBuffer = 64 * 1024;
     AVIOContext* io = avio_alloc_context(static_cast<unsigned char*>(av_malloc(kBuffer)), kBuffer,
                                          0, file, readFile, nullptr, seekFile);
@@ -70,26 +55,18 @@ int wmain(int argc, wchar_t** argv)
         avcodec_parameters_to_context(codec, demuxer->streams[audio]->codecpar) < 0 ||
         avcodec_open2(codec, aac, nullptr) < 0) {
         fprintf(stderr, "BareAacDecode: not an MP4 file with AAC audio\n");
-        return 1;
-    }
-    std::unique_ptr<BareWavFile> wav;
-    if (argc == 3) {
-        wav = std::make_unique<BareWavFile>(argv[2]);
-        if (!wav->isOpen()) {
-            fprintf(stderr, "BareAacDecode: cannot create the WAV file\n");
-            return 1;
-        }
+        fclose(file);
+        return false;
     }
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     std::vector<int16_t> samples;
     long long total = 0;
-    int channels = 0, rate = 0;
     bool failed = false;
     const auto receive = [&] {
         while (avcodec_receive_frame(codec, frame) == 0) {
-            channels = frame->ch_layout.nb_channels;
-            rate = frame->sample_rate;
+            const int channels = frame->ch_layout.nb_channels;
+            format = {static_cast<WORD>(channels), static_cast<DWORD>(frame->sample_rate)};
             samples.resize(size_t(frame->nb_samples) * channels);
             for (int i = 0; i < frame->nb_samples; ++i) {
                 for (int c = 0; c < channels; ++c) {
@@ -115,8 +92,6 @@ int wmain(int argc, wchar_t** argv)
     }
     avcodec_send_packet(codec, nullptr);
     receive();
-    const bool written = !wav || wav->finish(static_cast<WORD>(channels), static_cast<DWORD>(rate));
-    wav.reset();
     av_frame_free(&frame);
     av_packet_free(&packet);
     avcodec_free_context(&codec);
@@ -124,9 +99,13 @@ int wmain(int argc, wchar_t** argv)
     av_freep(&io->buffer);
     avio_context_free(&io);
     fclose(file);
-    QueryPerformanceCounter(&end);
-    printf("decode_s %.6f\n",
-           static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
     printf("bytes %lld\n", total);
-    return !failed && written ? 0 : 1;
+    return !failed;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    return runFloor(argc, argv, "BareAacDecode", "m4a", decode);
 }

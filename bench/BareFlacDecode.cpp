@@ -4,7 +4,7 @@
 //
 // Usage: BareFlacDecode FILE.flac [OUT.wav]
 
-#include "BareWavFile.h"
+#include "BareFloor.h"
 
 #include <windows.h>
 
@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -20,8 +19,7 @@ namespace {
 struct Output {
     BareWavFile* wav = nullptr;
     std::vector<int16_t> samples;
-    WORD channels = 0;
-    DWORD rate = 0;
+    BareFormat format;
     int16_t sink = 0;
 };
 
@@ -30,8 +28,7 @@ FLAC__StreamDecoderWriteStatus write(const FLAC__StreamDecoder*, const FLAC__Fra
 {
     auto* output = static_cast<Output*>(data);
     const FLAC__FrameHeader& header = frame->header;
-    output->channels = static_cast<WORD>(header.channels);
-    output->rate = header.sample_rate;
+    output->format = {static_cast<WORD>(header.channels), header.sample_rate};
     // Narrowed without rounding: the bench's file has 16 bits, as most have.
     const int extra = static_cast<int>(header.bits_per_sample) - 16;
     output->samples.resize(size_t{header.blocksize} * header.channels);
@@ -52,33 +49,10 @@ void error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status, vo
     fprintf(stderr, "BareFlacDecode: %s\n", FLAC__StreamDecoderErrorStatusString[status]);
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t** argv)
+bool decode(FILE* file, BareWavFile* wav, BareFormat& format)
 {
-    if (argc != 2 && argc != 3) {
-        fprintf(stderr, "usage: BareFlacDecode FILE.flac [OUT.wav]\n");
-        return 2;
-    }
-    FILE* file = _wfopen(argv[1], L"rb");
-    if (!file) {
-        fprintf(stderr, "BareFlacDecode: cannot open the file\n");
-        return 1;
-    }
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
     Output output;
-    std::unique_ptr<BareWavFile> wav;
-    if (argc == 3) {
-        wav = std::make_unique<BareWavFile>(argv[2]);
-        if (!wav->isOpen()) {
-            fprintf(stderr, "BareFlacDecode: cannot create the WAV file\n");
-            fclose(file);
-            return 1;
-        }
-        output.wav = wav.get();
-    }
+    output.wav = wav;
     // The C library's 4 KB buffer would cost a read call per 4 KB; the
     // component reads as much as libFLAC asks for.
     setvbuf(file, nullptr, _IOFBF, 1 << 16);
@@ -89,11 +63,14 @@ int wmain(int argc, wchar_t** argv)
             FLAC__STREAM_DECODER_INIT_STATUS_OK &&
         FLAC__stream_decoder_process_until_end_of_stream(decoder);
     FLAC__stream_decoder_delete(decoder);
-    const bool written = !wav || wav->finish(output.channels, output.rate);
-    wav.reset();
-    QueryPerformanceCounter(&end);
-    printf("decode_s %.6f\n",
-           static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    format = output.format;
     printf("sink %d\n", output.sink);
-    return decoded && written ? 0 : 1;
+    return decoded;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    return runFloor(argc, argv, "BareFlacDecode", "flac", decode);
 }

@@ -5,7 +5,7 @@
 //
 // Usage: BareMp3Decode FILE.mp3 [OUT.wav]
 
-#include "BareWavFile.h"
+#include "BareFloor.h"
 
 #include <windows.h>
 
@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <io.h>
 #include <vector>
 
 namespace {
@@ -24,8 +24,7 @@ struct Input {
     std::vector<unsigned char> buffer = std::vector<unsigned char>(80000);
     size_t count = 0;
     BareWavFile* wav = nullptr;
-    WORD channels = 0;
-    DWORD rate = 0;
+    BareFormat format;
     int16_t sink = 0;
 };
 
@@ -65,10 +64,8 @@ mad_flow output(void* data, const mad_header*, mad_pcm* pcm)
             frame[i * pcm->channels + c] = to16(pcm->samples[c][i]);
     }
     if (input->wav) {
-        if (input->channels == 0) {
-            input->channels = static_cast<WORD>(pcm->channels);
-            input->rate = pcm->samplerate;
-        }
+        if (input->format.channels == 0)
+            input->format = {static_cast<WORD>(pcm->channels), pcm->samplerate};
         input->wav->add(frame, pcm->length * pcm->channels * sizeof frame[0]);
     }
     // Keeps the conversion from being optimised away.
@@ -76,43 +73,25 @@ mad_flow output(void* data, const mad_header*, mad_pcm* pcm)
     return MAD_FLOW_CONTINUE;
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t** argv)
+bool decode(FILE* file, BareWavFile* wav, BareFormat& format)
 {
-    if (argc != 2 && argc != 3) {
-        fprintf(stderr, "usage: BareMp3Decode FILE.mp3 [OUT.wav]\n");
-        return 2;
-    }
+    // Read with ReadFile, as the component reads.
     Input input;
-    input.file = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (input.file == INVALID_HANDLE_VALUE) {
-        fprintf(stderr, "BareMp3Decode: cannot open the file\n");
-        return 1;
-    }
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    std::unique_ptr<BareWavFile> wav;
-    if (argc == 3) {
-        wav = std::make_unique<BareWavFile>(argv[2]);
-        if (!wav->isOpen()) {
-            fprintf(stderr, "BareMp3Decode: cannot create the WAV file\n");
-            return 1;
-        }
-        input.wav = wav.get();
-    }
+    input.file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    input.wav = wav;
     mad_decoder decoder;
     mad_decoder_init(&decoder, &input, refill, nullptr, nullptr, output, nullptr, nullptr);
     const int result = mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);
     mad_decoder_finish(&decoder);
-    const bool written = !wav || wav->finish(input.channels, input.rate);
-    wav.reset();
-    QueryPerformanceCounter(&end);
-    CloseHandle(input.file);
-    printf("decode_s %.6f\n",
-           static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    fclose(file);
+    format = input.format;
     printf("sink %d\n", input.sink);
-    return result == 0 && written ? 0 : 1;
+    return result == 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    return runFloor(argc, argv, "BareMp3Decode", "mp3", decode);
 }

@@ -4,45 +4,26 @@
 //
 // Usage: BareVorbisDecode FILE.ogg [OUT.wav]
 
-#include "BareWavFile.h"
+#include "BareFloor.h"
 
 #include <windows.h>
 
 #include <vorbis/vorbisfile.h>
 
 #include <cstdio>
-#include <memory>
 
-int wmain(int argc, wchar_t** argv)
+namespace {
+
+bool decode(FILE* file, BareWavFile* wav, BareFormat& format)
 {
-    if (argc != 2 && argc != 3) {
-        fprintf(stderr, "usage: BareVorbisDecode FILE.ogg [OUT.wav]\n");
-        return 2;
-    }
-    FILE* file = _wfopen(argv[1], L"rb");
-    if (!file) {
-        fprintf(stderr, "BareVorbisDecode: cannot open the file\n");
-        return 1;
-    }
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
     OggVorbis_File vf;
     if (ov_open_callbacks(file, &vf, nullptr, 0, OV_CALLBACKS_DEFAULT) < 0) {
         fprintf(stderr, "BareVorbisDecode: not an Ogg Vorbis file\n");
         fclose(file);
-        return 1;
-    }
-    std::unique_ptr<BareWavFile> wav;
-    if (argc == 3) {
-        wav = std::make_unique<BareWavFile>(argv[2]);
-        if (!wav->isOpen()) {
-            fprintf(stderr, "BareVorbisDecode: cannot create the WAV file\n");
-            ov_clear(&vf);
-            return 1;
-        }
+        return false;
     }
     const vorbis_info* info = ov_info(&vf, 0);
+    format = {static_cast<WORD>(info->channels), static_cast<DWORD>(info->rate)};
     char buffer[4096];
     long total = 0;
     int section = 0;
@@ -52,13 +33,15 @@ int wmain(int argc, wchar_t** argv)
         if (wav)
             wav->add(buffer, static_cast<size_t>(count));
     }
-    const bool written =
-        !wav || wav->finish(static_cast<WORD>(info->channels), static_cast<DWORD>(info->rate));
-    wav.reset();
+    // Closes the file.
     ov_clear(&vf);
-    QueryPerformanceCounter(&end);
-    printf("decode_s %.6f\n",
-           static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
     printf("bytes %ld\n", total);
-    return count == 0 && written ? 0 : 1;
+    return count == 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    return runFloor(argc, argv, "BareVorbisDecode", "ogg", decode);
 }

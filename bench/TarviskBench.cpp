@@ -3,7 +3,11 @@
 // cursor and starting playback. Prints one "name value" line per figure for
 // tools/bench.
 //
-// Usage: TarviskBench FILE [--view]
+// Usage: TarviskBench FILE [--view] [--threads N] [--keep FOLDER]
+//   --view     also times the view on the open file
+//   --threads  the DecodeThreads setting (0: every processor)
+//   --keep     moves the open's DAT file, and its WAV file when the open
+//              made one, to FOLDER as open.dat and open.wav
 
 #include "import/StreamDocument.h"
 #include "infra/Settings.h"
@@ -255,16 +259,54 @@ void measureView(Editor& editor)
     report("cursor_move_s", median(moves));
 }
 
+struct Arguments {
+    const wchar_t* file = nullptr;
+    bool view = false;
+    const wchar_t* threads = nullptr;
+    const wchar_t* keep = nullptr;
+};
+
+bool parse(int argc, wchar_t** argv, Arguments& arguments)
+{
+    if (argc < 2 || GetFileAttributesW(argv[1]) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    arguments.file = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const bool valued = i + 1 < argc;
+        if (wcscmp(argv[i], L"--view") == 0)
+            arguments.view = true;
+        else if (wcscmp(argv[i], L"--threads") == 0 && valued)
+            arguments.threads = argv[++i];
+        else if (wcscmp(argv[i], L"--keep") == 0 && valued)
+            arguments.keep = argv[++i];
+        else
+            return false;
+    }
+    return true;
+}
+
+// The open's files, kept for comparing with another open's.
+bool keepFiles(const CStreamDocument& document, const wchar_t* input, const CString& folder)
+{
+    const auto move = [](const CString& from, const CString& to) {
+        return MoveFileExW(from, to, MOVEFILE_COPY_ALLOWED | MOVEFILE_REPLACE_EXISTING) != FALSE;
+    };
+    const bool madeWav = document.getWavPath().CompareNoCase(input) != 0;
+    return move(document.getDatPath(), folder + L"\\open.dat") &&
+           (!madeWav || move(document.getWavPath(), folder + L"\\open.wav"));
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc < 2 || GetFileAttributesW(argv[1]) == INVALID_FILE_ATTRIBUTES) {
-        fprintf(stderr, "usage: TarviskBench FILE [--view] (FILE must exist)\n");
+    Arguments arguments;
+    if (!parse(argc, argv, arguments)) {
+        fprintf(stderr, "usage: TarviskBench FILE [--view] [--threads N] [--keep FOLDER] (FILE "
+                        "must exist)\n");
         return 2;
     }
-    const bool view = argc > 2 && wcscmp(argv[2], L"--view") == 0;
     if (!hookWaveOut()) {
         fprintf(stderr, "TarviskBench: this build does not import waveOutOpen and waveOutWrite\n");
         return 1;
@@ -276,10 +318,12 @@ int wmain(int argc, wchar_t** argv)
         fprintf(stderr, "TarviskBench: the default skin next to the program did not load\n");
         return 1;
     }
+    if (arguments.threads)
+        editor.store.set(L"MV_Settings", L"DecodeThreads", arguments.threads);
     const bool peakRestarted = restartPeakMemory();
     bool opened = false;
     const double openSeconds = secondsOf([&] {
-        opened = editor.document.openInputFile(argv[1], nullptr, 0);
+        opened = editor.document.openInputFile(arguments.file, nullptr, 0);
         UpdateWindow(editor.view.GetSafeHwnd());
         GdiFlush();
     });
@@ -290,13 +334,19 @@ int wmain(int argc, wchar_t** argv)
     const PROCESS_MEMORY_COUNTERS after = memoryNow();
     report("open_s", openSeconds);
     report("duration_ms", static_cast<double>(editor.document.getDurationMs()));
+    report("threads", GetMVSettings().GetDecodeThreads());
+    report("gain", editor.document.getGain());
     // The editor, its skin and the DAT cache are there before the open; the
     // growth beyond them is what the open itself costs.
     const double dat = megabytes(CDatCache::kCapacity);
     if (peakRestarted)
         report("open_peak_memory_mb", megabytes(after.PeakWorkingSetSize - before) - dat);
     report("open_memory_mb", megabytes(after.WorkingSetSize - before) - dat);
-    if (view)
+    if (arguments.view)
         measureView(editor);
+    if (arguments.keep && !keepFiles(editor.document, arguments.file, arguments.keep)) {
+        fprintf(stderr, "TarviskBench: the open's files could not be moved to the folder\n");
+        return 1;
+    }
     return 0;
 }

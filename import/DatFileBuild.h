@@ -54,7 +54,9 @@ private:
 int computePeak(const BYTE* samples, UINT byteCount, const WAVEFORMATEX& format);
 
 // Builds baseName + ".dat" from the reader's samples and measures the peak,
-// from the blocks measured while the file was written when they cover it.
-// Returns a StepResult; a failed or cancelled build deletes its file.
+// from the blocks measured while the file was written when they cover it,
+// else reading the samples on that many threads (the file is the same with
+// any number). Returns a StepResult; a failed or cancelled build deletes its
+// file.
 int createDatFile(CWavReader* reader, const wchar_t* baseName, IOpProgress* progress, int& peak,
-                  CString& errorText, const CDatBlocks* measured = nullptr);
+                  CString& errorText, const CDatBlocks* measured = nullptr, unsigned threads = 1);

@@ -416,7 +416,8 @@ bool CStreamDocument::openInputFile(const wchar_t* input, const wchar_t* wavPath
             int peak = 0;
             CString errorText;
             const int built =
-                createDatFile(reader.get(), temporaryBase(), &progress, peak, errorText, &measured);
+                createDatFile(reader.get(), temporaryBase(), &progress, peak, errorText, &measured,
+                              GetMVSettings().GetDecodeThreads());
             if (built == StepCancelled)
                 throw CKestraException(CString(), CKestraException::Cancelled);
             if (built == StepFailed) {

@@ -20,6 +20,9 @@ public:
     // stands for (WAVE_FORMAT_PCM, WAVE_FORMAT_IEEE_FLOAT...).
     WORD getEncoding() const { return m_encoding; }
     DWORD getDataSize() const { return m_dataSize; }
+    // Where the samples lie, for reading parts of them on other handles.
+    const CString& getFileName() const { return m_fileName; }
+    DWORD getDataOffset() const { return m_dataOffset; }
     int getDurationMs() const { return m_durationMs; }
     // Bytes read, 0 at the end, (UINT)-1 when no file is open.
     UINT read(void* buffer, int length);

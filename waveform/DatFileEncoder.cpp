@@ -15,9 +15,12 @@ const WAVEFORMATEX& checkedFormat(const WAVEFORMATEX* format)
 
 } // namespace
 
-CDatSampler::CDatSampler(const WAVEFORMATEX& format)
+CDatSampler::CDatSampler(const WAVEFORMATEX& format, uint64_t firstFrame)
     : m_channels(format.nChannels), m_step(format.nSamplesPerSec / 100)
 {
+    // Values fall on the multiples of the step.
+    if (m_step != 0)
+        m_position = static_cast<UINT>((m_step - firstFrame % m_step) % m_step);
 }
 
 void CDatSampler::sample(const BYTE* data, UINT length, std::vector<signed char>& values)

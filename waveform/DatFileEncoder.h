@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include <cstdint>
 #include <vector>
 
 // The sampling of the DAT file: one value for every step frames of 16-bit
@@ -11,7 +12,9 @@
 // over from one buffer to the next, so any buffer size gives the same values.
 class CDatSampler {
 public:
-    explicit CDatSampler(const WAVEFORMATEX& format);
+    // firstFrame: the frame of the file the first buffer starts at, so a
+    // part of the file is sampled where the whole file's pass samples it.
+    explicit CDatSampler(const WAVEFORMATEX& format, uint64_t firstFrame = 0);
 
     // False for layouts without frames or a step; sample() needs both.
     bool usable() const { return m_channels != 0 && m_step != 0; }
