@@ -2,13 +2,9 @@
 #include "playback/PlaybackFixtures.h"
 #include "reliability/PipelineHarness.h"
 #include "res/resource.h"
-#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <mmreg.h>
-
-#include <climits>
 #include <tuple>
 
 namespace {
@@ -19,10 +15,8 @@ protected:
 
     CString silentWav(const wchar_t* name, int milliseconds)
     {
-        const CString path = inputs.file(name);
-        WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16,
-                                          std::string(static_cast<size_t>(milliseconds) * 16, 0)));
-        return path;
+        return WriteFileBytes(inputs.file(name), MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16,
+                                                              std::string(milliseconds * 16, 0)));
     }
 
     TempDir work;
@@ -116,8 +110,7 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
     CString unsupported;
     unsupported.Format(resourceText(IDS_UNSUPPORTED_WAVE), L"1 (PCM)", 16);
     const auto file = [&](const wchar_t* name, const std::string& bytes) {
-        WriteFileBytes(inputs.file(name), bytes);
-        return inputs.file(name);
+        return WriteFileBytes(inputs.file(name), bytes);
     };
     const auto wav = [&](const wchar_t* name, uint16_t channels, uint32_t rate) {
         return file(name, MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, 16, std::string(2400, 0)));
@@ -208,26 +201,6 @@ TEST(ProgressDialog, CancelCountsOnlyWhileShownAndTheBarFollowsRangeAndPosition)
 
 namespace {
 
-// A WAV file at 8 kHz of that format record: plain (16 bytes) or, with a
-// sub-format, extensible (40 bytes).
-std::string wavOf(WORD tag, WORD channels, WORD bits, const std::string& samples,
-                  const GUID* subFormat = nullptr)
-{
-    const WORD block = static_cast<WORD>(channels * bits / 8);
-    WAVEFORMATEXTENSIBLE format{{tag, channels, 8000, 8000u * block, block, bits, 22},
-                                {bits},
-                                0,
-                                subFormat ? *subFormat : GUID{}};
-    const auto le32 = [](size_t value) {
-        const uint32_t v = static_cast<uint32_t>(value);
-        return std::string(reinterpret_cast<const char*>(&v), 4);
-    };
-    const std::string fmt(reinterpret_cast<const char*>(&format), subFormat ? sizeof format : 16);
-    const std::string body =
-        "WAVEfmt " + le32(fmt.size()) + fmt + "data" + le32(samples.size()) + samples;
-    return "RIFF" + le32(body.size()) + body;
-}
-
 // Each value as `bytes` little-endian bytes.
 template <typename T> std::string packed(std::initializer_list<T> values, size_t bytes = sizeof(T))
 {
@@ -251,6 +224,10 @@ TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompres
     const std::vector<int16_t> from24{32767, -32768, 1, 0, 291, 0};
     const std::string f32 = packed<float>({1.0f, -1.0f, 0.25f, 2.0f, -3.0f, 1e-6f});
     const std::vector<int16_t> fromFloat{32767, -32768, 8192, 32767, -32768, 0};
+    const auto wavOf = [](WORD tag, WORD channels, WORD bits, const std::string& samples,
+                          const GUID* subFormat = nullptr) {
+        return MakeWavBytes(tag, channels, 8000, bits, samples, subFormat);
+    };
     const struct {
         const char* layout;
         std::string file;
@@ -292,17 +269,13 @@ TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompres
         EXPECT_EQ(wav.bitsPerSample, 16);
         EXPECT_EQ(wav.channels, row.channels);
         EXPECT_EQ(wav.sampleRate, 8000u);
-        EXPECT_EQ(wav.samples, std::string(reinterpret_cast<const char*>(row.samples.data()),
-                                           row.samples.size() * 2));
+        EXPECT_EQ(Samples16(wav.samples), row.samples);
     }
     // Beside sox's own rendering of a 24-bit file, without dither.
     harness.expectOpens(FixturePath(L"pcm24.wav"));
-    const std::string ours = ReadWavFile(work.file(L"temp.in")).samples;
-    const std::string theirs = ReadWavFile(FixturePath(L"pcm24_sox16.wav")).samples;
+    const auto ours = Samples16(ReadWavFile(work.file(L"temp.in")).samples);
+    const auto theirs = Samples16(ReadWavFile(FixturePath(L"pcm24_sox16.wav")).samples);
     ASSERT_EQ(ours.size(), theirs.size());
-    for (size_t i = 0; i < ours.size(); i += 2)
-        ASSERT_LE(std::abs(*reinterpret_cast<const int16_t*>(&ours[i]) -
-                           *reinterpret_cast<const int16_t*>(&theirs[i])),
-                  1)
-            << "sample " << i / 2;
+    for (size_t i = 0; i < ours.size(); ++i)
+        ASSERT_LE(std::abs(ours[i] - theirs[i]), 1) << "sample " << i;
 }
