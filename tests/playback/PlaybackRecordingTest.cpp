@@ -1,12 +1,10 @@
 #include "PlaybackFixtures.h"
 
 #include "playback/WavPlayer.h"
-#include "support/TempDir.h"
 #include "support/ImportHook.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <mutex>
 
 namespace {

@@ -3,8 +3,6 @@
 #include "import/WavWriter.h"
 #include "infra/Logger.h"
 #include "playback/WavPlayer.h"
-#include "support/AudioFixtures.h"
-#include "support/TempDir.h"
 #include "support/ImportHook.h"
 
 #include <gtest/gtest.h>
