@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <thread>
@@ -23,17 +24,14 @@ namespace {
 struct ReentrantHost : CWnd {
     CString song;
     CString skin;
-    std::vector<std::string> results;
+    // Of each open, skin switch and destroy.
+    std::vector<std::array<int, 3>> results;
 
     ReentrantHost() { CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{}, nullptr, 0); }
 
     void callIn()
     {
-        const int open = tarvisk_open_file(song);
-        const int switched = tarvisk_switch_skin(skin);
-        const int destroyed = tarvisk_destroy();
-        results.push_back(std::to_string(open) + " " + std::to_string(switched) + " " +
-                          std::to_string(destroyed));
+        results.push_back({tarvisk_open_file(song), tarvisk_switch_skin(skin), tarvisk_destroy()});
     }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -244,10 +242,8 @@ TEST_F(CEntry, CallsFromInsideARunningCallAreRefusedAndTheRunningCallEnds)
     PostMessageW(host, WM_APP, 0, 0);
     SendMessageW(editor, WM_COMMAND, IDC_ABOUT_BUTTON, 0);
 
-    const std::string refused = std::to_string(TARVISK_ERROR_STATE) + " " +
-                                std::to_string(TARVISK_ERROR_STATE) + " " +
-                                std::to_string(TARVISK_ERROR_STATE);
-    EXPECT_EQ(host.results, std::vector<std::string>(4, refused))
+    const std::array<int, 3> refused{TARVISK_ERROR_STATE, TARVISK_ERROR_STATE, TARVISK_ERROR_STATE};
+    EXPECT_EQ(host.results, std::vector(4, refused))
         << "inside the open, the name dialog, the save and the About box";
     EXPECT_TRUE(IsWindowVisible(editor));
     EXPECT_NE(edition.logText().find(L"destroy refused: called from inside a running call"),
