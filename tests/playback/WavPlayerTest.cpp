@@ -23,9 +23,7 @@ protected:
 
     CString squareFile(const wchar_t* name, int milliseconds)
     {
-        const CString path = dir.file(name);
-        writeSquareWav(path, milliseconds, 8000);
-        return path;
+        return writeSquareWav(dir.file(name), milliseconds, 8000);
     }
 
     TempDir dir;
