@@ -11,15 +11,12 @@ namespace {
 
 class StreamDocumentTest : public testing::Test {
 protected:
-    StreamDocumentTest() : harness(work.path()) {}
-
     CString silentWav(const wchar_t* name, int milliseconds)
     {
         return WriteFileBytes(inputs.file(name), MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16,
                                                               std::string(milliseconds * 16, 0)));
     }
 
-    TempDir work;
     TempDir inputs;
     PipelineHarness harness;
     CStreamDocument& document = harness.document;
@@ -53,7 +50,7 @@ TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCutOfItsLengt
     const CString input = silentWav(L"eight.wav", 8000);
     harness.expectOpens(input);
     EXPECT_EQ(document.getWavPath(), input);
-    EXPECT_EQ(document.getDatPath(), work.file(L"temp.dat"));
+    EXPECT_EQ(document.getDatPath(), harness.workFile(L"temp.dat"));
     EXPECT_EQ(document.getTitle(), L"eight");
     EXPECT_EQ(document.getGain(), 0.0) << "silence has no peak to normalise to";
     EXPECT_EQ(harness.view.busySeen, (std::vector<bool>{true, false}));
@@ -74,16 +71,16 @@ TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCutOfItsLengt
 TEST_F(StreamDocumentTest, OtherInputsBecomeTheTemporaryFileChosenByTheLastExtension)
 {
     harness.expectOpens(FixturePath(L"pcm8.wav"));
-    EXPECT_EQ(document.getWavPath(), work.file(L"temp.in"));
+    EXPECT_EQ(document.getWavPath(), harness.workFile(L"temp.in"));
     EXPECT_EQ(document.getFormat().wBitsPerSample, 16);
-    EXPECT_EQ(ReadWavFile(work.file(L"temp.in")).samples,
+    EXPECT_EQ(ReadWavFile(harness.workFile(L"temp.in")).samples,
               ReadWavFile(FixturePath(L"pcm8_sox16.wav")).samples);
 
     const std::string mp3 = ReadFileBytes(FixturePath(L"tone.mp3"));
     for (const wchar_t* name : {L"song.MP3", L"archive.tar.mp3"}) {
         WriteFileBytes(inputs.file(name), mp3);
         harness.expectOpens(inputs.file(name));
-        EXPECT_EQ(document.getWavPath(), work.file(L"temp.in"));
+        EXPECT_EQ(document.getWavPath(), harness.workFile(L"temp.in"));
         EXPECT_GE(document.getDurationMs(), 3000);
         EXPECT_GT(document.getGain(), 1.0);
     }
@@ -128,7 +125,7 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
     };
     for (const auto& [input, message] : cases) {
         harness.expectRefused(input, message);
-        EXPECT_FALSE(FileExists(work.file(L"temp.in"))) << Narrow(input);
+        EXPECT_FALSE(FileExists(harness.workFile(L"temp.in"))) << Narrow(input);
     }
 }
 
@@ -264,7 +261,7 @@ TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompres
             continue;
         }
         harness.expectOpens(input);
-        const WavFileContents wav = ReadWavFile(work.file(L"temp.in"));
+        const WavFileContents wav = ReadWavFile(harness.workFile(L"temp.in"));
         EXPECT_EQ(wav.formatTag, WAVE_FORMAT_PCM);
         EXPECT_EQ(wav.bitsPerSample, 16);
         EXPECT_EQ(wav.channels, row.channels);
@@ -273,7 +270,7 @@ TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompres
     }
     // Beside sox's own rendering of a 24-bit file, without dither.
     harness.expectOpens(FixturePath(L"pcm24.wav"));
-    const auto ours = Samples16(ReadWavFile(work.file(L"temp.in")).samples);
+    const auto ours = Samples16(ReadWavFile(harness.workFile(L"temp.in")).samples);
     const auto theirs = Samples16(ReadWavFile(FixturePath(L"pcm24_sox16.wav")).samples);
     ASSERT_EQ(ours.size(), theirs.size());
     for (size_t i = 0; i < ours.size(); ++i)
