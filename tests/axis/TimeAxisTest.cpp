@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
 namespace {
 
@@ -27,15 +26,7 @@ const int64_t kRoundSteps[] = {1,      2,      5,      10,     20,      50,     
                                500,    1000,   2000,   5000,   10000,   15000,   30000,   60000,
                                120000, 300000, 600000, 900000, 1800000, 3600000, 7200000, 10800000};
 
-LOGFONTW axisFont()
-{
-    LOGFONTW font{};
-    font.lfHeight = -11;
-    font.lfWeight = FW_NORMAL;
-    wcscpy(font.lfFaceName, L"Tahoma");
-    return font;
-}
-
+const LOGFONTW kAxisFont{-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma"};
 const LOGPEN kBlackPen{PS_SOLID, {1, 0}, RGB(0, 0, 0)};
 
 CQTime later(const CQTime& time, int64_t milliseconds)
@@ -45,7 +36,7 @@ CQTime later(const CQTime& time, int64_t milliseconds)
 
 class LabelProbe : public CTimeAxis {
 public:
-    LabelProbe() : CTimeAxis(axisFont(), kBlackPen, kBlackPen, kLabelGap) {}
+    LabelProbe() : CTimeAxis(kAxisFont, kBlackPen, kBlackPen, kLabelGap) {}
     std::wstring label(int64_t value, int64_t step) const
     {
         wchar_t text[64] = {};
@@ -98,7 +89,8 @@ protected:
 
 } // namespace
 
-TEST_F(TimeAxisTest, LabelsShowAsManyPlacesAsTheStepNeeds)
+// Clock hours wrap at midnight, elapsed hours do not.
+TEST_F(TimeAxisTest, LabelsShowAsManyPlacesAsTheStepNeedsAndTheHoursOfTheMode)
 {
     const int64_t t = 3723456; // 01:02:03.456
     EXPECT_EQ(axis.label(t, kHour), L"01:02");
@@ -107,10 +99,7 @@ TEST_F(TimeAxisTest, LabelsShowAsManyPlacesAsTheStepNeeds)
     EXPECT_EQ(axis.label(t, 500), L"01:02:03.4");
     EXPECT_EQ(axis.label(t, 20), L"01:02:03.45");
     EXPECT_EQ(axis.label(t, 5), L"01:02:03.456");
-}
 
-TEST_F(TimeAxisTest, ClockHoursWrapAtMidnightElapsedHoursDoNot)
-{
     const CQTime midnight(2000, 1, 1, 0, 0, 0, 0);
     axis.SetBorders(midnight, later(midnight, kHour));
     EXPECT_EQ(axis.label(25 * kHour + 30 * kMinute, kMinute), L"01:30");

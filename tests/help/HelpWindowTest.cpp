@@ -46,8 +46,6 @@ std::vector<CString> treeTitles(HWND tree)
 
 class HelpWindow : public FacadeFixture {
 protected:
-    HelpWindow() : FacadeFixture(L"HelpWindowTest") {}
-
     void TearDown() override
     {
         for (HWND help : helpWindows())

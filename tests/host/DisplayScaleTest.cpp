@@ -21,8 +21,6 @@ RECT InkBounds(const Picture& picture, int left, COLORREF background)
 
 class DisplayScale : public FacadeFixture {
 protected:
-    DisplayScale() : FacadeFixture(L"DisplayScale") {}
-
     // The title's letters as the editor drew them, and as the skin's font
     // made at the scale draws them: the same size.
     void expectTitleDrawnAt(UINT dpi)

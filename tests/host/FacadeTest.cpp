@@ -1,24 +1,14 @@
 #include "res/resource.h"
-#include "support/ComponentLog.h"
 #include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/ProcessWindows.h"
 #include "support/TestSkinParser.h"
 #include "support/AudioFixtures.h"
 
-#include <gtest/gtest.h>
-
 #include <utility>
 #include <vector>
 
-namespace {
-
-class Facade : public FacadeFixture {
-protected:
-    Facade() : FacadeFixture(L"FacadeTest") {}
-};
-
-} // namespace
+using Facade = FacadeFixture;
 
 // A new dialog after destroy: LogTellsTheBannerHelpThatCannotOpenAndTheGoodbye.
 TEST_F(Facade, NothingIsShownBeforeInitWhichMakesTheHiddenDialogOnceAndDestroyRemovesIt)
@@ -120,10 +110,10 @@ TEST_F(Facade, LogTellsTheBannerHelpThatCannotOpenAndTheGoodbye)
     }
     EXPECT_TRUE(boxes.texts().empty());
     // Not initialised any more: destroy still says goodbye.
-    const int endBefore = static_cast<int>(ComponentLogText(dataRoot()).size());
+    const int endBefore = static_cast<int>(edition.logText().size());
     EXPECT_EQ(tarvisk.destroy(), 0);
 
-    const CString text = ComponentLogText(dataRoot()).c_str();
+    const CString text = edition.logText().c_str();
     const int firstLineEnd = text.Find(L" INF: \r\nMelvora version 2.3.4.5\r\nStart date: ");
     ASSERT_NE(firstLineEnd, -1);
     EXPECT_LT(firstLineEnd, 24) << "the banner is the first line";

@@ -2,8 +2,6 @@
 
 #include <oleacc.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -53,8 +51,6 @@ Heard hear(HWND window, long child = CHILDID_SELF)
 
 class KeyboardAccess : public FacadeFixture {
 protected:
-    KeyboardAccess() : FacadeFixture(L"KeyboardAccessTest") {}
-
     void open(const wchar_t* language)
     {
         store.set(L"Common", L"Language", language);
@@ -249,9 +245,7 @@ TEST_F(KeyboardAccess, MovesAndNewButtonStatesAreAnnouncedToAListeningReader)
     ASSERT_NE(hook, nullptr);
     press(VK_RIGHT);
     press(VK_TAB);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageW(&msg);
+    PumpMessages();
     UnhookWinEvent(hook);
     const auto heard = [](DWORD event, HWND window) {
         return std::find(events.begin(), events.end(), std::make_pair(event, window)) !=

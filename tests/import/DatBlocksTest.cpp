@@ -3,9 +3,8 @@
 #include "import/WavReader.h"
 #include "import/WavWriter.h"
 
-#include "tests/support/AudioFixtures.h"
-#include "tests/support/RecordingProgress.h"
-#include "tests/support/TempDir.h"
+#include "support/AudioFixtures.h"
+#include "support/RecordingProgress.h"
 
 #include <gtest/gtest.h>
 

@@ -90,11 +90,10 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
         if (c.reference) {
             // Both sides run the same float synthesis, built by different
             // compilers: the rounding of a sample may differ by one step, no more.
-            const WavFileContents reference = ReadWavFile(FixturePath(c.reference));
-            ASSERT_EQ(wav.samples.size(), reference.samples.size());
-            const auto* ours = reinterpret_cast<const int16_t*>(wav.samples.data());
-            const auto* theirs = reinterpret_cast<const int16_t*>(reference.samples.data());
-            for (size_t i = 0; i < frames(wav) * c.channels; ++i)
+            const auto ours = Samples16(wav.samples);
+            const auto theirs = Samples16(ReadWavFile(FixturePath(c.reference)).samples);
+            ASSERT_EQ(ours.size(), theirs.size());
+            for (size_t i = 0; i < ours.size(); ++i)
                 ASSERT_LE(std::abs(ours[i] - theirs[i]), 1) << i;
         }
     }
@@ -104,15 +103,12 @@ TEST_F(DecoderTest, EachDecoderWritesPcmOfItsSourcesLayoutAndLength)
 // user sees), the system's code where there is one, and no output left.
 TEST_F(DecoderTest, EachFaultGivesItsResultInEveryDecoderAndLeavesNoOutput)
 {
-    const std::pair<const wchar_t*, MakeDecoder> decoders[] = {{L"tone.mp3", make<CMp3Decoder>},
-                                                               {L"stereo.ogg", make<COggDecoder>},
-                                                               {L"tone.wma", make<CWmaDecoder>},
-                                                               {L"tone.m4a", make<CAacDecoder>},
-                                                               {L"pcm24.flac", make<CFlacDecoder>},
-                                                               {L"voice.opus", make<COpusDecoder>}};
-    const CString notes = dir.file(L"notes.txt"), held = dir.file(L"held.bin");
-    WriteFileBytes(notes, std::string(5000, 't'));
-    WriteFileBytes(held, "held");
+    const std::pair<const wchar_t*, MakeDecoder> decoders[] = {
+        {L"tone.mp3", make<CMp3Decoder>},    {L"stereo.ogg", make<COggDecoder>},
+        {L"tone.wma", make<CWmaDecoder>},    {L"tone.m4a", make<CAacDecoder>},
+        {L"pcm24.flac", make<CFlacDecoder>}, {L"voice.opus", make<COpusDecoder>}};
+    const CString notes = WriteFileBytes(dir.file(L"notes.txt"), std::string(5000, 't'));
+    const CString held = WriteFileBytes(dir.file(L"held.bin"), "held");
     const HANDLE holder = CreateFileW(held, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const CString output = dir.file(L"temp.in");
     constexpr DWORD kAnyCode = ~0u;

@@ -2,30 +2,21 @@
 #include "playback/PlaybackFixtures.h"
 #include "reliability/PipelineHarness.h"
 #include "res/resource.h"
-#include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <mmreg.h>
-
-#include <climits>
 #include <tuple>
 
 namespace {
 
 class StreamDocumentTest : public testing::Test {
 protected:
-    StreamDocumentTest() : harness(work.path()) {}
-
     CString silentWav(const wchar_t* name, int milliseconds)
     {
-        const CString path = inputs.file(name);
-        WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16,
-                                          std::string(static_cast<size_t>(milliseconds) * 16, 0)));
-        return path;
+        return WriteFileBytes(inputs.file(name), MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16,
+                                                              std::string(milliseconds * 16, 0)));
     }
 
-    TempDir work;
     TempDir inputs;
     PipelineHarness harness;
     CStreamDocument& document = harness.document;
@@ -59,7 +50,7 @@ TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCutOfItsLengt
     const CString input = silentWav(L"eight.wav", 8000);
     harness.expectOpens(input);
     EXPECT_EQ(document.getWavPath(), input);
-    EXPECT_EQ(document.getDatPath(), work.file(L"temp.dat"));
+    EXPECT_EQ(document.getDatPath(), harness.workFile(L"temp.dat"));
     EXPECT_EQ(document.getTitle(), L"eight");
     EXPECT_EQ(document.getGain(), 0.0) << "silence has no peak to normalise to";
     EXPECT_EQ(harness.view.busySeen, (std::vector<bool>{true, false}));
@@ -80,16 +71,16 @@ TEST_F(StreamDocumentTest, SixteenBitWavIsUsedInPlaceWithTheDefaultCutOfItsLengt
 TEST_F(StreamDocumentTest, OtherInputsBecomeTheTemporaryFileChosenByTheLastExtension)
 {
     harness.expectOpens(FixturePath(L"pcm8.wav"));
-    EXPECT_EQ(document.getWavPath(), work.file(L"temp.in"));
+    EXPECT_EQ(document.getWavPath(), harness.workFile(L"temp.in"));
     EXPECT_EQ(document.getFormat().wBitsPerSample, 16);
-    EXPECT_EQ(ReadWavFile(work.file(L"temp.in")).samples,
+    EXPECT_EQ(ReadWavFile(harness.workFile(L"temp.in")).samples,
               ReadWavFile(FixturePath(L"pcm8_sox16.wav")).samples);
 
     const std::string mp3 = ReadFileBytes(FixturePath(L"tone.mp3"));
     for (const wchar_t* name : {L"song.MP3", L"archive.tar.mp3"}) {
         WriteFileBytes(inputs.file(name), mp3);
         harness.expectOpens(inputs.file(name));
-        EXPECT_EQ(document.getWavPath(), work.file(L"temp.in"));
+        EXPECT_EQ(document.getWavPath(), harness.workFile(L"temp.in"));
         EXPECT_GE(document.getDurationMs(), 3000);
         EXPECT_GT(document.getGain(), 1.0);
     }
@@ -116,8 +107,7 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
     CString unsupported;
     unsupported.Format(resourceText(IDS_UNSUPPORTED_WAVE), L"1 (PCM)", 16);
     const auto file = [&](const wchar_t* name, const std::string& bytes) {
-        WriteFileBytes(inputs.file(name), bytes);
-        return inputs.file(name);
+        return WriteFileBytes(inputs.file(name), bytes);
     };
     const auto wav = [&](const wchar_t* name, uint16_t channels, uint32_t rate) {
         return file(name, MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, 16, std::string(2400, 0)));
@@ -135,7 +125,7 @@ TEST_F(StreamDocumentTest, FailuresShowTheirBoxAndLeaveTheDocumentEmpty)
     };
     for (const auto& [input, message] : cases) {
         harness.expectRefused(input, message);
-        EXPECT_FALSE(FileExists(work.file(L"temp.in"))) << Narrow(input);
+        EXPECT_FALSE(FileExists(harness.workFile(L"temp.in"))) << Narrow(input);
     }
 }
 
@@ -208,26 +198,6 @@ TEST(ProgressDialog, CancelCountsOnlyWhileShownAndTheBarFollowsRangeAndPosition)
 
 namespace {
 
-// A WAV file at 8 kHz of that format record: plain (16 bytes) or, with a
-// sub-format, extensible (40 bytes).
-std::string wavOf(WORD tag, WORD channels, WORD bits, const std::string& samples,
-                  const GUID* subFormat = nullptr)
-{
-    const WORD block = static_cast<WORD>(channels * bits / 8);
-    WAVEFORMATEXTENSIBLE format{{tag, channels, 8000, 8000u * block, block, bits, 22},
-                                {bits},
-                                0,
-                                subFormat ? *subFormat : GUID{}};
-    const auto le32 = [](size_t value) {
-        const uint32_t v = static_cast<uint32_t>(value);
-        return std::string(reinterpret_cast<const char*>(&v), 4);
-    };
-    const std::string fmt(reinterpret_cast<const char*>(&format), subFormat ? sizeof format : 16);
-    const std::string body =
-        "WAVEfmt " + le32(fmt.size()) + fmt + "data" + le32(samples.size()) + samples;
-    return "RIFF" + le32(body.size()) + body;
-}
-
 // Each value as `bytes` little-endian bytes.
 template <typename T> std::string packed(std::initializer_list<T> values, size_t bytes = sizeof(T))
 {
@@ -251,6 +221,10 @@ TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompres
     const std::vector<int16_t> from24{32767, -32768, 1, 0, 291, 0};
     const std::string f32 = packed<float>({1.0f, -1.0f, 0.25f, 2.0f, -3.0f, 1e-6f});
     const std::vector<int16_t> fromFloat{32767, -32768, 8192, 32767, -32768, 0};
+    const auto wavOf = [](WORD tag, WORD channels, WORD bits, const std::string& samples,
+                          const GUID* subFormat = nullptr) {
+        return MakeWavBytes(tag, channels, 8000, bits, samples, subFormat);
+    };
     const struct {
         const char* layout;
         std::string file;
@@ -287,22 +261,18 @@ TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompres
             continue;
         }
         harness.expectOpens(input);
-        const WavFileContents wav = ReadWavFile(work.file(L"temp.in"));
+        const WavFileContents wav = ReadWavFile(harness.workFile(L"temp.in"));
         EXPECT_EQ(wav.formatTag, WAVE_FORMAT_PCM);
         EXPECT_EQ(wav.bitsPerSample, 16);
         EXPECT_EQ(wav.channels, row.channels);
         EXPECT_EQ(wav.sampleRate, 8000u);
-        EXPECT_EQ(wav.samples, std::string(reinterpret_cast<const char*>(row.samples.data()),
-                                           row.samples.size() * 2));
+        EXPECT_EQ(Samples16(wav.samples), row.samples);
     }
     // Beside sox's own rendering of a 24-bit file, without dither.
     harness.expectOpens(FixturePath(L"pcm24.wav"));
-    const std::string ours = ReadWavFile(work.file(L"temp.in")).samples;
-    const std::string theirs = ReadWavFile(FixturePath(L"pcm24_sox16.wav")).samples;
+    const auto ours = Samples16(ReadWavFile(harness.workFile(L"temp.in")).samples);
+    const auto theirs = Samples16(ReadWavFile(FixturePath(L"pcm24_sox16.wav")).samples);
     ASSERT_EQ(ours.size(), theirs.size());
-    for (size_t i = 0; i < ours.size(); i += 2)
-        ASSERT_LE(std::abs(*reinterpret_cast<const int16_t*>(&ours[i]) -
-                           *reinterpret_cast<const int16_t*>(&theirs[i])),
-                  1)
-            << "sample " << i / 2;
+    for (size_t i = 0; i < ours.size(); ++i)
+        ASSERT_LE(std::abs(ours[i] - theirs[i]), 1) << "sample " << i;
 }

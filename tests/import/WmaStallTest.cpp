@@ -6,7 +6,6 @@
 #include "reliability/PipelineHarness.h"
 #include "support/AudioFixtures.h"
 #include "support/ProcessWindows.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,8 @@ TEST(HostileTrackNames, EveryNameGivesARealFileInsideTheOutputFolder)
     TempDir root;
     const CString output = root.file(L"out");
     CreateDirectoryW(output, nullptr);
-    const CString decoded = root.file(L"temp.in");
-    WriteFileBytes(decoded,
-                   MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, std::string(2 * 3000, '\x10')));
+    const CString decoded = WriteFileBytes(
+        root.file(L"temp.in"), MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, std::string(6000, 16)));
 
     // Device names, names that climb out or point elsewhere, odd characters.
     std::vector<std::wstring> names = {L"CON",     L"nul",    L"COM1",    L"lpt9",

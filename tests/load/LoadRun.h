@@ -12,10 +12,8 @@ int ScaledCount(int normal);
 // replays a run, else the clock; printed either way.
 uint32_t LoadSeed();
 
-// Ends the process with the step named when an armed step overruns its
-// bound: a hang or deadlock fails the test instead of holding up the run.
-// The stuck thread holds locks nothing will release, so only ending the
-// process gets the run going again.
+// Ends the process, naming the step, when an armed step overruns its bound:
+// a stuck thread holds locks nothing will release, so only that fails a hang.
 class Watchdog {
 public:
     explicit Watchdog(DWORD seconds) : m_bound(seconds) {}
@@ -33,10 +31,8 @@ private:
 };
 
 // What the process holds of the system's objects. Wine answers 0 from
-// GetGuiResources and GetProcessHandleCount, so kernel handles are counted by
-// probing the handle values, GDI objects in the process's GDI handle table,
-// and windows (the bulk of a window component's USER objects) by enumeration,
-// each described by its class and the thread that owns it.
+// GetGuiResources and GetProcessHandleCount: kernel handles are probed, GDI
+// objects counted in the GDI handle table, windows listed by class and thread.
 struct ResourceCounts {
     unsigned long kernelHandles = 0;
     unsigned long gdiObjects = 0;
@@ -44,9 +40,7 @@ struct ResourceCounts {
 
     static ResourceCounts now();
     // The same once every window of the process is this thread's again, or
-    // after ten seconds. The system's audio layer keeps a window on a thread
-    // of its own while a device is in use, and that thread takes it down on
-    // its own time after the last device closed: under load, after the
-    // caller's next step.
+    // after ten seconds: the audio layer's thread takes its window down in its
+    // own time after the last device closed.
     static ResourceCounts settled();
 };

@@ -4,16 +4,11 @@
 #include "support/AudioFixtures.h"
 #include "support/FacadeFixture.h"
 #include "support/MessageBoxWatcher.h"
-#include "support/Pixels.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
 class OpenLoad : public FacadeFixture {
 protected:
-    OpenLoad() : FacadeFixture(L"OpenLoad") {}
-
     // File n of the run: WAVs of every width, channel count and rate the
     // reader takes and of changing lengths, with MP3 and Ogg Vorbis among them.
     CString fileFor(int n)
@@ -31,9 +26,8 @@ protected:
         const uint32_t rate = rates[(n / 2) % 4];
         const size_t bytes = rate * (2100 + 37 * static_cast<size_t>(n % 50)) / 1000 * channels;
         name.Format(L"song%03d.wav", n);
-        WriteFileBytes(temp.file(name), MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits,
-                                                     std::string(bytes * bits / 8, '\x30')));
-        return temp.file(name);
+        return WriteFileBytes(temp.file(name), MakeWavBytes(WAVE_FORMAT_PCM, channels, rate, bits,
+                                                            std::string(bytes * bits / 8, '\x30')));
     }
 
     // Opens the file, plays the cut a moment, stops and closes the editor,

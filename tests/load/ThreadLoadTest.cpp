@@ -11,10 +11,8 @@ TEST(PlayerLoad, ThousandPlayStopCyclesAtRandomMomentsNeverHangOrNotifyLate)
 {
     const int cycles = ScaledCount(1000);
     TempDir dir;
-    const CString longFile = dir.file(L"long.wav");
-    const CString tinyFile = dir.file(L"tiny.wav");
-    writeSquareWav(longFile, 3000, 4000);
-    writeSquareWav(tinyFile, 15, 4000);
+    const CString longFile = writeSquareWav(dir.file(L"long.wav"), 3000, 4000);
+    const CString tinyFile = writeSquareWav(dir.file(L"tiny.wav"), 15, 4000);
 
     FinishProbe probe;
     std::mt19937 random(LoadSeed());

@@ -17,15 +17,14 @@ inline CCutRegion cutOf(int64_t begin, int64_t end, int32_t fadeIn, int32_t fade
 
 // A 16-bit stereo 44.1 kHz WAV file of a 441 Hz square wave: every sample
 // has the full magnitude, so a recorded magnitude is the factor the player applied.
-inline void writeSquareWav(const wchar_t* path, int milliseconds, int amplitude)
+// Returns the path.
+inline CString writeSquareWav(const wchar_t* path, int milliseconds, int amplitude)
 {
-    std::string samples;
-    for (int64_t frame = 0; frame < int64_t{milliseconds} * kRate / 1000; ++frame) {
-        const int16_t value = static_cast<int16_t>(frame / 50 % 2 ? -amplitude : amplitude);
-        const char bytes[] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-        samples.append(bytes, 2).append(bytes, 2); // left and right
-    }
-    WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 2, kRate, 16, samples));
+    std::vector<int16_t> samples;
+    for (int64_t frame = 0; frame < int64_t{milliseconds} * kRate / 1000; ++frame)
+        samples.insert(samples.end(), 2,
+                       static_cast<int16_t>(frame / 50 % 2 ? -amplitude : amplitude));
+    return WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 2, kRate, 16, Pcm16(samples)));
 }
 
 // Counts the end notifications of a player and lets a test wait for one.

@@ -1,12 +1,10 @@
 #include "PlaybackFixtures.h"
 
 #include "playback/WavPlayer.h"
-#include "support/TempDir.h"
 #include "support/ImportHook.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -32,8 +30,7 @@ TEST(PlaybackRecording, FadedCutWithGainReachesTheDeviceAsItsEnvelopeAndEndsWith
 {
     TempDir dir;
     constexpr int amplitude = 16000;
-    const CString wav = dir.file(L"square.wav");
-    writeSquareWav(wav, 5000, amplitude);
+    const CString wav = writeSquareWav(dir.file(L"square.wav"), 5000, amplitude);
     const CCutRegion cut = cutOf(1000, 5000, 2000, 2000);
     g_write = hookImport("winmm.dll", "waveOutWrite", &recordingWaveOutWrite);
     ASSERT_NE(g_write, nullptr);

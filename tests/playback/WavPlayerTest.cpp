@@ -3,8 +3,6 @@
 #include "import/WavWriter.h"
 #include "infra/Logger.h"
 #include "playback/WavPlayer.h"
-#include "support/AudioFixtures.h"
-#include "support/TempDir.h"
 #include "support/ImportHook.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +23,7 @@ protected:
 
     CString squareFile(const wchar_t* name, int milliseconds)
     {
-        const CString path = dir.file(name);
-        writeSquareWav(path, milliseconds, 8000);
-        return path;
+        return writeSquareWav(dir.file(name), milliseconds, 8000);
     }
 
     TempDir dir;

@@ -8,8 +8,9 @@ TEST(HostOutput, SavePrintsTheWholePathsAndName)
 {
     TempDir temp;
     CreateDirectoryW(temp.file(L"out"), nullptr);
-    const CString song = temp.file(L"Lied für Ö.wav");
-    WriteFileBytes(song, MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, std::string(6000 * 2, '\0')));
+    const CString song =
+        WriteFileBytes(temp.file(L"Lied für Ö.wav"),
+                       MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, std::string(12000, 0)));
     const CString ini = temp.file(L"host.ini");
     WritePrivateProfileStringW(L"Common", L"TempFolder", temp.path(), ini);
     WritePrivateProfileStringW(L"Common", L"OutputFolder", temp.file(L"out"), ini);

@@ -2,7 +2,6 @@
 
 #include "support/AudioFixtures.h"
 #include "support/ProcessWindows.h"
-#include "support/UnixShell.h"
 
 #include <gtest/gtest.h>
 
@@ -11,20 +10,38 @@
 
 namespace {
 
-// A 16-bit stereo WAV at 1000 frames per second whose samples are all value.
-std::string constantWav(int frames, int16_t value)
+// Wine's translation of a Windows path to the Linux one a Linux program needs.
+CString UnixPath(const CString& windowsPath)
 {
-    std::string samples;
-    for (int i = 0; i < frames * 2; ++i)
-        samples.append(reinterpret_cast<const char*>(&value), 2);
-    return MakeWavBytes(1, 2, 1000, 16, samples);
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* path = toUnix ? toUnix(windowsPath) : nullptr;
+    if (!path)
+        return CString();
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_UTF8, 0, path, -1, wide, MAX_PATH);
+    HeapFree(GetProcessHeap(), 0, path);
+    return wide;
 }
 
-std::vector<int16_t> samples(const std::string& wav)
+// Starts a Linux shell command line and returns without waiting for it. It
+// must not inherit the test's output: ctest waits for every holder of that
+// pipe, and such a command may outlive the test.
+void StartUnixShell(const CString& script)
 {
-    std::vector<int16_t> values((wav.size() - 44) / 2);
-    memcpy(values.data(), wav.data() + 44, values.size() * 2);
-    return values;
+    CString command =
+        L"start.exe /unix /bin/sh -c \"exec >/dev/null 2>&1 </dev/null; " + script + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, command.GetBuffer(command.GetLength()), nullptr, nullptr, FALSE,
+                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    command.ReleaseBuffer();
 }
 
 } // namespace
@@ -44,16 +61,20 @@ TEST(RingtoneFileName, KeepsTheNamesLettersWithoutPathsOrReservedCharacters)
         EXPECT_EQ(RingtoneFileName(name), file) << Narrow(name);
 }
 
-TEST(RingtoneWriter, CopiesTheCutWithLinearFadesUpToTheStreamsEnd)
+// A stream that cannot be read, a folder that cannot be used or a format
+// that refuses the stream leaves nothing.
+TEST(RingtoneWriter, CopiesTheCutWithLinearFadesUpToTheStreamsEndOrLeavesNothing)
 {
     TempDir dir;
-    WriteFileBytes(dir.file(L"temp.in"), constantWav(3000, 10000));
+    // Three seconds of 16-bit stereo at 1000 frames per second, every sample 10000.
+    WriteFileBytes(dir.file(L"temp.in"),
+                   MakeWavBytes(1, 2, 1000, 16, Pcm16(std::vector<int16_t>(6000, 10000))));
     std::wstring path, error;
     RingtoneRequest request{
         dir.file(L"temp.in").str(), dir.path().str(), L"tone", 1000, 2000, 100, 200};
     ASSERT_TRUE(WriteRingtone(request, path, error)) << std::string(error.begin(), error.end());
     EXPECT_EQ(path, dir.file(L"tone.wav").str());
-    const std::vector<int16_t> out = samples(ReadFileBytes(path.c_str()));
+    const std::vector<int16_t> out = Samples16(ReadWavFile(path.c_str()).samples);
     ASSERT_EQ(out.size(), 2000u) << "1000 frames of two channels";
     EXPECT_EQ(out[0], 0) << "the fade-in starts silent";
     EXPECT_EQ(out[2 * 50], 5000) << "halfway through the fade-in";
@@ -69,13 +90,8 @@ TEST(RingtoneWriter, CopiesTheCutWithLinearFadesUpToTheStreamsEnd)
     request.fadeIn = request.fadeOut = 0;
     ASSERT_TRUE(WriteRingtone(request, path, error));
     EXPECT_EQ(path, dir.file(L"Ringtone.wav").str());
-    EXPECT_EQ(samples(ReadFileBytes(path.c_str())), std::vector<int16_t>(4000, 10000));
-}
+    EXPECT_EQ(Samples16(ReadWavFile(path.c_str()).samples), std::vector<int16_t>(4000, 10000));
 
-TEST(RingtoneWriter, UnreadableStreamUnusableFolderOrRefusedFormatLeavesNothing)
-{
-    TempDir dir;
-    WriteFileBytes(dir.file(L"temp.in"), constantWav(2000, 1));
     WriteFileBytes(dir.file(L"text.in"), "not a wave file at all, just text");
     WriteFileBytes(dir.file(L"six.in"), MakeWavBytes(1, 6, 44100, 16, std::string(529200, 0)));
     const std::tuple<const wchar_t*, CString, RingtoneFormat> cases[] = {
@@ -85,10 +101,10 @@ TEST(RingtoneWriter, UnreadableStreamUnusableFolderOrRefusedFormatLeavesNothing)
         {L"six.in", dir.path(), RingtoneFormat::Mp3}}; // MP3 has one or two channels
     for (const auto& [stream, folder, format] : cases) {
         SCOPED_TRACE(Narrow(stream));
-        std::wstring path, error;
-        const RingtoneRequest request{
+        const RingtoneRequest refused{
             dir.file(stream).str(), folder.str(), L"x", 0, 1000, 0, 0, format};
-        EXPECT_FALSE(WriteRingtone(request, path, error));
+        error.clear();
+        EXPECT_FALSE(WriteRingtone(refused, path, error));
         EXPECT_FALSE(error.empty());
         EXPECT_TRUE(FileNames(dir.file(L"x.*")).empty());
     }
@@ -101,15 +117,14 @@ TEST(RingtoneWriter, UnreadableStreamUnusableFolderOrRefusedFormatLeavesNothing)
 TEST(RingtoneWriter, CompressedFormatsKeepTheCutsLengthFadesAndTitle)
 {
     TempDir dir;
-    std::string pcm;
-    for (int i = 0; i < 3 * 44100; ++i) {
-        const int16_t value = static_cast<int16_t>(10000 * std::sin(i * 2 * M_PI * 441 / 44100));
-        const int16_t frame[] = {value, value};
-        pcm.append(reinterpret_cast<const char*>(frame), sizeof frame);
-    }
-    WriteFileBytes(dir.file(L"temp.in"), MakeWavBytes(WAVE_FORMAT_PCM, 2, 44100, 16, pcm));
+    std::vector<int16_t> pcm;
+    for (int i = 0; i < 3 * 44100; ++i)
+        pcm.insert(pcm.end(), 2,
+                   static_cast<int16_t>(10000 * std::sin(i * 2 * M_PI * 441 / 44100)));
+    WriteFileBytes(dir.file(L"temp.in"), MakeWavBytes(WAVE_FORMAT_PCM, 2, 44100, 16, Pcm16(pcm)));
     const std::tuple<RingtoneFormat, std::string, int> formats[] = {
-        {RingtoneFormat::Ogg, "vorbis", 0}, {RingtoneFormat::Mp3, "mp3", 1152},
+        {RingtoneFormat::Ogg, "vorbis", 0},
+        {RingtoneFormat::Mp3, "mp3", 1152},
         {RingtoneFormat::M4r, "aac", 1024}};
     const std::wstring stream = dir.file(L"temp.in").str(), title = L"Mein T\u00F6n \u260E";
     for (const auto& [format, codec, frame] : formats) {
@@ -133,9 +148,7 @@ TEST(RingtoneWriter, CompressedFormatsKeepTheCutsLengthFadesAndTitle)
         EXPECT_NE(found.find("codec_name=" + codec + "\n"), std::string::npos) << found;
         EXPECT_NE(found.find("tag:title=mein t\xC3\xB6n \xE2\x98\x8E\n"), std::string::npos)
             << found;
-        const std::string bytes = ReadFileBytes(dir.file(L"decoded.raw"));
-        std::vector<int16_t> samples(bytes.size() / 2);
-        memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        const std::vector<int16_t> samples = Samples16(ReadFileBytes(dir.file(L"decoded.raw")));
         ASSERT_NEAR(double(samples.size()), 2 * 44100, frame);
         // The level of the 10 ms around a time of the cut, as a share of the sine's.
         const auto level = [&](int ms) {

@@ -1,7 +1,6 @@
 // The reference host's skins in the live editor, F6 through the host's own
 // message loop; every look is read back from the windows themselves.
 #include "refhost/HostLoop.h"
-#include "refhost/SkinSwitcher.h"
 #include "support/FacadeFixture.h"
 #include "support/ProcessWindows.h"
 
@@ -36,8 +35,6 @@ void CALLBACK lookAtTrackName(HWND, UINT, UINT_PTR timer, DWORD)
 
 class SkinSwitch : public FacadeFixture {
 protected:
-    SkinSwitch() : FacadeFixture(L"SkinSwitch") {}
-
     // The host's loop, ended by a quit message should the editor stay open.
     void runHostLoop()
     {

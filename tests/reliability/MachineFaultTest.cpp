@@ -106,8 +106,8 @@ TEST(DiskFull, EveryWriteStepReportsAndRemovesItsOutput)
     fullThenOpens(mp3, decoded, diskFull);
     // Converting an 8-bit file: its 16-bit copy, twice its size, does not fit.
     TempDir source;
-    const CString long8 = source.file(L"long8.wav");
-    WriteFileBytes(long8, MakeWavBytes(1, 1, 8000, 8, std::string(400000, '\x90')));
+    const CString long8 = WriteFileBytes(source.file(L"long8.wav"),
+                                         MakeWavBytes(1, 1, 8000, 8, std::string(400000, '\x90')));
     fullThenOpens(long8, 64 * 1024, diskFull);
     hookImport("kernel32.dll", "WriteFile", g_writeFile);
     hookImport("winmm.dll", "mmioWrite", g_mmioWrite);

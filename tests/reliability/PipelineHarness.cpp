@@ -5,7 +5,6 @@
 #include "playback/WavPlayer.h"
 
 #include "playback/PlaybackFixtures.h"
-#include "support/AudioFixtures.h"
 #include "support/MessageBoxWatcher.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +12,6 @@
 PipelineHarness::PipelineHarness(const CString& workFolder)
     : m_work(workFolder.IsEmpty() ? m_freshWork.path() : workFolder)
 {
-    CommonKeys(&m_store, &m_hostInfo);
-    MVSettingsKeys(&m_store);
     GetMVSettings().SetWorkFolder(m_work);
     view.document = &document;
     document.attach(nullptr, &view);

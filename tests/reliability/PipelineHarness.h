@@ -67,8 +67,7 @@ public:
 
 private:
     CString m_work;
-    TestStore m_store;
-    FixedHostInfo m_hostInfo;
+    EditorSettings m_settings;
 };
 
 bool FileExists(const wchar_t* path);

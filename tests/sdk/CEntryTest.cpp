@@ -6,11 +6,11 @@
 #include "support/MessageBoxWatcher.h"
 #include "support/Pixels.h"
 #include "support/ProcessWindows.h"
-#include "support/TempDir.h"
 #include "support/AudioFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <thread>
@@ -18,78 +18,53 @@
 
 namespace {
 
-// A host window whose procedure calls the entries that change the editor
-// when it gets WM_APP, as a host's might while one of the component's loops
-// dispatches its messages, and then ends the component's modal dialog that
-// dispatched it, if one runs. The save function makes the same calls.
-struct ReentrantHost {
+// A host window that on WM_APP calls the entries that change the editor, as a
+// host's might while one of the component's loops dispatches its messages, and
+// then ends the component's modal dialog if one runs. So does the save.
+struct ReentrantHost : CWnd {
     CString song;
     CString skin;
-    std::vector<std::string> results;
-    HWND window = nullptr;
+    // Of each open, skin switch and destroy.
+    std::vector<std::array<int, 3>> results;
+
+    ReentrantHost() { CreateEx(0, L"STATIC", L"", WS_POPUP, RECT{}, nullptr, 0); }
 
     void callIn()
     {
-        const int open = tarvisk_open_file(song);
-        const int switched = tarvisk_switch_skin(skin);
-        const int destroyed = tarvisk_destroy();
-        results.push_back(std::to_string(open) + " " + std::to_string(switched) + " " +
-                          std::to_string(destroyed));
+        results.push_back({tarvisk_open_file(song), tarvisk_switch_skin(skin), tarvisk_destroy()});
     }
 
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message != WM_APP)
-            return DefWindowProcW(window, message, wParam, lParam);
-        reinterpret_cast<ReentrantHost*>(GetWindowLongPtrW(window, GWLP_USERDATA))->callIn();
+            return CWnd::WindowProc(message, wParam, lParam);
+        callIn();
         for (const HWND dialog : ThreadWindows())
             if (GetWindow(dialog, GW_OWNER) == tarvisk_main_window())
-                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         return 0;
     }
-
-    ReentrantHost()
-    {
-        WNDCLASSW type{};
-        type.lpfnWndProc = procedure;
-        type.lpszClassName = L"ReentrantHost";
-        RegisterClassW(&type);
-        window = CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 nullptr, nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~ReentrantHost() { DestroyWindow(window); }
 };
 
 class CEntry : public testing::Test {
 protected:
     CEntry()
     {
-        edition.Format(L"SdkCEntry%X", GetCurrentProcessId());
-        dataRoot = EditionDataRoot(edition);
         setup.size = sizeof setup;
         setup.skinFolder = skin;
         setup.settingsFile = settings;
-        setup.edition = edition;
+        setup.edition = edition.name;
         setup.save = [](void*, const TarviskSaveRequest*) { return 1; };
-        // Process ids come round again, and a log file is released only with
-        // its process: an earlier run's log may still be there.
-        RemoveTree(dataRoot);
         // The log of the first good init takes the refusals that follow.
         WritePrivateProfileStringW(L"Common", L"TraceLevel", L"Error", settings);
         WritePrivateProfileStringW(L"Common", L"TempFolder", temp.path(), settings);
     }
-    ~CEntry() override
-    {
-        tarvisk_destroy();
-        RemoveTree(dataRoot);
-    }
+    ~CEntry() override { tarvisk_destroy(); }
 
     TempDir temp;
     CString skin = ExecutableFolder() + L"\\skins\\default";
     CString settings = temp.file(L"host.ini");
-    CString edition;
-    CString dataRoot;
+    TestEdition edition;
     TarviskHostSetup setup{};
 };
 
@@ -124,13 +99,13 @@ TEST_F(CEntry, BadSetupsAreRefusedWithTheirResultAndALogLine)
         TarviskHostSetup spoilt = setup;
         spoil(spoilt);
         // Only this case's own lines: three cases log the same text.
-        const size_t logEnd = ComponentLogText(dataRoot).size();
+        const size_t logEnd = edition.logText().size();
         EXPECT_EQ(tarvisk_init(&spoilt), result);
         EXPECT_EQ(tarvisk_main_window(), nullptr);
-        EXPECT_NE(ComponentLogText(dataRoot).find(logged, logEnd), std::wstring::npos);
+        EXPECT_NE(edition.logText().find(logged, logEnd), std::wstring::npos);
     }
     EXPECT_EQ(tarvisk_init(nullptr), TARVISK_ERROR_ARGUMENT);
-    EXPECT_NE(ComponentLogText(dataRoot).find(L"tarvisk_init: no setup"), std::wstring::npos);
+    EXPECT_NE(edition.logText().find(L"tarvisk_init: no setup"), std::wstring::npos);
     CloseHandle(holder);
     EXPECT_EQ(GetFileAttributesW(missingFolder), INVALID_FILE_ATTRIBUTES) << "nothing made";
 
@@ -157,7 +132,7 @@ TEST_F(CEntry, CallsAfterInitKeepToItsThreadAndItsRules)
         EXPECT_EQ(tarvisk_pretranslate_message(&message), 0);
         EXPECT_EQ(tarvisk_destroy(), TARVISK_ERROR_THREAD);
     }).join();
-    const std::wstring log = ComponentLogText(dataRoot);
+    const std::wstring log = edition.logText();
     EXPECT_NE(log.find(L"tarvisk_destroy: called on thread"), std::wstring::npos)
         << Narrow(log.c_str());
     EXPECT_TRUE(IsWindow(editor)) << "the editor outlives a destroy from another thread";
@@ -245,9 +220,8 @@ TEST_F(CEntry, CallsFromInsideARunningCallAreRefusedAndTheRunningCallEnds)
 {
     ReentrantHost host;
     host.skin = skin;
-    host.song = temp.file(L"song.wav");
-    WriteFileBytes(host.song,
-                   MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16, std::string(64000, '\x30')));
+    host.song = WriteFileBytes(temp.file(L"song.wav"), MakeWavBytes(WAVE_FORMAT_PCM, 1, 8000, 16,
+                                                                    std::string(64000, '\x30')));
     setup.save = [](void* context, const TarviskSaveRequest*) {
         static_cast<ReentrantHost*>(context)->callIn();
         return 1;
@@ -257,26 +231,23 @@ TEST_F(CEntry, CallsFromInsideARunningCallAreRefusedAndTheRunningCallEnds)
     const HWND editor = tarvisk_main_window();
 
     PostQuitMessage(7);
-    PostMessageW(host.window, WM_APP, 0, 0);
+    PostMessageW(host, WM_APP, 0, 0);
     EXPECT_EQ(tarvisk_open_file(host.song), TARVISK_OK) << "the open goes on to its end";
     MSG quit{};
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 7)
         << "the host's loop still gets its quit";
     // The track name dialog, then the save function.
-    PostMessageW(host.window, WM_APP, 0, 0);
+    PostMessageW(host, WM_APP, 0, 0);
     SendMessageW(GetDlgItem(editor, 1), WM_COMMAND, ID_EDITOR_SAVE, 0);
-    PostMessageW(host.window, WM_APP, 0, 0);
+    PostMessageW(host, WM_APP, 0, 0);
     SendMessageW(editor, WM_COMMAND, IDC_ABOUT_BUTTON, 0);
 
-    const std::string refused = std::to_string(TARVISK_ERROR_STATE) + " " +
-                                std::to_string(TARVISK_ERROR_STATE) + " " +
-                                std::to_string(TARVISK_ERROR_STATE);
-    EXPECT_EQ(host.results, std::vector<std::string>(4, refused))
+    const std::array<int, 3> refused{TARVISK_ERROR_STATE, TARVISK_ERROR_STATE, TARVISK_ERROR_STATE};
+    EXPECT_EQ(host.results, std::vector(4, refused))
         << "inside the open, the name dialog, the save and the About box";
     EXPECT_TRUE(IsWindowVisible(editor));
-    EXPECT_NE(
-        ComponentLogText(dataRoot).find(L"destroy refused: called from inside a running call"),
-        std::wstring::npos);
+    EXPECT_NE(edition.logText().find(L"destroy refused: called from inside a running call"),
+              std::wstring::npos);
     EXPECT_EQ(tarvisk_destroy(), TARVISK_OK);
     EXPECT_FALSE(IsWindow(editor));
 }

@@ -42,10 +42,7 @@ COLORREF mostCommon(const Picture& frame, const RECT& area)
         ->first;
 }
 
-class AxisLabels : public FacadeFixture {
-protected:
-    AxisLabels() : FacadeFixture(L"AxisLabels") {}
-};
+using AxisLabels = FacadeFixture;
 
 TEST_F(AxisLabels, EachSkinLabelsTheAxisReadablyAtEveryZoom)
 {

@@ -125,10 +125,9 @@ protected:
         return bitmap.GetSize();
     }
 
-    // The section's caption, if it has one, is given in the language and
-    // shows whole, in glyphs of its own, in its skin font; that font is an outline one (a face the
-    // system lacks is substituted, and a bitmap font prints coarse or not at
-    // all); and a single ampersand would be lost to DrawText's mnemonic prefix.
+    // The section's caption, if any, is given in the language and shows whole,
+    // in glyphs of its own, in an outline font (a bitmap font prints coarse or
+    // not at all); a single ampersand would be lost to DrawText's prefix.
     void expectCaptionShowsWhole(const wchar_t* section, const wchar_t* language, SIZE size,
                                  std::string name)
     {

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "import/StreamDocument.h"
-#include "infra/Settings.h"
 #include "res/resource.h"
 #include "view/StreamViewCtrl.h"
 
 #include "support/AudioFixtures.h"
 #include "support/TestStore.h"
-#include "support/Pixels.h"
 #include "support/ProcessWindows.h"
-#include "support/TempDir.h"
 #include "support/TestSkinParser.h"
 #include "widgets/WidgetTestWindow.h"
 
@@ -71,28 +68,14 @@ constexpr int sliderTop = 84;
 constexpr int positionTextY = 106;
 } // namespace SkinGeometry
 
-// The settings the view reads, declared before the view and its model exist.
-class StreamViewSettings : public testing::Test {
-protected:
-    StreamViewSettings()
-    {
-        CommonKeys(&store, &hostInfo);
-        MVSettingsKeys(&store);
-        GetMVSettings().SetWorkFolder(folder.path());
-    }
-
-    TestStore store;
-    FixedHostInfo hostInfo;
-    TempDir folder;
-};
-
 // A stream view in a plain parent window on the test display, skinned with
 // solid colours, on a document that opens WAV files written by the test.
-class StreamViewTest : public StreamViewSettings {
+class StreamViewTest : public testing::Test {
 protected:
     StreamViewTest()
     {
         using namespace SkinGeometry;
+        GetMVSettings().SetWorkFolder(folder.path());
         TestSkinParser::Section& section = skin.section(L"[mv_stream_view]");
         section.rects[L"position"] = position;
         section.rects[L"slider_range"] = RECT{0, sliderTop, 0, sliderTop + 16};
@@ -140,11 +123,10 @@ protected:
     // high byte of frame k, so it becomes DAT value k.
     CString writeWav(const wchar_t* name, int64_t frames, const std::function<int(int64_t)>& value)
     {
-        std::string samples;
+        std::vector<int16_t> samples;
         for (int64_t k = 0; k < frames; ++k)
-            samples += {'\0', static_cast<char>(value(k))};
-        WriteFileBytes(folder.file(name), MakeWavBytes(1, 1, 100, 16, samples));
-        return folder.file(name);
+            samples.push_back(static_cast<int16_t>(value(k) * 256));
+        return WriteFileBytes(folder.file(name), MakeWavBytes(1, 1, 100, 16, Pcm16(samples)));
     }
     // A solid bitmap for the key, read by the next loadSkin.
     void skinBitmap(const wchar_t* key, COLORREF colour, int width, int height)
@@ -195,6 +177,9 @@ protected:
         });
     }
 
+    // Declared before the view and its model exist, which read them.
+    EditorSettings settings;
+    TempDir folder;
     TestSkinParser skin;
     WidgetTestWindow parent{SIZE{640, 160}};
     CStreamDocument document;

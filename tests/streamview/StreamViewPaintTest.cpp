@@ -210,18 +210,15 @@ TEST_F(StreamViewPaint, PositionTextIsDrawnInTheSkinsFontCentredOverTheTextRecta
     const int inked =
         picture.count(SkinColour::text, RECT{left, positionTextY, left + extent.cx, bottom});
     EXPECT_GT(inked, 50);
-    EXPECT_EQ(picture.count(SkinColour::text, RECT{left - 6, 0, left + extent.cx + 6, height}),
-              inked);
+    const RECT beside{left - 6, 0, left + extent.cx + 6, height};
+    EXPECT_EQ(picture.count(SkinColour::text, beside), inked);
     // The ink starts and ends at the extent's ends, give or take the side
     // bearings of the font the system gives for the skin's description.
-    int first = picture.width, last = -1;
-    for (int x = std::max(0, left - 6); x < std::min<int>(picture.width, left + extent.cx + 6); ++x)
-        if (picture.count(SkinColour::text, RECT{x, 0, x + 1, height}) > 0) {
-            first = std::min(first, x);
-            last = x;
-        }
-    EXPECT_LE(std::abs(first - left), 3);
-    EXPECT_LE(std::abs(last - (left + extent.cx - 1)), 8);
+    const std::vector<RECT> ink = InkRuns(
+        picture, beside, [](COLORREF c) { return c == SkinColour::text; }, width);
+    ASSERT_EQ(ink.size(), 1u);
+    EXPECT_LE(std::abs(ink[0].left - left), 3);
+    EXPECT_LE(std::abs(ink[0].right - (left + extent.cx)), 8);
 }
 
 } // namespace

@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <mmreg.h>
+
 #include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // The audio files made before the tests by make_audio_fixtures.sh, in the
 // "fixtures" folder beside the folder of the test executable.
@@ -62,24 +65,38 @@ inline WavFileContents ReadWavFile(const wchar_t* path)
     return wav;
 }
 
-// A RIFF WAVE file with a 16-byte format chunk and the given samples.
+// A RIFF WAVE file with the given samples and a format chunk of 16 bytes or,
+// with a sub-format, the 40 of an extensible one.
 inline std::string MakeWavBytes(uint16_t formatTag, uint16_t channels, uint32_t sampleRate,
-                                uint16_t bitsPerSample, const std::string& samples)
+                                uint16_t bitsPerSample, const std::string& samples,
+                                const GUID* subFormat = nullptr)
 {
     const uint16_t blockAlign = static_cast<uint16_t>(channels * bitsPerSample / 8);
-    const PCMWAVEFORMAT format{
-        {formatTag, channels, sampleRate, sampleRate * blockAlign, blockAlign}, bitsPerSample};
-    const auto put32 = [](std::string& bytes, uint32_t value) {
-        bytes.append(reinterpret_cast<const char*>(&value), 4);
+    const WAVEFORMATEXTENSIBLE format{
+        {formatTag, channels, sampleRate, sampleRate * blockAlign, blockAlign, bitsPerSample, 22},
+        {bitsPerSample},
+        0,
+        subFormat ? *subFormat : GUID{}};
+    const auto le32 = [](size_t value) {
+        const uint32_t v = static_cast<uint32_t>(value);
+        return std::string(reinterpret_cast<const char*>(&v), 4);
     };
-    std::string bytes = "RIFF";
-    put32(bytes, static_cast<uint32_t>(36 + samples.size()));
-    bytes += "WAVEfmt ";
-    put32(bytes, sizeof(format));
-    bytes.append(reinterpret_cast<const char*>(&format), sizeof(format));
-    bytes += "data";
-    put32(bytes, static_cast<uint32_t>(samples.size()));
-    return bytes + samples;
+    const std::string fmt(reinterpret_cast<const char*>(&format), subFormat ? sizeof format : 16);
+    const std::string body =
+        "WAVEfmt " + le32(fmt.size()) + fmt + "data" + le32(samples.size()) + samples;
+    return "RIFF" + le32(body.size()) + body;
+}
+
+// 16-bit samples as the bytes of a data chunk, and back.
+inline std::string Pcm16(const std::vector<int16_t>& samples)
+{
+    return std::string(reinterpret_cast<const char*>(samples.data()), samples.size() * 2);
+}
+inline std::vector<int16_t> Samples16(const std::string& bytes)
+{
+    std::vector<int16_t> samples(bytes.size() / 2);
+    memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
 }
 
 // UTF-8 of a wide text, for assertions and their messages.

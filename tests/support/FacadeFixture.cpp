@@ -2,18 +2,9 @@
 
 #include "support/AudioFixtures.h"
 
-FacadeFixture::FacadeFixture(const wchar_t* editionPrefix) : skin(BuiltSkin(L"default"), &store)
-{
-    edition.Format(L"%s%X", editionPrefix, GetCurrentProcessId());
-    host = FixedHostInfo(edition);
-}
-
 void FacadeFixture::SetUp()
 {
     ASSERT_TRUE(tarvisk.load()) << "Tarvisk.dll beside the test";
-    // Process ids come round again; the log of an earlier run stays behind
-    // because a log file is released only with its process.
-    RemoveTree(dataRoot());
     store.set(L"Common", L"TempFolder", temp.path());
     info.skinParser = &skin;
     info.configStore = &store;
@@ -25,17 +16,15 @@ void FacadeFixture::TearDown()
 {
     tarvisk.destroy();
     tarvisk.unload();
-    RemoveTree(dataRoot());
 }
 
 CString FacadeFixture::writeSong(const wchar_t* name, int seconds)
 {
-    std::string samples(static_cast<size_t>(seconds) * 1000 * 2, '\0');
-    for (size_t i = 0; i < samples.size(); i += 2)
-        samples[i + 1] = static_cast<char>(i % 4 == 0 ? 0x30 : 0xD0);
-    const CString path = temp.file(name);
-    WriteFileBytes(path, MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, samples));
-    return path;
+    std::vector<int16_t> samples(seconds * 1000);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = i % 2 ? -0x3000 : 0x3000;
+    return WriteFileBytes(temp.file(name),
+                          MakeWavBytes(WAVE_FORMAT_PCM, 1, 1000, 16, Pcm16(samples)));
 }
 
 HWND FacadeFixture::editor()

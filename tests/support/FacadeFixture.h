@@ -5,9 +5,11 @@
 #include "support/ComponentLog.h"
 #include "support/TestStore.h"
 #include "support/Pixels.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+// The folder of a skin the build puts beside the test executable.
+CString BuiltSkin(const wchar_t* name);
 
 // The host's side of a save: counts what the component hands over.
 class SaveCounter : public Tarvisk::IAudioCutterServiceProvider {
@@ -22,17 +24,13 @@ public:
 };
 
 // Tarvisk.dll loaded at run time as a host loads it, with the host's side of
-// init ready: an edition of its own for the test and the process, the
-// temporary folder preset, the built default skin. The edition's data folder
-// goes with the test; init is the test's own step.
+// init ready (an edition of its own, the temporary folder, the built default
+// skin); init is the test's own step.
 class FacadeFixture : public testing::Test {
 protected:
-    explicit FacadeFixture(const wchar_t* editionPrefix);
-
     void SetUp() override;
     void TearDown() override;
 
-    CString dataRoot() const { return EditionDataRoot(edition); }
     // A WAV file in the temporary folder: a 1 kHz mono tone of that length.
     CString writeSong(const wchar_t* name, int seconds);
     // The editor's windows once init has made them: the control that holds
@@ -43,14 +41,12 @@ protected:
     CTarviskLibrary tarvisk;
     TempDir temp;
     TestStore store;
-    CString edition;
-    FixedHostInfo host;
-    CFolderSkinParser skin;
+    TestEdition edition;
+    FixedHostInfo host{edition.name};
+    CFolderSkinParser skin{BuiltSkin(L"default"), &store};
     CTarvisk::TVSKInitInfo info;
     SaveCounter saveCounter;
 };
 
 // A bitmap of the skin in that folder, as the component reads it.
 Picture SkinPicture(const CString& skinFolder, const wchar_t* section, const wchar_t* key);
-// The folder of a skin the build puts beside the test executable.
-CString BuiltSkin(const wchar_t* name);

@@ -62,10 +62,12 @@ inline std::wstring ReadUtf16File(const wchar_t* path)
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
 }
 
-inline void WriteFileBytes(const wchar_t* path, const std::string& bytes)
+// Returns the path.
+inline CString WriteFileBytes(const wchar_t* path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
 }
 
 inline bool IsFolder(const wchar_t* path)

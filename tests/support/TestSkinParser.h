@@ -4,7 +4,6 @@
 #include "support/Pixels.h"
 
 #include <map>
-#include <vector>
 
 // A skin source written by the test: sections of typed values, bitmaps as
 // solid colours made fresh for every read. Keys not given are not found.

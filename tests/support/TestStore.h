@@ -1,7 +1,10 @@
 #pragma once
 
 #include "hostkit/IniConfigStore.h"
+#include "infra/Settings.h"
 #include "support/TempDir.h"
+
+#include <array>
 
 // The folder of the store's file, made before the store.
 struct TestStoreFolder {
@@ -26,4 +29,19 @@ public:
 
 private:
     CString m_edition;
+};
+
+// The editor's settings declared on a store of their own, with the values
+// given (section, key, value) set first, as a user's file would hold them.
+struct EditorSettings {
+    explicit EditorSettings(std::initializer_list<std::array<const wchar_t*, 3>> values = {})
+    {
+        for (const auto& [section, key, value] : values)
+            store.set(section, key, value);
+        CommonKeys(&store, &host);
+        MVSettingsKeys(&store);
+    }
+
+    TestStore store;
+    FixedHostInfo host;
 };

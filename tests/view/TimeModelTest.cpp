@@ -1,4 +1,3 @@
-#include "view/CutRegion.h"
 #include "view/StreamProgressCtrl.h"
 
 #include "infra/Settings.h"
@@ -31,14 +30,7 @@ protected:
         ctrl.setPosition(45000);
         ctrl.zoomIn();
     }
-    TestStore store;
-    FixedHostInfo hostInfo;
-    const bool declared = [this] {
-        store.set(L"MV_Settings", L"MinZoomSec", L"6");
-        CommonKeys(&store, &hostInfo);
-        MVSettingsKeys(&store);
-        return true;
-    }();
+    EditorSettings settings{{L"MV_Settings", L"MinZoomSec", L"6"}};
     CStreamProgressCtrlBase model;
     CStreamProgressCtrl ctrl;
 };
@@ -141,9 +133,8 @@ TEST_F(TimeModel, NewLengthKeepsWhatTheUserSees)
     EXPECT_EQ(window(fresh), Window(0, 50000)) << "the initial window shows the whole stream";
 }
 
-// A fade that gives way to the one set after it:
-// SettingsStore.StoredCutTextGivesTheCutOrAnEmptyOneAndCutsAreWrittenWhole; fades that
-// touch stay: StreamViewInteraction.DraggedCutKeepsItsFadesAndTellsTheDocument.
+// A fade that gives way to the one set after it: SettingsStore.StoredCutText...;
+// fades that touch stay: StreamViewInteraction.DraggedCutKeepsLengthAndFades...
 TEST(CutRegion, FadesStayInsideTheCutAndApart)
 {
     CCutRegion cut;

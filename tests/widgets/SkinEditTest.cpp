@@ -36,10 +36,8 @@ protected:
         auto& name = skin.section(L"[mv_track_name]");
         name.positions[L"position"] = {POINT{-20, 10}, POINT{50, 0}};
         name.sizes[L"size"] = SIZE{120, 24};
-        LOGFONTW font{};
-        font.lfHeight = 16; // the cell height
-        lstrcpyW(font.lfFaceName, L"Tahoma");
-        name.fonts[L"font"] = font;
+        // Of a cell height of 16.
+        name.fonts[L"font"] = LOGFONTW{16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma"};
         name.colours[L"color_normal_bk"] = kNormalBackground;
         name.colours[L"color_normal_text"] = RGB(255, 255, 255);
         name.colours[L"color_ext_top_left"] = kOuter;

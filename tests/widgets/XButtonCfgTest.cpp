@@ -19,7 +19,7 @@ void giveFullButton(TestSkinParser::Section& section)
 
 } // namespace
 
-TEST(XButtonCfgLoad, RequiredKeysDecideWhetherTheButtonLoadsAndNotUsedHidesIt)
+TEST(XButtonCfgLoad, RequiredKeysDecideWhetherTheButtonLoadsNotUsedHidesItAndCaptionsFollowTheSkin)
 {
     TestSkinParser skin;
     CXButtonCfg cfg;
@@ -57,16 +57,11 @@ TEST(XButtonCfgLoad, RequiredKeysDecideWhetherTheButtonLoadsAndNotUsedHidesIt)
     ASSERT_TRUE(fresh.load(skin, L"[mv_btn_push]", -1, XBUTTON_PUSH));
     EXPECT_TRUE(fresh.used);
     EXPECT_FALSE(fresh.notUsed);
-}
 
-TEST(XButtonCfgLoad, CaptionsByKindMultilineBreaksAndNoneLeftFromAnEarlierSkin)
-{
-    TestSkinParser skin;
     auto& section = skin.section(L"[mv_btn_caption]");
     giveFullButton(section);
     section.texts[L"caption_up"] = L"Up";
     section.texts[L"caption_do"] = L"Down";
-    CXButtonCfg cfg;
     ASSERT_TRUE(cfg.load(skin, L"[mv_btn_caption]", -1, XBUTTON_TOGGLE));
     EXPECT_EQ(cfg.caption, L"") << "caption_up is for kind 2 only";
     ASSERT_TRUE(cfg.load(skin, L"[mv_btn_caption]", -1, XBUTTON_TOGGLE_CAPTIONS));

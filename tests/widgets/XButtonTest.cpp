@@ -31,9 +31,9 @@ public:
 };
 
 // A button with a picture of its own colour for each state, in a window.
-class ButtonBench {
-public:
-    ButtonBench()
+class SkinnedButton : public testing::Test {
+protected:
+    SkinnedButton()
     {
         auto& section = skin.section(L"[mv_btn_test]");
         section.positions[L"position"] = {POINT{10, 10}, POINT{0, 0}};
@@ -73,8 +73,6 @@ public:
     RecordingListener listener;
 };
 
-class SkinnedButton : public testing::Test, protected ButtonBench {};
-
 // A message to the button, or one of the owner's calls, and the face shown
 // afterwards (kAny: not checked).
 struct Step {
@@ -94,6 +92,12 @@ struct Scenario {
     std::optional<bool> on; // a click flips it for every kind
     int entered;            // pointer-entered notifications
 };
+
+// Names the scenario in the case's description.
+void PrintTo(const Scenario& scenario, std::ostream* out)
+{
+    *out << scenario.name;
+}
 
 constexpr UINT kMove = WM_MOUSEMOVE, kLeave = WM_MOUSELEAVE, kRelease = WM_LBUTTONUP;
 Step press(COLORREF face = kAny)
@@ -167,45 +171,42 @@ TEST_F(SkinnedButton, LoadPlacesAndShowsTheButtonAtItsSkinSize)
     EXPECT_EQ(window.commands, Commands{}) << "a button that is not used ignores clicks";
 }
 
-TEST(SkinnedButtonStates, EveryKindShowsTheFaceAndSendsTheCommandsOfItsState)
+class SkinnedButtonStates : public SkinnedButton, public testing::WithParamInterface<Scenario> {};
+
+TEST_P(SkinnedButtonStates, EveryKindShowsTheFaceAndSendsTheCommandsOfItsState)
 {
-    struct Bench : ButtonBench {
-        void run(const Scenario& scenario)
-        {
-            skin.section(L"[mv_btn_test]").bools[L"mouseover"] = scenario.mouseOver;
-            load(scenario.kind);
-            for (const Step& step : scenario.steps) {
-                if (step.msg == kDisable) {
-                    button.setEnabled(false);
-                } else if (step.msg == kClearHover || step.msg == kClearNoHover) {
-                    EXPECT_EQ(button.clearMouseOver(), step.msg == kClearHover);
-                } else if (step.msg == kMove && step.flags == MK_LBUTTON) {
-                    EXPECT_EQ(::GetCapture(), button.GetSafeHwnd()) << "held buttons capture";
-                }
-                if (step.msg && step.msg < WM_APP)
-                    button.SendMessage(step.msg, step.flags, MAKELPARAM(step.at.x, step.at.y));
-                if (step.face != kAny) {
-                    EXPECT_EQ(face(), step.face) << "after step " << (&step - &scenario.steps[0]);
-                }
-            }
-            EXPECT_EQ(window.commands, scenario.commands);
-            if (scenario.on) {
-                EXPECT_EQ(button.isOn(), *scenario.on);
-            }
-            EXPECT_EQ(::GetCapture(), nullptr);
-            const auto& events = listener.events;
-            EXPECT_EQ(std::count(events.begin(), events.end(), kId), scenario.entered);
-            // The hover is entered once until it ends.
-            EXPECT_EQ(std::adjacent_find(events.begin(), events.end(),
-                                         [](int a, int b) { return a == kId && b == kId; }),
-                      events.end());
+    const Scenario& scenario = GetParam();
+    SCOPED_TRACE(scenario.name);
+    skin.section(L"[mv_btn_test]").bools[L"mouseover"] = scenario.mouseOver;
+    load(scenario.kind);
+    for (const Step& step : scenario.steps) {
+        if (step.msg == kDisable) {
+            button.setEnabled(false);
+        } else if (step.msg == kClearHover || step.msg == kClearNoHover) {
+            EXPECT_EQ(button.clearMouseOver(), step.msg == kClearHover);
+        } else if (step.msg == kMove && step.flags == MK_LBUTTON) {
+            EXPECT_EQ(::GetCapture(), button.GetSafeHwnd()) << "held buttons capture";
         }
-    };
-    for (const Scenario& scenario : kScenarios) {
-        SCOPED_TRACE(scenario.name);
-        Bench().run(scenario);
+        if (step.msg && step.msg < WM_APP)
+            button.SendMessage(step.msg, step.flags, MAKELPARAM(step.at.x, step.at.y));
+        if (step.face != kAny) {
+            EXPECT_EQ(face(), step.face) << "after step " << (&step - &scenario.steps[0]);
+        }
     }
+    EXPECT_EQ(window.commands, scenario.commands);
+    if (scenario.on) {
+        EXPECT_EQ(button.isOn(), *scenario.on);
+    }
+    EXPECT_EQ(::GetCapture(), nullptr);
+    const auto& events = listener.events;
+    EXPECT_EQ(std::count(events.begin(), events.end(), kId), scenario.entered);
+    // The hover is entered once until it ends.
+    EXPECT_EQ(std::adjacent_find(events.begin(), events.end(),
+                                 [](int a, int b) { return a == kId && b == kId; }),
+              events.end());
 }
+
+INSTANTIATE_TEST_SUITE_P(, SkinnedButtonStates, testing::ValuesIn(kScenarios));
 
 TEST_F(SkinnedButton, CaptionsShowInTheColourOfTheStateAndOnTheirLines)
 {

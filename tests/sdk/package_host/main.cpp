@@ -1,9 +1,7 @@
-// Links Tarvisk.dll through the installed import library, reaching both the
-// C++ facade and the C entry, and starts the editor on the installed skin;
-// the DLLs it loads (copied beside it by its build) and the installed host
-// report the release's version. Exit code 0 when it all worked.
-//
-//   PackageHost.exe VERSION INSTALLED-BIN-FOLDER
+// PackageHost.exe VERSION INSTALLED-BIN-FOLDER: links Tarvisk.dll through the
+// installed import library, reaching both the C++ facade and the C entry, and
+// starts the editor on the installed skin; the DLLs it loads (copied beside it)
+// and the installed host report VERSION. Exit code 0 when it all worked.
 #include "Tarvisk.h"
 #include "TarviskC.h"
 
