@@ -55,7 +55,7 @@ public:
     // The DecodeThreads setting: 0 for the machine's processors.
     void setDecodeThreads(unsigned threads)
     {
-        m_store.set(L"MV_Settings", L"DecodeThreads", std::to_wstring(threads).c_str());
+        m_settings.store.set(L"MV_Settings", L"DecodeThreads", std::to_wstring(threads).c_str());
     }
 
     CString workFile(const wchar_t* name) const { return m_work + L"\\" + name; }
