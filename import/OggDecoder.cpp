@@ -138,18 +138,41 @@ std::vector<char> decodePiece(OggVorbis_File* reader, ogg_int64_t first, ogg_int
     std::vector<char> samples(static_cast<size_t>(frames * frameBytes));
     if (ov_pcm_seek(reader, first) != 0 || ov_pcm_tell(reader) != first)
         return {};
-    size_t got = 0;
-    int section = 0;
-    while (got < samples.size()) {
-        const int wanted = static_cast<int>(std::min<size_t>(kReadBlock, samples.size() - got));
-        const long count = ov_read(reader, samples.data() + got, wanted, 0, 2, 1, &section);
-        if (count <= 0 || section != 0)
+    ogg_int64_t delivered = 0;
+    // The decoder drops a packet it cannot decode without a word, and one
+    // pass then runs behind the positions a seek goes by: the drop shows
+    // as a jump in the position once a page's own position is taken.
+    auto read = [&](char* into, size_t bytes) {
+        int section = 0;
+        const long count = ov_read(
+            reader, into, static_cast<int>(std::min<size_t>(bytes, kReadBlock)), 0, 2, 1, &section);
+        if (count < 0 || section != 0)
+            return -1L;
+        delivered += count / frameBytes;
+        return ov_pcm_tell(reader) == first + delivered ? count : -1L;
+    };
+    for (size_t got = 0; got < samples.size();) {
+        const long count = read(samples.data() + got, samples.size() - got);
+        if (count <= 0)
             return {};
         got += static_cast<size_t>(count);
     }
     char rest[kReadBlock];
-    if (last && ov_read(reader, rest, kReadBlock, 0, 2, 1, &section) != 0)
-        return {};
+    if (last)
+        return read(rest, sizeof rest) == 0 ? samples : std::vector<char>();
+    // On through two more pages, so that the page holding the piece's end
+    // has given its position. The last page gives none: a drop there shows
+    // only in how much the stream's end trims, so the last piece must hold
+    // all of that page.
+    ogg_int64_t page = ov_raw_tell(reader);
+    for (int pages = 0; pages < 2;) {
+        if (read(rest, sizeof rest) <= 0)
+            return {};
+        if (ov_raw_tell(reader) != page) {
+            page = ov_raw_tell(reader);
+            ++pages;
+        }
+    }
     return samples;
 }
 
