@@ -32,6 +32,8 @@ constexpr uint64_t kMaxPieceBytes = 1024 * 1024;
 constexpr uint64_t kWarmUpBytes = 4096;
 // Read where a piece may start, to find a run of frames there.
 constexpr size_t kProbeBytes = 16 * 1024;
+// Frames into the stream where one pass's synthesis phase is taken.
+constexpr int kLeadFrames = 8;
 
 } // namespace
 
@@ -205,15 +207,18 @@ bool CMp3Decoder::createOutput(WORD channels, DWORD sampleRate)
 std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
 {
     std::vector<BYTE> probe(kProbeBytes);
-    auto runAt = [&](uint64_t offset, Mp3FrameRun& run) {
+    // The bytes read into probe at offset.
+    auto probeAt = [&](uint64_t offset) -> size_t {
         const size_t length =
             static_cast<size_t>(std::min<uint64_t>(kProbeBytes, fileSize - offset));
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD got = 0;
-        return ReadFile(m_input, probe.data(), static_cast<DWORD>(length), &got, &at) &&
-               FindFrameRun(probe.data(), got, offset, run);
+        return ReadFile(m_input, probe.data(), static_cast<DWORD>(length), &got, &at) ? got : 0;
+    };
+    auto runAt = [&](uint64_t offset, Mp3FrameRun& run) {
+        return FindFrameRun(probe.data(), probeAt(offset), offset, run);
     };
     Mp3FrameRun first;
     if (!runAt(skip, first))
@@ -243,6 +248,20 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
     const size_t count = starts.size();
     if (count < 2)
         return std::nullopt;
+    // One pass's phase a few frames in, where the frames it could not play
+    // at the start are behind it; from there on every frame of the chain
+    // turns it.
+    Mp3SegmentJob lead;
+    lead.decodeFrom = lead.keepFrom = skip;
+    lead.end = FrameAfter(probe.data(), probeAt(first.start), first.start, kLeadFrames);
+    lead.channels = first.channels;
+    const Mp3SegmentResult led =
+        lead.end != 0 ? DecodeMp3Segment(m_input, fileSize, lead, [] { return false; })
+                      : Mp3SegmentResult();
+    if (lead.end == 0 || !led.exact || led.end.position != lead.end)
+        return std::nullopt;
+    const std::vector<unsigned> phases =
+        SynthesisPhases(m_input, lead.end, led.end.phase, fileSize, warmUps);
 
     auto jobFor = [&](size_t piece) {
         Mp3SegmentJob job;
@@ -250,6 +269,7 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
         job.keepFrom = starts[piece];
         job.end = piece + 1 < count ? starts[piece + 1] : UINT64_MAX;
         job.channels = first.channels;
+        job.phase = phases[piece];
         return job;
     };
     const size_t ahead = m_threads + 2;
@@ -264,10 +284,22 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
         // A piece whose warm-up did not reach one pass's state is decoded
         // again from the state the piece before it ended in.
         if (piece > 0 && !result.readFailed && !(result.start == previousEnd)) {
+            {
+                const auto& a = result.start;
+                const auto& b = previousEnd;
+                static int n;
+                if (n++ < 4)
+                    fprintf(stderr,
+                            "DBG piece %zu warm %llu ph %u/%u job %u md %zu/%zu f %d sb %d ov %d\n",
+                            piece, (unsigned long long)warmUps[piece], a.phase, b.phase,
+                            phases[piece], a.mainData.size(), b.mainData.size(),
+                            a.filter == b.filter, a.subbands == b.subbands, a.overlap == b.overlap);
+            }
             Mp3SegmentJob job = jobFor(piece);
             job.decodeFrom = job.keepFrom = previousEnd.position;
             job.state = &previousEnd;
-            result = DecodeMp3Segment(m_input, fileSize, job, [] { return false; });
+            result = DecodeMp3Segment(
+                m_input, fileSize, job, [] { return false; }, std::move(result.samples));
         }
         exact = !result.readFailed && !result.stopped && result.exact &&
                 (piece > 0 || result.firstChannels == first.channels);
@@ -287,7 +319,8 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
         }
         previousEnd = std::move(result.end);
         m_progress->setPos(static_cast<UINT>(std::min(previousEnd.position, fileSize) - skip));
-        result = Mp3SegmentResult();
+        // The samples' memory serves the slot's next piece.
+        result = Mp3SegmentResult{std::move(result.samples)};
         return true;
     };
     auto idle = [&] {
@@ -300,7 +333,9 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
     const bool completed = pipeline.run(
         count,
         [&](size_t piece) {
-            slots[piece % ahead] = DecodeMp3Segment(m_input, fileSize, jobFor(piece), stopping);
+            Mp3SegmentResult& slot = slots[piece % ahead];
+            slot = DecodeMp3Segment(m_input, fileSize, jobFor(piece), stopping,
+                                    std::move(slot.samples));
         },
         take, idle);
     if (completed)

@@ -30,6 +30,7 @@ struct FrameHeader {
     DWORD sampleRate;
     DWORD bitrate;
     size_t length;
+    unsigned slots; // subband samples per channel: what the frame turns the phase by
 };
 
 // A header of fixed bitrate that libmad would take; free-format frames have
@@ -53,6 +54,7 @@ bool parseHeader(const BYTE* p, FrameHeader& header)
     header.sampleRate = kSampleRates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
     header.channels = (p[3] >> 6) == 3 ? 1 : 2;
     const DWORD padding = (p[2] >> 1) & 1;
+    header.slots = header.layer == 1 ? 12 : header.layer == 3 && !mpeg1 ? 18 : 36;
     if (header.layer == 1)
         header.length = (12 * header.bitrate / header.sampleRate + padding) * 4;
     else
@@ -159,6 +161,63 @@ int16_t convertSample(mad_fixed_t sample)
 
 } // namespace
 
+bool Mp3DecoderState::operator==(const Mp3DecoderState& other) const
+{
+    // A frame's main data begins at most 511 bytes back (9 bits); a
+    // reservoir of that much or more is kept to the reach of the next frame.
+    constexpr size_t kReach = 511;
+    const size_t kept = std::min(mainData.size(), other.mainData.size());
+    const bool sameReservoir =
+        (mainData.size() == other.mainData.size() || kept >= kReach) &&
+        std::equal(mainData.end() - kept, mainData.end(), other.mainData.end() - kept);
+    return sameReservoir && position == other.position && sync == other.sync &&
+           freerate == other.freerate && badLastFrame == other.badLastFrame &&
+           overlap == other.overlap && subbands == other.subbands && filter == other.filter &&
+           phase == other.phase;
+}
+
+uint64_t FrameAfter(const BYTE* data, size_t length, uint64_t offset, int frames)
+{
+    size_t at = 0;
+    for (FrameHeader header; frames > 0; --frames) {
+        if (at + 4 > length || !parseHeader(data + at, header))
+            return 0;
+        at += header.length;
+    }
+    return offset + at;
+}
+
+std::vector<unsigned> SynthesisPhases(HANDLE file, uint64_t first, unsigned firstPhase,
+                                      uint64_t fileSize, const std::vector<uint64_t>& at)
+{
+    std::vector<unsigned> phases(at.size(), 0);
+    constexpr size_t kChunk = 1024 * 1024;
+    std::vector<BYTE> chunk(kChunk);
+    uint64_t chunkStart = 0, chunkEnd = 0, frame = first;
+    unsigned phase = firstPhase;
+    size_t next = 0;
+    while (next < at.size() && at[next] < frame)
+        ++next;
+    while (next < at.size() && frame + 4 <= fileSize) {
+        if (frame + 4 > chunkEnd) {
+            chunkStart = frame;
+            chunkEnd = std::min<uint64_t>(fileSize, frame + kChunk);
+            if (!readAt(file, chunkStart, chunk.data(), static_cast<size_t>(chunkEnd - chunkStart)))
+                break;
+        }
+        FrameHeader header;
+        if (!parseHeader(chunk.data() + (frame - chunkStart), header))
+            break;
+        while (next < at.size() && at[next] == frame)
+            phases[next++] = phase;
+        if (next < at.size() && at[next] < frame)
+            break; // a start the walk stepped over: not a frame of this chain
+        phase = (phase + header.slots) % 16;
+        frame += header.length;
+    }
+    return phases;
+}
+
 bool FindFrameRun(const BYTE* data, size_t length, uint64_t offset, Mp3FrameRun& run)
 {
     for (size_t at = 0; at + 4 <= length; ++at) {
@@ -212,9 +271,11 @@ unsigned AppendPcm(const mad_pcm& pcm, WORD channels, int16_t* out)
 }
 
 Mp3SegmentResult DecodeMp3Segment(HANDLE file, uint64_t fileSize, const Mp3SegmentJob& job,
-                                  const std::function<bool()>& stopping)
+                                  const std::function<bool()>& stopping,
+                                  std::vector<int16_t> memory)
 {
-    Mp3SegmentResult result;
+    Mp3SegmentResult result{std::move(memory)};
+    result.samples.resize(result.samples.capacity());
     const uint64_t readEnd =
         job.end == UINT64_MAX ? fileSize : std::min(fileSize, job.end + kLookahead);
     const bool reachesEnd = readEnd == fileSize;
@@ -235,6 +296,8 @@ Mp3SegmentResult DecodeMp3Segment(HANDLE file, uint64_t fileSize, const Mp3Segme
     mad_stream_buffer(&stream, input.data(), input.size());
     if (job.state)
         stream.sync = job.state->sync;
+    else
+        decoder.synth.phase = job.phase;
 
     size_t count = 0;
     bool keeping = job.decodeFrom >= job.keepFrom;
@@ -263,6 +326,12 @@ Mp3SegmentResult DecodeMp3Segment(HANDLE file, uint64_t fileSize, const Mp3Segme
             }
             if (keeping && !stream.sync)
                 lostSync = true;
+            // Before the piece, frames fail for want of the bytes before
+            // the warm-up; one pass played them and turned the phase.
+            constexpr int kHeaderErrors = 0x0100;
+            if (!keeping && (stream.error & 0xff00) != kHeaderErrors)
+                decoder.synth.phase =
+                    (decoder.synth.phase + MAD_NSBSAMPLES(&decoder.frame.header)) % 16;
             // libmad's own loop plays a frame that fails its check once, and
             // mutes it when the one before failed too; it skips other errors.
             if (stream.error != MAD_ERROR_BADCRC)

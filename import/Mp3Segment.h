@@ -22,7 +22,9 @@ struct Mp3DecoderState {
     std::vector<mad_fixed_t> filter;
     unsigned phase = 0;
 
-    bool operator==(const Mp3DecoderState&) const = default;
+    // Equal for decoding: the reservoirs may hold different amounts of old
+    // bytes, as long as both hold all that a frame can reach back to.
+    bool operator==(const Mp3DecoderState& other) const;
 };
 
 // Where four frames of one layout follow each other, from a search start.
@@ -44,7 +46,19 @@ struct Mp3SegmentJob {
     // The state at decodeFrom; a fresh decoder when null.
     const Mp3DecoderState* state = nullptr;
     WORD channels = 0; // the output layout: the first frame's
+    // The synthesis filter's phase at decodeFrom, for a fresh decoder: one
+    // pass turns it by every frame it plays.
+    unsigned phase = 0;
 };
+
+// The synthesis phase one pass has at each of the given frame starts
+// (ascending), walking the frames from first, where it has firstPhase; 0
+// before first and where the walk breaks off.
+std::vector<unsigned> SynthesisPhases(HANDLE file, uint64_t first, unsigned firstPhase,
+                                      uint64_t fileSize, const std::vector<uint64_t>& at);
+// The offset of the frame `frames` frames after the one that data, read at
+// offset, begins with; 0 when the walk leaves the data or meets no frame.
+uint64_t FrameAfter(const BYTE* data, size_t length, uint64_t offset, int frames);
 
 struct Mp3SegmentResult {
     std::vector<int16_t> samples;
@@ -61,9 +75,11 @@ struct Mp3SegmentResult {
 
 // Decodes a piece as libmad's own decoder loop decodes it, reading through
 // `file` at offsets (threads may share the handle). stopping is asked now and
-// then, to give up early.
+// then, to give up early. The samples go to memory, reused: fresh memory costs
+// a page fault per page.
 Mp3SegmentResult DecodeMp3Segment(HANDLE file, uint64_t fileSize, const Mp3SegmentJob& job,
-                                  const std::function<bool()>& stopping);
+                                  const std::function<bool()>& stopping,
+                                  std::vector<int16_t> memory = {});
 
 // libmad allocates its bit reservoir without clearing it, and a damaged frame
 // can read past the bytes it holds: cleared first, a file decodes alike on

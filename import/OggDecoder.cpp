@@ -130,12 +130,13 @@ private:
 };
 
 // The samples of [first, first + frames) of the stream, as one pass reads them
-// from the start; the last piece must end where the stream does. Empty when
-// the piece cannot be read so.
+// from the start, in the memory of samples (fresh memory costs a page fault
+// per page); the last piece must end where the stream does. Empty when the
+// piece cannot be read so.
 std::vector<char> decodePiece(OggVorbis_File* reader, ogg_int64_t first, ogg_int64_t frames,
-                              bool last, int frameBytes)
+                              bool last, int frameBytes, std::vector<char> samples)
 {
-    std::vector<char> samples(static_cast<size_t>(frames * frameBytes));
+    samples.resize(static_cast<size_t>(frames * frameBytes));
     if (ov_pcm_seek(reader, first) != 0 || ov_pcm_tell(reader) != first)
         return {};
     ogg_int64_t delivered = 0;
@@ -202,9 +203,9 @@ COggDecoder::PieceOutcome COggDecoder::decodeInPieces(const wchar_t* input, OggV
         if (!reader)
             return;
         const ogg_int64_t first = static_cast<ogg_int64_t>(piece) * pieceFrames;
-        slots[piece % ahead] =
-            decodePiece(reader.get(), first, std::min(pieceFrames, total - first),
-                        piece + 1 == count, frameBytes);
+        std::vector<char>& slot = slots[piece % ahead];
+        slot = decodePiece(reader.get(), first, std::min(pieceFrames, total - first),
+                           piece + 1 == count, frameBytes, std::move(slot));
         readers.release(std::move(reader));
     };
     PieceOutcome outcome = PieceOutcome::Done;
@@ -220,7 +221,7 @@ COggDecoder::PieceOutcome COggDecoder::decodeInPieces(const wchar_t* input, OggV
             outcome = PieceOutcome::Failed;
             return false;
         }
-        samples = std::vector<char>();
+        samples.clear();
         const double done = static_cast<double>(piece + 1) / static_cast<double>(count);
         progress->setPos(static_cast<UINT>(static_cast<double>(rawTotal) * done));
         return true;
