@@ -276,7 +276,6 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
     std::vector<Mp3SegmentResult> slots(ahead);
     COrderedPipeline pipeline(m_threads, ahead);
     auto stopping = [&] { return pipeline.stopping(); };
-    bool exact = true;
     bool failed = false;
     Mp3DecoderState previousEnd;
     auto take = [&](size_t piece) {
@@ -284,25 +283,14 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
         // A piece whose warm-up did not reach one pass's state is decoded
         // again from the state the piece before it ended in.
         if (piece > 0 && !result.readFailed && !(result.start == previousEnd)) {
-            {
-                const auto& a = result.start;
-                const auto& b = previousEnd;
-                static int n;
-                if (n++ < 4)
-                    fprintf(stderr,
-                            "DBG piece %zu warm %llu ph %u/%u job %u md %zu/%zu f %d sb %d ov %d\n",
-                            piece, (unsigned long long)warmUps[piece], a.phase, b.phase,
-                            phases[piece], a.mainData.size(), b.mainData.size(),
-                            a.filter == b.filter, a.subbands == b.subbands, a.overlap == b.overlap);
-            }
             Mp3SegmentJob job = jobFor(piece);
             job.decodeFrom = job.keepFrom = previousEnd.position;
             job.state = &previousEnd;
             result = DecodeMp3Segment(
                 m_input, fileSize, job, [] { return false; }, std::move(result.samples));
         }
-        exact = !result.readFailed && !result.stopped && result.exact &&
-                (piece > 0 || result.firstChannels == first.channels);
+        const bool exact = !result.readFailed && !result.stopped && result.exact &&
+                           (piece > 0 || result.firstChannels == first.channels);
         if (!exact)
             return false;
         if (piece == 0 && !createOutput(result.firstChannels, result.firstRate)) {
