@@ -276,3 +276,33 @@ TEST_F(StreamDocumentTest, WiderFloatAndExtensibleWavBecomeSixteenBitsAndCompres
     for (size_t i = 0; i < ours.size(); ++i)
         ASSERT_LE(std::abs(ours[i] - theirs[i]), 1) << "sample " << i;
 }
+
+// The gain brings the peak to the set share (89 %) of full scale. The peak
+// counts the first sample of each frame, and the second too in stereo, with
+// -32768 as 32768; it is found in whichever piece of the file it lies.
+TEST_F(StreamDocumentTest, GainBringsThePeakOfTheFirstTwoChannelsToTheSetShareOfFullScale)
+{
+    struct Row {
+        uint16_t channels;
+        std::vector<int16_t> loudest;
+        double gain;
+    };
+    const Row rows[] = {
+        {1, {-1000, 16384}, 32767 * 0.89 / 16384},
+        {2, {100, -20000, 5, 7}, 32767 * 0.89 / 20000},
+        {3, {-2000, 30000, -31000}, 32767 * 0.89 / 2000},
+        {1, {-32768}, 32767 * 0.89 / 32768},
+        {2, {99, -99}, 0.0}, // below 100: playback is not normalised
+    };
+    harness.setDecodeThreads(2);
+    int row = 0;
+    for (const auto& [channels, loudest, gain] : rows) {
+        // 1.2 MB of silence first, so that the loudest frames lie in a later piece.
+        std::vector<int16_t> samples(600000, 0);
+        samples.insert(samples.end(), loudest.begin(), loudest.end());
+        const CString input = inputs.file((L"gain" + std::to_wstring(row++) + L".wav").c_str());
+        harness.expectOpens(WriteFileBytes(
+            input, MakeWavBytes(WAVE_FORMAT_PCM, channels, 8000, 16, Pcm16(samples))));
+        EXPECT_NEAR(document.getGain(), gain, 1e-9) << channels << " channels, row " << row;
+    }
+}
