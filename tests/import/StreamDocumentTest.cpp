@@ -306,3 +306,30 @@ TEST_F(StreamDocumentTest, GainBringsThePeakOfTheFirstTwoChannelsToTheSetShareOf
         EXPECT_NEAR(document.getGain(), gain, 1e-9) << channels << " channels, row " << row;
     }
 }
+
+// One DAT byte every hundredth of a second: in stereo the mean of the two
+// samples' high bytes, rounded down; in any other layout the first sample's.
+TEST_F(StreamDocumentTest, DatBytesAreTheHighBytesOfTheFirstSampleOrTheMeanOfAStereoPair)
+{
+    struct Row {
+        std::vector<int16_t> frame;
+        signed char value;
+    };
+    const Row rows[] = {
+        {{0x1234, -0x1000}, 1}, // 18 and -16
+        {{-0x100, 0}, -1},      // -1 and 0: rounded down, not towards zero
+        {{-0x8000}, -128},
+        {{0x7F00, -0x8000, -0x8000}, 127},
+    };
+    int row = 0;
+    for (const auto& [frame, value] : rows) {
+        std::vector<int16_t> samples;
+        for (int i = 0; i < 1000; ++i) // 13 bytes at 80 frames a byte
+            samples.insert(samples.end(), frame.begin(), frame.end());
+        const CString input = inputs.file((L"dat" + std::to_wstring(row++) + L".wav").c_str());
+        harness.expectOpens(
+            WriteFileBytes(input, MakeWavBytes(WAVE_FORMAT_PCM, static_cast<uint16_t>(frame.size()),
+                                               8000, 16, Pcm16(samples))));
+        EXPECT_EQ(ReadFileBytes(document.getDatPath()), std::string(13, value)) << "row " << row;
+    }
+}
