@@ -333,3 +333,31 @@ TEST_F(StreamDocumentTest, DatBytesAreTheHighBytesOfTheFirstSampleOrTheMeanOfASt
         EXPECT_EQ(ReadFileBytes(document.getDatPath()), std::string(13, value)) << "row " << row;
     }
 }
+
+// A stream whose mode changes keeps its first frame's layout: mono frames in
+// a stereo stream go to both channels, stereo frames in a mono stream are
+// the mean of their two channels, and no frame is lost or doubled.
+TEST_F(StreamDocumentTest, Mp3FramesOfAnotherModeTakeTheFirstFramesLayout)
+{
+    const auto decoded = [&](const std::string& bytes, const wchar_t* name) {
+        harness.expectOpens(WriteFileBytes(inputs.file(name), bytes));
+        return Samples16(ReadWavFile(document.getWavPath()).samples);
+    };
+    const std::string mono = ReadFileBytes(FixturePath(L"mono.mp3"));
+    const std::string stereo = ReadFileBytes(FixturePath(L"tone.mp3"));
+    const std::vector<int16_t> monoAlone = decoded(mono, L"mono.mp3");
+    const std::vector<int16_t> stereoAlone = decoded(stereo, L"stereo.mp3");
+
+    const std::vector<int16_t> stereoFirst = decoded(stereo + mono, L"stereo-mono.mp3");
+    ASSERT_EQ(stereoFirst.size(), stereoAlone.size() + 2 * monoAlone.size());
+    for (size_t i = stereoAlone.size(); i < stereoFirst.size(); i += 2)
+        ASSERT_EQ(stereoFirst[i], stereoFirst[i + 1]) << "frame " << i / 2;
+
+    const std::vector<int16_t> monoFirst = decoded(mono + stereo, L"mono-stereo.mp3");
+    ASSERT_EQ(monoFirst.size(), monoAlone.size() + stereoAlone.size() / 2);
+    // Past the first frames, where the filters still hold the mono part.
+    for (size_t i = 4 * 1152; i < stereoAlone.size() / 2; ++i) {
+        const int mean = (stereoAlone[2 * i] + stereoAlone[2 * i + 1]) / 2;
+        ASSERT_NEAR(monoFirst[monoAlone.size() + i], mean, 1) << "frame " << i;
+    }
+}
