@@ -22,6 +22,14 @@ quiet lame --quiet -b 64 -m m --noreplaygain -t mono16.wav mono.mp3
 sox -n -r 44100 -c 2 -b 16 -t wav - synth 12 pinknoise sine 440 gain -9 2>/dev/null |
   quiet lame --quiet -V 6 -m j --noreplaygain --id3v1-only --tt Song - vbr.mp3
 quiet lame --quiet --freeformat -b 200 --noreplaygain -t pcm16.wav free.mp3
+# Louder than full scale, so that the decoded waves clip; and ffmpeg's own
+# decoding of the MP3 files, which carry no tag that would make it drop
+# the encoder's delay.
+sox -n -r 44100 -c 2 -b 16 -t wav - synth 1 sine 220 sine 330 2>/dev/null |
+  quiet lame --quiet -b 192 --scale 1.5 --noreplaygain -t - loud.mp3
+for mp3 in tone mono loud; do
+  quiet ffmpeg -nostdin -y -i $mp3.mp3 -bitexact -c:a pcm_s16le ${mp3}_mp3_ffmpeg.wav
+done
 
 # Ogg Vorbis: mono 22,050 Hz with oggdec's decoding beside it, and a chain
 # of two logical bitstreams.
