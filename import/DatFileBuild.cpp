@@ -1,5 +1,6 @@
 #include "import/DatFileBuild.h"
 
+#include "import/Decoder.h"
 #include "import/OpProgress.h"
 #include "import/OrderedPipeline.h"
 #include "import/WavConversion.h"
@@ -81,15 +82,11 @@ public:
     // position are in buffer.
     DWORD read(uint64_t position, BYTE* buffer, UINT length) const
     {
-        const uint64_t offset = m_offset + position;
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        if (!ReadFile(m_file, buffer, length, &got, &at))
+        const std::optional<DWORD> got = ReadAt(m_file, m_offset + position, buffer, length);
+        if (!got)
             return GetLastError();
         // The file was cut short while it was read.
-        return got == length ? 0 : ERROR_HANDLE_EOF;
+        return *got == length ? 0 : ERROR_HANDLE_EOF;
     }
 
 private:
@@ -121,8 +118,8 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
 
     // One piece for each worker and two waiting to be written: at most
     // 15 MB with 8 threads, most of it values only at the lowest rates.
-    threads = std::max(threads, 1u);
-    std::vector<CMeasuredPiece> pieces(threads + 2);
+    COrderedPipeline pipeline(threads);
+    std::vector<CMeasuredPiece> pieces(pipeline.slots());
     try {
         for (CMeasuredPiece& piece : pieces) {
             piece.data = std::make_unique<CDataChunk>(reader);
@@ -133,7 +130,6 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
         throw CKestraException(L"out of memory for the samples", 0);
     }
 
-    COrderedPipeline pipeline(threads, pieces.size());
     const auto produce = [&](size_t index) {
         CMeasuredPiece& piece = pieces[index % pieces.size()];
         const uint64_t begin = index * pieceSize;

@@ -2,6 +2,9 @@
 
 #include "CString.h"
 
+#include <cstdint>
+#include <optional>
+
 class CDatBlocks;
 class IOpProgress;
 
@@ -24,6 +27,11 @@ enum DecodeResult : int {
     DecodeNotSupported = 4,
     DecodeRuntimeMissing = 5,
 };
+
+// Reads up to length bytes at offset without the handle's file pointer, so
+// that threads can read one handle side by side. The bytes read, fewer at
+// the file's end; nothing when the read fails (GetLastError says why).
+std::optional<DWORD> ReadAt(HANDLE file, uint64_t offset, void* data, DWORD length);
 
 // Turns one compressed input into a PCM WAV file. A decoder that fails or is
 // cancelled deletes its output. The error code and text are for the log.

@@ -21,10 +21,8 @@ constexpr UINT kInputRefill = 40000;
 constexpr UINT kOutputCapacity = 512 * 1024; // 16-bit samples
 constexpr UINT kMaxFrameSamples = 2 * 1152;
 
-// Pieces for threads: about this much output each, so that the pieces done
-// ahead of the writer stay within memory, and enough input that the frames
-// decoded only to reach a piece's state are few.
-constexpr double kPieceOutputBytes = 2.0 * 1024 * 1024;
+// Input for a piece, at least enough that the frames decoded only to reach
+// its state are few.
 constexpr uint64_t kMinPieceBytes = 4 * 1024;
 constexpr uint64_t kMaxPieceBytes = 1024 * 1024;
 // Decoded before a piece and thrown away: the bit reservoir reaches 511
@@ -209,13 +207,7 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
     std::vector<BYTE> probe(kProbeBytes);
     // The bytes read into probe at offset.
     auto probeAt = [&](uint64_t offset) -> size_t {
-        const size_t length =
-            static_cast<size_t>(std::min<uint64_t>(kProbeBytes, fileSize - offset));
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        return ReadFile(m_input, probe.data(), static_cast<DWORD>(length), &got, &at) ? got : 0;
+        return size_t{ReadAt(m_input, offset, probe.data(), kProbeBytes).value_or(0)};
     };
     auto runAt = [&](uint64_t offset, Mp3FrameRun& run) {
         return FindFrameRun(probe.data(), probeAt(offset), offset, run);
@@ -229,8 +221,9 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
     const double outputPerInputByte =
         first.sampleRate * first.channels * 2.0 / (first.bitrate / 8.0);
     const uint64_t audioBytes = fileSize - skip;
+    COrderedPipeline pipeline(m_threads);
     const uint64_t pieceBytes = std::clamp<uint64_t>(
-        std::min<uint64_t>(static_cast<uint64_t>(kPieceOutputBytes / outputPerInputByte),
+        std::min<uint64_t>(static_cast<uint64_t>(pipeline.pieceBytes() / outputPerInputByte),
                            audioBytes / (2 * m_threads)),
         kMinPieceBytes, kMaxPieceBytes);
     std::vector<uint64_t> starts{skip}, warmUps{skip};
@@ -272,9 +265,11 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
         job.phase = phases[piece];
         return job;
     };
-    const size_t ahead = m_threads + 2;
+    const size_t ahead = pipeline.slots();
+    const size_t pieceSamples =
+        static_cast<size_t>(static_cast<double>(pieceBytes) * outputPerInputByte / 2) +
+        4 * kMaxFrameSamples;
     std::vector<Mp3SegmentResult> slots(ahead);
-    COrderedPipeline pipeline(m_threads, ahead);
     auto stopping = [&] { return pipeline.stopping(); };
     bool failed = false;
     Mp3DecoderState previousEnd;
@@ -322,6 +317,9 @@ std::optional<int> CMp3Decoder::decodeInPieces(uint64_t fileSize, UINT skip)
         count,
         [&](size_t piece) {
             Mp3SegmentResult& slot = slots[piece % ahead];
+            // Growing a slot doubles it: give it room for a piece of
+            // constant bitrate at once.
+            slot.samples.reserve(pieceSamples);
             slot = DecodeMp3Segment(m_input, fileSize, jobFor(piece), stopping,
                                     std::move(slot.samples));
         },

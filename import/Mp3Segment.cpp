@@ -1,5 +1,7 @@
 #include "import/Mp3Segment.h"
 
+#include "import/Decoder.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -63,21 +65,9 @@ bool parseHeader(const BYTE* p, FrameHeader& header)
     return true;
 }
 
-bool readAt(HANDLE file, uint64_t offset, BYTE* data, size_t length)
+bool readAll(HANDLE file, uint64_t offset, BYTE* data, size_t length)
 {
-    while (length != 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(length, 1u << 26));
-        DWORD got = 0;
-        if (!ReadFile(file, data, wanted, &got, &at) || got == 0)
-            return false;
-        data += got;
-        offset += got;
-        length -= got;
-    }
-    return true;
+    return length <= MAXDWORD && ReadAt(file, offset, data, static_cast<DWORD>(length)) == length;
 }
 
 constexpr size_t kOverlapValues = 2 * 32 * 18;
@@ -202,7 +192,8 @@ std::vector<unsigned> SynthesisPhases(HANDLE file, uint64_t first, unsigned firs
         if (frame + 4 > chunkEnd) {
             chunkStart = frame;
             chunkEnd = std::min<uint64_t>(fileSize, frame + kChunk);
-            if (!readAt(file, chunkStart, chunk.data(), static_cast<size_t>(chunkEnd - chunkStart)))
+            if (!readAll(file, chunkStart, chunk.data(),
+                         static_cast<size_t>(chunkEnd - chunkStart)))
                 break;
         }
         FrameHeader header;
@@ -283,7 +274,7 @@ Mp3SegmentResult DecodeMp3Segment(HANDLE file, uint64_t fileSize, const Mp3Segme
     // At the file's end the one-pass decode offers MAD_BUFFER_GUARD zeros, so
     // that libmad decodes the last frame; so does the piece that ends there.
     std::vector<unsigned char> input(length + (reachesEnd ? MAD_BUFFER_GUARD : 0), 0);
-    if (!readAt(file, job.decodeFrom, input.data(), length)) {
+    if (!readAll(file, job.decodeFrom, input.data(), length)) {
         result.readFailed = true;
         return result;
     }

@@ -71,9 +71,6 @@ FILE* streamOver(HANDLE handle)
     return file;
 }
 
-// Pieces for threads: about this much output each, so that the pieces done
-// ahead of the writer stay within memory.
-constexpr ogg_int64_t kPieceOutputBytes = 2 * 1024 * 1024;
 constexpr ogg_int64_t kMinPieceFrames = 4096;
 
 // The input opened once per thread and kept from piece to piece: opening it
@@ -186,18 +183,18 @@ COggDecoder::PieceOutcome COggDecoder::decodeInPieces(const wchar_t* input, OggV
     const int frameBytes = info->channels * 2;
     const ogg_int64_t total = ov_pcm_total(vf, 0);
     const ogg_int64_t rawTotal = ov_raw_total(vf, 0);
+    COrderedPipeline pipeline(m_threads);
     // Short files are cut too, in pieces of a few packets at least, so that
     // every thread has some.
     const ogg_int64_t pieceFrames =
         std::clamp<ogg_int64_t>(total / (2 * static_cast<ogg_int64_t>(m_threads)), kMinPieceFrames,
-                                kPieceOutputBytes / frameBytes);
+                                static_cast<ogg_int64_t>(pipeline.pieceBytes()) / frameBytes);
     if (total <= 0 || rawTotal <= 0 || total < 2 * pieceFrames)
         return PieceOutcome::LeftToOnePass;
     const size_t count = static_cast<size_t>((total + pieceFrames - 1) / pieceFrames);
-    const size_t ahead = m_threads + 2;
+    const size_t ahead = pipeline.slots();
     std::vector<std::vector<char>> slots(ahead);
     CVorbisReaders readers(input);
-    COrderedPipeline pipeline(m_threads, ahead);
     auto produce = [&](size_t piece) {
         std::unique_ptr<OggVorbis_File> reader = readers.acquire();
         if (!reader)

@@ -6,6 +6,10 @@
 namespace {
 
 constexpr DWORD kIdleMs = 50;
+// What the slots of a run may hold together, and what one piece may hold:
+// larger pieces cost less to start, and with few threads each gets the most.
+constexpr size_t kSlotsBudget = 8 * 1024 * 1024;
+constexpr size_t kMaxPieceBytes = 2 * 1024 * 1024;
 
 // Holds an exclusive SRW lock for one scope.
 class CExclusive {
@@ -21,9 +25,14 @@ private:
 
 } // namespace
 
-COrderedPipeline::COrderedPipeline(unsigned threads, size_t ahead)
-    : m_threads(std::max(threads, 1u)), m_ahead(std::max<size_t>(ahead, 1))
+COrderedPipeline::COrderedPipeline(unsigned threads)
+    : m_threads(std::max(threads, 1u)), m_slots(m_threads + 2)
 {
+}
+
+size_t COrderedPipeline::pieceBytes() const
+{
+    return std::min(kMaxPieceBytes, kSlotsBudget / m_slots);
 }
 
 DWORD WINAPI COrderedPipeline::workerEntry(void* pipeline)
@@ -38,7 +47,7 @@ void COrderedPipeline::work()
         size_t piece = 0;
         {
             CExclusive hold(m_lock);
-            while (!stopping() && m_next < m_count && m_next >= m_taken + m_ahead)
+            while (!stopping() && m_next < m_count && m_next >= m_taken + m_slots)
                 SleepConditionVariableSRW(&m_changed, &m_lock, INFINITE, 0);
             if (stopping() || m_next >= m_count)
                 return;
@@ -46,7 +55,7 @@ void COrderedPipeline::work()
         }
         (*m_produce)(piece);
         CExclusive hold(m_lock);
-        m_done[piece % m_ahead] = 1;
+        m_done[piece % m_slots] = 1;
         WakeAllConditionVariable(&m_changed);
     }
 }
@@ -55,7 +64,7 @@ bool COrderedPipeline::run(size_t count, const std::function<void(size_t)>& prod
                            const std::function<bool(size_t)>& take,
                            const std::function<bool()>& idle)
 {
-    std::vector<unsigned char> done(m_ahead, 0);
+    std::vector<unsigned char> done(m_slots, 0);
     m_done = done.data();
     m_count = count;
     m_produce = &produce;
@@ -75,10 +84,10 @@ bool COrderedPipeline::run(size_t count, const std::function<void(size_t)>& prod
         while (!ready) {
             {
                 CExclusive hold(m_lock);
-                ready = m_done[piece % m_ahead] != 0;
+                ready = m_done[piece % m_slots] != 0;
                 if (!ready)
                     ready = SleepConditionVariableSRW(&m_changed, &m_lock, kIdleMs, 0) &&
-                            m_done[piece % m_ahead] != 0;
+                            m_done[piece % m_slots] != 0;
             }
             if (!ready && !idle()) {
                 completed = false;
@@ -89,7 +98,7 @@ bool COrderedPipeline::run(size_t count, const std::function<void(size_t)>& prod
             break;
         completed = take(piece) && idle();
         CExclusive hold(m_lock);
-        m_done[piece % m_ahead] = 0;
+        m_done[piece % m_slots] = 0;
         m_taken = piece + 1;
         WakeAllConditionVariable(&m_changed);
     }

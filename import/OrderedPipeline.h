@@ -7,12 +7,18 @@
 #include <functional>
 
 // Work cut into numbered pieces: worker threads do them in any order, and
-// the calling thread takes them in order. At most `ahead` pieces are done
-// but not yet taken, so the memory they hold stays bounded; piece i may use
-// the slot i % ahead of the caller's storage.
+// the calling thread takes them in order. At most slots() pieces are handed
+// out but not yet taken, so the memory they hold stays bounded; piece i may
+// use the slot i % slots() of the caller's storage.
 class COrderedPipeline {
 public:
-    COrderedPipeline(unsigned threads, size_t ahead);
+    explicit COrderedPipeline(unsigned threads);
+
+    // A piece for each thread and two done ahead of the writer.
+    size_t slots() const { return m_slots; }
+    // The bytes a piece may hold so that the slots together stay within a
+    // few megabytes however many threads there are.
+    size_t pieceBytes() const;
 
     // produce(i) runs on a worker thread; take(i) runs on the calling thread,
     // in order, after produce(i) returned. idle() runs on the calling thread
@@ -31,7 +37,7 @@ private:
     void work();
 
     unsigned m_threads;
-    size_t m_ahead;
+    size_t m_slots;
     size_t m_count = 0;
     const std::function<void(size_t)>* m_produce = nullptr;
 
