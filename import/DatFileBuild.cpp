@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <new>
 
@@ -145,21 +144,12 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
         sampler.sample(piece.buffer.get(), length, piece.values);
         piece.peak = computePeak(piece.buffer.get(), length, format);
     };
-    // Thrown once the workers are done.
-    std::exception_ptr failure;
     const auto take = [&](size_t index) {
         const CMeasuredPiece& piece = pieces[index % pieces.size()];
-        if (piece.readError != 0) {
-            failure = std::make_exception_ptr(CKestraException(
-                L"error reading from wav file: " + SystemErrorText(piece.readError), 0));
-            return false;
-        }
-        try {
-            encoder.write(piece.values.data(), static_cast<DWORD>(piece.values.size()));
-        } catch (const CKestraEncoderException&) {
-            failure = std::current_exception();
-            return false;
-        }
+        if (piece.readError != 0)
+            throw CKestraException(
+                L"error reading from wav file: " + SystemErrorText(piece.readError), 0);
+        encoder.write(piece.values.data(), static_cast<DWORD>(piece.values.size()));
         peak = std::max(peak, piece.peak);
         const uint64_t begin = index * pieceSize;
         const uint64_t end = std::min(begin + pieceSize, dataSize);
@@ -174,8 +164,6 @@ int measureInPieces(const CWavReader& reader, CDatFileEncoder& encoder, IOpProgr
     };
     if (pipeline.run(count, produce, take, idle))
         return StepDone;
-    if (failure)
-        std::rethrow_exception(failure);
     if (cancelled)
         return StepCancelled;
     throw CKestraException(L"no thread to read the samples on", 0);

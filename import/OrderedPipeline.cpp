@@ -1,6 +1,7 @@
 #include "import/OrderedPipeline.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -53,11 +54,25 @@ void COrderedPipeline::work()
                 return;
             piece = m_next++;
         }
-        (*m_produce)(piece);
+        try {
+            (*m_produce)(piece);
+        } catch (...) {
+            fail(std::current_exception());
+            return;
+        }
         CExclusive hold(m_lock);
         m_done[piece % m_slots] = 1;
         WakeAllConditionVariable(&m_changed);
     }
+}
+
+void COrderedPipeline::fail(std::exception_ptr failure)
+{
+    CExclusive hold(m_lock);
+    if (!m_failure)
+        m_failure = failure;
+    m_stopping = true;
+    WakeAllConditionVariable(&m_changed);
 }
 
 bool COrderedPipeline::run(size_t count, const std::function<void(size_t)>& produce,
@@ -79,28 +94,33 @@ bool COrderedPipeline::run(size_t count, const std::function<void(size_t)>& prod
             workers.push_back(worker);
     }
     bool completed = !workers.empty() || count == 0;
-    for (size_t piece = 0; completed && piece < count; ++piece) {
-        bool ready = false;
-        while (!ready) {
-            {
-                CExclusive hold(m_lock);
-                ready = m_done[piece % m_slots] != 0;
-                if (!ready)
-                    ready = SleepConditionVariableSRW(&m_changed, &m_lock, kIdleMs, 0) &&
-                            m_done[piece % m_slots] != 0;
+    try {
+        for (size_t piece = 0; completed && piece < count; ++piece) {
+            bool ready = false;
+            while (!ready) {
+                {
+                    CExclusive hold(m_lock);
+                    ready = m_done[piece % m_slots] != 0;
+                    if (!ready && !stopping())
+                        ready = SleepConditionVariableSRW(&m_changed, &m_lock, kIdleMs, 0) &&
+                                m_done[piece % m_slots] != 0;
+                }
+                // A worker that failed leaves its piece undone.
+                if (!ready && (stopping() || !idle())) {
+                    completed = false;
+                    break;
+                }
             }
-            if (!ready && !idle()) {
-                completed = false;
+            if (!completed)
                 break;
-            }
+            completed = take(piece) && idle();
+            CExclusive hold(m_lock);
+            m_done[piece % m_slots] = 0;
+            m_taken = piece + 1;
+            WakeAllConditionVariable(&m_changed);
         }
-        if (!completed)
-            break;
-        completed = take(piece) && idle();
-        CExclusive hold(m_lock);
-        m_done[piece % m_slots] = 0;
-        m_taken = piece + 1;
-        WakeAllConditionVariable(&m_changed);
+    } catch (...) {
+        fail(std::current_exception());
     }
     {
         CExclusive hold(m_lock);
@@ -113,5 +133,7 @@ bool COrderedPipeline::run(size_t count, const std::function<void(size_t)>& prod
         CloseHandle(worker);
     m_done = nullptr;
     m_produce = nullptr;
+    if (m_failure)
+        std::rethrow_exception(std::exchange(m_failure, nullptr));
     return completed;
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <exception>
 #include <functional>
 
 // Work cut into numbered pieces: worker threads do them in any order, and
@@ -25,7 +26,9 @@ public:
     // at least every 50 ms while it waits, and after each take, to pump
     // messages and ask about Cancel. take or idle returning false stops the
     // run: no further piece starts, and run returns once the workers are
-    // done. Returns whether every piece was taken.
+    // done. Returns whether every piece was taken. An exception from any of
+    // the three stops the run too, and run throws it once the workers are
+    // done.
     bool run(size_t count, const std::function<void(size_t)>& produce,
              const std::function<bool(size_t)>& take, const std::function<bool()>& idle);
 
@@ -35,6 +38,7 @@ public:
 private:
     static DWORD WINAPI workerEntry(void* pipeline);
     void work();
+    void fail(std::exception_ptr failure);
 
     unsigned m_threads;
     size_t m_slots;
@@ -47,4 +51,5 @@ private:
     size_t m_taken = 0;              // pieces taken by the calling thread
     unsigned char* m_done = nullptr; // per slot: 1 once its piece is produced
     std::atomic<bool> m_stopping{false};
+    std::exception_ptr m_failure; // the first exception of the run
 };

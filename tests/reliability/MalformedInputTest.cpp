@@ -68,6 +68,7 @@ TEST_P(MalformedInputTest, EachFileOpensOrIsRefusedWithOneBoxAndLeavesNothingBeh
         harness.clearWorkFiles();
         WriteFileBytes(input, file.bytes);
         harness.caseName = std::string(format) + ": " + file.name;
+        harness.setDecodeThreads(1);
         const OpenOutcome outcome = harness.open(input);
         std::string problems = harness.problemsAfter(outcome.opened);
         if (outcome.opened) {
@@ -95,6 +96,11 @@ TEST_P(MalformedInputTest, EachFileOpensOrIsRefusedWithOneBoxAndLeavesNothingBeh
             if (isWav)
                 harness.playTail(input, 5000);
         }
+        // Several threads must give the very files one thread gives, or the same refusal.
+        harness.setDecodeThreads(4);
+        harness.clearWorkFiles();
+        if (!(harness.open(input) == outcome))
+            problems += " four threads gave other files or messages than one;";
         if (!problems.empty()) {
             ++failures;
             ADD_FAILURE() << harness.caseName << ":" << problems;

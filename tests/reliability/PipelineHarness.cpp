@@ -36,7 +36,9 @@ OpenOutcome PipelineHarness::open(const CString& input)
     watchdog.arm(caseName.empty() ? Narrow(input) : caseName);
     const bool opened = document.openInputFile(input, nullptr, 0);
     watchdog.disarm();
-    return {opened, boxes.texts()};
+    // A document that did not open names no file.
+    return {opened, boxes.texts(), ReadFileBytes(document.getWavPath()),
+            ReadFileBytes(document.getDatPath())};
 }
 
 void PipelineHarness::expectOpens(const CString& input)

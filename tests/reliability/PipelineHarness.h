@@ -26,9 +26,12 @@ public:
     std::vector<bool> busySeen;
 };
 
+// What an open leaves: its messages, and the WAV and DAT files of one that worked.
 struct OpenOutcome {
     bool opened = false;
     std::vector<CString> boxes;
+    std::string wav, dat;
+    bool operator==(const OpenOutcome&) const = default;
 };
 
 // A document on a work folder of its own (a fresh one unless given), with the editor's
