@@ -184,11 +184,11 @@ COggDecoder::PieceOutcome COggDecoder::decodeInPieces(const wchar_t* input, OggV
     const ogg_int64_t total = ov_pcm_total(vf, 0);
     const ogg_int64_t rawTotal = ov_raw_total(vf, 0);
     COrderedPipeline pipeline(m_threads);
-    // Short files are cut too, in pieces of a few packets at least, so that
-    // every thread has some.
-    const ogg_int64_t pieceFrames =
-        std::clamp<ogg_int64_t>(total / (2 * static_cast<ogg_int64_t>(m_threads)), kMinPieceFrames,
-                                static_cast<ogg_int64_t>(pipeline.pieceBytes()) / frameBytes);
+    // Short files are cut too, so that every thread has some, and pieces of
+    // many channels hold more than the budget: a few packets at least.
+    const ogg_int64_t pieceFrames = std::max(
+        kMinPieceFrames, std::min(total / (2 * static_cast<ogg_int64_t>(m_threads)),
+                                  static_cast<ogg_int64_t>(pipeline.pieceBytes()) / frameBytes));
     if (total <= 0 || rawTotal <= 0 || total < 2 * pieceFrames)
         return PieceOutcome::LeftToOnePass;
     const size_t count = static_cast<size_t>((total + pieceFrames - 1) / pieceFrames);
