@@ -41,11 +41,10 @@ TEST(OrderedPipeline, TakesInOrderWithinItsSlotsAndEndsOnRefusalOrException)
                 throw std::runtime_error("take");
             return piece != c.takeRefuses;
         };
-        int ended = 0; // 1 completed, 0 stopped, -1 threw
+        int ended = -1; // 1 completed, 0 stopped, -1 threw
         try {
             ended = pipeline.run(kCount, produce, take, [] { return true; });
         } catch (const std::runtime_error&) {
-            ended = -1;
         }
         EXPECT_EQ(ended, c.ended);
         EXPECT_TRUE(running == 0 && outOfOrder == 0 && overreach == 0)

@@ -192,11 +192,10 @@ void mp3Corpus(Corpus& c)
     c.generic(source, c.scale.truncations, c.scale.bitFlips, "untagged, ");
     c.generic(tagged, c.scale.truncations, c.scale.bitFlips, "tagged, ");
     // ID3v2 size bytes of 0x80 and over at each place, zero, huge and past the end.
-    for (int place = 0; place < 4; ++place) {
+    for (int place = 0; place < 4; ++place)
         for (const uint32_t value : {0x80, 0xC5, 0xFF})
             c.add(named("ID3 size byte %d = 0x%02X", place, value),
                   patched(tagged, {{6u + place, 1, value}}));
-    }
     c.add("ID3 size 0", patched(tagged, {{6, 4, 0}}));
     c.add("ID3 size 256 MB", patched(tagged, {{6, 4, 0x7F7F7F7F}}));
     c.add("ID3 size past the end", patched(tagged, {{6, 4, 0x7F7F7F00}})); // 2 MB
@@ -253,13 +252,16 @@ void mp3Corpus(Corpus& c)
     }
     // Headers and nothing else, and free-format frames whose side
     // information sends every granule far past its frame.
-    std::string headersOnly, freeFormat;
+    std::string headersOnly, freeFormat, junk;
     for (int i = 0; i < 200; ++i)
         headersOnly += source.substr(frames[0], 4);
+    for (int i = 0; i < 200000; ++i) // sync words by chance, after the last frame
+        junk += static_cast<char>(c.random() % 4 ? c.random() : 0xFF);
     for (int i = 0; i < 50; ++i)
         freeFormat += std::string("\xFF\xFB\x00\x00", 4) + std::string(200, '\xFF');
     c.add("200 frame headers without bodies", std::move(headersOnly));
     c.add("free-format frames all ones", std::move(freeFormat));
+    c.add("random bytes after the last frame", source + junk);
 }
 
 uint32_t oggPageChecksum(const std::string& bytes, size_t at, size_t length)

@@ -96,7 +96,6 @@ TEST_P(MalformedInputTest, EachFileOpensOrIsRefusedWithOneBoxAndLeavesNothingBeh
             if (isWav)
                 harness.playTail(input, 5000);
         }
-        // Several threads must give the very files one thread gives, or the same refusal.
         harness.setDecodeThreads(4);
         harness.clearWorkFiles();
         if (!(harness.open(input) == outcome))
