@@ -1,7 +1,8 @@
 # Sourced by the tools: a Wine prefix in the build tree, an X display and a
-# PulseAudio null sink. Starts only what is missing, but for the prefix's Wine
-# server, which it replaces (tarvisk_start_wine); tarvisk_env_stop ends the
-# server and what else this shell started.
+# PulseAudio null sink. Starts a display and a sound server of this run's own
+# unless DISPLAY or PULSE_SERVER names one that works, and replaces the
+# prefix's Wine server (tarvisk_start_wine); tarvisk_env_stop ends the server
+# and what else this shell started.
 TARVISK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TARVISK_BUILD="${TARVISK_BUILD:-$TARVISK_ROOT/build}"
 export WINEPREFIX="${WINEPREFIX:-$TARVISK_BUILD/wineprefix}"
@@ -33,15 +34,23 @@ tarvisk_start_display() {
   return 1
 }
 
+# A PulseAudio with a null sink, of this run's own on a socket of its own,
+# like the display: runs started side by side never share one, so one ending
+# never stops the other's sound.
 tarvisk_start_sound() {
-  if ! pactl info >/dev/null 2>&1; then
-    pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
-      -L "module-null-sink sink_name=null" -L module-native-protocol-unix >/dev/null 2>&1 || true
-    for _ in $(seq 50); do
-      pactl info >/dev/null 2>&1 && TARVISK_STARTED_PULSE=1 && break
-      sleep 0.1
-    done
+  if [ -n "${PULSE_SERVER:-}" ] && pactl info >/dev/null 2>&1; then
+    return
   fi
+  TARVISK_PULSE_DIR="$(mktemp -d)"
+  export PULSE_SERVER="unix:$TARVISK_PULSE_DIR/native"
+  PULSE_RUNTIME_PATH="$TARVISK_PULSE_DIR" pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
+    -L "module-null-sink sink_name=null" \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$TARVISK_PULSE_DIR/native" \
+    >/dev/null 2>&1 || true
+  for _ in $(seq 50); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+  done
   pactl info >/dev/null 2>&1 || echo "env: PulseAudio did not start; playback tests will fail" >&2
 }
 
@@ -131,5 +140,8 @@ tarvisk_env_stop() {
   wineserver -k >/dev/null 2>&1 || true
   local pid
   for pid in "${TARVISK_STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  [ -n "${TARVISK_STARTED_PULSE:-}" ] && pulseaudio --kill >/dev/null 2>&1 || true
+  if [ -n "${TARVISK_PULSE_DIR:-}" ]; then
+    PULSE_RUNTIME_PATH="$TARVISK_PULSE_DIR" pulseaudio --kill >/dev/null 2>&1 || true
+    rm -rf "$TARVISK_PULSE_DIR"
+  fi
 }
