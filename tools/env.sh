@@ -1,8 +1,8 @@
 # Sourced by the tools: a Wine prefix in the build tree, an X display and a
 # PulseAudio null sink. Starts a display and a sound server of this run's own
-# unless DISPLAY or PULSE_SERVER names one that works, and replaces the
-# prefix's Wine server (tarvisk_start_wine); tarvisk_env_stop ends the server
-# and what else this shell started.
+# unless DISPLAY names one that works or a sound server answers, and
+# replaces the prefix's Wine server (tarvisk_start_wine); tarvisk_env_stop
+# ends the server and what else this shell started.
 TARVISK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TARVISK_BUILD="${TARVISK_BUILD:-$TARVISK_ROOT/build}"
 export WINEPREFIX="${WINEPREFIX:-$TARVISK_BUILD/wineprefix}"
@@ -34,11 +34,12 @@ tarvisk_start_display() {
   return 1
 }
 
-# A PulseAudio with a null sink, of this run's own on a socket of its own,
-# like the display: runs started side by side never share one, so one ending
-# never stops the other's sound.
+# The sound server that answers (the desktop's, say), or else a PulseAudio
+# with a null sink of this run's own on a socket of its own, like the
+# display: runs started side by side never share one they started, so one
+# ending never stops the other's sound.
 tarvisk_start_sound() {
-  if [ -n "${PULSE_SERVER:-}" ] && pactl info >/dev/null 2>&1; then
+  if pactl info >/dev/null 2>&1; then
     return
   fi
   TARVISK_PULSE_DIR="$(mktemp -d)"
