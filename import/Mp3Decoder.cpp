@@ -19,7 +19,6 @@ constexpr UINT kInputRefill = 40000;
 // Samples go to the file in large writes; a write per frame costs more
 // than decoding it.
 constexpr UINT kOutputCapacity = 512 * 1024; // 16-bit samples
-constexpr UINT kMaxFrameSamples = 2 * 1152;
 
 // Input for a piece, at least enough that the frames decoded only to reach
 // its state are few.

@@ -343,8 +343,8 @@ Mp3SegmentResult DecodeMp3Segment(HANDLE file, uint64_t fileSize, const Mp3Segme
             result.firstChannels = decoder.synth.pcm.channels;
             result.firstRate = decoder.synth.pcm.samplerate;
         }
-        if (result.samples.size() < count + 2 * 1152)
-            result.samples.resize(std::max(2 * result.samples.size(), count + 2 * 1152));
+        if (result.samples.size() < count + kMaxFrameSamples)
+            result.samples.resize(std::max(2 * result.samples.size(), count + kMaxFrameSamples));
         count += AppendPcm(decoder.synth.pcm, job.channels, &result.samples[count]);
     }
     result.samples.resize(count);

@@ -86,6 +86,8 @@ Mp3SegmentResult DecodeMp3Segment(HANDLE file, uint64_t fileSize, const Mp3Segme
 // every run. Does nothing once the stream has one.
 void ClearReservoir(mad_stream& stream);
 
+// The most samples AppendPcm writes for one frame: two channels of 1152.
+constexpr unsigned kMaxFrameSamples = 2 * 1152;
 // Appends a synthesized frame in the given layout, as 16-bit samples; returns
-// how many samples it wrote (at most 2 * 1152).
+// how many samples it wrote (at most kMaxFrameSamples).
 unsigned AppendPcm(const mad_pcm& pcm, WORD channels, int16_t* out);
